@@ -1,0 +1,42 @@
+# Quick start: `make run` builds and starts the program, `make test` builds and
+# runs the whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+JOBS ?= 2
+CMAKE_GEN := -G Ninja -Wno-dev
+
+.PHONY: run build test fuzz fuzz-smoke bench deps clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+	cmake --build build -j $(JOBS)
+
+run: build
+	./build/bin/pictavo-cli --help
+
+test: deps
+	cmake -S . -B build-test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPICTAVO_SANITIZE=ON -DPICTAVO_TESTS=ON
+	cmake --build build-test -j $(JOBS)
+	cd build-test && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz-smoke FUZZ_SECONDS=10
+
+# libFuzzer targets (clang). FUZZ_SECONDS bounds each target's run in fuzz-smoke.
+FUZZ_SECONDS ?= 20
+fuzz: deps
+	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DPICTAVO_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+
+fuzz-smoke: fuzz
+	scripts/fuzz-smoke build-fuzz/bin $(FUZZ_SECONDS)
+
+bench: deps
+	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPICTAVO_BENCH=ON
+	cmake --build build-bench -j $(JOBS)
+	@for b in build-bench/bin/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build build-test build-fuzz build-bench

@@ -1,0 +1,34 @@
+#pragma once
+// The commands of pictavo-cli. Each command parses its own arguments and returns
+// the exit code: 0 success, 1 failure (message on stderr), 2 bad usage.
+
+#include <string>
+#include <vector>
+
+namespace pictavo::cli {
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* synopsis; // one line for the overview
+    const char* help;     // the text of `pictavo-cli NAME --help`
+    int (*run)(const Arguments& args);
+};
+
+// Every command, in the order the overview lists them.
+const std::vector<Command>& Commands();
+
+// Exit codes.
+constexpr int ExitOk = 0;
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+// Prints "pictavo-cli NAME: message" and the command's usage line to stderr; returns ExitUsage.
+int UsageError(const Command& command, const std::string& message);
+// Prints the message to stderr; returns ExitFailure.
+int Failure(const std::string& message);
+// True when the arguments ask for help.
+bool WantsHelp(const Arguments& args);
+
+} // namespace pictavo::cli

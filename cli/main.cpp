@@ -1,0 +1,53 @@
+// pictavo-cli: the command-line front end over the same core as the window.
+
+#include "cli/Command.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+using pictavo::cli::Arguments;
+using pictavo::cli::Command;
+using pictavo::cli::Commands;
+
+namespace {
+
+void PrintOverview(FILE* out) {
+    std::fputs("Usage: pictavo-cli COMMAND [ARGS...]\n"
+               "Finds, shows and extracts the icons inside Windows files.\n\nCommands:\n",
+               out);
+    for (const Command& command : Commands())
+        std::fprintf(out, "  %-10s %s\n", command.name, command.synopsis);
+    std::fputs("\nRun 'pictavo-cli COMMAND --help' for the options of a command.\n", out);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintOverview(stderr);
+        return pictavo::cli::ExitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintOverview(stdout);
+        return pictavo::cli::ExitOk;
+    }
+    for (const Command& command : Commands()) {
+        if (name != command.name)
+            continue;
+        const Arguments args(argv + 2, argv + argc);
+        if (pictavo::cli::WantsHelp(args)) {
+            std::fputs(command.help, stdout);
+            return pictavo::cli::ExitOk;
+        }
+        try {
+            return command.run(args);
+        } catch (const std::exception& error) {
+            return pictavo::cli::Failure(error.what());
+        }
+    }
+    std::fprintf(stderr, "pictavo-cli: unknown command '%s'\n\n", name.c_str());
+    PrintOverview(stderr);
+    return pictavo::cli::ExitUsage;
+}
