@@ -1,0 +1,58 @@
+#include "search/CharTables.h"
+
+#include <cwctype>
+#include <locale.h>
+#include <memory>
+
+namespace pictavo {
+
+namespace {
+
+bool IsAlphaNumeric8(unsigned c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
+}
+
+// A UTF-8 character-classification locale; "C" when none is installed (then only
+// ASCII letters and digits are classified).
+locale_t Utf8Ctype() {
+    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8", ""}) {
+        const locale_t made = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr));
+        if (made != static_cast<locale_t>(nullptr))
+            return made;
+    }
+    return newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+}
+
+void Fill(CharTables& t) {
+    for (unsigned c = 0; c < 256; ++c) {
+        t.Identity8[c] = static_cast<uint8_t>(c);
+        t.Lower8[c] = static_cast<uint8_t>((c >= 'A' && c <= 'Z') ? c + 32 : c);
+        t.Delimiter8[c] = IsAlphaNumeric8(c) ? 0 : 1;
+    }
+    const locale_t ctype = Utf8Ctype();
+    for (unsigned c = 0; c < 65536; ++c) {
+        t.Identity16[c] = static_cast<uint16_t>(c);
+        const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+        const wint_t wide = static_cast<wint_t>(c);
+        const wint_t lower = surrogate ? wide : towlower_l(wide, ctype);
+        t.Lower16[c] = static_cast<uint16_t>(lower <= 0xFFFF ? lower : wide);
+        t.Delimiter16[c] = (!surrogate && iswalnum_l(wide, ctype)) ? 0 : 1;
+    }
+    if (ctype != static_cast<locale_t>(nullptr))
+        freelocale(ctype);
+    t.Delimiter8[0] = 1;
+    t.Delimiter16[0] = 1;
+}
+
+} // namespace
+
+const CharTables& InitCharTables() {
+    static const std::unique_ptr<CharTables> tables = [] {
+        auto made = std::make_unique<CharTables>();
+        Fill(*made);
+        return made;
+    }();
+    return *tables;
+}
+
+} // namespace pictavo

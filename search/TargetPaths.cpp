@@ -1,0 +1,52 @@
+#include "search/TargetPaths.h"
+
+#include "search/CriteriaRoutines.h"
+
+namespace pictavo {
+
+namespace {
+const char* const AllFiles = "*.*";
+}
+
+TTargetPath* TTargetPaths::Find(const std::string& folder) {
+    for (const std::unique_ptr<TTargetPath>& item : items_)
+        if (item->Folder == folder)
+            return item.get();
+    return nullptr;
+}
+
+TTargetPath& TTargetPaths::Target(const std::string& location, bool subfolders, uint16_t minLevel,
+                                  uint16_t maxLevel) {
+    const std::string folder = ParseLocation(location, subfolders, minLevel, maxLevel);
+    TTargetPath* target = Find(folder);
+    if (target == nullptr)
+        target = items_.emplace_back(std::make_unique<TTargetPath>()).get();
+    target->Folder = folder;
+    target->Subfolders = subfolders;
+    target->MinLevel = minLevel;
+    target->MaxLevel = maxLevel;
+    return *target;
+}
+
+TTargetPath& TTargetPaths::AddFolder(const std::string& location,
+                                     const std::vector<std::string>& masks, bool subfolders,
+                                     uint16_t minLevel, uint16_t maxLevel) {
+    TTargetPath& target = Target(location, subfolders, minLevel, maxLevel);
+    if (masks.empty())
+        target.Masks.push_back(AllFiles);
+    else
+        target.Masks.insert(target.Masks.end(), masks.begin(), masks.end());
+    return target;
+}
+
+TTargetPath& TTargetPaths::AddPath(const std::string& line, bool subfolders, uint16_t minLevel,
+                                   uint16_t maxLevel) {
+    const size_t split = line.rfind('/');
+    const size_t nameStart = split == std::string::npos ? 0 : split + 1;
+    TTargetPath& target = Target(line.substr(0, nameStart), subfolders, minLevel, maxLevel);
+    const std::string mask = line.substr(nameStart);
+    target.Masks.push_back(mask.empty() ? AllFiles : mask);
+    return target;
+}
+
+} // namespace pictavo
