@@ -1,0 +1,164 @@
+// The ICO/CUR stream format: a 6-byte header, 16-byte directory entries, then the
+// image data blocks one after another in directory order.
+
+#include "icons/MultiIcon.h"
+#include "util/Bytes.h"
+
+#include <cstring>
+
+namespace pictavo {
+
+namespace {
+
+constexpr int HeaderBytes = 6;
+constexpr int EntryBytes = 16;
+
+// Raised when the stream ends before a part it announces; nothing past the end is read.
+[[noreturn]] void StreamTooShort() {
+    throw EReadError("Stream read error");
+}
+
+bool HoldsData(const TMultiIconImage& image) {
+    return image.IsPng ? image.Png != nullptr : image.Header != nullptr && image.ColorBitmap;
+}
+
+void WriteEntry(Stream& stream, const TMultiIconImage& image, bool isCursor, uint32_t size,
+                uint32_t offset) {
+    uint8_t entry[EntryBytes] = {};
+    entry[0] = static_cast<uint8_t>(image.Width);
+    entry[1] = static_cast<uint8_t>(image.Height);
+    entry[2] = static_cast<uint8_t>(PaletteColors(image.BitsPerPixel));
+    const bool hotspot = isCursor && !image.IsPng;
+    StoreU16(entry + 4, static_cast<uint16_t>(hotspot ? image.HotspotX : 1));
+    StoreU16(entry + 6, static_cast<uint16_t>(hotspot ? image.HotspotY : image.BitsPerPixel));
+    StoreU32(entry + 8, size);
+    StoreU32(entry + 12, offset);
+    stream.WriteBuffer(entry, sizeof entry);
+}
+
+void WriteBitmapBlock(Stream& stream, const TMultiIconImage& image) {
+    // The block header carries the doubled height of colour and mask together.
+    std::vector<uint8_t> header(image.Header.get(), image.Header.get() + image.HeaderSize);
+    StoreI32(header.data() + 8, image.Height * 2);
+    stream.WriteBuffer(header.data(), header.size());
+    stream.WriteBuffer(image.ColorBits, static_cast<size_t>(image.ColorBitsSize));
+    stream.WriteBuffer(image.MaskBits, static_cast<size_t>(image.MaskBitsSize));
+}
+
+} // namespace
+
+void TMultiIcon::LoadFromStream(Stream* stream) {
+    if (!stream)
+        return;
+    ClearImages();
+    uint8_t header[HeaderBytes];
+    stream->ReadBuffer(header, sizeof header);
+    FIsCursor = LoadU16(header + 2) == 2;
+    const int count = LoadU16(header + 4);
+    // The whole directory must be there before any record is made for it.
+    if (stream->Remaining() < int64_t{count} * EntryBytes)
+        StreamTooShort();
+    std::vector<uint8_t> directory(static_cast<size_t>(count) * EntryBytes);
+    stream->ReadBuffer(directory.data(), directory.size());
+    FImages.assign(static_cast<size_t>(count), TMultiIconImage{});
+
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* entry = directory.data() + static_cast<size_t>(i) * EntryBytes;
+        TMultiIconImage& image = FImages[static_cast<size_t>(i)];
+        image.Width = entry[0] == 0 ? 256 : entry[0];
+        image.Height = entry[1] == 0 ? 256 : entry[1];
+        if (FIsCursor) {
+            image.HotspotX = LoadU16(entry + 4);
+            image.HotspotY = LoadU16(entry + 6);
+        }
+        image.BytesInRes = LoadI32(entry + 8);
+        image.ImageOffset = LoadU32(entry + 12);
+        image.BitsPerPixel = LoadU16(entry + 6);
+    }
+    for (size_t i = 0; i < FImages.size(); ++i) {
+        try {
+            LoadImageBlock(*stream, FImages[i]);
+        } catch (...) {
+            // The failing image and the ones not reached yet are left empty.
+            for (size_t j = i; j < FImages.size(); ++j)
+                FreeImage(FImages[j]);
+            FCurrentIndex = -1;
+            throw;
+        }
+    }
+    Changed();
+}
+
+void TMultiIcon::LoadImageBlock(Stream& stream, TMultiIconImage& image) {
+    uint8_t signature[8] = {};
+    const size_t got = stream.Read(signature, sizeof signature);
+    stream.Seek(-static_cast<int64_t>(got), SeekOrigin::Current);
+
+    if (HasPngSignature(signature, got)) {
+        if (image.BytesInRes < 0 || stream.Remaining() < image.BytesInRes)
+            StreamTooShort();
+        std::vector<uint8_t> block(static_cast<size_t>(image.BytesInRes));
+        stream.ReadBuffer(block.data(), block.size());
+        ReadPngImageBlock(image, block.data(), block.size());
+        // A cursor's bit-count field holds the hotspot; the decoded image is RGBA.
+        if (FIsCursor)
+            image.BitsPerPixel = 32;
+        return;
+    }
+
+    uint8_t header[40];
+    stream.ReadBuffer(header, sizeof header);
+    const BitmapBlockLayout layout = MeasureBitmapBlock(header);
+    image.BitsPerPixel = layout.bitsPerPixel;
+    image.Width = layout.width;
+    image.Height = layout.height;
+    if (!layout.valid || layout.Total() != image.BytesInRes)
+        throw Exception("Invalid icon format");
+    if (stream.Remaining() < image.BytesInRes - 40)
+        StreamTooShort();
+    std::vector<uint8_t> block(static_cast<size_t>(image.BytesInRes));
+    std::memcpy(block.data(), header, sizeof header);
+    stream.ReadBuffer(block.data() + 40, block.size() - 40);
+    ReadBitmapImageBlock(image, block.data(), block.size());
+    StoreU32(image.Header.get() + 20, 0); // the image-size field is not kept from files
+}
+
+void TMultiIcon::SaveToStream(Stream* stream) {
+    if (!stream || GetEmpty())
+        return;
+    // PNG images are always re-encoded; their entries carry the new lengths.
+    std::vector<const TMultiIconImage*> written;
+    std::vector<std::vector<uint8_t>> encoded;
+    for (TMultiIconImage& image : FImages) {
+        if (!HoldsData(image))
+            continue;
+        written.push_back(&image);
+        encoded.emplace_back();
+        if (image.IsPng) {
+            encoded.back() = image.Png->SaveToBytes();
+            image.BytesInRes = static_cast<int32_t>(encoded.back().size());
+        }
+    }
+
+    uint8_t header[HeaderBytes] = {};
+    StoreU16(header + 2, FIsCursor ? 2 : 1);
+    StoreU16(header + 4, static_cast<uint16_t>(written.size()));
+    stream->WriteBuffer(header, sizeof header);
+    uint32_t offset = HeaderBytes + EntryBytes * static_cast<uint32_t>(written.size());
+    for (const TMultiIconImage* image : written) {
+        const uint32_t size = image->IsPng
+                                  ? static_cast<uint32_t>(image->BytesInRes)
+                                  : static_cast<uint32_t>(image->HeaderSize + image->ColorBitsSize +
+                                                          image->MaskBitsSize);
+        WriteEntry(*stream, *image, FIsCursor, size, offset);
+        offset += size;
+    }
+    for (size_t k = 0; k < written.size(); ++k) {
+        if (written[k]->IsPng)
+            stream->WriteBuffer(encoded[k].data(), encoded[k].size());
+        else
+            WriteBitmapBlock(*stream, *written[k]);
+    }
+}
+
+} // namespace pictavo
