@@ -4,8 +4,12 @@
 
 namespace pictavo::cli {
 
+int RunImages(const Arguments& args);
+extern const char ImagesHelp[];
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
+        {"images", "list the images of an ICO or CUR file", ImagesHelp, RunImages},
     };
     return table;
 }

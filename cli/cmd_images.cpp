@@ -1,0 +1,38 @@
+// pictavo-cli images FILE: the images of an ICO or CUR file, one line each.
+
+#include "cli/Command.h"
+#include "icons/MultiIcon.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace pictavo::cli {
+
+extern const char ImagesHelp[] =
+    "Usage: pictavo-cli images FILE\n"
+    "Loads an ICO or CUR file and prints one line per image:\n"
+    "  [index] WxH - Nbit      and \" png\" after it for a PNG-compressed image.\n"
+    "Exit status 0, or 1 with the error message when the file cannot be loaded.\n";
+
+int RunImages(const Arguments& args) {
+    if (args.size() != 1) {
+        for (const Command& command : Commands())
+            if (std::string(command.name) == "images")
+                return UsageError(command, "expected exactly one FILE");
+        return ExitUsage;
+    }
+    TMultiIcon icon;
+    try {
+        icon.LoadFromFile(args[0]);
+    } catch (const std::exception& error) {
+        return Failure(error.what());
+    }
+    for (int i = 0; i < icon.IconCount(); ++i) {
+        const TMultiIconImage image = icon.GetIconData(i);
+        std::printf("[%d] %dx%d - %dbit%s\n", i, image.Width, image.Height, image.BitsPerPixel,
+                    image.IsPng ? " png" : "");
+    }
+    return ExitOk;
+}
+
+} // namespace pictavo::cli
