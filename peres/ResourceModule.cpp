@@ -1,0 +1,262 @@
+#include "peres/ResourceModule.h"
+
+#include "platform/CodePage.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pictavo {
+
+namespace {
+
+std::vector<TResourceDetailsClass>& Registry() {
+    static std::vector<TResourceDetailsClass> registry;
+    return registry;
+}
+
+bool IsTextByte(uint8_t b) {
+    return (b >= 32 && b <= 127) || b == 9 || b == 10 || b == 13;
+}
+
+bool IsDigits(const std::string& text) {
+    if (text.empty())
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string LowerAscii(const std::string& text) {
+    std::string result = text;
+    for (char& c : result)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return result;
+}
+
+// Numeric texts by value, named texts before numeric ones, names without regard to case.
+int CompareIdentifiers(const std::string& a, const std::string& b) {
+    const int32_t na = NumericName(a);
+    const int32_t nb = NumericName(b);
+    if (na >= 0 && nb >= 0)
+        return (na > nb) - (na < nb);
+    if (na < 0 && nb >= 0)
+        return -1;
+    if (na >= 0 && nb < 0)
+        return 1;
+    const int order = LowerAscii(a).compare(LowerAscii(b));
+    return (order > 0) - (order < 0);
+}
+
+bool FileExists(const std::string& fileName) {
+    struct stat info {};
+    return ::lstat(fileName.c_str(), &info) == 0;
+}
+
+} // namespace
+
+// ---- TResourceDetails ----
+
+TResourceDetails::TResourceDetails(TResourceModule* owner, int32_t language,
+                                   const std::string& name, const std::string& type)
+    : FOwner(owner), FCodePage(AnsiCodePageOfLanguage(language)), FLanguage(language), FName(name),
+      FType(type) {}
+
+bool TResourceDetails::AcceptsRawData(const std::string&, size_t, const uint8_t*) {
+    return false;
+}
+
+bool TResourceDetails::RecognisesData(size_t, const uint8_t*) {
+    return false;
+}
+
+void TResourceDetails::Rename(const std::string& name) {
+    if (name == FName)
+        return;
+    FName = name;
+    FModified = true;
+}
+
+void TResourceDetails::ReplaceData(Stream& source) {
+    FData.Clear();
+    FData.CopyFrom(source, 0);
+    FData.SetPosition(0);
+}
+
+bool TAnsiResourceDetails::RecognisesData(size_t size, const uint8_t* data) {
+    if (size == 0 || data == nullptr)
+        return false;
+    const size_t sample = std::min<size_t>(size, 1024);
+    for (size_t i = 0; i < sample; ++i)
+        if (!IsTextByte(data[i]))
+            return false;
+    return true;
+}
+
+bool TUnicodeResourceDetails::RecognisesData(size_t size, const uint8_t* data) {
+    if (size <= 5 || data == nullptr)
+        return false;
+    const size_t units = size / 2;
+    const size_t sample = units > 1024 ? 1023 : units - 2;
+    for (size_t i = 0; i < sample; ++i)
+        if (!IsTextByte(data[2 * i]))
+            return false;
+    return true;
+}
+
+// ---- registry and factory ----
+
+void AddDetailsClass(const TResourceDetailsClass& detailsClass) {
+    std::vector<TResourceDetailsClass>& registry = Registry();
+    // The list grows in steps of ten entries.
+    if (registry.size() == registry.capacity())
+        registry.reserve(registry.capacity() + 10);
+    registry.push_back(detailsClass);
+}
+
+void RemoveDetailsClass(const TResourceDetailsClass& detailsClass) {
+    std::vector<TResourceDetailsClass>& registry = Registry();
+    registry.erase(std::remove(registry.begin(), registry.end(), detailsClass), registry.end());
+}
+
+std::vector<TResourceDetailsClass> RegisteredDetailsClasses() {
+    return Registry();
+}
+
+std::unique_ptr<TResourceDetails> MakeResourceDetails(TResourceModule* owner, int32_t language,
+                                                      const std::string& name,
+                                                      const std::string& type, size_t size,
+                                                      const uint8_t* data) {
+    const std::vector<TResourceDetailsClass> registry = Registry();
+    if (!type.empty()) {
+        try {
+            for (const TResourceDetailsClass& cls : registry) {
+                if (cls.TypeOfClass() != type)
+                    continue;
+                if (type == "10" && !cls.AcceptsRawData(name, size, data))
+                    continue;
+                return cls.CreateWithData(owner, language, name, type, size, data);
+            }
+        } catch (const std::exception&) {
+            // A specialised class that fails leaves the resource to a generic class.
+        }
+    }
+    try {
+        for (const TResourceDetailsClass& cls : registry)
+            if (cls.RecognisesData(size, data))
+                return cls.CreateWithData(owner, language, name, type, size, data);
+    } catch (const std::exception&) {
+    }
+    if (TAnsiResourceDetails::RecognisesData(size, data))
+        return CreateWithData<TAnsiResourceDetails>(owner, language, name, type, size, data);
+    if (TUnicodeResourceDetails::RecognisesData(size, data))
+        return CreateWithData<TUnicodeResourceDetails>(owner, language, name, type, size, data);
+    return CreateWithData<TResourceDetails>(owner, language, name, type, size, data);
+}
+
+// ---- free functions ----
+
+int32_t NumericName(const std::string& text) {
+    if (!IsDigits(text))
+        return -1;
+    int64_t value = 0;
+    for (char c : text) {
+        value = value * 10 + (c - '0');
+        if (value > INT32_MAX)
+            throw EConvertError(Format("'%s' is not a valid integer value", text.c_str()));
+    }
+    return static_cast<int32_t>(value);
+}
+
+int CompareResources(const TResourceDetails& a, const TResourceDetails& b) {
+    const int byType = CompareIdentifiers(a.Type(), b.Type());
+    if (byType != 0)
+        return byType;
+    return CompareIdentifiers(a.Name(), b.Name());
+}
+
+uint32_t AnsiCodePageOfLanguage(int32_t language) {
+    const uint32_t codePage =
+        platform::CodePageOfLanguage(static_cast<uint16_t>(language & 0xFFFF));
+    return codePage != 0 ? codePage : platform::AnsiCodePage();
+}
+
+std::string BackupFileName(const std::string& fileName) {
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos)
+        return fileName + ".~";
+    return fileName.substr(0, dot) + ".~" + fileName.substr(dot + 1);
+}
+
+// ---- TResourceModule ----
+
+void TResourceModule::RemoveAt(int index) {
+    FModified = true;
+    Item(index)->PrepareForRemoval();
+}
+
+void TResourceModule::InsertAt(int, std::unique_ptr<TResourceDetails>) {}
+
+int TResourceModule::Append(std::unique_ptr<TResourceDetails>) {
+    return -1;
+}
+
+void TResourceModule::WriteToStream(Stream&) {
+    throw Exception("Module doesn't support streaming");
+}
+
+void TResourceModule::ReadFromStream(Stream&) {
+    throw Exception("Module doesn't support streaming");
+}
+
+void TResourceModule::ReadFromFile(const std::string& fileName) {
+    FileStream file(fileName, FileMode::OpenRead);
+    ReadFromStream(file);
+}
+
+void TResourceModule::WriteToFile(const std::string& fileName) {
+    CheckWritable();
+    const std::string backup = BackupFileName(fileName);
+    if (FileExists(backup) && ::unlink(backup.c_str()) != 0)
+        throw EFCreateError(Format("Cannot delete the backup file \"%s\". %s", backup.c_str(),
+                                   std::strerror(errno)));
+    // Only a target that does not exist yet may go without a backup.
+    bool backedUp = false;
+    if (std::rename(fileName.c_str(), backup.c_str()) == 0) {
+        backedUp = true;
+    } else if (errno != ENOENT) {
+        throw EFCreateError(Format("Cannot rename \"%s\" to \"%s\". %s", fileName.c_str(),
+                                   backup.c_str(), std::strerror(errno)));
+    }
+    try {
+        FileStream file(fileName, FileMode::Create);
+        WriteToStream(file);
+        file.Sync();
+    } catch (...) {
+        ::unlink(fileName.c_str());
+        if (backedUp)
+            std::rename(backup.c_str(), fileName.c_str());
+        throw;
+    }
+    ResetModified();
+}
+
+void TResourceModule::ResetModified() {
+    FModified = false;
+    for (int i = 0; i < Count(); ++i)
+        Item(i)->SetModified(false);
+}
+
+std::string TResourceModule::NextFreeName(const std::string& type) const {
+    int64_t highest = 0;
+    for (int i = 0; i < Count(); ++i) {
+        const TResourceDetails* resource = Item(i);
+        if (resource->Type() == type)
+            highest = std::max<int64_t>(highest, NumericName(resource->Name()));
+    }
+    return std::to_string(highest + 1);
+}
+
+} // namespace pictavo

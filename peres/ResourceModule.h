@@ -1,0 +1,242 @@
+#pragma once
+// The format-independent resource model: an abstract container of resources
+// (TResourceModule), the resource itself (TResourceDetails), the registry of
+// specialised resource classes with the factory that picks one for raw data, and the
+// helpers for unique names, sort order and safe saving.
+//
+// Types and names are UTF-8 text. A numeric identifier is its decimal text ("14");
+// only a non-empty text of the digits 0-9 is numeric ("#12" is a name).
+
+#include "util/Exceptions.h"
+#include "util/Stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pictavo {
+
+class TResourceModule;
+
+class TResourceDetails {
+public:
+    // The constructor half of CreateWithData: stores owner, language, name and type and
+    // sets CodePage from the language. C++ cannot dispatch FillDefault from a
+    // constructor, so use the CreateWithData / CreateEmpty functions below, which
+    // fill the data (or call FillDefault) after construction.
+    TResourceDetails(TResourceModule* owner, int32_t language, const std::string& name,
+                     const std::string& type);
+    virtual ~TResourceDetails() = default;
+    TResourceDetails(const TResourceDetails&) = delete;
+    TResourceDetails& operator=(const TResourceDetails&) = delete;
+
+    // Class-level operations; a derived class hides them with its own static ones.
+    static bool AcceptsRawData(const std::string& name, size_t size, const uint8_t* data);
+    static bool RecognisesData(size_t size, const uint8_t* data);
+    static std::string TypeOfClass() { return "0"; }
+
+    // The default content of a new resource of the class; empty in the base.
+    virtual void FillDefault() {}
+    // Called by the owner just before the resource is taken out of it.
+    virtual void PrepareForRemoval() {}
+    // Stores the name and sets Modified when it really changes (exact comparison).
+    void Rename(const std::string& name);
+    // Replaces Data with the whole of the stream, from its start.
+    void ReplaceData(Stream& source);
+
+    TResourceModule* Owner() const { return FOwner; }
+    MemoryStream& Data() { return FData; }
+    const MemoryStream& Data() const { return FData; }
+    const std::string& Name() const { return FName; }
+    const std::string& Type() const { return FType; }
+    int32_t Language() const { return FLanguage; }
+    void SetLanguage(int32_t language) { FLanguage = language; }
+    uint32_t CodePage() const { return FCodePage; }
+    void SetCodePage(uint32_t codePage) { FCodePage = codePage; }
+    uint32_t Version() const { return FVersion; }
+    void SetVersion(uint32_t version) { FVersion = version; }
+    uint32_t Characteristics() const { return FCharacteristics; }
+    void SetCharacteristics(uint32_t value) { FCharacteristics = value; }
+    bool Modified() const { return FModified; }
+    void SetModified(bool modified) { FModified = modified; }
+
+private:
+    TResourceModule* FOwner;
+    MemoryStream FData;
+    uint32_t FCodePage = 0;
+    int32_t FLanguage = 0;
+    std::string FName;
+    std::string FType;
+    uint32_t FVersion = 0;
+    uint32_t FCharacteristics = 0;
+    bool FModified = false;
+};
+
+// A resource whose bytes look like 8-bit text.
+class TAnsiResourceDetails : public TResourceDetails {
+public:
+    using TResourceDetails::TResourceDetails;
+    static bool RecognisesData(size_t size, const uint8_t* data);
+    void FillDefault() override { Data().Clear(); }
+};
+
+// A resource whose bytes look like UTF-16 text.
+class TUnicodeResourceDetails : public TResourceDetails {
+public:
+    using TResourceDetails::TResourceDetails;
+    static bool RecognisesData(size_t size, const uint8_t* data);
+    void FillDefault() override { Data().Clear(); }
+};
+
+// A free-standing resource of class T with the given bytes, or with FillDefault's
+// content when data is null. Not added to the owner.
+template <class T>
+std::unique_ptr<T> CreateWithData(TResourceModule* owner, int32_t language, const std::string& name,
+                                  const std::string& type, size_t size, const uint8_t* data) {
+    auto resource = std::make_unique<T>(owner, language, name, type);
+    if (data != nullptr)
+        resource->Data().WriteBuffer(data, size);
+    else
+        resource->FillDefault();
+    resource->Data().SetPosition(0);
+    return resource;
+}
+
+// A brand-new resource of class T with the type TypeOfClass. It is appended to the
+// owner (which owns it) before FillDefault runs, so FillDefault may add further
+// resources to the owner (icon groups add their first image). Raises when the owner
+// cannot hold resources.
+template <class T>
+T* CreateEmpty(TResourceModule& owner, int32_t language, const std::string& name);
+
+// A free-standing brand-new resource of class T (no owner).
+template <class T> std::unique_ptr<T> CreateEmpty(int32_t language, const std::string& name) {
+    auto resource = std::make_unique<T>(nullptr, language, name, T::TypeOfClass());
+    resource->FillDefault();
+    return resource;
+}
+
+// One entry of the details-class registry: the class-level operations of a class and
+// its CreateWithData.
+//
+// Registering (for the icon, cursor and bitmap resource classes): in ONE .cpp file
+// that the program always links (the one with the icon-group class, which the icon
+// library builder uses), define one static object whose constructor calls
+// AddDetailsClass(DetailsClassOf<T>()) for the six classes in this order: bitmap "2",
+// DIB "DIB", icon group "14", cursor group "12", icon "3", cursor "1". A registrar in a
+// file that nothing else references is dropped by the static linker. The registry
+// itself is constructed on first use, so registering from static initialisers is safe.
+struct TResourceDetailsClass {
+    const char* ClassName = "";
+    std::string (*TypeOfClass)() = nullptr;
+    bool (*AcceptsRawData)(const std::string& name, size_t size, const uint8_t* data) = nullptr;
+    bool (*RecognisesData)(size_t size, const uint8_t* data) = nullptr;
+    std::unique_ptr<TResourceDetails> (*CreateWithData)(TResourceModule* owner, int32_t language,
+                                                        const std::string& name,
+                                                        const std::string& type, size_t size,
+                                                        const uint8_t* data) = nullptr;
+
+    bool operator==(const TResourceDetailsClass& other) const {
+        return CreateWithData == other.CreateWithData;
+    }
+};
+
+template <class T>
+std::unique_ptr<TResourceDetails>
+CreateDetailsWithData(TResourceModule* owner, int32_t language, const std::string& name,
+                      const std::string& type, size_t size, const uint8_t* data) {
+    return CreateWithData<T>(owner, language, name, type, size, data);
+}
+
+template <class T> TResourceDetailsClass DetailsClassOf(const char* className) {
+    return TResourceDetailsClass{className, &T::TypeOfClass, &T::AcceptsRawData, &T::RecognisesData,
+                                 &CreateDetailsWithData<T>};
+}
+
+// Registry maintenance: AddDetailsClass appends; RemoveDetailsClass removes every
+// occurrence.
+void AddDetailsClass(const TResourceDetailsClass& detailsClass);
+void RemoveDetailsClass(const TResourceDetailsClass& detailsClass);
+// The registered classes in registration order.
+std::vector<TResourceDetailsClass> RegisteredDetailsClasses();
+
+// The factory used when resources are read from a file: the first registered class
+// serving the type (for RCDATA "10" only one that accepts the raw data), else the
+// first that recognises the data, else text or generic resources. Exceptions of a
+// specialised class are swallowed and a more generic class is used.
+std::unique_ptr<TResourceDetails> MakeResourceDetails(TResourceModule* owner, int32_t language,
+                                                      const std::string& name,
+                                                      const std::string& type, size_t size,
+                                                      const uint8_t* data);
+
+// The value of a non-empty all-digit text, else -1; raises EConvertError when the
+// digits do not fit a 32-bit integer.
+int32_t NumericName(const std::string& text);
+
+// Sort order: numeric types by number, named types first (by case-insensitive text),
+// then the names the same way. The language is not compared.
+int CompareResources(const TResourceDetails& a, const TResourceDetails& b);
+
+// The default ANSI code page of a language, else the process's code page.
+uint32_t AnsiCodePageOfLanguage(int32_t language);
+
+// The backup name of a file: lib.icl -> lib.~icl; without a dot, the name + ".~".
+std::string BackupFileName(const std::string& fileName);
+
+class TResourceModule {
+public:
+    TResourceModule() = default;
+    virtual ~TResourceModule() = default;
+    TResourceModule(const TResourceModule&) = delete;
+    TResourceModule& operator=(const TResourceModule&) = delete;
+
+    virtual int Count() const = 0;
+    virtual TResourceDetails* Item(int index) const = 0;
+    // Sets Modified and calls PrepareForRemoval; list containers also take the
+    // resource out and destroy it.
+    virtual void RemoveAt(int index);
+    // The base stores nothing (the resource is destroyed).
+    virtual void InsertAt(int index, std::unique_ptr<TResourceDetails> resource);
+    // Takes the resource over and returns its index; the base stores nothing and
+    // returns -1 (the resource is destroyed).
+    virtual int Append(std::unique_ptr<TResourceDetails> resource);
+    virtual int IndexOf(const TResourceDetails* resource) const = 0;
+    // Raise "Module doesn't support streaming" in the base.
+    virtual void WriteToStream(Stream& stream);
+    virtual void ReadFromStream(Stream& stream);
+    // Saves with a backup of the previous file (BackupFileName). The previous file is
+    // never lost: when it cannot be renamed to the backup name the save is refused and
+    // the file left as it was; when writing fails, the previous file is put back.
+    virtual void WriteToFile(const std::string& fileName);
+    virtual void ReadFromFile(const std::string& fileName);
+    virtual void Sort() {}
+
+    // Clears Modified of the module and of every resource.
+    void ResetModified();
+    // One more than the largest numeric name of the type ("1" when there is none).
+    std::string NextFreeName(const std::string& type) const;
+
+    bool Modified() const { return FModified; }
+    void SetModified(bool modified) { FModified = modified; }
+
+protected:
+    // Raises when the module cannot be written as it stands; WriteToFile calls it
+    // before it touches any file. Nothing to check in the base.
+    virtual void CheckWritable() {}
+
+private:
+    bool FModified = false;
+};
+
+template <class T>
+T* CreateEmpty(TResourceModule& owner, int32_t language, const std::string& name) {
+    auto resource = std::make_unique<T>(&owner, language, name, T::TypeOfClass());
+    T* created = resource.get();
+    if (owner.Append(std::move(resource)) < 0)
+        throw Exception("Module cannot hold resources");
+    created->FillDefault();
+    return created;
+}
+
+} // namespace pictavo
