@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <png.h>
 
@@ -80,6 +81,21 @@ void WriteBytes(png_structp png, png_bytep data, png_size_t count) {
 
 void FlushBytes(png_structp) {}
 
+// The decoder allocates a chunk's whole length before reading it. No chunk can be
+// longer than the data, so one allocation may not exceed the data's size (or 4 MB,
+// room for rows, the inflate state and compressed text); a length field beyond that
+// then fails as out of memory instead of reserving gigabytes.
+png_voidp LimitedMalloc(png_structp png, png_alloc_size_t size) {
+    const ReadJob* job = static_cast<const ReadJob*>(png_get_mem_ptr(png));
+    if (size > std::max<png_alloc_size_t>(job->size, png_alloc_size_t{4} << 20))
+        return nullptr;
+    return std::malloc(size);
+}
+
+void LimitedFree(png_structp, png_voidp memory) {
+    std::free(memory);
+}
+
 // Sets up the transformations that turn any PNG into 8-bit RGBA and sizes the buffers.
 // Returns false (with job->error set) when the image is too large for its data.
 bool PrepareRead(png_structp png, png_infop info, ReadJob* job) {
@@ -125,7 +141,8 @@ bool PrepareRead(png_structp png, png_infop info, ReadJob* job) {
 }
 
 bool RunRead(ReadJob* job) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, job, OnReadError, OnWarning);
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, job, OnReadError, OnWarning,
+                                               job, LimitedMalloc, LimitedFree);
     if (!png) {
         StoreError(job->error, "Out of memory");
         return false;

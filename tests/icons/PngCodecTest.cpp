@@ -140,3 +140,19 @@ TEST(PngCodec, DrawScalesAndBlendsOverTheCanvas) {
 
 } // namespace
 } // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+TEST(PngCodec, ChunkLengthBeyondTheDataIsNotAllocated) {
+    // IHDR of the fixture, then a text chunk whose length field claims 1.8 GB.
+    std::vector<uint8_t> bytes = test::FixtureBytes("png-rgb16.png");
+    bytes.resize(33);
+    const uint8_t chunk[12] = {0x6C, 0, 0, 0, 't', 'E', 'X', 't', 'a', 'b', 'c', 'd'};
+    bytes.insert(bytes.end(), chunk, chunk + sizeof chunk);
+    TPngImage png;
+    EXPECT_THROW(png.LoadFromBytes(bytes.data(), bytes.size()), EInvalidGraphic);
+}
+
+} // namespace
+} // namespace pictavo

@@ -1,0 +1,1 @@
+pictavo_benchmark(bench_icons DEPENDS icons util platform)

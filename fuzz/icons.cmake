@@ -1,0 +1,1 @@
+pictavo_fuzzer(fuzz_multiicon_load DEPENDS icons util platform)
