@@ -1,0 +1,319 @@
+#include "peres/PEModule.h"
+
+#include "peres/PEFormat.h"
+#include "util/Bytes.h"
+
+#include <algorithm>
+
+namespace pictavo {
+
+namespace {
+
+const char* const InvalidImage = "图像无效";
+
+[[noreturn]] void RefuseImage() {
+    throw EPEException(InvalidImage);
+}
+
+uint64_t Align(uint64_t value, uint64_t alignment) {
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+bool IsPowerOfTwo(uint32_t value) {
+    return value != 0 && (value & (value - 1)) == 0;
+}
+
+// Header values are 32-bit; an image whose layout does not fit them cannot be written.
+uint32_t Fit32(uint64_t value) {
+    if (value > 0xFFFFFFFFu)
+        RefuseImage();
+    return static_cast<uint32_t>(value);
+}
+
+// Linkers keep FileAlignment between 512 bytes and 64 KB; allowing more would let a tiny
+// file ask for gigabytes of padding.
+constexpr uint32_t MaxFileAlignment = 0x10000;
+constexpr uint32_t MinOptionalHeaderSize = pe::DataDirectories32;
+
+} // namespace
+
+// ---- TImageSection ----
+
+TImageSection::TImageSection(TPEModule* owner, const uint8_t* header, const uint8_t* raw)
+    : FOwner(owner) {
+    std::copy(header, header + HeaderSize, FHeader.begin());
+    uint32_t virtualSize = VirtualSize();
+    const uint32_t rawSize = SizeOfRawData();
+    if (rawSize < virtualSize) {
+        FRawData.WriteBuffer(raw, rawSize);
+        FUninitializedTail = virtualSize - rawSize;
+    } else {
+        if (virtualSize == 0) {
+            virtualSize = rawSize;
+            SetField(pe::VirtualSizeField, virtualSize);
+        }
+        // The file-alignment padding after VirtualSize is dropped.
+        FRawData.WriteBuffer(raw, virtualSize);
+    }
+    FRawData.SetPosition(0);
+}
+
+std::string TImageSection::Name() const {
+    const auto end = std::find(FHeader.begin(), FHeader.begin() + 8, 0);
+    return std::string(FHeader.begin(), end);
+}
+
+uint32_t TImageSection::VirtualSize() const {
+    return LoadU32(&FHeader[pe::VirtualSizeField]);
+}
+uint32_t TImageSection::VirtualAddress() const {
+    return LoadU32(&FHeader[pe::VirtualAddressField]);
+}
+uint32_t TImageSection::SizeOfRawData() const {
+    return LoadU32(&FHeader[pe::SizeOfRawDataField]);
+}
+uint32_t TImageSection::PointerToRawData() const {
+    return LoadU32(&FHeader[pe::PointerToRawDataField]);
+}
+uint32_t TImageSection::Characteristics() const {
+    return LoadU32(&FHeader[pe::SectionCharacteristicsField]);
+}
+
+void TImageSection::SetField(uint32_t offset, uint32_t value) {
+    StoreU32(&FHeader[offset], value);
+}
+
+// ---- TPEModule: parsing ----
+
+void TPEModule::ReadFromStream(Stream& stream) {
+    stream.SetPosition(0);
+    const int64_t size = stream.Size();
+    std::vector<uint8_t> image(static_cast<size_t>(std::max<int64_t>(size, 0)));
+    stream.ReadBuffer(image.data(), image.size());
+    ParseImage(image.data(), image.size());
+}
+
+void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
+    FSections.clear();
+    FDOSStub.Clear();
+    FHeaderTail.clear();
+    FOverlay.clear();
+
+    if (size < DOSHeaderSize || LoadU16(memory) != pe::DosSignature)
+        throw EPEException("Invalid DOS signature");
+    std::copy(memory, memory + DOSHeaderSize, FDOSHeader.begin());
+    const uint32_t peOffset = LoadU32(memory + pe::NewHeaderOffsetField);
+    if (!RangeFits(peOffset, 4 + COFFHeaderSize + 2, size))
+        RefuseImage();
+    if (peOffset > DOSHeaderSize)
+        FDOSStub.WriteBuffer(memory + DOSHeaderSize, peOffset - DOSHeaderSize);
+
+    if (LoadU32(memory + peOffset) != pe::PeSignature)
+        throw EPEException("Invalid COFF signature");
+    std::copy(memory + peOffset + 4, memory + peOffset + 4 + COFFHeaderSize, FCOFFHeader.begin());
+    const uint64_t optionalOffset = peOffset + 4 + COFFHeaderSize;
+    if (LoadU16(memory + optionalOffset) != pe::Pe32Magic)
+        RefuseImage();
+
+    const uint32_t optionalSize = LoadU16(&FCOFFHeader[pe::SizeOfOptionalHeaderField]);
+    if (optionalSize < MinOptionalHeaderSize || !RangeFits(optionalOffset, optionalSize, size))
+        RefuseImage();
+    FOptionalHeader.assign(memory + optionalOffset, memory + optionalOffset + optionalSize);
+    const uint32_t directoryCount = OptionalField(pe::NumberOfRvaAndSizesField32);
+    const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
+    if (static_cast<uint64_t>(directoryCount) * pe::DataDirectorySize >
+            optionalSize - pe::DataDirectories32 ||
+        !IsPowerOfTwo(fileAlignment) || fileAlignment > MaxFileAlignment ||
+        !IsPowerOfTwo(OptionalField(pe::SectionAlignmentField)))
+        RefuseImage();
+
+    const uint32_t sectionCount = LoadU16(&FCOFFHeader[pe::NumberOfSectionsField]);
+    const uint64_t tableOffset = optionalOffset + optionalSize;
+    const uint64_t tableEnd = tableOffset + uint64_t{sectionCount} * TImageSection::HeaderSize;
+    if (sectionCount == 0 || tableEnd > size)
+        RefuseImage();
+
+    // The header tail runs up to the first raw data in the file, and the overlay starts
+    // after the last; sections without raw data (.bss) mark neither.
+    uint64_t firstRaw = size;
+    uint64_t rawEnd = tableEnd;
+    for (uint32_t i = 0; i < sectionCount; ++i) {
+        const uint8_t* header = memory + tableOffset + uint64_t{i} * TImageSection::HeaderSize;
+        const uint32_t rawOffset = LoadU32(header + pe::PointerToRawDataField);
+        const uint32_t rawSize = LoadU32(header + pe::SizeOfRawDataField);
+        if (!RangeFits(rawOffset, rawSize, size))
+            RefuseImage();
+        if (rawSize != 0) {
+            firstRaw = std::min<uint64_t>(firstRaw, rawOffset);
+            rawEnd = std::max<uint64_t>(rawEnd, uint64_t{rawOffset} + rawSize);
+        }
+        FSections.push_back(std::make_unique<TImageSection>(this, header, memory + rawOffset));
+    }
+    if (firstRaw > tableEnd && firstRaw != size)
+        FHeaderTail.assign(memory + tableEnd, memory + firstRaw);
+    if (rawEnd < size)
+        FOverlay.assign(memory + rawEnd, memory + size);
+}
+
+// ---- TPEModule: directories and sections ----
+
+uint32_t TPEModule::OptionalField(uint32_t offset) const {
+    return LoadU32(FOptionalHeader.data() + offset);
+}
+
+void TPEModule::SetOptionalField(uint32_t offset, uint32_t value) {
+    StoreU32(FOptionalHeader.data() + offset, value);
+}
+
+uint32_t TPEModule::DataDirectoryCount() const {
+    if (FOptionalHeader.size() < MinOptionalHeaderSize)
+        return 0;
+    return OptionalField(pe::NumberOfRvaAndSizesField32);
+}
+
+TImageDataDirectory TPEModule::DataDirectory(uint32_t index) const {
+    if (index >= DataDirectoryCount())
+        throw EListError("Index exceeds data dictionary count");
+    const uint32_t offset = pe::DataDirectories32 + index * pe::DataDirectorySize;
+    return TImageDataDirectory{OptionalField(offset), OptionalField(offset + 4)};
+}
+
+void TPEModule::SetDataDirectory(uint32_t index, const TImageDataDirectory& entry) {
+    if (index >= DataDirectoryCount())
+        throw EListError("Index exceeds data dictionary count");
+    const uint32_t offset = pe::DataDirectories32 + index * pe::DataDirectorySize;
+    SetOptionalField(offset, entry.VirtualAddress);
+    SetOptionalField(offset + 4, entry.Size);
+}
+
+TImageSection& TPEModule::Section(int index) const {
+    if (index < 0 || index >= SectionCount())
+        throw EListError(Format("List index out of bounds (%d)", index));
+    return *FSections[static_cast<size_t>(index)];
+}
+
+int TPEModule::SectionOfDirectory(uint32_t index, uint32_t& offset) const {
+    const uint32_t address = DataDirectory(index).VirtualAddress;
+    for (int i = 0; i < SectionCount(); ++i) {
+        const TImageSection& section = *FSections[static_cast<size_t>(i)];
+        if (address >= section.VirtualAddress() &&
+            address - section.VirtualAddress() < section.VirtualSize()) {
+            offset = address - section.VirtualAddress();
+            return i;
+        }
+    }
+    return -1;
+}
+
+TImageSection* TPEModule::ResourceSection(uint32_t& offset) const {
+    if (DataDirectoryCount() <= pe::ResourceDirectoryIndex)
+        return nullptr;
+    const int index = SectionOfDirectory(pe::ResourceDirectoryIndex, offset);
+    return index < 0 ? nullptr : FSections[static_cast<size_t>(index)].get();
+}
+
+// ---- TPEModule: layout and writing ----
+
+void TPEModule::Relayout() {
+    const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
+    const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
+    const uint64_t newHeaderOffset = FDOSStub.Size() + DOSHeaderSize;
+    StoreU32(&FDOSHeader[pe::NewHeaderOffsetField], Fit32(newHeaderOffset));
+    if (FSections.size() > 0xFFFF)
+        RefuseImage();
+    StoreU16(&FCOFFHeader[pe::NumberOfSectionsField], static_cast<uint16_t>(FSections.size()));
+
+    const uint64_t headersEnd = newHeaderOffset + 4 + COFFHeaderSize + FOptionalHeader.size() +
+                                TImageSection::HeaderSize * FSections.size();
+    SetOptionalField(pe::SizeOfHeadersField, Fit32(Align(headersEnd, fileAlignment)));
+    SetOptionalField(pe::CheckSumField, 0);
+    uint32_t baseOfCode = 0xFFFFFFFFu;
+
+    uint64_t filePos = Align(FHeaderTail.size() + headersEnd, fileAlignment);
+    uint64_t rva = sectionAlignment;
+    uint64_t imageSize = Align(headersEnd, sectionAlignment);
+    uint64_t code = 0, init = 0, uninit = 0;
+    for (const std::unique_ptr<TImageSection>& section : FSections) {
+        const uint64_t virtualSize =
+            section->FRawData.Size() + uint64_t{section->FUninitializedTail};
+        const uint64_t rawSize = Align(section->FRawData.Size(), fileAlignment);
+        section->SetField(pe::PointerToRawDataField, Fit32(filePos));
+        section->SetField(pe::VirtualAddressField, Fit32(rva));
+        section->SetField(pe::VirtualSizeField, Fit32(virtualSize));
+        section->SetField(pe::SizeOfRawDataField, Fit32(rawSize));
+        const uint32_t flags = section->Characteristics();
+        if (flags & pe::SectionExecute) {
+            code += Align(virtualSize, fileAlignment);
+            baseOfCode = std::min(baseOfCode, static_cast<uint32_t>(rva));
+        } else if (flags & pe::SectionInitializedData) {
+            init += Align(virtualSize, fileAlignment);
+        } else if (flags & pe::SectionUninitializedData) {
+            uninit += Align(virtualSize, fileAlignment);
+        }
+        imageSize += Align(virtualSize, sectionAlignment);
+        filePos += rawSize;
+        rva += Align(virtualSize, sectionAlignment);
+    }
+    Fit32(filePos + FOverlay.size());
+    SetOptionalField(pe::SizeOfCodeField, Fit32(code));
+    SetOptionalField(pe::SizeOfInitializedDataField, Fit32(init));
+    SetOptionalField(pe::SizeOfUninitializedDataField, Fit32(uninit));
+    SetOptionalField(pe::BaseOfCodeField, baseOfCode);
+    // 32-bit arithmetic as the header holds it: without code the base wraps around.
+    const uint32_t dataOffset = Fit32(Align(FOptionalHeader.size() + 24 + code, sectionAlignment));
+    SetOptionalField(pe::BaseOfDataField, baseOfCode + dataOffset);
+    SetOptionalField(pe::SizeOfImageField, Fit32(imageSize));
+}
+
+void TPEModule::WriteToStream(Stream& stream) {
+    Relayout();
+    // The image is assembled in memory so that the checksum can be set before any
+    // byte reaches the stream.
+    MemoryStream image;
+    image.WriteBuffer(FDOSHeader.data(), FDOSHeader.size());
+    FDOSStub.SetPosition(0);
+    image.CopyFrom(FDOSStub, FDOSStub.Size());
+    image.WriteU32(pe::PeSignature);
+    image.WriteBuffer(FCOFFHeader.data(), FCOFFHeader.size());
+    const int64_t checksumPos = image.Position() + pe::CheckSumField;
+    image.WriteBuffer(FOptionalHeader.data(), FOptionalHeader.size());
+    for (const std::unique_ptr<TImageSection>& section : FSections)
+        image.WriteBuffer(section->FHeader.data(), section->FHeader.size());
+    image.WriteBuffer(FHeaderTail.data(), FHeaderTail.size());
+    for (const std::unique_ptr<TImageSection>& section : FSections) {
+        const int64_t start = section->PointerToRawData();
+        if (image.Position() < start)
+            image.WriteZeros(static_cast<size_t>(start - image.Position()));
+        section->FRawData.SetPosition(0);
+        image.CopyFrom(section->FRawData, section->FRawData.Size());
+        // Pad the file content (not the memory size) up to SizeOfRawData, so that a
+        // section with an uninitialised tail still fills its place in the file.
+        const int64_t padding = int64_t{section->SizeOfRawData()} - section->FRawData.Size();
+        if (padding > 0)
+            image.WriteZeros(static_cast<size_t>(padding));
+    }
+    image.WriteBuffer(FOverlay.data(), FOverlay.size());
+
+    const uint32_t checksum = ImageChecksum(image.Memory(), static_cast<size_t>(image.Size()),
+                                            static_cast<size_t>(checksumPos));
+    StoreU32(image.Memory() + checksumPos, checksum);
+    SetOptionalField(pe::CheckSumField, checksum);
+    stream.WriteBuffer(image.Memory(), static_cast<size_t>(image.Size()));
+}
+
+uint32_t ImageChecksum(const uint8_t* image, size_t size, size_t checksumOffset) {
+    // The CheckSum field counts as zero wherever it lies.
+    const auto byteAt = [&](size_t i) -> uint32_t {
+        const bool inField = i >= checksumOffset && i - checksumOffset < 4;
+        return (i < size && !inField) ? image[i] : 0;
+    };
+    uint32_t sum = 0;
+    for (size_t offset = 0; offset < size; offset += 2) {
+        sum += byteAt(offset) | (byteAt(offset + 1) << 8);
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    return sum + static_cast<uint32_t>(size);
+}
+
+} // namespace pictavo

@@ -1,0 +1,109 @@
+#pragma once
+// A 32-bit PE image (EXE or DLL) held as header blocks and sections: read, laid out
+// again after a section changed size, and written back with a fresh checksum.
+// Everything that is not section content is carried over byte for byte.
+
+#include "peres/ResourceModule.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace pictavo {
+
+class TPEModule;
+
+class TImageSection {
+public:
+    static constexpr size_t HeaderSize = 40;
+
+    // header: the 40-byte section header; raw: the section's bytes in the file image,
+    // already checked to lie inside it.
+    TImageSection(TPEModule* owner, const uint8_t* header, const uint8_t* raw);
+
+    TPEModule* Owner() const { return FOwner; }
+    std::array<uint8_t, HeaderSize>& Header() { return FHeader; }
+    const std::array<uint8_t, HeaderSize>& Header() const { return FHeader; }
+    // The content as held in the file, without the file-alignment padding.
+    MemoryStream& RawData() { return FRawData; }
+    const MemoryStream& RawData() const { return FRawData; }
+    // Bytes the section occupies in memory beyond its file content.
+    uint32_t UninitializedTail() const { return FUninitializedTail; }
+
+    std::string Name() const; // up to the first NUL of the 8-byte field
+    uint32_t VirtualSize() const;
+    uint32_t VirtualAddress() const;
+    uint32_t SizeOfRawData() const;
+    uint32_t PointerToRawData() const;
+    uint32_t Characteristics() const;
+
+private:
+    friend class TPEModule;
+    void SetField(uint32_t offset, uint32_t value);
+
+    TPEModule* FOwner;
+    std::array<uint8_t, HeaderSize> FHeader{};
+    MemoryStream FRawData;
+    uint32_t FUninitializedTail = 0;
+};
+
+struct TImageDataDirectory {
+    uint32_t VirtualAddress = 0;
+    uint32_t Size = 0;
+};
+
+class TPEModule : public TResourceModule {
+public:
+    static constexpr size_t DOSHeaderSize = 64;
+    static constexpr size_t COFFHeaderSize = 20;
+
+    void WriteToStream(Stream& stream) override;
+    // Copies the whole stream from its start and parses it.
+    void ReadFromStream(Stream& stream) override;
+
+    // Raises EPEException "Invalid DOS signature", "Invalid COFF signature", or "图像无效"
+    // for a 64-bit image and for headers or sections that do not fit the block.
+    virtual void ParseImage(const uint8_t* memory, size_t size);
+    // Places every section again, one after the other, and recomputes the header totals.
+    virtual void Relayout();
+
+    uint32_t DataDirectoryCount() const;
+    // Raises EListError "Index exceeds data dictionary count" for an index out of range.
+    TImageDataDirectory DataDirectory(uint32_t index) const;
+    void SetDataDirectory(uint32_t index, const TImageDataDirectory& entry);
+
+    int SectionCount() const { return static_cast<int>(FSections.size()); }
+    TImageSection& Section(int index) const;
+    // The first section whose [VirtualAddress, VirtualAddress + VirtualSize) holds the
+    // directory's address, with the address's offset in it; -1 when none does.
+    int SectionOfDirectory(uint32_t index, uint32_t& offset) const;
+    // The section that holds the resource directory, or nullptr.
+    TImageSection* ResourceSection(uint32_t& offset) const;
+
+    const std::array<uint8_t, DOSHeaderSize>& DOSHeader() const { return FDOSHeader; }
+    const MemoryStream& DOSStub() const { return FDOSStub; }
+    const std::array<uint8_t, COFFHeaderSize>& COFFHeader() const { return FCOFFHeader; }
+    const std::vector<uint8_t>& OptionalHeader() const { return FOptionalHeader; }
+    const std::vector<uint8_t>& HeaderTail() const { return FHeaderTail; }
+    const std::vector<uint8_t>& Overlay() const { return FOverlay; }
+
+private:
+    uint32_t OptionalField(uint32_t offset) const;
+    void SetOptionalField(uint32_t offset, uint32_t value);
+
+    std::array<uint8_t, DOSHeaderSize> FDOSHeader{};
+    MemoryStream FDOSStub;
+    std::array<uint8_t, COFFHeaderSize> FCOFFHeader{};
+    std::vector<uint8_t> FOptionalHeader;
+    std::vector<std::unique_ptr<TImageSection>> FSections;
+    std::vector<uint8_t> FHeaderTail;
+    std::vector<uint8_t> FOverlay;
+};
+
+// The standard PE image checksum (as CheckSumMappedFile computes it): the 16-bit
+// little-endian word sum with carries folded back, the 4 bytes at checksumOffset
+// counted as 0, plus the length of the image.
+uint32_t ImageChecksum(const uint8_t* image, size_t size, size_t checksumOffset);
+
+} // namespace pictavo

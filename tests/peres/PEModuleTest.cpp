@@ -1,0 +1,129 @@
+#include "peres/PEFormat.h"
+#include "peres/PEResourceModule.h"
+#include "tests/peres/PeFixtures.h"
+#include "util/Bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace pictavo {
+namespace {
+
+using test::PeFixture;
+using test::PeFixtureBytes;
+
+uint32_t NewHeader(const std::vector<uint8_t>& image) {
+    return LoadU32(&image[60]);
+}
+uint32_t OptionalOffset(const std::vector<uint8_t>& image) {
+    return NewHeader(image) + 24;
+}
+uint32_t Optional32(const std::vector<uint8_t>& image, uint32_t field) {
+    return LoadU32(&image[OptionalOffset(image) + field]);
+}
+
+// The checksums that checksum.py recorded when the fixtures were built.
+std::map<std::string, uint32_t> RecordedChecksums() {
+    std::map<std::string, uint32_t> result;
+    std::ifstream file(PeFixture("checksums.txt"));
+    std::string name, value;
+    while (file >> name >> value)
+        result[name] = static_cast<uint32_t>(std::stoul(value, nullptr, 16));
+    return result;
+}
+
+// A PE image without a resource list: writing it changes no section.
+class PlainPEModule : public TPEModule {
+public:
+    int Count() const override { return 0; }
+    TResourceDetails* Item(int) const override { return nullptr; }
+    int IndexOf(const TResourceDetails*) const override { return -1; }
+};
+
+std::vector<uint8_t> WriteToBytes(TPEModule& module) {
+    MemoryStream out;
+    module.WriteToStream(out);
+    return out.TakeBytes();
+}
+
+TEST(PEChecksum, EqualsTheIndependentlyRecordedValues) {
+    const std::map<std::string, uint32_t> recorded = RecordedChecksums();
+    ASSERT_EQ(recorded.size(), 4u);
+    for (const auto& [name, checksum] : recorded) {
+        const std::vector<uint8_t> image = PeFixtureBytes(name);
+        EXPECT_EQ(ImageChecksum(image.data(), image.size(), OptionalOffset(image) + 64), checksum)
+            << name;
+    }
+}
+
+TEST(PEChecksum, OddLengthAndOddFieldPosition) {
+    // Words 0x0201 and 0x0003 (odd tail padded with zero), field bytes ignored.
+    const std::vector<uint8_t> bytes = {1, 2, 0xFF, 0xFF, 0xFF, 0xFF, 3};
+    EXPECT_EQ(ImageChecksum(bytes.data(), bytes.size(), 2), 0x0201u + 0x0003u + 7u);
+    // A field at an odd offset zeroes the bytes it covers, wherever they fall in words.
+    const std::vector<uint8_t> shifted = {1, 0xFF, 0xFF, 0xFF, 0xFF, 2};
+    EXPECT_EQ(ImageChecksum(shifted.data(), shifted.size(), 1), 0x0001u + 0x0200u + 6u);
+}
+
+class RoundTrip : public testing::TestWithParam<const char*> {};
+
+TEST_P(RoundTrip, UnchangedImageKeepsSectionsAndHeaderTotals) {
+    const std::vector<uint8_t> original = PeFixtureBytes(GetParam());
+    PlainPEModule module;
+    module.ParseImage(original.data(), original.size());
+    const std::vector<uint8_t> written = WriteToBytes(module);
+
+    ASSERT_EQ(written.size(), original.size());
+    EXPECT_EQ(Optional32(written, pe::SizeOfImageField),
+              Optional32(original, pe::SizeOfImageField));
+    EXPECT_EQ(Optional32(written, pe::SizeOfHeadersField),
+              Optional32(original, pe::SizeOfHeadersField));
+    ASSERT_EQ(module.SectionCount(), LoadU16(&original[NewHeader(original) + 6]));
+    const uint32_t table = OptionalOffset(original) + LoadU16(&original[NewHeader(original) + 20]);
+    for (int i = 0; i < module.SectionCount(); ++i) {
+        const uint32_t header = table + 40 * static_cast<uint32_t>(i);
+        SCOPED_TRACE(module.Section(i).Name());
+        // VirtualSize, VirtualAddress, SizeOfRawData, PointerToRawData
+        for (uint32_t field = 8; field < 24; field += 4)
+            EXPECT_EQ(LoadU32(&written[header + field]), LoadU32(&original[header + field]));
+        const uint32_t start = LoadU32(&original[header + 20]);
+        const uint32_t size = LoadU32(&original[header + 16]);
+        EXPECT_TRUE(std::equal(original.begin() + start, original.begin() + start + size,
+                               written.begin() + start));
+    }
+    const uint32_t checksumAt = OptionalOffset(written) + pe::CheckSumField;
+    EXPECT_EQ(LoadU32(&written[checksumAt]),
+              ImageChecksum(written.data(), written.size(), checksumAt));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip,
+                         testing::Values("icons32.dll", "noicons32.dll", "app32.exe"),
+                         [](const testing::TestParamInfo<const char*>& param) {
+                             std::string name = param.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
+TEST(PEModule, WrittenFixtureMatchesTheLinkerOutputExceptBaseOfData) {
+    // GNU ld writes BaseOfData 0 and a checksum; the layout recomputes BaseOfData.
+    const std::vector<uint8_t> original = PeFixtureBytes("icons32.dll");
+    PlainPEModule module;
+    module.ParseImage(original.data(), original.size());
+    std::vector<uint8_t> written = WriteToBytes(module);
+    ASSERT_EQ(written.size(), original.size());
+    const uint32_t baseOfData = OptionalOffset(original) + pe::BaseOfDataField;
+    // BaseOfCode 0x1000 + align(SizeOfOptionalHeader 224 + 24 + SizeOfCode 0x200, 0x1000)
+    EXPECT_EQ(LoadU32(&written[baseOfData]), 0x2000u);
+    StoreU32(&written[baseOfData], LoadU32(&original[baseOfData]));
+    const uint32_t checksumAt = OptionalOffset(original) + pe::CheckSumField;
+    // With the linker's BaseOfData the standard checksum is the recorded one.
+    EXPECT_EQ(ImageChecksum(written.data(), written.size(), checksumAt),
+              RecordedChecksums()["icons32.dll"]);
+    StoreU32(&written[checksumAt], LoadU32(&original[checksumAt]));
+    EXPECT_EQ(written, original);
+}
+
+} // namespace
+} // namespace pictavo
