@@ -10,9 +10,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace pictavo {
+
+class ModuleReader; // icons in modules
 
 // One image. A bitmap image has Header, both bit blocks and both bitmaps; a PNG image
 // has IsPng and Png; an all-zero record is what a failed load leaves behind. Copies
@@ -146,6 +149,17 @@ public:
     // A new platform icon of image i at the screen's depth; null for an empty
     // container. Raises EOutOfResources for a PNG image.
     std::unique_ptr<platform::IconHandle> CreateIconHandle(int i);
+
+    // ---- Icons in modules (defined in ModuleIcons.cpp) ----
+    // Replaces the images with those of icon group number n (0-based, in enumeration
+    // order) of a module file. Raises "Invalid module or no icon resources",
+    // "Invalid icon resource index" or "Invalid icon resource".
+    void LoadFromModule(const std::string& fileName, int n);
+    // Finds the name of icon group n and loads it with LoadGroupResource.
+    void LoadModuleIcon(const ModuleReader& module, int n);
+    // Loads the group resource with that name ("#123" for a numeric id).
+    void LoadGroupResource(const ModuleReader& module, const std::string& name);
+    // ---- end of icons in modules ----
 
 protected:
     // Draws image i into the cell (x, y, width, height); nothing when i is out of range.

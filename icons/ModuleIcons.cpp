@@ -1,0 +1,160 @@
+// Counting the icon groups of a module and loading one of them into a TMultiIcon.
+
+#include "icons/ModuleIcons.h"
+
+#include "util/Bytes.h"
+#include "util/Exceptions.h"
+
+#include <algorithm>
+
+namespace pictavo {
+
+namespace {
+
+constexpr uint32_t GroupHeaderBytes = 6;
+constexpr uint32_t GroupEntryBytes = 14;
+constexpr uint32_t HotspotBytes = 4;
+
+[[noreturn]] void InvalidIconResource() {
+    throw Exception("Invalid icon resource");
+}
+
+TGroupEntry ReadGroupEntry(const uint8_t* p, bool isCursor) {
+    TGroupEntry entry;
+    if (isCursor) {
+        entry.Width = LoadU16(p);
+        entry.Height = LoadU16(p + 2);
+    } else {
+        entry.Width = p[0];
+        entry.Height = p[1];
+    }
+    entry.Planes = LoadU16(p + 4);
+    entry.BitCount = LoadU16(p + 6);
+    entry.BytesInRes = LoadU32(p + 8);
+    entry.Id = LoadU16(p + 12);
+    return entry;
+}
+
+int SizeOrDefault(uint16_t size) {
+    return size == 0 ? 256 : size;
+}
+
+// Fills one image record from the image resource the entry names.
+void LoadGroupImage(const ModuleReader& module, const TGroupEntry& entry, bool isCursor,
+                    TMultiIconImage& image) {
+    const std::optional<ResourceBytes> resource =
+        module.FindResource(entry.Id, isCursor ? RT_CURSOR : RT_ICON);
+    if (!resource || !resource->Data)
+        InvalidIconResource();
+    const uint8_t* block = resource->Data;
+    uint32_t blockSize = resource->Size;
+    if (isCursor) {
+        if (blockSize < HotspotBytes)
+            InvalidIconResource();
+        image.HotspotX = LoadU16(block);
+        image.HotspotY = LoadU16(block + 2);
+        block += HotspotBytes;
+        blockSize -= HotspotBytes;
+    }
+    image.Width = SizeOrDefault(entry.Width);
+    image.Height = SizeOrDefault(entry.Height);
+
+    // The byte count may come from the group entry; the copy never goes past the
+    // resource, whatever the entry says.
+    const uint32_t bytesInRes = GetIconResourceSize(module, entry);
+    image.BytesInRes = static_cast<int32_t>(bytesInRes);
+    image.BitsPerPixel = entry.BitCount;
+
+    if (HasPngSignature(block, std::min<uint32_t>({bytesInRes, 8, blockSize}))) {
+        if (bytesInRes > blockSize)
+            InvalidIconResource();
+        ReadPngImageBlock(image, block, bytesInRes);
+        return;
+    }
+    ReadBitmapImageBlock(image, block, blockSize, "Invalid icon resource");
+}
+
+} // namespace
+
+int CountResources(const ModuleReader& module, uint32_t type) {
+    int count = 0;
+    module.EnumResourceNames(type, [&count](const ResourceName&) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+uint32_t GetIconResourceSize(const ModuleReader& module, const TGroupEntry& entry) {
+    const std::optional<ResourceBytes> resource = module.FindResource(entry.Id, RT_ICON);
+    if (resource && resource->Size != 0)
+        return resource->Size;
+    return entry.BytesInRes;
+}
+
+int GetModuleIconCount(const std::string& fileName) {
+    try {
+        const std::unique_ptr<ModuleReader> module = ModuleReader::Open(fileName);
+        return module ? CountResources(*module, RT_GROUP_ICON) : 0;
+    } catch (...) {
+        return 0; // a probe of an arbitrary file: any failure means no icons
+    }
+}
+
+void TMultiIcon::LoadFromModule(const std::string& fileName, int n) {
+    const std::unique_ptr<ModuleReader> module = ModuleReader::Open(fileName);
+    if (!module)
+        throw Exception("Invalid module or no icon resources");
+    LoadModuleIcon(*module, n);
+}
+
+void TMultiIcon::LoadModuleIcon(const ModuleReader& module, int n) {
+    TCallBack callBack;
+    callBack.Index = n;
+    // Always the icon-group type, also for a cursor container.
+    module.EnumResourceNames(RT_GROUP_ICON, [&callBack](const ResourceName& name) {
+        const bool found = callBack.Count == callBack.Index;
+        if (found)
+            callBack.Name = name.IsNumeric ? Format("#%u", name.Id) : name.Text;
+        ++callBack.Count;
+        return !found;
+    });
+    if (!callBack.Name.empty())
+        LoadGroupResource(module, callBack.Name);
+    else if (callBack.Count == 0)
+        throw Exception("Invalid module or no icon resources");
+    else
+        throw Exception("Invalid icon resource index");
+}
+
+void TMultiIcon::LoadGroupResource(const ModuleReader& module, const std::string& name) {
+    const std::optional<ResourceBytes> group =
+        module.FindResource(name, FIsCursor ? RT_GROUP_CURSOR : RT_GROUP_ICON);
+    if (!group || !group->Data || group->Size < GroupHeaderBytes)
+        InvalidIconResource();
+    const uint16_t type = LoadU16(group->Data + 2);
+    if ((type == 1 && FIsCursor) || (type == 2 && !FIsCursor))
+        InvalidIconResource();
+    const uint16_t count = LoadU16(group->Data + 4);
+    // Every entry must lie inside the group before the container is touched.
+    if (!RangeFits(GroupHeaderBytes, uint64_t{count} * GroupEntryBytes, group->Size))
+        InvalidIconResource();
+
+    ClearImages();
+    FImages.assign(count, TMultiIconImage{});
+    for (size_t i = 0; i < count; ++i) {
+        const TGroupEntry entry =
+            ReadGroupEntry(group->Data + GroupHeaderBytes + i * GroupEntryBytes, FIsCursor);
+        try {
+            LoadGroupImage(module, entry, FIsCursor, FImages[i]);
+        } catch (...) {
+            // The images before stay loaded; this one and the later ones are empty.
+            FreeImage(FImages[i]);
+            FCurrentIndex = -1;
+            throw;
+        }
+    }
+    Changed();
+}
+
+} // namespace pictavo
