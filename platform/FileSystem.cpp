@@ -41,6 +41,36 @@ void FillFrom(const struct statx& info, const char* name, FindData& data) {
     data.FileSizeHigh = static_cast<uint32_t>(size >> 32);
     data.FileSizeLow = static_cast<uint32_t>(size);
     data.FileName = name;
+    data.Complete = true;
+}
+
+// The record as far as the listing tells it; false for links and unknown kinds, whose
+// attributes need the file system.
+bool FillFromListing(const struct dirent& entry, FindData& data) {
+    uint32_t attributes = 0;
+    switch (entry.d_type) {
+    case DT_DIR:
+        attributes = FILE_ATTRIBUTE_DIRECTORY;
+        break;
+    case DT_REG:
+        attributes = FILE_ATTRIBUTE_ARCHIVE;
+        break;
+    case DT_FIFO:
+    case DT_SOCK:
+    case DT_CHR:
+    case DT_BLK:
+        attributes = FILE_ATTRIBUTE_SYSTEM;
+        break;
+    default:
+        return false;
+    }
+    if (entry.d_name[0] == '.')
+        attributes |= FILE_ATTRIBUTE_HIDDEN;
+    data = FindData{};
+    data.FileAttributes = attributes;
+    data.FileName = entry.d_name;
+    data.Complete = false;
+    return true;
 }
 
 constexpr unsigned StatxWanted = STATX_BASIC_STATS | STATX_BTIME;
@@ -116,8 +146,9 @@ bool GlobMatches(const std::string& name, const std::string& mask, size_t maskEn
 
 } // namespace
 
-FileFinder::FileFinder(const std::string& folder, const std::string& mask, FindScope scope)
-    : mask_(mask), matchAll_(mask == "*" || mask == "*.*"), scope_(scope) {
+FileFinder::FileFinder(const std::string& folder, const std::string& mask, FindScope scope,
+                       FindDetail detail)
+    : mask_(mask), matchAll_(mask == "*" || mask == "*.*"), scope_(scope), detail_(detail) {
     const int fd =
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -140,6 +171,8 @@ bool FileFinder::Next(FindData& data) {
             continue;
         if (!matchAll_ && !MaskMatches(entry->d_name, mask_))
             continue;
+        if (detail_ == FindDetail::Listing && FillFromListing(*entry, data))
+            return true;
         // An entry removed since the listing began is passed over.
         if (ReadFindData(::dirfd(dir_), entry->d_name, entry->d_name, data))
             return true;
@@ -155,6 +188,17 @@ bool GetFindData(const std::string& path, FindData& data) {
     if (slash != std::string::npos && name.size() > 1)
         name.erase(0, slash + 1);
     return ReadFindData(AT_FDCWD, path.c_str(), name.c_str(), data);
+}
+
+bool CompleteFindData(const std::string& folder, FindData& data) {
+    if (data.Complete)
+        return true;
+    FindData full;
+    const std::string path = folder + data.FileName;
+    if (!ReadFindData(AT_FDCWD, path.c_str(), data.FileName.c_str(), full))
+        return false;
+    data = std::move(full);
+    return true;
 }
 
 bool MaskMatches(const std::string& name, const std::string& mask) {

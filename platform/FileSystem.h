@@ -26,6 +26,10 @@ constexpr char PathDelim = '/';
 
 // One folder entry. A symbolic link carries the reparse-point bit and, when its
 // target exists, the target's kind, size and times; a dangling link describes itself.
+//
+// A record made from the folder listing alone (Complete false) has the name and every
+// attribute bit but read-only; size and times are 0 until CompleteFindData fills them.
+// Listing alone spares a stat call per entry for walks that never look at them.
 struct FindData {
     uint32_t FileAttributes = 0;
     FileTime CreationTime; // birth time where the file system keeps one, else change time
@@ -34,10 +38,16 @@ struct FindData {
     uint32_t FileSizeHigh = 0;
     uint32_t FileSizeLow = 0;
     std::string FileName;
+    bool Complete = true;
 
     int64_t Size() const {
         return static_cast<int64_t>((static_cast<uint64_t>(FileSizeHigh) << 32) | FileSizeLow);
     }
+};
+
+enum class FindDetail {
+    Full,    // every record complete
+    Listing, // records from the listing alone where it tells the kind of entry
 };
 
 enum class FindScope {
@@ -52,8 +62,8 @@ enum class FindScope {
 // be opened lists nothing. Closed on destruction.
 class FileFinder {
 public:
-    FileFinder(const std::string& folder, const std::string& mask,
-               FindScope scope = FindScope::All);
+    FileFinder(const std::string& folder, const std::string& mask, FindScope scope = FindScope::All,
+               FindDetail detail = FindDetail::Full);
     ~FileFinder();
     FileFinder(const FileFinder&) = delete;
     FileFinder& operator=(const FileFinder&) = delete;
@@ -67,11 +77,16 @@ private:
     std::string mask_;
     bool matchAll_ = false;
     FindScope scope_;
+    FindDetail detail_;
 };
 
 // The record of one path, as an enumeration of its folder would give it; false when
 // it does not exist.
 bool GetFindData(const std::string& path, FindData& data);
+
+// Fills in what a listing-only record lacks; false (record unchanged) when the entry is
+// gone. Does nothing to a complete record.
+bool CompleteFindData(const std::string& folder, FindData& data);
 
 // Windows mask matching: "*" any run, "?" one character, letters A-Z compared without
 // case; a mask ending in ".*" also matches the names without a dot ("*.*" matches all).

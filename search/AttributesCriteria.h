@@ -55,6 +55,8 @@ public:
     uint32_t FlagsUnset() const { return unset_; }
     uint32_t FlagsAnySet() const { return anySet_; }
     uint32_t FlagsAnyUnset() const { return anyUnset_; }
+    // Every bit that any of the four masks tests.
+    uint32_t TestedBits() const { return set_ | unset_ | anySet_ | anyUnset_; }
 
     bool Matches(uint32_t attributes) const;
 

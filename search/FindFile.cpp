@@ -185,7 +185,8 @@ void TFindFile::SearchIn(SearchState& state, const std::string& folder) {
 
     if ((ignore == fiNone || ignore == fiJustSubfolders) && state.Level >= target.MinLevel) {
         for (const std::string& mask : target.Masks) {
-            platform::FileFinder finder(folder, mask);
+            platform::FileFinder finder(folder, mask, platform::FindScope::All,
+                                        platform::FindDetail::Listing);
             while (finder.Next(entry)) {
                 if (state.Aborted)
                     return;
@@ -197,7 +198,8 @@ void TFindFile::SearchIn(SearchState& state, const std::string& folder) {
 
     if (target.Subfolders && (ignore == fiNone || ignore == fiJustThis) &&
         (target.MaxLevel == 0 || target.MaxLevel > state.Level)) {
-        platform::FileFinder finder(folder, "*.*", platform::FindScope::FoldersOnly);
+        platform::FileFinder finder(folder, "*.*", platform::FindScope::FoldersOnly,
+                                    platform::FindDetail::Listing);
         while (finder.Next(entry)) {
             if (state.Aborted)
                 return;
@@ -283,7 +285,10 @@ void TFindFile::DoFileMatch(const std::string& folder, const platform::FindData&
     SearchState& state = *state_;
     if (state.Aborted || !OnFileMatch)
         return;
-    const TFileDetails details = MakeDetails(folder, entry);
+    platform::FindData complete = entry;
+    if (!platform::CompleteFindData(folder, complete))
+        return; // gone since the listing
+    const TFileDetails details = MakeDetails(folder, complete);
     const TFileMatchEvent handler = OnFileMatch; // the handler may destroy this component
     const std::lock_guard<std::recursive_mutex> lock(state.CallbackLock);
     handler(*this, details);

@@ -112,6 +112,8 @@ public:
     uint32_t ExcludedFolderAttributes() const;
 
 protected:
+    // The records given to DoFileMatch and AcceptFile may be listing-only (see
+    // platform::FindData); platform::CompleteFindData fills in the rest.
     virtual void DoSearchBegin();
     virtual void DoSearchFinish();
     virtual void DoSearchAbort();

@@ -23,6 +23,11 @@ bool TDateTimeCriteria::Matches(const platform::FileTime& created,
            PairMatches(accessed, AccessedBefore, AccessedAfter);
 }
 
+bool TDateTimeCriteria::Empty() const {
+    return CreatedBefore == 0 && CreatedAfter == 0 && ModifiedBefore == 0 && ModifiedAfter == 0 &&
+           AccessedBefore == 0 && AccessedAfter == 0;
+}
+
 void TDateTimeCriteria::Assign(const TCustomCriteria& source) {
     const auto* other = dynamic_cast<const TDateTimeCriteria*>(&source);
     if (other == nullptr)
@@ -91,7 +96,16 @@ TSearchCriteria::TSearchCriteria()
 
 TSearchCriteria::~TSearchCriteria() = default;
 
+bool TSearchCriteria::NeedsCompleteRecord() const {
+    return (attributes_->TestedBits() & platform::FILE_ATTRIBUTE_READONLY) != 0 ||
+           size_->Min != 0 || size_->Max != 0 || !timeStamp_->Empty();
+}
+
 bool TSearchCriteria::Matches(const std::string& folder, const platform::FindData& entry) const {
+    if (!entry.Complete && NeedsCompleteRecord()) {
+        platform::FindData complete = entry;
+        return platform::CompleteFindData(folder, complete) && Matches(folder, complete);
+    }
     return attributes_->Matches(entry.FileAttributes) && size_->Matches(entry.Size()) &&
            timeStamp_->Matches(entry.CreationTime, entry.LastWriteTime, entry.LastAccessTime) &&
            files_->MatchesFilters(folder, entry.FileName) &&

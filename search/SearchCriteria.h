@@ -28,6 +28,7 @@ public:
 
     bool Matches(const platform::FileTime& created, const platform::FileTime& modified,
                  const platform::FileTime& accessed) const;
+    bool Empty() const;
 
     void Assign(const TCustomCriteria& source) override;
     void Clear() override;
@@ -92,7 +93,11 @@ public:
 
     // Attributes, size, time stamps, path filters, then content; the first failing test
     // rejects. The file-name masks are not tested here (the folder is listed by them).
+    // A listing-only record is completed first when a test needs what it lacks; an entry
+    // that has disappeared by then does not match.
     bool Matches(const std::string& folder, const platform::FindData& entry) const;
+    // Whether Matches needs more of a record than the folder listing gives.
+    bool NeedsCompleteRecord() const;
 
     void Assign(const TCustomCriteria& source) override;
     void Clear() override;

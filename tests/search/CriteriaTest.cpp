@@ -238,6 +238,28 @@ TEST(SearchCriteriaTest, WholeTestAppliesEveryPart) {
     EXPECT_FALSE(criteria.Matches(folder.Path(), small));
 }
 
+TEST(SearchCriteriaTest, ListingOnlyRecordIsCompletedWhenATestNeedsIt) {
+    TestFolder folder;
+    const std::string file = folder.File("locked.txt", "abc");
+    ::chmod(file.c_str(), 0444);
+    platform::FindData listed;
+    listed.FileName = "locked.txt";
+    listed.FileAttributes = 0x20;
+    listed.Complete = false;
+    TSearchCriteria criteria;
+    EXPECT_FALSE(criteria.NeedsCompleteRecord());
+    criteria.Attributes().SetReadonly(fsSet);
+    EXPECT_TRUE(criteria.NeedsCompleteRecord());
+    EXPECT_TRUE(criteria.Matches(folder.Path(), listed));
+    criteria.Attributes().SetReadonly(fsIgnore);
+    criteria.Size().Min = 4;
+    EXPECT_FALSE(criteria.Matches(folder.Path(), listed));
+    listed.FileName = "gone.txt";
+    criteria.Size().Min = 0;
+    criteria.TimeStamp().ModifiedAfter = 1;
+    EXPECT_FALSE(criteria.Matches(folder.Path(), listed));
+}
+
 // With every attribute accepted, a FIFO among the files must not block the content test.
 TEST(SearchCriteriaTest, ContentTestRejectsFifoWithoutBlocking) {
     TestFolder folder;

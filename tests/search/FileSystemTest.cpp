@@ -64,6 +64,32 @@ TEST(FileFinderTest, ReportsTimesAndSizesBeyondFourGigabytes) {
     EXPECT_EQ(data.FileName, "big.bin");
 }
 
+TEST(FileFinderTest, ListingOnlyRecordsCompleteOnRequest) {
+    TestFolder folder;
+    const std::string file = folder.File("locked.txt", "abc");
+    ::chmod(file.c_str(), 0444);
+    ASSERT_EQ(::symlink("locked.txt", (folder.Path() + "link").c_str()), 0);
+    FileFinder finder(folder.Path(), "l*", FindScope::All, FindDetail::Listing);
+    std::map<std::string, FindData> entries;
+    for (FindData data; finder.Next(data);)
+        entries[data.FileName] = data;
+    ASSERT_EQ(entries.size(), 2u);
+    FindData& listed = entries.at("locked.txt");
+    EXPECT_FALSE(listed.Complete);
+    EXPECT_EQ(listed.FileAttributes, 0x20u);
+    EXPECT_TRUE(entries.at("link").Complete); // a link's kind needs the file system
+    EXPECT_EQ(entries.at("link").FileAttributes, 0x420u | 0x1u);
+
+    ASSERT_TRUE(CompleteFindData(folder.Path(), listed));
+    EXPECT_TRUE(listed.Complete);
+    EXPECT_EQ(listed.FileAttributes, 0x21u);
+    EXPECT_EQ(listed.Size(), 3);
+    FindData gone = listed;
+    gone.FileName = "gone";
+    gone.Complete = false;
+    EXPECT_FALSE(CompleteFindData(folder.Path(), gone));
+}
+
 TEST(FileFinderTest, MissingFolderListsNothing) {
     TestFolder folder;
     FileFinder finder(folder.Path() + "none/", "*.*");

@@ -1,0 +1,1 @@
+pictavo_benchmark(bench_search DEPENDS search)
