@@ -1,6 +1,7 @@
 // pictavo-cli images FILE: the images of an ICO or CUR file, one line each.
 
 #include "cli/Command.h"
+#include "cli/ImageLines.h"
 #include "icons/MultiIcon.h"
 
 #include <cstdio>
@@ -27,11 +28,7 @@ int RunImages(const Arguments& args) {
     } catch (const std::exception& error) {
         return Failure(error.what());
     }
-    for (int i = 0; i < icon.IconCount(); ++i) {
-        const TMultiIconImage image = icon.GetIconData(i);
-        std::printf("[%d] %dx%d - %dbit%s\n", i, image.Width, image.Height, image.BitsPerPixel,
-                    image.IsPng ? " png" : "");
-    }
+    PrintImageLines(icon);
     return ExitOk;
 }
 

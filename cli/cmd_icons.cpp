@@ -1,0 +1,70 @@
+// pictavo-cli icons FILE: every icon of a module (or the one icon of an ICO/CUR file)
+// with its images.
+
+#include "cli/Command.h"
+#include "cli/ImageLines.h"
+#include "icons/ModuleIcons.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace pictavo::cli {
+
+extern const char IconsHelp[] =
+    "Usage: pictavo-cli icons FILE\n"
+    "Lists the icons of a module (EXE, DLL, ICL; PE32 or PE32+) in position order, or\n"
+    "the one icon of an ICO or CUR file. Each icon is a block:\n"
+    "  icon N: K images\n"
+    "followed by the image lines of `pictavo-cli images`.\n"
+    "Exit status 0; 1 with the error message when the file is neither a module with\n"
+    "icons nor an ICO/CUR file, or when an icon of the module cannot be loaded.\n";
+
+namespace {
+
+void PrintIcon(int position, const TMultiIcon& icon) {
+    std::printf("icon %d: %d images\n", position, icon.IconCount());
+    PrintImageLines(icon);
+}
+
+// Every group is listed even when one of them is damaged; the damage sets the exit status.
+int PrintModuleIcons(const std::string& fileName, int count) {
+    int status = ExitOk;
+    for (int n = 0; n < count; ++n) {
+        TMultiIcon icon;
+        try {
+            icon.LoadFromModule(fileName, n);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "icon %d: %s\n", n, error.what());
+            status = ExitFailure;
+            continue;
+        }
+        PrintIcon(n, icon);
+    }
+    return status;
+}
+
+} // namespace
+
+int RunIcons(const Arguments& args) {
+    if (args.size() != 1) {
+        for (const Command& command : Commands())
+            if (std::string(command.name) == "icons")
+                return UsageError(command, "expected exactly one FILE");
+        return ExitUsage;
+    }
+    const std::string& fileName = args[0];
+    const int count = GetModuleIconCount(fileName);
+    if (count > 0)
+        return PrintModuleIcons(fileName, count);
+
+    TMultiIcon icon;
+    try {
+        icon.LoadFromFile(fileName);
+    } catch (const std::exception& error) {
+        return Failure(error.what());
+    }
+    PrintIcon(0, icon);
+    return ExitOk;
+}
+
+} // namespace pictavo::cli
