@@ -180,6 +180,18 @@ bool FileFinder::Next(FindData& data) {
     return false;
 }
 
+bool FileFinder::Complete(FindData& data) {
+    if (data.Complete)
+        return true;
+    if (dir_ == nullptr)
+        return false;
+    FindData full;
+    if (!ReadFindData(::dirfd(dir_), data.FileName.c_str(), data.FileName.c_str(), full))
+        return false;
+    data = std::move(full);
+    return true;
+}
+
 bool GetFindData(const std::string& path, FindData& data) {
     std::string name = path;
     while (name.size() > 1 && name.back() == PathDelim)

@@ -71,6 +71,9 @@ public:
     bool IsOpen() const { return dir_ != nullptr; }
     // Fills data with the next matching entry; false when there is none left.
     bool Next(FindData& data);
+    // CompleteFindData for a record of this enumeration while it is open (cheaper: the
+    // folder is already open).
+    bool Complete(FindData& data);
 
 private:
     DIR* dir_ = nullptr;

@@ -190,8 +190,13 @@ void TFindFile::SearchIn(SearchState& state, const std::string& folder) {
             while (finder.Next(entry)) {
                 if (state.Aborted)
                     return;
-                if (!IsDotEntry(entry.FileName) && AcceptFile(folder, entry))
-                    DoFileMatch(folder, entry);
+                if (IsDotEntry(entry.FileName) || !AcceptFile(folder, entry))
+                    continue;
+                // The handler's details need the whole record; the open folder gives it
+                // cheapest. DoFileMatch completes it too, for callers that skip this.
+                if (OnFileMatch && !finder.Complete(entry))
+                    continue; // gone since the listing
+                DoFileMatch(folder, entry);
             }
         }
     }

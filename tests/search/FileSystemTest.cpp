@@ -80,10 +80,14 @@ TEST(FileFinderTest, ListingOnlyRecordsCompleteOnRequest) {
     EXPECT_TRUE(entries.at("link").Complete); // a link's kind needs the file system
     EXPECT_EQ(entries.at("link").FileAttributes, 0x420u | 0x1u);
 
+    FindData byFinder = listed;
+    ASSERT_TRUE(finder.Complete(byFinder));
     ASSERT_TRUE(CompleteFindData(folder.Path(), listed));
     EXPECT_TRUE(listed.Complete);
     EXPECT_EQ(listed.FileAttributes, 0x21u);
     EXPECT_EQ(listed.Size(), 3);
+    EXPECT_EQ(byFinder.FileAttributes, listed.FileAttributes);
+    EXPECT_EQ(byFinder.LastWriteTime, listed.LastWriteTime);
     FindData gone = listed;
     gone.FileName = "gone";
     gone.Complete = false;
