@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -123,6 +124,69 @@ TEST(PEModule, WrittenFixtureMatchesTheLinkerOutputExceptBaseOfData) {
               RecordedChecksums()["icons32.dll"]);
     StoreU32(&written[checksumAt], LoadU32(&original[checksumAt]));
     EXPECT_EQ(written, original);
+}
+
+// noicons32.dll: e_lfanew 0x80, section table at 0x178; .text is section 0, .rdata 1.
+constexpr uint32_t SectionTable = 0x178;
+
+TEST(PEModule, SectionContentFollowsVirtualAndRawSizes) {
+    std::vector<uint8_t> image = PeFixtureBytes("noicons32.dll");
+    const uint32_t text = SectionTable, rdata = SectionTable + 40;
+    ASSERT_EQ(LoadU32(&image[text + 8]), 0x18u);   // VirtualSize
+    ASSERT_EQ(LoadU32(&image[text + 16]), 0x200u); // SizeOfRawData
+    // .rdata becomes an uninitialised section: no bytes in the file.
+    StoreU32(&image[rdata + 8], 0x27EC);
+    StoreU32(&image[rdata + 16], 0);
+    StoreU32(&image[rdata + 20], 0);
+    PlainPEModule module;
+    module.ParseImage(image.data(), image.size());
+    EXPECT_EQ(module.Section(0).RawData().Size(), 0x18);
+    EXPECT_EQ(module.Section(0).UninitializedTail(), 0u);
+    EXPECT_EQ(module.Section(1).RawData().Size(), 0);
+    EXPECT_EQ(module.Section(1).UninitializedTail(), 0x27ECu);
+
+    const std::vector<uint8_t> written = WriteToBytes(module);
+    EXPECT_EQ(LoadU32(&written[rdata + 8]), 0x27ECu);
+    EXPECT_EQ(LoadU32(&written[rdata + 16]), 0u);
+    // .text is padded with zeros from 0x18 up to its 0x200 bytes.
+    const uint32_t textStart = LoadU32(&written[text + 20]);
+    EXPECT_TRUE(std::all_of(written.begin() + textStart + 0x18, written.begin() + textStart + 0x200,
+                            [](uint8_t b) { return b == 0; }));
+    // The sections after .rdata move by the two extra pages it now occupies.
+    EXPECT_EQ(LoadU32(&written[rdata + 40 + 12]), 0x3000u + 0x2000u);
+    EXPECT_EQ(Optional32(written, pe::SizeOfUninitializedDataField), 0u); // flags say data
+    EXPECT_EQ(Optional32(written, pe::SizeOfInitializedDataField),
+              Optional32(image, pe::SizeOfInitializedDataField) - 0x200 + 0x2800);
+}
+
+TEST(PEModule, ZeroVirtualSizeTakesTheRawSize) {
+    std::vector<uint8_t> image = PeFixtureBytes("noicons32.dll");
+    StoreU32(&image[SectionTable + 8], 0);
+    PlainPEModule module;
+    module.ParseImage(image.data(), image.size());
+    EXPECT_EQ(module.Section(0).RawData().Size(), 0x200);
+    EXPECT_EQ(module.Section(0).VirtualSize(), 0x200u);
+}
+
+TEST(PEModule, LongerStubAndOverlayAreKept) {
+    // Move the PE header from 0x80 to 0x100 (192 stub bytes), taking the room from the
+    // zero padding before the first section at 0x400, and append an overlay.
+    const std::vector<uint8_t> original = PeFixtureBytes("noicons32.dll");
+    std::vector<uint8_t> image(original.begin(), original.begin() + 0x80);
+    image.resize(0x100, 0xCC);
+    image.insert(image.end(), original.begin() + 0x80, original.begin() + 0x380);
+    image.insert(image.end(), original.begin() + 0x400, original.end());
+    StoreU32(&image[60], 0x100);
+    const std::string overlay = "signature block";
+    image.insert(image.end(), overlay.begin(), overlay.end());
+    PlainPEModule module;
+    module.ParseImage(image.data(), image.size());
+    EXPECT_EQ(module.DOSStub().Bytes().size(), 192u);
+    EXPECT_EQ(std::string(module.Overlay().begin(), module.Overlay().end()), overlay);
+    const std::vector<uint8_t> written = WriteToBytes(module);
+    EXPECT_EQ(LoadU32(&written[60]), 0x100u);
+    EXPECT_EQ(std::string(written.end() - overlay.size(), written.end()), overlay);
+    EXPECT_EQ(written.size(), image.size());
 }
 
 } // namespace

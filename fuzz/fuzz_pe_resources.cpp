@@ -1,0 +1,26 @@
+// PE parse + resource decode + re-encode + re-parse. A damaged image may be refused
+// with one of the program's exceptions; anything else (a crash, a read outside the
+// input, another exception) is a finding, and so is a rewritten image that cannot be
+// read back or that gained resources.
+
+#include "peres/PEResourceModule.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace pictavo;
+    TPEResourceModule module;
+    MemoryStream written;
+    try {
+        module.ParseImage(data, size);
+        module.WriteToStream(written);
+    } catch (const Exception&) {
+        return 0;
+    }
+    TPEResourceModule reread;
+    reread.ParseImage(written.Memory(), static_cast<size_t>(written.Size()));
+    // Resources with the same type, name and language merge; none may appear.
+    if (reread.Count() > module.Count())
+        std::abort();
+    return 0;
+}
