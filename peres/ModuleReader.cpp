@@ -64,7 +64,8 @@ ModuleReader::~ModuleReader() {
 }
 
 std::unique_ptr<ModuleReader> ModuleReader::Open(const std::string& fileName) {
-    FileDescriptor file{::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)};
+    // Non-blocking, so that probing a FIFO does not wait for a writer.
+    FileDescriptor file{::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.Fd < 0)
         return nullptr;
     struct stat info {};

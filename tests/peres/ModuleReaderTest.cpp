@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pictavo {
 namespace {
@@ -81,6 +83,14 @@ TEST(ModuleReader, NonModulesAreRefused) {
     EXPECT_EQ(ModuleReader::Open(PeFixture("app.ico")), nullptr);
     EXPECT_EQ(ModuleReader::Open(PeFixture("")), nullptr); // a folder
     EXPECT_EQ(ModuleReader::FromMemory({}), nullptr);
+}
+
+TEST(ModuleReader, FifoIsRefusedWithoutWaiting) {
+    const std::string fifo = testing::TempDir() + "pictavo-reader-fifo";
+    ::unlink(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ModuleReader::Open(fifo), nullptr);
+    ::unlink(fifo.c_str());
 }
 
 TEST(ModuleReader, ModuleWithoutIconGroupsEnumeratesNothing) {
