@@ -43,7 +43,7 @@ int SizeOrDefault(uint16_t size) {
 void LoadGroupImage(const ModuleReader& module, const TGroupEntry& entry, bool isCursor,
                     TMultiIconImage& image) {
     const std::optional<ResourceBytes> resource =
-        module.FindResource(entry.Id, isCursor ? RT_CURSOR : RT_ICON);
+        module.FindResource(entry.Id, isCursor ? pe::RtCursor : pe::RtIcon);
     if (!resource || !resource->Data)
         InvalidIconResource();
     const uint8_t* block = resource->Data;
@@ -86,7 +86,7 @@ int CountResources(const ModuleReader& module, uint32_t type) {
 }
 
 uint32_t GetIconResourceSize(const ModuleReader& module, const TGroupEntry& entry) {
-    const std::optional<ResourceBytes> resource = module.FindResource(entry.Id, RT_ICON);
+    const std::optional<ResourceBytes> resource = module.FindResource(entry.Id, pe::RtIcon);
     if (resource && resource->Size != 0)
         return resource->Size;
     return entry.BytesInRes;
@@ -95,7 +95,7 @@ uint32_t GetIconResourceSize(const ModuleReader& module, const TGroupEntry& entr
 int GetModuleIconCount(const std::string& fileName) {
     try {
         const std::unique_ptr<ModuleReader> module = ModuleReader::Open(fileName);
-        return module ? CountResources(*module, RT_GROUP_ICON) : 0;
+        return module ? CountResources(*module, pe::RtGroupIcon) : 0;
     } catch (...) {
         return 0; // a probe of an arbitrary file: any failure means no icons
     }
@@ -112,7 +112,7 @@ void TMultiIcon::LoadModuleIcon(const ModuleReader& module, int n) {
     TCallBack callBack;
     callBack.Index = n;
     // Always the icon-group type, also for a cursor container.
-    module.EnumResourceNames(RT_GROUP_ICON, [&callBack](const ResourceName& name) {
+    module.EnumResourceNames(pe::RtGroupIcon, [&callBack](const ResourceName& name) {
         const bool found = callBack.Count == callBack.Index;
         if (found)
             callBack.Name = name.IsNumeric ? Format("#%u", name.Id) : name.Text;
@@ -129,7 +129,7 @@ void TMultiIcon::LoadModuleIcon(const ModuleReader& module, int n) {
 
 void TMultiIcon::LoadGroupResource(const ModuleReader& module, const std::string& name) {
     const std::optional<ResourceBytes> group =
-        module.FindResource(name, FIsCursor ? RT_GROUP_CURSOR : RT_GROUP_ICON);
+        module.FindResource(name, FIsCursor ? pe::RtGroupCursor : pe::RtGroupIcon);
     if (!group || !group->Data || group->Size < GroupHeaderBytes)
         InvalidIconResource();
     const uint16_t type = LoadU16(group->Data + 2);

@@ -5,16 +5,12 @@
 
 #include "icons/MultiIcon.h"
 #include "peres/ModuleReader.h"
+#include "peres/PEFormat.h"
 
 #include <cstdint>
 #include <string>
 
 namespace pictavo {
-
-constexpr uint32_t RT_CURSOR = 1;
-constexpr uint32_t RT_ICON = 3;
-constexpr uint32_t RT_GROUP_CURSOR = 12;
-constexpr uint32_t RT_GROUP_ICON = 14;
 
 // What the enumeration callback of LoadModuleIcon works with.
 struct TCallBack {

@@ -3,6 +3,7 @@
 #include "peres/VersionInfo.h"
 
 #include "peres/ModuleReader.h"
+#include "peres/PEFormat.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 #include "util/VersionBlock.h"
@@ -14,7 +15,6 @@ namespace pictavo {
 
 namespace {
 
-constexpr uint32_t RT_VERSION = 16;
 constexpr uint32_t VS_VERSION_INFO = 1;
 constexpr const char* DefaultTranslationKey = "040904E4";
 constexpr const char* OwnExecutableLink = "/proc/self/exe";
@@ -125,7 +125,8 @@ bool ReadVersionInfo(const std::string& FileName, TVersionInfo& Info) {
     const std::unique_ptr<ModuleReader> module = ModuleReader::Open(FileName);
     if (!module)
         return false;
-    const std::optional<ResourceBytes> resource = module->FindResource(VS_VERSION_INFO, RT_VERSION);
+    const std::optional<ResourceBytes> resource =
+        module->FindResource(VS_VERSION_INFO, pe::RtVersion);
     if (!resource || resource->Size == 0)
         return false;
     return ReadVersionInfoFromBlock(resource->Data, resource->Size, Info);

@@ -93,8 +93,8 @@ TEST(ModuleIconsTest, CountsIconGroupsOfBothFormats) {
 
     const auto reader = ModuleReader::Open(PeFixture("icons32.dll"));
     ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(CountResources(*reader, RT_GROUP_CURSOR), 1);
-    EXPECT_EQ(CountResources(*reader, RT_ICON), 6);
+    EXPECT_EQ(CountResources(*reader, pe::RtGroupCursor), 1);
+    EXPECT_EQ(CountResources(*reader, pe::RtIcon), 6);
 }
 
 TEST(ModuleIconsTest, GroupIsFoundByHashNumberText) {
@@ -139,8 +139,8 @@ TEST(ModuleIconsTest, PngImageTakesItsSizeFromTheResource) {
     TGroupEntry entry;
     entry.Id = 6; // the PNG image of big.ico
     entry.BytesInRes = 1;
-    EXPECT_EQ(static_cast<uint32_t>(image.BytesInRes), reader->FindResource(6, RT_ICON)->Size);
-    EXPECT_EQ(GetIconResourceSize(*reader, entry), reader->FindResource(6, RT_ICON)->Size);
+    EXPECT_EQ(static_cast<uint32_t>(image.BytesInRes), reader->FindResource(6, pe::RtIcon)->Size);
+    EXPECT_EQ(GetIconResourceSize(*reader, entry), reader->FindResource(6, pe::RtIcon)->Size);
 }
 
 TEST(ModuleIconsTest, MissingImageResourceTakesTheEntrysByteCount) {
@@ -164,7 +164,7 @@ TEST(ModuleIconsTest, PE32PlusIconsLoad) {
 // the first image loaded and the second empty.
 TEST(ModuleIconsTest, MissingImageResourceKeepsTheImagesBefore) {
     std::vector<uint8_t> file = PeFixtureBytes("icons32.dll");
-    const size_t group = FileOffsetOf(file, 100, RT_GROUP_ICON);
+    const size_t group = FileOffsetOf(file, 100, pe::RtGroupIcon);
     StoreU16(file.data() + group + 6 + 14 + 12, 999);
 
     TMultiIcon icon;
@@ -192,7 +192,7 @@ class DamagedGroupTest : public ::testing::TestWithParam<DamagedGroupCase> {};
 // Refused before the container changes: it keeps the icon it held.
 TEST_P(DamagedGroupTest, RefusedWithContainerUnchanged) {
     std::vector<uint8_t> file = PeFixtureBytes("icons32.dll");
-    const size_t group = FileOffsetOf(file, 100, RT_GROUP_ICON);
+    const size_t group = FileOffsetOf(file, 100, pe::RtGroupIcon);
     StoreU16(file.data() + group + GetParam().offset, GetParam().value);
 
     TMultiIcon icon;
@@ -210,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedGroupTest,
 // read past its end: image 3 (32x32, 8 bits) claims 64x64.
 TEST(ModuleIconsTest, ImageShorterThanItsHeaderSaysIsRefused) {
     std::vector<uint8_t> file = PeFixtureBytes("icons32.dll");
-    const size_t image = FileOffsetOf(file, 3, RT_ICON);
+    const size_t image = FileOffsetOf(file, 3, pe::RtIcon);
     StoreU32(file.data() + image + 4, 64);
     StoreU32(file.data() + image + 8, 128);
 
