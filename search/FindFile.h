@@ -21,6 +21,16 @@
 // search, waits until the worker has ended; no event is raised during destruction. A
 // synchronous search may even be destroyed from one of its own handlers: the walk then
 // unwinds without touching the component.
+//
+// A synchronous search:
+//     TFindFile find;
+//     find.Criteria().Files().SetLocation("/usr/share");   // ";"-separated, prefixes allowed
+//     find.Criteria().Files().SetFileName("*.ico;*.exe");  // empty means "*.*"
+//     find.Criteria().Files().SetSubfolders(true);
+//     find.OnFileMatch = [](TFindFile&, const TFileDetails& file) { use(file); };
+//     find.Execute();
+// Hidden and system files are left out, and hidden and system folders not entered,
+// unless Criteria().Attributes() says otherwise.
 
 #include "platform/FileSystem.h"
 #include "search/SearchCriteria.h"
