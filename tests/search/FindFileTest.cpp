@@ -177,6 +177,22 @@ TEST(FindFileTest, DuplicateMasksReportAFileTwice) {
     EXPECT_EQ(recorder.Sorted(), (Strings{"README", "a.exe", "a.exe", "b.txt"}));
 }
 
+TEST(FindFileTest, CriteriaChangedDuringASearchApplyToTheNext) {
+    SearchTree tree;
+    TFindFile find;
+    Strings names;
+    find.OnFileMatch = [&](TFindFile& sender, const TFileDetails& info) {
+        names.push_back(info.Name);
+        sender.Criteria().Files().SetFileName("*.txt");
+    };
+    find.Criteria().Files().SetLocation("<" + tree.Path());
+    find.Execute();
+    EXPECT_EQ(names.size(), 3u);
+    names.clear();
+    find.Execute();
+    EXPECT_EQ(names, Strings{"b.txt"});
+}
+
 TEST(FindFileTest, NoTargetsGiveBeginAndFinishOnly) {
     TFindFile find;
     Recorder recorder;
