@@ -1,0 +1,491 @@
+#include "peres/IconGraphics.h"
+
+#include "util/Bytes.h"
+#include "util/Exceptions.h"
+
+#include <algorithm>
+
+namespace pictavo {
+
+namespace {
+
+const char* const kInvalidIconOrCursor = "无效的图标或光标";
+const char* const kInvalidPixelFormat = "图标或光标像素格式无效";
+const char* const kInvalidCursor = "无效的光标";
+
+constexpr size_t kContainerHeaderSize = 6;
+constexpr size_t kDirectoryEntrySize = 16;
+constexpr int kPlatformIconSize = 32;   // SM_CXICON x SM_CYICON
+constexpr int kPlatformCursorSize = 32; // SM_CXCURSOR x SM_CYCURSOR
+
+std::vector<TColor> MakeSystemPalette16() {
+    return {RGB(0, 0, 0),       RGB(128, 0, 0),   RGB(0, 128, 0),   RGB(128, 128, 0),
+            RGB(0, 0, 128),     RGB(128, 0, 128), RGB(0, 128, 128), RGB(192, 192, 192),
+            RGB(128, 128, 128), RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(255, 255, 0),
+            RGB(0, 0, 255),     RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255)};
+}
+
+std::vector<TColor> MakePalette256() {
+    std::vector<TColor> palette(256);
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                palette[static_cast<size_t>(36 * r + 6 * g + b)] =
+                    RGB(static_cast<uint8_t>(51 * r), static_cast<uint8_t>(51 * g),
+                        static_cast<uint8_t>(51 * b));
+    for (int i = 0; i < 24; ++i) {
+        const auto grey = static_cast<uint8_t>(10 * (i + 1));
+        palette[static_cast<size_t>(216 + i)] = RGB(grey, grey, grey);
+    }
+    const std::vector<TColor> system = MakeSystemPalette16();
+    std::copy(system.begin(), system.end(), palette.begin() + 240);
+    return palette;
+}
+
+// Reads exactly `count` bytes, or raises `message` when the stream holds fewer.
+std::vector<uint8_t> ReadBlock(Stream& stream, size_t count, const char* message) {
+    if (stream.Remaining() < static_cast<int64_t>(count))
+        throw EInvalidGraphic(message);
+    std::vector<uint8_t> bytes(count);
+    stream.ReadBuffer(bytes.data(), count);
+    return bytes;
+}
+
+// Colour count and bit count of a directory entry, by pixel format.
+void EntryDepth(TPixelFormat format, uint8_t& colors, uint16_t& bitCount) {
+    switch (format) {
+    case TPixelFormat::pf1bit:
+        colors = 2, bitCount = 0;
+        return;
+    case TPixelFormat::pf4bit:
+        colors = 16, bitCount = 0;
+        return;
+    case TPixelFormat::pf8bit:
+        colors = 0, bitCount = 8;
+        return;
+    case TPixelFormat::pf16bit:
+        colors = 0, bitCount = 16;
+        return;
+    case TPixelFormat::pf24bit:
+        colors = 0, bitCount = 24;
+        return;
+    case TPixelFormat::pf32bit:
+        colors = 0, bitCount = 32;
+        return;
+    default:
+        throw EInvalidGraphic(kInvalidIconOrCursor);
+    }
+}
+
+uint8_t EntrySize(int value) {
+    if (value < 0 || value > 255)
+        throw EInvalidGraphic(kInvalidIconOrCursor);
+    return static_cast<uint8_t>(value);
+}
+
+void WriteContainerHeader(Stream& out, uint16_t kind, size_t count) {
+    out.WriteU16(0);
+    out.WriteU16(kind);
+    out.WriteU16(static_cast<uint16_t>(count));
+}
+
+} // namespace
+
+// ---- pixel formats and palettes ----
+
+int PixelFormatBits(TPixelFormat format) {
+    static const int bits[] = {0, 1, 4, 8, 16, 16, 24, 32};
+    return bits[static_cast<int>(format)];
+}
+
+int PixelFormatColors(TPixelFormat format) {
+    static const int colors[] = {0, 2, 16, 256, 0, 0, 0, 0};
+    return colors[static_cast<int>(format)];
+}
+
+TPixelFormat PixelFormatOfBitCount(int bitCount, uint32_t compression) {
+    switch (bitCount) {
+    case 1:
+        return TPixelFormat::pf1bit;
+    case 4:
+        return TPixelFormat::pf4bit;
+    case 8:
+        return TPixelFormat::pf8bit;
+    case 16:
+        if (compression == BI_RGB)
+            return TPixelFormat::pf15bit;
+        if (compression == BI_BITFIELDS)
+            return TPixelFormat::pf16bit;
+        break;
+    case 24:
+        return TPixelFormat::pf24bit;
+    case 32:
+        return TPixelFormat::pf32bit;
+    default:
+        break;
+    }
+    throw EInvalidGraphic(kInvalidPixelFormat);
+}
+
+TPixelFormat PixelFormatOfHeader(const uint8_t* header, size_t size) {
+    if (header == nullptr || size < BitmapInfoHeaderSize)
+        throw EInvalidGraphic(kInvalidIconOrCursor);
+    return PixelFormatOfBitCount(LoadU16(header + 14), LoadU32(header + 16));
+}
+
+uint32_t ColorTableEntries(const uint8_t* header) {
+    const uint16_t bitCount = LoadU16(header + 14);
+    if (bitCount > 8)
+        return 0;
+    const uint32_t used = LoadU32(header + 32);
+    return used != 0 ? used : (1u << bitCount);
+}
+
+const std::vector<TColor>& PlatformPalette(TPixelFormat format) {
+    static const std::vector<TColor> palette2 = {RGB(0, 0, 0), RGB(255, 255, 255)};
+    static const std::vector<TColor> palette16 = MakeSystemPalette16();
+    static const std::vector<TColor> palette256 = MakePalette256();
+    static const std::vector<TColor> none;
+    switch (format) {
+    case TPixelFormat::pf1bit:
+        return palette2;
+    case TPixelFormat::pf4bit:
+        return palette16;
+    case TPixelFormat::pf8bit:
+        return palette256;
+    default:
+        return none;
+    }
+}
+
+// ---- TExIconImage ----
+
+TExIconImage::TExIconImage(bool isIcon, int width, int height, TPixelFormat pixelFormat)
+    : FIsIcon(isIcon), FWidth(width), FHeight(height), FPixelFormat(pixelFormat) {}
+
+void TExIconImage::SetSize(int width, int height) {
+    FWidth = width;
+    FHeight = height;
+}
+
+const MemoryStream& TExIconImage::ResourceData() const {
+    if (!HasData())
+        throw EInvalidGraphic(kInvalidIconOrCursor);
+    return FImageData;
+}
+
+void TExIconImage::DataChanged() {
+    FPalette.clear();
+    FPaletteMade = false;
+    FHandle.reset();
+    FHandleTried = false;
+}
+
+const std::vector<TColor>& TExIconImage::Palette() {
+    if (FPaletteMade)
+        return FPalette;
+    FPaletteMade = true;
+    const size_t offset = HeaderOffset();
+    const size_t size = static_cast<size_t>(FImageData.Size());
+    if (size < offset + BitmapInfoHeaderSize) {
+        FPalette = PlatformPalette(FPixelFormat);
+        return FPalette;
+    }
+    const uint8_t* header = FImageData.Memory() + offset;
+    const uint32_t headerSize = LoadU32(header);
+    const uint64_t available = size - offset;
+    const uint64_t entries = ColorTableEntries(header);
+    for (uint64_t i = 0; i < entries && RangeFits(headerSize + 4 * i, 4, available); ++i) {
+        const uint8_t* quad = header + headerSize + 4 * i;
+        FPalette.push_back(RGB(quad[2], quad[1], quad[0]));
+    }
+    return FPalette;
+}
+
+const platform::IconHandle* TExIconImage::Handle() {
+    if (FHandleTried)
+        return FHandle.get();
+    FHandleTried = true;
+    const size_t offset = HeaderOffset();
+    const size_t size = static_cast<size_t>(FImageData.Size());
+    if (size < offset + BitmapInfoHeaderSize)
+        return nullptr;
+    const uint8_t* header = FImageData.Memory() + offset;
+    const uint64_t available = size - offset;
+    const uint32_t headerSize = LoadU32(header);
+    const int32_t width = LoadI32(header + 4);
+    const int32_t height = LoadI32(header + 8) / 2;
+    const uint16_t bitCount = LoadU16(header + 14);
+    const uint32_t compression = LoadU32(header + 16);
+    if (headerSize < BitmapInfoHeaderSize || headerSize > available || width <= 0 || height <= 0)
+        return nullptr;
+    const uint64_t entries = ColorTableEntries(header);
+    const uint64_t tableBytes =
+        (compression == BI_BITFIELDS && headerSize == BitmapInfoHeaderSize) ? 12 : 4 * entries;
+    const int64_t colorRow = platform::DibRowBytes(width, bitCount);
+    const int64_t maskRow = platform::DibRowBytes(width, 1);
+    if (colorRow < 0 || maskRow < 0)
+        return nullptr;
+    const uint64_t colorOffset = headerSize + tableBytes;
+    const uint64_t colorSize = static_cast<uint64_t>(colorRow) * static_cast<uint64_t>(height);
+    const uint64_t maskSize = static_cast<uint64_t>(maskRow) * static_cast<uint64_t>(height);
+    if (!RangeFits(colorOffset, colorSize, available) ||
+        !RangeFits(colorOffset + colorSize, maskSize, available))
+        return nullptr;
+
+    // The drawing layer wants a 40-byte header for the colour bitmap alone and a full
+    // colour table.
+    std::vector<uint8_t> info(header, header + BitmapInfoHeaderSize);
+    StoreU32(info.data(), BitmapInfoHeaderSize);
+    StoreI32(info.data() + 8, height);
+    if (bitCount <= 8) {
+        const uint64_t fullTable = uint64_t{1} << bitCount;
+        const uint64_t copied = std::min({entries, fullTable, (available - headerSize) / 4});
+        info.insert(info.end(), header + headerSize, header + headerSize + 4 * copied);
+        info.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
+    }
+    const uint8_t* colorBits = header + colorOffset;
+    const std::unique_ptr<platform::Bitmap> screen = platform::Bitmap::CreateScreenBitmap(
+        info.data(), info.size(), colorBits, static_cast<size_t>(colorSize));
+    if (!screen)
+        return nullptr;
+    FHandle = platform::IconHandle::Create(width, height, 1, screen->BitsPerPixel(),
+                                           colorBits + colorSize, screen->Bits());
+    return FHandle.get();
+}
+
+// ---- TExIconCursor ----
+
+TExIconImage& TExIconCursor::Image(int index) const {
+    if (index < 0 || index >= ImageCount())
+        throw EListError(Format("List index out of bounds (%d)", index));
+    return *FImages[static_cast<size_t>(index)];
+}
+
+void TExIconCursor::SetCurrentImage(int index) {
+    Image(index);
+    FCurrentImage = index;
+    Changed();
+}
+
+void TExIconCursor::Assign(const TExIconCursor& source) {
+    if (&source == this)
+        return;
+    if (IsIcon() != source.IsIcon())
+        throw EConvertError(Format("Cannot assign a %s to a %s", source.ClassName(), ClassName()));
+    FImages = source.FImages;
+    FCurrentImage = source.FCurrentImage;
+    Changed();
+}
+
+void TExIconCursor::Draw(platform::Surface& canvas, const platform::Rect& rect) {
+    if (GetEmpty())
+        return;
+    const platform::IconHandle* handle = Image(FCurrentImage).Handle();
+    if (handle != nullptr)
+        platform::DrawIcon(canvas, rect.left, rect.top, *handle);
+}
+
+bool TExIconCursor::GetEmpty() const {
+    return FImages.empty() || !Image(FCurrentImage).HasData();
+}
+
+int TExIconCursor::GetWidth() const {
+    return FImages.empty() ? 0 : Image(FCurrentImage).Width();
+}
+
+int TExIconCursor::GetHeight() const {
+    return FImages.empty() ? 0 : Image(FCurrentImage).Height();
+}
+
+void TExIconCursor::SetWidth(int value) {
+    if (value == GetWidth())
+        return;
+    ReplaceCurrentImage(value, GetHeight());
+}
+
+void TExIconCursor::SetHeight(int value) {
+    if (value == GetHeight())
+        return;
+    ReplaceCurrentImage(GetWidth(), value);
+}
+
+void TExIconCursor::ReplaceCurrentImage(int width, int height) {
+    const TPixelFormat format = FImages.empty()
+                                    ? (IsIcon() ? TPixelFormat::pf4bit : TPixelFormat::pf1bit)
+                                    : Image(FCurrentImage).PixelFormat();
+    auto image = std::make_shared<TExIconImage>(IsIcon(), width, height, format);
+    if (FImages.empty()) {
+        FImages.push_back(std::move(image));
+        FCurrentImage = 0;
+    } else {
+        FImages[static_cast<size_t>(FCurrentImage)] = std::move(image);
+    }
+    Changed();
+}
+
+const std::vector<TColor>& TExIconCursor::GetPalette() {
+    static const std::vector<TColor> none;
+    return FImages.empty() ? none : Image(FCurrentImage).Palette();
+}
+
+void TExIconCursor::MakeImages(int count) {
+    FImages.clear();
+    FCurrentImage = 0;
+    for (int i = 0; i < count; ++i)
+        FImages.push_back(std::make_shared<TExIconImage>(IsIcon(), 0, 0, TPixelFormat::pfDevice));
+}
+
+void TExIconCursor::ReadImageData(Stream& stream, int64_t base, TExIconImage& image,
+                                  uint32_t offset, uint32_t size,
+                                  const std::vector<uint8_t>& prefix) {
+    const uint64_t start = static_cast<uint64_t>(base) + offset;
+    if (!RangeFits(start, size, static_cast<uint64_t>(stream.Size())))
+        throw EInvalidGraphic(kInvalidIconOrCursor);
+    MemoryStream& data = image.ImageData();
+    data.Clear();
+    if (!prefix.empty())
+        data.WriteBuffer(prefix.data(), prefix.size());
+    if (size > 0) {
+        stream.SetPosition(static_cast<int64_t>(start));
+        data.CopyFrom(stream, size);
+    }
+    data.SetPosition(0);
+    image.DataChanged();
+    const size_t headerOffset = image.HeaderOffset();
+    if (static_cast<size_t>(data.Size()) < headerOffset + BitmapInfoHeaderSize)
+        throw EInvalidGraphic(kInvalidIconOrCursor);
+    StoreU32(data.Memory() + headerOffset + 20, 0); // biSizeImage
+    image.SetPixelFormat(PixelFormatOfHeader(data.Memory() + headerOffset,
+                                             static_cast<size_t>(data.Size()) - headerOffset));
+}
+
+void TExIconCursor::FinishLoading() {
+    FCurrentImage = 0;
+    Changed();
+}
+
+void TExIconCursor::LoadFromStream(Stream& stream) {
+    const int64_t base = stream.Position();
+    const std::vector<uint8_t> header =
+        ReadBlock(stream, kContainerHeaderSize, kInvalidIconOrCursor);
+    if ((LoadU16(header.data() + 2) == 1) != IsIcon())
+        throw EInvalidGraphic(kInvalidIconOrCursor);
+    const int count = LoadU16(header.data() + 4);
+    const std::vector<uint8_t> directory =
+        ReadBlock(stream, kDirectoryEntrySize * static_cast<size_t>(count), kInvalidIconOrCursor);
+
+    MakeImages(count);
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* entry = directory.data() + kDirectoryEntrySize * static_cast<size_t>(i);
+        Image(i).SetSize(entry[0], entry[1]);
+    }
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* entry = directory.data() + kDirectoryEntrySize * static_cast<size_t>(i);
+        ReadImageData(stream, base, Image(i), LoadU32(entry + 12), LoadU32(entry + 8), {});
+    }
+    FinishLoading();
+}
+
+void TExIconCursor::SaveToStream(Stream& stream) {
+    // Built in memory first, so a refused image writes nothing.
+    MemoryStream out;
+    const size_t count = FImages.size();
+    WriteContainerHeader(out, IsIcon() ? 1 : 2, count);
+    uint32_t offset = static_cast<uint32_t>(kContainerHeaderSize + kDirectoryEntrySize * count);
+    for (const std::shared_ptr<TExIconImage>& image : FImages) {
+        const MemoryStream& data = image->ResourceData();
+        uint8_t colors = 0;
+        uint16_t bitCount = 0;
+        EntryDepth(image->PixelFormat(), colors, bitCount);
+        out.WriteU8(EntrySize(image->Width()));
+        out.WriteU8(EntrySize(image->Height()));
+        out.WriteU8(colors);
+        out.WriteU8(0);
+        out.WriteU16(1);
+        out.WriteU16(bitCount);
+        out.WriteU32(static_cast<uint32_t>(data.Bytes().size()));
+        out.WriteU32(offset);
+        offset += static_cast<uint32_t>(data.Bytes().size());
+    }
+    for (const std::shared_ptr<TExIconImage>& image : FImages)
+        out.WriteBuffer(image->ImageData().Memory(),
+                        static_cast<size_t>(image->ImageData().Size()));
+    stream.WriteBuffer(out.Memory(), static_cast<size_t>(out.Size()));
+}
+
+void TExIconCursor::LoadFromFile(const std::string& fileName) {
+    FileStream file(fileName, FileMode::OpenRead);
+    LoadFromStream(file);
+}
+
+void TExIconCursor::SaveToFile(const std::string& fileName) {
+    MemoryStream bytes;
+    SaveToStream(bytes);
+    WriteFileBytes(fileName, bytes.Bytes());
+}
+
+// ---- TExIcon, TExCursor ----
+
+TExIcon::TExIcon() {
+    FImages.push_back(std::make_shared<TExIconImage>(true, kPlatformIconSize, kPlatformIconSize,
+                                                     TPixelFormat::pf4bit));
+}
+
+TExCursor::TExCursor() {
+    FImages.push_back(std::make_shared<TExIconImage>(false, kPlatformCursorSize,
+                                                     kPlatformCursorSize, TPixelFormat::pf1bit));
+}
+
+void TExCursor::LoadFromFile(const std::string& fileName) {
+    FileStream file(fileName, FileMode::OpenRead);
+    const std::vector<uint8_t> header = ReadBlock(file, kContainerHeaderSize, kInvalidCursor);
+    if (LoadU16(header.data() + 2) != 2)
+        throw EInvalidGraphic(kInvalidCursor);
+    const int count = LoadU16(header.data() + 4);
+    const std::vector<uint8_t> directory =
+        ReadBlock(file, kDirectoryEntrySize * static_cast<size_t>(count), kInvalidCursor);
+
+    MakeImages(count);
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* entry = directory.data() + kDirectoryEntrySize * static_cast<size_t>(i);
+        Image(i).SetSize(entry[0], entry[1]);
+    }
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* entry = directory.data() + kDirectoryEntrySize * static_cast<size_t>(i);
+        // The hot spot stands where an icon directory has planes and bit count.
+        const std::vector<uint8_t> hotSpot(entry + 4, entry + 8);
+        ReadImageData(file, 0, Image(i), LoadU32(entry + 12), LoadU32(entry + 8), hotSpot);
+    }
+    FinishLoading();
+}
+
+void TExCursor::SaveToFile(const std::string& fileName) {
+    MemoryStream out;
+    const size_t count = FImages.size();
+    WriteContainerHeader(out, 2, count);
+    uint32_t offset = static_cast<uint32_t>(kContainerHeaderSize + kDirectoryEntrySize * count);
+    for (const std::shared_ptr<TExIconImage>& image : FImages) {
+        const MemoryStream& data = image->ResourceData();
+        if (data.Bytes().size() < 4)
+            throw EInvalidGraphic(kInvalidIconOrCursor);
+        uint8_t colors = 0;
+        uint16_t bitCount = 0;
+        EntryDepth(image->PixelFormat(), colors, bitCount);
+        const uint32_t size = static_cast<uint32_t>(data.Bytes().size() - 4);
+        out.WriteU8(EntrySize(image->Width()));
+        out.WriteU8(EntrySize(image->Height()));
+        out.WriteU8(colors);
+        out.WriteU8(0);
+        out.WriteBuffer(data.Memory(), 4); // hot spot x, y
+        out.WriteU32(size);
+        out.WriteU32(offset);
+        offset += size;
+    }
+    for (const std::shared_ptr<TExIconImage>& image : FImages)
+        out.WriteBuffer(image->ImageData().Memory() + 4,
+                        static_cast<size_t>(image->ImageData().Size() - 4));
+    WriteFileBytes(fileName, out.Bytes());
+}
+
+} // namespace pictavo

@@ -1,0 +1,147 @@
+#pragma once
+// Icon and cursor group resources (types 14 and 12) and their image resources (types 3
+// and 1), kept consistent inside a resource module:
+//  - a new group (CreateEmpty) creates its first, default image;
+//  - ReplaceFromFile swaps all images of a group for those of an .ico / .cur file, under
+//    fresh numeric names;
+//  - removing a group (the module's RemoveAt) removes its images first;
+//  - removing an image takes it out of its group, and the group goes with its last image.
+//
+// What the icon-library builder does with these, in a TPEResourceModule `module`:
+//
+//   // add one icon as a new group with the next free number
+//   auto* group = CreateEmpty<TIconGroupResourceDetails>(module, language,
+//                                                        module.NextFreeName("14"));
+//   group->ReplaceFromFile("/tmp/.../temp.ico");
+//
+//   // remove an icon with all its images
+//   module.RemoveAt(module.IndexOf(group));
+//
+// The six icon, cursor and bitmap classes are registered with the details-class
+// registry when this file's object is linked in (it is whenever these classes are used).
+
+#include "peres/GraphicsResource.h"
+#include "peres/IconGraphics.h"
+#include "peres/ResourceModule.h"
+
+#include <string>
+
+namespace pictavo {
+
+class TIconCursorResourceDetails;
+
+// Group data: reserved (16 bits, 0), kind (1 icon, 2 cursor), entry count (16 bits),
+// then one 14-byte entry per image ending with the image id (the image's numeric name).
+class TIconCursorGroupResourceDetails : public TResourceDetails {
+public:
+    using TResourceDetails::TResourceDetails;
+
+    // Creates one default image (32 x 32, 16 colours) in the owner and lists it. A group
+    // without an owner gets a header with no entries.
+    void FillDefault() override;
+    // Removes every image of the group from the owner; the group stays, with 0 entries.
+    // An entry whose image is missing ends this with EListError.
+    void PrepareForRemoval() override;
+
+    // The entry count of the header (0 for data shorter than the header).
+    int EntryCount() const;
+    // The image resource entry `index` refers to, or null.
+    TIconCursorResourceDetails* ImageOfEntry(int index) const;
+    bool HoldsImage(const TIconCursorResourceDetails& image) const;
+    // Takes the first entry of the image out; the group removes itself from its owner
+    // when that was its last entry, unless it is clearing itself.
+    void RemoveImageEntry(const TIconCursorResourceDetails& image);
+    // Replaces all images with those of an .ico file (icon group) or .cur file (cursor
+    // group). Each new image gets the owner's next free name of the image type. Errors
+    // of the file propagate; the group is then left with no entries. Needs an owner.
+    void ReplaceFromFile(const std::string& fileName);
+
+    bool Clearing() const { return FClearing; }
+    // "3" for an icon group, "1" for a cursor group (the group's type minus 11).
+    std::string ImageType() const;
+
+protected:
+    virtual bool IsIconGroup() const = 0;
+
+private:
+    // Entries actually present in the data (the header count, limited by the size).
+    int StoredEntries() const;
+    uint16_t EntryImageId(int index) const;
+    void WriteHeader(uint16_t count);
+
+    bool FClearing = false;
+};
+
+class TIconGroupResourceDetails : public TIconCursorGroupResourceDetails {
+public:
+    using TIconCursorGroupResourceDetails::TIconCursorGroupResourceDetails;
+    static std::string TypeOfClass() { return "14"; }
+
+protected:
+    bool IsIconGroup() const override { return true; }
+};
+
+class TCursorGroupResourceDetails : public TIconCursorGroupResourceDetails {
+public:
+    using TIconCursorGroupResourceDetails::TIconCursorGroupResourceDetails;
+    static std::string TypeOfClass() { return "12"; }
+
+protected:
+    bool IsIconGroup() const override { return false; }
+};
+
+// Image data: BITMAPINFOHEADER (height counting colour and mask bitmaps), colour table
+// or masks, XOR bitmap, AND mask; a cursor image is preceded by its hot spot x, y.
+class TIconCursorResourceDetails : public TGraphicsResourceDetails {
+public:
+    using TGraphicsResourceDetails::TGraphicsResourceDetails;
+
+    // The default image: 32 x 32, 16 colours of the system palette, all transparent.
+    void FillDefault() override;
+    // Takes the image out of the first group of the owner that lists it.
+    void PrepareForRemoval() override;
+
+    // Raise EInvalidGraphic "无效的图标或光标" when the data holds no header.
+    int ImageHeight() override;
+    TPixelFormat ImagePixelFormat() override;
+    int ImageWidth() override;
+    // Makes a one-image icon (or cursor) graphic of the data; nothing for empty data.
+    void ReadPicture(TPicture& picture) override;
+    // The data becomes the resource-format data of the graphic's current image.
+    void WritePicture(const TPicture& picture) override;
+
+    // The group type that lists images of this type: "14" for "3", "12" for "1".
+    std::string GroupType() const;
+
+protected:
+    virtual bool IsIconImage() const = 0;
+
+private:
+    size_t HeaderOffset() const { return IsIconImage() ? 0 : 4; }
+    // The BITMAPINFOHEADER inside the data, at least 40 bytes of it.
+    const uint8_t* Header() const;
+};
+
+class TIconResourceDetails : public TIconCursorResourceDetails {
+public:
+    using TIconCursorResourceDetails::TIconCursorResourceDetails;
+    static std::string TypeOfClass() { return "3"; }
+
+protected:
+    bool IsIconImage() const override { return true; }
+};
+
+class TCursorResourceDetails : public TIconCursorResourceDetails {
+public:
+    using TIconCursorResourceDetails::TIconCursorResourceDetails;
+    static std::string TypeOfClass() { return "1"; }
+
+protected:
+    bool IsIconImage() const override { return false; }
+};
+
+// Writes a default icon (or cursor, with hot spot 16, 16) image in resource form.
+void WriteDefaultIconImage(MemoryStream& out, bool cursor, int width, int height,
+                           TPixelFormat format);
+
+} // namespace pictavo
