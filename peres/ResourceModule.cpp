@@ -1,6 +1,7 @@
 #include "peres/ResourceModule.h"
 
 #include "platform/CodePage.h"
+#include "platform/Locale.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -46,8 +47,8 @@ int CompareIdentifiers(const std::string& a, const std::string& b) {
         return -1;
     if (na >= 0 && nb < 0)
         return 1;
-    const int order = LowerAscii(a).compare(LowerAscii(b));
-    return (order > 0) - (order < 0);
+    // Case-insensitive in the user's collation; equal only when the folded texts are.
+    return platform::CompareTextLocale(LowerAscii(a), LowerAscii(b));
 }
 
 bool FileExists(const std::string& fileName) {
