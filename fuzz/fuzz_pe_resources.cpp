@@ -3,6 +3,7 @@
 // input, another exception) is a finding, and so is a rewritten image that cannot be
 // read back or that gained resources.
 
+#include "peres/IconGroupResources.h"
 #include "peres/PEResourceModule.h"
 
 #include <cstdlib>
@@ -17,6 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const Exception&) {
         return 0;
     }
+    // Referring to the icon-group class links the registered resource classes, so that
+    // decoding runs their constructors on the fuzzed data.
+    int groups = 0;
+    for (int i = 0; i < module.Count(); ++i)
+        groups += dynamic_cast<TIconGroupResourceDetails*>(module.Item(i)) != nullptr;
+    if (groups > module.Count())
+        std::abort();
     TPEResourceModule reread;
     reread.ParseImage(written.Memory(), static_cast<size_t>(written.Size()));
     // Resources with the same type, name and language merge; none may appear.
