@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace pictavo {
@@ -268,6 +269,34 @@ TEST(PEResourceModule, GrowingTheSectionUpdatesSizes) {
     EXPECT_EQ(LoadU32(&written[optional + pe::SizeOfImageField]),
               SectionVA + ((section->VirtualSize() + 0xFFF) & ~0xFFFu));
     EXPECT_EQ(written.size(), section->PointerToRawData() + section->SizeOfRawData());
+}
+
+TEST(PEResourceModule, DirectoryAfterTheSectionStartIsReadButNotWritten) {
+    // Move the directory of noicons32.dll 0x20 bytes into its section: offsets inside
+    // the tree stay relative to the root, the data RVA and the data directory move.
+    std::vector<uint8_t> image = PeFixtureBytes("noicons32.dll");
+    const uint32_t raw = 0xE00, shift = 0x20, rsrcHeader = 0x178 + 5 * 40;
+    const uint32_t used = LoadU32(&image[rsrcHeader + 8]);
+    std::copy_backward(image.begin() + raw, image.begin() + raw + used,
+                       image.begin() + raw + used + shift);
+    std::fill(image.begin() + raw, image.begin() + raw + shift, 0);
+    StoreU32(&image[rsrcHeader + 8], used + shift);
+    const uint32_t dataEntry = raw + shift + 0x48; // the one data entry of the tree
+    StoreU32(&image[dataEntry], LoadU32(&image[dataEntry]) + shift);
+    const uint32_t directory = 0x80 + 24 + pe::DataDirectories32 + 2 * 8;
+    StoreU32(&image[directory], SectionVA + shift);
+
+    const auto module = ParseBytes(image);
+    ASSERT_EQ(module->Count(), 1);
+    EXPECT_EQ(module->Item(0)->Type(), "6");
+    const auto reader = ModuleReader::FromMemory(image);
+    ASSERT_NE(reader, nullptr);
+    const auto found = reader->FindResource(1, 6);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(std::vector<uint8_t>(found->Data, found->Data + found->Size),
+              module->Item(0)->Data().Bytes());
+    MemoryStream out;
+    EXPECT_THROW(module->WriteToStream(out), EPEException);
 }
 
 TEST(PEModule, RefusesPe32Plus) {
