@@ -1,0 +1,130 @@
+#include "library/IconLibraryBuilder.h"
+
+#include "icons/MultiIcon.h"
+#include "library/PrivateTempFolder.h"
+#include "library/ProgramStorage.h"
+#include "peres/IconGroupResources.h"
+#include "peres/PEResourceModule.h"
+#include "util/Exceptions.h"
+
+#include <sys/stat.h>
+
+namespace pictavo {
+
+namespace {
+
+constexpr const char* IconGroupType = "14";
+constexpr int MaxImageHeight = 255; // images this high or higher cannot be listed in a group
+
+bool FileExists(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0;
+}
+
+// The existing library, or the template DLL extracted from the program's storage.
+void OpenLibrary(TPEResourceModule& module, const std::string& fileName, bool rebuild) {
+    if (!rebuild && FileExists(fileName)) {
+        module.ReadFromFile(fileName);
+        return;
+    }
+    TStoredItem* item = ProgramStorage().FindStoredItem("DLL");
+    if (item == nullptr)
+        throw Exception("The template DLL is missing from the program");
+    MemoryStream templateBytes;
+    item->SaveToStream(&templateBytes);
+    templateBytes.SetPosition(0);
+    module.ReadFromStream(templateBytes);
+}
+
+void LoadIcon(TMultiIcon& icon, const TIconSource& source) {
+    try {
+        icon.LoadFromModule(source.FileName, source.IconIndex);
+    } catch (const std::exception&) {
+        // Not an icon of a module: the whole file as an icon file. Its error ends the build.
+        icon.LoadFromFile(source.FileName);
+    }
+}
+
+void DropTallImages(TMultiIcon& icon) {
+    for (int i = icon.IconCount() - 1; i >= 0; --i) {
+        int width = 0, height = 0;
+        icon.GetIconDimensions(i, width, height);
+        if (height >= MaxImageHeight)
+            icon.DeleteIcon(i);
+    }
+}
+
+TIconGroupResourceDetails* CreateGroup(TPEResourceModule& module) {
+    return CreateEmpty<TIconGroupResourceDetails>(module, 0, module.NextFreeName(IconGroupType));
+}
+
+void FillGroup(TIconGroupResourceDetails& group, const std::string& iconFile) {
+    try {
+        group.ReplaceFromFile(iconFile);
+    } catch (const std::exception&) {
+        // Unsupported depth, PNG data or no image left: the group stays, empty.
+    }
+}
+
+} // namespace
+
+std::vector<TIconSource> EveryIconOf(const std::string& fileName, int iconCount) {
+    std::vector<TIconSource> sources;
+    for (int i = 0; i < iconCount; ++i)
+        sources.push_back({fileName, i});
+    return sources;
+}
+
+int BuildIconLibrary(const TIconLibraryBuild& build) {
+    TPrivateTempFolder tempFolder;
+    const std::string iconFile = tempFolder.Path() + "temp.ico";
+    TPEResourceModule module;
+    TMultiIcon icon;
+    icon.SetDrawAllImages(false);
+
+    OpenLibrary(module, build.FileName, build.Rebuild);
+    int added = 0;
+    for (const TIconSource& source : build.Sources) {
+        TIconGroupResourceDetails* group = nullptr;
+        if (build.GroupCreation == TGroupCreation::BeforeLoad)
+            group = CreateGroup(module);
+        LoadIcon(icon, source);
+        DropTallImages(icon);
+        icon.SaveToFile(iconFile);
+        if (build.GroupCreation == TGroupCreation::AfterSave)
+            group = CreateGroup(module);
+        FillGroup(*group, iconFile);
+        ++added;
+    }
+    module.Sort();
+    module.WriteToFile(build.FileName);
+    return added;
+}
+
+int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
+                         bool rebuild) {
+    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad});
+}
+
+int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSource>& sources,
+                         bool rebuild) {
+    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::AfterSave});
+}
+
+bool RemoveIconGroupFromLibrary(const std::string& fileName, int iconIndex) {
+    TPEResourceModule module;
+    module.ReadFromFile(fileName);
+    int seen = 0;
+    for (int i = 0; i < module.Count(); ++i) {
+        if (!SameTextLocale(module.Item(i)->Type(), IconGroupType))
+            continue;
+        if (++seen == iconIndex + 1) {
+            module.RemoveAt(i);
+            module.WriteToFile(fileName);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace pictavo

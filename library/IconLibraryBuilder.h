@@ -1,0 +1,54 @@
+#pragma once
+// Collecting icons into an icon library: a 32-bit PE resource DLL (.icl / .dll) with
+// one icon-group resource per icon, made from the template DLL of the program's
+// storage or updated in place, and removing an icon from such a library again.
+
+#include <string>
+#include <vector>
+
+namespace pictavo {
+
+// One icon to collect: icon `IconIndex` of the module, or the whole file when the
+// module cannot give that icon (an ICO/CUR file).
+struct TIconSource {
+    std::string FileName;
+    int IconIndex = 0;
+};
+
+// When each new group is created. The file-list command creates it before the icon is
+// loaded, the icon-view command after the temporary .ico is written; the difference
+// shows only when a load fails and ends the build.
+enum class TGroupCreation { BeforeLoad, AfterSave };
+
+struct TIconLibraryBuild {
+    std::string FileName;
+    std::vector<TIconSource> Sources;
+    // Start from the template even when FileName exists (the "overwrite" answer). The
+    // existing file is not deleted first: it stays until the new library is written,
+    // and then remains as the backup (lib.icl -> lib.~icl).
+    bool Rebuild = false;
+    TGroupCreation GroupCreation = TGroupCreation::BeforeLoad;
+};
+
+// Every icon index 0 .. iconCount - 1 of a file, in order.
+std::vector<TIconSource> EveryIconOf(const std::string& fileName, int iconCount);
+
+// Builds (or updates) the library and returns the number of groups added. An icon that
+// can be read neither from a module nor as an icon file ends the build with its error,
+// and nothing is written. Images 255 pixels high or more are dropped; an icon whose
+// images cannot be taken into a group gets an empty group. The resources are sorted
+// and the library written with the previous file kept as the backup.
+int BuildIconLibrary(const TIconLibraryBuild& build);
+
+// The window's two builders over their sources.
+int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
+                         bool rebuild);
+int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSource>& sources,
+                         bool rebuild);
+
+// Removes icon number `iconIndex` (counting the icon groups in list order) with its
+// images and writes the library back (with the backup). False, and the file left
+// untouched, when the library has no such icon.
+bool RemoveIconGroupFromLibrary(const std::string& fileName, int iconIndex);
+
+} // namespace pictavo

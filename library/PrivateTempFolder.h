@@ -1,0 +1,26 @@
+#pragma once
+// A folder of this process's own under the user's temporary folder, readable and
+// writable by the owner only, removed with everything in it when the object goes.
+// Files with fixed names ("temp.ico") go in here, never directly into the shared
+// temporary folder where another user could plant a link under that name.
+
+#include <string>
+
+namespace pictavo {
+
+class TPrivateTempFolder {
+public:
+    // Raises EFCreateError when the folder cannot be made.
+    TPrivateTempFolder();
+    ~TPrivateTempFolder();
+    TPrivateTempFolder(const TPrivateTempFolder&) = delete;
+    TPrivateTempFolder& operator=(const TPrivateTempFolder&) = delete;
+
+    // The folder with a trailing "/".
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
+} // namespace pictavo
