@@ -1,0 +1,308 @@
+// The icon-library builder and icon removal. Every library written is read back with
+// our own module code: its groups and images are numbered as described, each group's
+// icon loads and equals its source icon image by image, and the checksum is valid.
+
+#include "library/IconLibraryBuilder.h"
+#include "icons/ModuleIcons.h"
+#include "icons/MultiIcon.h"
+#include "library/PrivateTempFolder.h"
+#include "peres/IconGroupResources.h"
+#include "peres/PEResourceModule.h"
+#include "util/Bytes.h"
+#include "util/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace pictavo {
+namespace {
+
+std::string PeFixture(const std::string& name) {
+    return std::string(PICTAVO_FIXTURES) + "/pe/" + name;
+}
+std::string IconFixture(const std::string& name) {
+    return std::string(PICTAVO_FIXTURES) + "/icons/" + name;
+}
+std::string LibraryFixture(const std::string& name) {
+    return std::string(PICTAVO_FIXTURES) + "/library/" + name;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& fileName) {
+    MemoryStream stream;
+    stream.LoadFromFile(fileName);
+    return stream.TakeBytes();
+}
+
+bool Exists(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0;
+}
+
+// The source icon as the builder takes it: from the module, else the whole file, without
+// the images 255 pixels high or more.
+std::unique_ptr<TMultiIcon> SourceIcon(const TIconSource& source) {
+    auto loaded = std::make_unique<TMultiIcon>();
+    TMultiIcon& icon = *loaded;
+    try {
+        icon.LoadFromModule(source.FileName, source.IconIndex);
+    } catch (const std::exception&) {
+        icon.LoadFromFile(source.FileName);
+    }
+    for (int i = icon.IconCount() - 1; i >= 0; --i)
+        if (icon.GetIconHeight(i) >= 255)
+            icon.DeleteIcon(i);
+    return loaded;
+}
+
+void ExpectSameImages(const TMultiIcon& actual, const TMultiIcon& expected,
+                      const std::string& what) {
+    ASSERT_EQ(actual.IconCount(), expected.IconCount()) << what;
+    for (int i = 0; i < expected.IconCount(); ++i) {
+        const TMultiIconImage a = actual.GetIconData(i), e = expected.GetIconData(i);
+        EXPECT_EQ(a.Width, e.Width) << what << " image " << i;
+        EXPECT_EQ(a.Height, e.Height) << what << " image " << i;
+        EXPECT_EQ(a.BitsPerPixel, e.BitsPerPixel) << what << " image " << i;
+        ASSERT_EQ(a.HeaderSize, e.HeaderSize) << what << " image " << i;
+        ASSERT_EQ(a.ColorBitsSize, e.ColorBitsSize) << what << " image " << i;
+        ASSERT_EQ(a.MaskBitsSize, e.MaskBitsSize) << what << " image " << i;
+        // The colour table follows the 40-byte header.
+        EXPECT_TRUE(
+            std::equal(a.Header.get() + 40, a.Header.get() + a.HeaderSize, e.Header.get() + 40))
+            << what << " palette of image " << i;
+        EXPECT_TRUE(std::equal(a.ColorBits, a.ColorBits + a.ColorBitsSize, e.ColorBits))
+            << what << " colour bits of image " << i;
+        EXPECT_TRUE(std::equal(a.MaskBits, a.MaskBits + a.MaskBitsSize, e.MaskBits))
+            << what << " mask bits of image " << i;
+    }
+}
+
+void ExpectValidChecksum(const std::string& fileName) {
+    const std::vector<uint8_t> bytes = FileBytes(fileName);
+    ASSERT_GE(bytes.size(), 64u);
+    const size_t checksumOffset = LoadU32(bytes.data() + 60) + 24 + 64;
+    ASSERT_LT(checksumOffset + 4, bytes.size());
+    EXPECT_EQ(LoadU32(bytes.data() + checksumOffset),
+              ImageChecksum(bytes.data(), bytes.size(), checksumOffset));
+}
+
+// The library's icons, in icon order, are the given sources' icons; the checksum is valid.
+void ExpectLibraryHolds(const std::string& library, const std::vector<TIconSource>& sources) {
+    ExpectValidChecksum(library);
+    ASSERT_EQ(GetModuleIconCount(library), static_cast<int>(sources.size()));
+    for (size_t k = 0; k < sources.size(); ++k) {
+        TMultiIcon icon;
+        icon.LoadFromModule(library, static_cast<int>(k));
+        ExpectSameImages(icon, *SourceIcon(sources[k]),
+                         sources[k].FileName + ":" + std::to_string(sources[k].IconIndex));
+    }
+}
+
+struct ResourceId {
+    std::string Type;
+    std::string Name;
+    int32_t Language;
+    bool operator==(const ResourceId&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const ResourceId& id) {
+    return os << id.Type << "/" << id.Name << "/" << id.Language;
+}
+
+std::vector<ResourceId> ResourcesOf(const std::string& library, const std::string& type) {
+    TPEResourceModule module;
+    module.ReadFromFile(library);
+    std::vector<ResourceId> ids;
+    for (int i = 0; i < module.Count(); ++i)
+        if (module.Item(i)->Type() == type)
+            ids.push_back(
+                {module.Item(i)->Type(), module.Item(i)->Name(), module.Item(i)->Language()});
+    return ids;
+}
+
+std::vector<ResourceId> Numbered(const std::string& type, int first, int last,
+                                 int32_t language = 0) {
+    std::vector<ResourceId> ids;
+    for (int n = first; n <= last; ++n)
+        ids.push_back({type, std::to_string(n), language});
+    return ids;
+}
+
+int ImagesIn(const std::vector<TIconSource>& sources) {
+    int total = 0;
+    for (const TIconSource& source : sources)
+        total += SourceIcon(source)->IconCount();
+    return total;
+}
+
+std::vector<TIconSource> Join(std::vector<TIconSource> a, const std::vector<TIconSource>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class IconLibraryBuilder : public testing::Test {
+protected:
+    TPrivateTempFolder folder;
+    std::string library = folder.Path() + "lib.icl";
+    std::vector<TIconSource> threeIcons = EveryIconOf(PeFixture("icons32.dll"), 3);
+    std::vector<TIconSource> twoIcons = EveryIconOf(LibraryFixture("two.dll"), 2);
+};
+
+TEST_F(IconLibraryBuilder, NewLibraryFromTwoFilesNumbersGroupsAndImagesWithoutGaps) {
+    for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
+        ::unlink(library.c_str());
+        const std::vector<TIconSource> sources = Join(threeIcons, twoIcons);
+        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation}), 5);
+        EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 5));
+        EXPECT_EQ(ResourcesOf(library, "16"), (std::vector<ResourceId>{{"16", "1", 0x0405}}));
+        EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, ImagesIn(sources)));
+        ExpectLibraryHolds(library, sources);
+        EXPECT_FALSE(Exists(folder.Path() + "lib.~icl")); // nothing to back up
+    }
+}
+
+TEST_F(IconLibraryBuilder, UpdatingAppendsAfterTheExistingGroupsAndKeepsTheBackup) {
+    const std::vector<TIconSource> first = Join(threeIcons, {twoIcons[0]});
+    BuildLibraryFromList(library, first, false);
+    const std::vector<uint8_t> before = FileBytes(library);
+    const int imagesBefore = ImagesIn(first);
+
+    EXPECT_EQ(BuildLibraryFromView(library, twoIcons, false), 2);
+    EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 6));
+    EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, imagesBefore + ImagesIn(twoIcons)));
+    ExpectLibraryHolds(library, Join(first, twoIcons));
+    EXPECT_EQ(FileBytes(folder.Path() + "lib.~icl"), before);
+}
+
+TEST_F(IconLibraryBuilder, RebuildStartsFromTheTemplateAndKeepsTheOldLibraryAsBackup) {
+    BuildLibraryFromList(library, threeIcons, false);
+    const std::vector<uint8_t> before = FileBytes(library);
+    EXPECT_EQ(BuildLibraryFromList(library, twoIcons, true), 2);
+    EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 2));
+    ExpectLibraryHolds(library, twoIcons);
+    EXPECT_EQ(FileBytes(folder.Path() + "lib.~icl"), before);
+}
+
+TEST_F(IconLibraryBuilder, FailedRebuildLeavesTheOldLibraryInPlace) {
+    BuildLibraryFromList(library, threeIcons, false);
+    const std::vector<uint8_t> before = FileBytes(library);
+    const std::string notAnIcon = folder.Path() + "notes.txt";
+    MemoryStream(std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}).SaveToFile(notAnIcon);
+    for (bool rebuild : {true, false}) {
+        EXPECT_THROW(BuildLibraryFromList(library, {twoIcons[0], {notAnIcon, 0}}, rebuild),
+                     std::exception);
+        EXPECT_EQ(FileBytes(library), before);
+        EXPECT_FALSE(Exists(folder.Path() + "lib.~icl"));
+    }
+}
+
+TEST_F(IconLibraryBuilder, TargetThatIsNotAModuleIsRefusedUnchanged) {
+    const std::vector<uint8_t> text = {'n', 'o', 't', ' ', 'a', ' ', 'P', 'E'};
+    MemoryStream(text).SaveToFile(library);
+    try {
+        BuildLibraryFromList(library, twoIcons, false);
+        FAIL() << "no error";
+    } catch (const EPEException& error) {
+        EXPECT_STREQ(error.what(), "Invalid DOS signature");
+    }
+    EXPECT_EQ(FileBytes(library), text);
+}
+
+TEST_F(IconLibraryBuilder, TallImagesAreDroppedAndAnIconWithNoneLeftGetsAnEmptyGroup) {
+    const std::vector<TIconSource> sources = {{IconFixture("large256.ico"), 0},
+                                              {IconFixture("png256.ico"), 0}};
+    EXPECT_EQ(BuildLibraryFromView(library, sources, false), 2);
+    EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 2));
+    TPEResourceModule module;
+    module.ReadFromFile(library);
+    std::vector<int> entries;
+    for (int i = 0; i < module.Count(); ++i)
+        if (auto* group = dynamic_cast<TIconGroupResourceDetails*>(module.Item(i)))
+            entries.push_back(group->EntryCount());
+    EXPECT_EQ(entries, (std::vector<int>{0, 1}));
+    EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, 1)); // the 16 x 16 image only
+    TMultiIcon icon;
+    icon.LoadFromModule(library, 1);
+    ExpectSameImages(icon, *SourceIcon(sources[1]), "png256.ico");
+    ExpectValidChecksum(library);
+}
+
+TEST_F(IconLibraryBuilder, NoSourcesWritesTheTemplateAlone) {
+    EXPECT_EQ(BuildLibraryFromView(library, {}, false), 0);
+    TPEResourceModule module;
+    module.ReadFromFile(library);
+    ASSERT_EQ(module.Count(), 1);
+    EXPECT_EQ(module.Item(0)->Type(), "16");
+    EXPECT_EQ(FileBytes(library).size(), 17920u);
+    ExpectValidChecksum(library);
+}
+
+TEST_F(IconLibraryBuilder, TemporaryIconFileStaysInAPrivateFolderThatIsRemoved) {
+    const std::string tmp = folder.Path() + "tmp/";
+    ASSERT_EQ(::mkdir(tmp.c_str(), 0755), 0);
+    const char* saved = std::getenv("TMPDIR");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    BuildLibraryFromList(library, twoIcons, false);
+    if (saved)
+        ::setenv("TMPDIR", savedValue.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    int entries = 0;
+    if (DIR* dir = ::opendir(tmp.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            entries += std::string(entry->d_name) != "." && std::string(entry->d_name) != "..";
+        ::closedir(dir);
+    }
+    EXPECT_EQ(entries, 0);
+    ::rmdir(tmp.c_str());
+}
+
+TEST(PrivateTempFolder, IsOwnerOnlyAndRemovedWithItsFiles) {
+    std::string path;
+    {
+        TPrivateTempFolder folder;
+        path = folder.Path();
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        MemoryStream(std::vector<uint8_t>{1, 2, 3}).SaveToFile(path + "temp.ico");
+    }
+    EXPECT_FALSE(Exists(path));
+}
+
+TEST_F(IconLibraryBuilder, RemovingIconTwoOfFourRemovesGroupThreeAndItsImages) {
+    const std::vector<TIconSource> sources = Join(threeIcons, {twoIcons[0]});
+    BuildLibraryFromList(library, sources, false);
+    const std::vector<uint8_t> before = FileBytes(library);
+    TPEResourceModule original;
+    original.ReadFromFile(library);
+    std::vector<std::string> imagesOfGroup3;
+    for (int i = 0; i < original.Count(); ++i)
+        if (original.Item(i)->Type() == "14" && original.Item(i)->Name() == "3") {
+            auto& group = dynamic_cast<TIconGroupResourceDetails&>(*original.Item(i));
+            for (int e = 0; e < group.EntryCount(); ++e)
+                imagesOfGroup3.push_back(group.ImageOfEntry(e)->Name());
+        }
+    ASSERT_FALSE(imagesOfGroup3.empty());
+
+    EXPECT_TRUE(RemoveIconGroupFromLibrary(library, 2));
+    EXPECT_EQ(ResourcesOf(library, "14"),
+              (std::vector<ResourceId>{{"14", "1", 0}, {"14", "2", 0}, {"14", "4", 0}}));
+    for (const ResourceId& image : ResourcesOf(library, "3"))
+        EXPECT_EQ(std::count(imagesOfGroup3.begin(), imagesOfGroup3.end(), image.Name), 0) << image;
+    EXPECT_EQ(static_cast<int>(ResourcesOf(library, "3").size() + imagesOfGroup3.size()),
+              ImagesIn(sources));
+    ExpectLibraryHolds(library, {sources[0], sources[1], sources[3]});
+    EXPECT_EQ(FileBytes(folder.Path() + "lib.~icl"), before);
+
+    const std::vector<uint8_t> after = FileBytes(library);
+    EXPECT_FALSE(RemoveIconGroupFromLibrary(library, 3)); // only three icons left
+    EXPECT_EQ(FileBytes(library), after);
+}
+
+} // namespace
+} // namespace pictavo
