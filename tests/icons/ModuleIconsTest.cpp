@@ -219,4 +219,26 @@ TEST(ModuleIconsTest, ImageShorterThanItsHeaderSaysIsRefused) {
     EXPECT_EQ(icon.GetIconData(0).Header, nullptr);
 }
 
+// A container that last held a cursor reads cursor groups: group 200 of the fixture
+// (arrow.cur, hotspot 3,5) loads with its hotspot; the icon groups are not cursor
+// groups, so their positions answer "Invalid icon resource" and the cursor stays.
+TEST(ModuleIconsTest, CursorContainerReadsCursorGroups) {
+    TMultiIcon cursor;
+    cursor.LoadFromFile(std::string(PICTAVO_FIXTURES) + "/icons/cursor.cur");
+    ASSERT_TRUE(cursor.IsCursor());
+
+    const auto reader = ModuleReader::Open(PeFixture("icons32.dll"));
+    cursor.LoadGroupResource(*reader, "#200");
+    ASSERT_EQ(cursor.IconCount(), 1);
+    const TMultiIconImage image = cursor.GetIconData(0);
+    EXPECT_EQ(image.Width, 32);
+    EXPECT_EQ(image.Height, 32);
+    EXPECT_EQ(image.BitsPerPixel, 1);
+    EXPECT_EQ(image.HotspotX, 3u);
+    EXPECT_EQ(image.HotspotY, 5u);
+
+    EXPECT_EQ(ErrorOf([&] { cursor.LoadModuleIcon(*reader, 0); }), "Invalid icon resource");
+    EXPECT_EQ(cursor.IconCount(), 1);
+}
+
 } // namespace pictavo
