@@ -127,11 +127,6 @@ std::unique_ptr<platform::Bitmap> LoadBitmapFile(const uint8_t* data, size_t siz
         header.insert(header.end(), table, table + 4 * std::min(entries, fullTable));
         header.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
     }
-    std::unique_ptr<platform::Bitmap> bitmap =
-        platform::Bitmap::CreateDIBSection(header.data(), header.size());
-    if (!bitmap)
-        throw EInvalidGraphic(kInvalidBitmap);
-
     uint64_t bitsOffset = LoadU32(data + 10);
     if (bitsOffset == 0)
         bitsOffset = tableStart + 4 * entries;
@@ -139,22 +134,31 @@ std::unique_ptr<platform::Bitmap> LoadBitmapFile(const uint8_t* data, size_t siz
         throw EInvalidGraphic(kInvalidBitmap);
     const uint8_t* pixels = data + bitsOffset;
     const size_t available = size - static_cast<size_t>(bitsOffset);
-
     const bool rle = (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4);
-    if (rle && !topDown) {
-        DecodeRle(pixels, available, bits, *bitmap);
-    } else if (compression == BI_RGB ||
-               (compression == BI_BITFIELDS && (bits == 16 || bits == 32))) {
-        const size_t rowBytes = static_cast<size_t>(bitmap->RowBytes());
-        if (!RangeFits(0, rowBytes * static_cast<size_t>(rows), available))
-            throw EInvalidGraphic(kInvalidBitmap);
-        for (int32_t row = 0; row < rows; ++row) {
-            const int32_t from = topDown ? rows - 1 - row : row;
-            std::memcpy(bitmap->Bits() + rowBytes * static_cast<size_t>(row),
-                        pixels + rowBytes * static_cast<size_t>(from), rowBytes);
+    const bool plain =
+        compression == BI_RGB || (compression == BI_BITFIELDS && (bits == 16 || bits == 32));
+    if (!(rle && !topDown) && !plain)
+        throw EInvalidGraphic(kInvalidBitmap);
+    // Uncompressed bits must all be there before the bitmap is made.
+    const int64_t rowBytes = platform::DibRowBytes(width, bits);
+    if (plain &&
+        (rowBytes < 0 ||
+         !RangeFits(0, static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(rows), available)))
+        throw EInvalidGraphic(kInvalidBitmap);
+
+    std::unique_ptr<platform::Bitmap> bitmap =
+        platform::Bitmap::CreateDIBSection(header.data(), header.size());
+    if (!bitmap)
+        throw EInvalidGraphic(kInvalidBitmap);
+    if (plain) {
+        const auto row = static_cast<size_t>(rowBytes);
+        for (int32_t r = 0; r < rows; ++r) {
+            const int32_t from = topDown ? rows - 1 - r : r;
+            std::memcpy(bitmap->Bits() + row * static_cast<size_t>(r),
+                        pixels + row * static_cast<size_t>(from), row);
         }
     } else {
-        throw EInvalidGraphic(kInvalidBitmap);
+        DecodeRle(pixels, available, bits, *bitmap);
     }
 
     switch (bits) {

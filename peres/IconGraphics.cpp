@@ -488,4 +488,26 @@ void TExCursor::SaveToFile(const std::string& fileName) {
     WriteFileBytes(fileName, out.Bytes());
 }
 
+// ---- picture formats ----
+
+const std::vector<TPictureFormat>& PictureFormats() {
+    static const std::vector<TPictureFormat> formats = {
+        {"ICO", "图标",
+         []() -> std::unique_ptr<TExIconCursor> { return std::make_unique<TExIcon>(); }},
+        {"CUR", "光标",
+         []() -> std::unique_ptr<TExIconCursor> { return std::make_unique<TExCursor>(); }}};
+    return formats;
+}
+
+const TPictureFormat* FindPictureFormat(const std::string& extension) {
+    std::string key = extension.empty() || extension[0] != '.' ? extension : extension.substr(1);
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    for (const TPictureFormat& format : PictureFormats())
+        if (format.Extension == key)
+            return &format;
+    return nullptr;
+}
+
 } // namespace pictavo

@@ -190,4 +190,15 @@ public:
     void SaveToFile(const std::string& fileName) override;
 };
 
+// The picture classes of file extensions, registered at start-up: "ICO" (description
+// "图标") makes a TExIcon, "CUR" ("光标") a TExCursor.
+struct TPictureFormat {
+    std::string Extension; // upper case, without the dot
+    std::string Description;
+    std::unique_ptr<TExIconCursor> (*Create)() = nullptr;
+};
+const std::vector<TPictureFormat>& PictureFormats();
+// The format of an extension (with or without the dot, any case), or null.
+const TPictureFormat* FindPictureFormat(const std::string& extension);
+
 } // namespace pictavo

@@ -322,3 +322,21 @@ TEST(ExIcon, DrawsTheCurrentImageThroughItsMask) {
 
 } // namespace
 } // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+TEST(PictureFormats, IconAndCursorExtensions) {
+    const TPictureFormat* ico = FindPictureFormat(".ico");
+    ASSERT_NE(ico, nullptr);
+    EXPECT_EQ(ico->Description, "图标");
+    EXPECT_TRUE(ico->Create()->IsIcon());
+    const TPictureFormat* cur = FindPictureFormat("CUR");
+    ASSERT_NE(cur, nullptr);
+    EXPECT_EQ(cur->Description, "光标");
+    EXPECT_FALSE(cur->Create()->IsIcon());
+    EXPECT_EQ(FindPictureFormat("bmp"), nullptr);
+}
+
+} // namespace
+} // namespace pictavo

@@ -1,0 +1,1 @@
+pictavo_fuzzer(fuzz_icon_graphics DEPENDS peres util platform)
