@@ -9,9 +9,10 @@
 //
 // What the icon-library builder does with these, in a TPEResourceModule `module`:
 //
-//   // add one icon as a new group with the next free number
-//   auto* group = CreateEmpty<TIconGroupResourceDetails>(module, language,
-//                                                        module.NextFreeName("14"));
+//   // add one icon as a new group with the next free number (language 0, neutral);
+//   // the group appends itself to the module with one default image
+//   auto* group = CreateEmpty<TIconGroupResourceDetails>(module, 0, module.NextFreeName("14"));
+//   // swap the default image for the file's images; on an error the group stays, empty
 //   group->ReplaceFromFile("/tmp/.../temp.ico");
 //
 //   // remove an icon with all its images

@@ -227,6 +227,27 @@ TEST(IconGroups, RemovingAnImageTakesItOutOfItsGroup) {
     EXPECT_EQ(Names(*module, "3"), (std::vector<std::string>{"1", "3"}));
 }
 
+TEST(IconGroups, AnEntryWithoutItsImageEndsTheRemovalWithAListError) {
+    auto module = EmptyModule();
+    auto* group = CreateEmpty<TIconGroupResourceDetails>(*module, 0, "1");
+    std::vector<uint8_t> bytes = group->Data().Bytes();
+    StoreU16(&bytes[6 + 12], 99); // no image 99
+    MemoryStream edited(bytes);
+    group->ReplaceData(edited);
+    EXPECT_EQ(group->ImageOfEntry(0), nullptr);
+    EXPECT_THROW(module->RemoveAt(module->IndexOf(group)), EListError);
+    EXPECT_FALSE(group->Clearing());
+    EXPECT_EQ(Names(*module, "14"), (std::vector<std::string>{"1"}));
+
+    // Only images of the group's own kind count: cursor image 1 is not icon image 1.
+    auto* cursorGroup = CreateEmpty<TCursorGroupResourceDetails>(*module, 0, "1");
+    auto* cursor = cursorGroup->ImageOfEntry(0);
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_EQ(cursor->Name(), "1");
+    EXPECT_FALSE(group->HoldsImage(*cursor));
+    EXPECT_TRUE(cursorGroup->HoldsImage(*cursor));
+}
+
 TEST(IconGroups, AFileWithoutImagesLeavesAnEmptyGroup) {
     auto module = EmptyModule();
     auto* group = AddGroupFromFile(*module, Container(1, {}));
