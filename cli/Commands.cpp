@@ -10,6 +10,14 @@ int RunIcons(const Arguments& args);
 extern const char IconsHelp[];
 int RunVersion(const Arguments& args);
 extern const char VersionHelp[];
+int RunScan(const Arguments& args);
+extern const char ScanHelp[];
+int RunExtract(const Arguments& args);
+extern const char ExtractHelp[];
+int RunBuild(const Arguments& args);
+extern const char BuildHelp[];
+int RunRemove(const Arguments& args);
+extern const char RemoveHelp[];
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
@@ -17,6 +25,10 @@ const std::vector<Command>& Commands() {
         {"icons", "list the icons of a module or ICO/CUR file", IconsHelp, RunIcons},
         {"version", "show the version information of a file or of pictavo", VersionHelp,
          RunVersion},
+        {"scan", "list the files of a folder that hold icons", ScanHelp, RunScan},
+        {"extract", "write icons of a file as .ico files", ExtractHelp, RunExtract},
+        {"build", "collect icons into an icon library", BuildHelp, RunBuild},
+        {"remove", "remove an icon from an icon library", RemoveHelp, RunRemove},
     };
     return table;
 }

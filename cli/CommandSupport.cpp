@@ -1,0 +1,45 @@
+#include "cli/CommandSupport.h"
+
+#include "icons/ModuleIcons.h"
+#include "icons/MultiIcon.h"
+#include "util/Exceptions.h"
+
+#include <climits>
+
+namespace pictavo::cli {
+
+std::optional<int> ParseIndex(const std::string& text) {
+    if (text.empty() || text.size() > 10)
+        return std::nullopt;
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > INT_MAX)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+const Command& CommandNamed(const char* name) {
+    for (const Command& command : Commands())
+        if (std::string(command.name) == name)
+            return command;
+    throw Exception(std::string("no command ") + name);
+}
+
+int IconCountOfFile(const std::string& fileName) {
+    const int count = GetModuleIconCount(fileName);
+    if (count > 0)
+        return count;
+    try {
+        TMultiIcon icon;
+        icon.LoadFromFile(fileName);
+        return icon.IconCount() > 0 ? 1 : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+} // namespace pictavo::cli

@@ -1,0 +1,104 @@
+// pictavo-cli build: collect icons into a new icon library, or append them to an
+// existing one, with the builder the window uses.
+
+#include "cli/Command.h"
+#include "cli/CommandSupport.h"
+#include "cli/Progress.h"
+#include "library/IconLibraryBuilder.h"
+#include "util/Exceptions.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace pictavo::cli {
+
+extern const char BuildHelp[] =
+    "Usage: pictavo-cli build LIBRARY [--update | --overwrite] SOURCE...\n"
+    "Collects icons into the icon library LIBRARY (a 32-bit PE resource DLL, .icl or\n"
+    ".dll), one icon group per icon, numbered after the groups already there.\n"
+    "SOURCE is FILE (every icon of it, in order) or FILE:N (icon N, 0-based); an ICO\n"
+    "or CUR file is one icon. Images 255 pixels high or more are left out; an icon\n"
+    "with no image left gets an empty group.\n"
+    "When LIBRARY exists, one of these is required:\n"
+    "  --update     keep its icons and append the new ones\n"
+    "  --overwrite  build it again from the template\n"
+    "Either way the previous file stays beside it as the backup (lib.icl gives\n"
+    "lib.~icl); if the build fails, LIBRARY is left as it was.\n"
+    "Prints the number of icon groups added.\n"
+    "Exit status 0; 1 when a source cannot be read or the library cannot be read or\n"
+    "written; 2 on bad usage.\n";
+
+namespace {
+
+struct BuildOptions {
+    std::string Library;
+    bool Update = false;
+    bool Overwrite = false;
+    std::vector<std::string> Sources;
+};
+
+std::string ParseBuildArguments(const Arguments& args, BuildOptions& options) {
+    for (const std::string& arg : args) {
+        if (arg == "--update")
+            options.Update = true;
+        else if (arg == "--overwrite")
+            options.Overwrite = true;
+        else if (!arg.empty() && arg[0] == '-')
+            return "unknown option " + arg;
+        else if (options.Library.empty())
+            options.Library = arg;
+        else
+            options.Sources.push_back(arg);
+    }
+    if (options.Library.empty())
+        return "expected LIBRARY";
+    if (options.Sources.empty())
+        return "expected at least one SOURCE";
+    if (options.Update && options.Overwrite)
+        return "--update and --overwrite exclude each other";
+    return "";
+}
+
+// FILE:N when the text after the last ':' is a number, else FILE with every icon.
+std::vector<TIconSource> ExpandSource(const std::string& source) {
+    const size_t colon = source.find_last_of(':');
+    if (colon != std::string::npos && colon > 0) {
+        if (const std::optional<int> index = ParseIndex(source.substr(colon + 1)))
+            return {{source.substr(0, colon), *index}};
+    }
+    const int count = IconCountOfFile(source);
+    // A file with no icon is still passed on, so that the build reports why it fails.
+    return EveryIconOf(source, count > 0 ? count : 1);
+}
+
+bool Exists(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0;
+}
+
+} // namespace
+
+int RunBuild(const Arguments& args) {
+    BuildOptions options;
+    const std::string error = ParseBuildArguments(args, options);
+    if (!error.empty())
+        return UsageError(CommandNamed("build"), error);
+    if (Exists(options.Library) && !options.Update && !options.Overwrite)
+        return UsageError(CommandNamed("build"),
+                          options.Library + " exists; give --update or --overwrite");
+
+    std::vector<TIconSource> sources;
+    Progress progress;
+    for (const std::string& source : options.Sources) {
+        progress.Show("reading " + source);
+        for (const TIconSource& icon : ExpandSource(source))
+            sources.push_back(icon);
+    }
+    progress.Show(Format("writing %zu icons to %s", sources.size(), options.Library.c_str()));
+    const int added = BuildLibraryFromList(options.Library, sources, options.Overwrite);
+    progress.Clear();
+    std::printf("%d\n", added);
+    return ExitOk;
+}
+
+} // namespace pictavo::cli

@@ -1,0 +1,119 @@
+// pictavo-cli extract: whole icons of a file written as .ico files, named as the
+// window's "保存为图标" names them (base_N.ico).
+
+#include "cli/Command.h"
+#include "cli/CommandSupport.h"
+#include "cli/Progress.h"
+#include "icons/MultiIcon.h"
+#include "util/Exceptions.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace pictavo::cli {
+
+extern const char ExtractHelp[] =
+    "Usage: pictavo-cli extract FILE [-i N]... [-o DIR]\n"
+    "Writes icons of FILE (all their images) as .ico files named BASE_N.ico, where\n"
+    "BASE is FILE's name without folder and without its last extension and N the\n"
+    "icon's number (0-based, in the order `pictavo-cli icons` lists them). For an ICO\n"
+    "or CUR file, icon 0 is the file itself. Existing files are overwritten.\n"
+    "  -i N    write icon N (repeatable); default: every icon\n"
+    "  -o DIR  write into DIR (default: the current folder)\n"
+    "Prints the name of each file written.\n"
+    "Exit status 0; 1 when FILE holds no icons, an icon number is out of range, or an\n"
+    "icon cannot be read or written; 2 on bad usage.\n";
+
+namespace {
+
+struct ExtractOptions {
+    std::string FileName;
+    std::vector<int> Indexes;
+    std::string Folder = ".";
+};
+
+std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-i" || arg == "-o") {
+            if (i + 1 == args.size())
+                return arg + " needs a value";
+            const std::string& value = args[++i];
+            if (arg == "-o") {
+                options.Folder = value;
+                continue;
+            }
+            const std::optional<int> index = ParseIndex(value);
+            if (!index)
+                return "-i needs a non-negative number, not '" + value + "'";
+            options.Indexes.push_back(*index);
+        } else if (!arg.empty() && arg[0] == '-') {
+            return "unknown option " + arg;
+        } else if (options.FileName.empty()) {
+            options.FileName = arg;
+        } else {
+            return "expected exactly one FILE";
+        }
+    }
+    if (options.FileName.empty())
+        return "expected FILE";
+    return "";
+}
+
+// The file's name without folder, up to its last dot (the whole name without a dot).
+std::string BaseName(const std::string& fileName) {
+    const size_t slash = fileName.find_last_of('/');
+    std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+void LoadIcon(TMultiIcon& icon, const std::string& fileName, int index) {
+    try {
+        icon.LoadFromModule(fileName, index);
+    } catch (const std::exception&) {
+        icon.LoadFromFile(fileName);
+    }
+}
+
+} // namespace
+
+int RunExtract(const Arguments& args) {
+    ExtractOptions options;
+    const std::string error = ParseExtractArguments(args, options);
+    if (!error.empty())
+        return UsageError(CommandNamed("extract"), error);
+    struct stat info {};
+    if (::stat(options.Folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return Failure(options.Folder + ": not a folder");
+
+    const int count = IconCountOfFile(options.FileName);
+    if (count == 0)
+        return Failure(options.FileName + ": no icons");
+    if (options.Indexes.empty())
+        for (int i = 0; i < count; ++i)
+            options.Indexes.push_back(i);
+    for (int index : options.Indexes)
+        if (index >= count)
+            return Failure(Format("%s: no icon %d (the file holds %d)", options.FileName.c_str(),
+                                  index, count));
+
+    std::string folder = options.Folder;
+    if (folder.back() != '/')
+        folder.push_back('/');
+    const std::string base = BaseName(options.FileName);
+    Progress progress;
+    for (size_t k = 0; k < options.Indexes.size(); ++k) {
+        const int index = options.Indexes[k];
+        progress.Show(Format("[%zu/%zu] icon %d", k + 1, options.Indexes.size(), index));
+        TMultiIcon icon;
+        LoadIcon(icon, options.FileName, index);
+        const std::string target = folder + Format("%s_%d", base.c_str(), index) + ".ico";
+        icon.SaveToFile(target);
+        progress.Clear();
+        std::printf("%s\n", target.c_str());
+    }
+    return ExitOk;
+}
+
+} // namespace pictavo::cli

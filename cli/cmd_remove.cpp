@@ -1,0 +1,29 @@
+// pictavo-cli remove: take one icon (its group and images) out of an icon library.
+
+#include "cli/Command.h"
+#include "cli/CommandSupport.h"
+#include "library/IconLibraryBuilder.h"
+#include "util/Exceptions.h"
+
+namespace pictavo::cli {
+
+extern const char RemoveHelp[] =
+    "Usage: pictavo-cli remove LIBRARY INDEX\n"
+    "Removes icon number INDEX (0-based, as `pictavo-cli icons` counts them) with its\n"
+    "images from the icon library LIBRARY. The other icons keep their numbers inside\n"
+    "the file; the previous file stays beside it as the backup (lib.icl gives lib.~icl).\n"
+    "Exit status 0; 1 when LIBRARY cannot be read or written or has no such icon; 2 on\n"
+    "bad usage.\n";
+
+int RunRemove(const Arguments& args) {
+    if (args.size() != 2)
+        return UsageError(CommandNamed("remove"), "expected LIBRARY and INDEX");
+    const std::optional<int> index = ParseIndex(args[1]);
+    if (!index)
+        return UsageError(CommandNamed("remove"), "INDEX must be a non-negative number");
+    if (!RemoveIconGroupFromLibrary(args[0], *index))
+        return Failure(Format("%s: no icon %d", args[0].c_str(), *index));
+    return ExitOk;
+}
+
+} // namespace pictavo::cli

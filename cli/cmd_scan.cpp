@@ -1,0 +1,183 @@
+// pictavo-cli scan: the window's folder search from the command line. Every file the
+// search criteria accept is probed as the window probes it (icon groups of a module,
+// else one icon for an ICO/CUR file); files with icons are printed one per line.
+
+#include "cli/Command.h"
+#include "cli/CommandSupport.h"
+#include "cli/MaskText.h"
+#include "cli/Progress.h"
+#include "search/FindFile.h"
+#include "util/DateTime.h"
+#include "util/ElapsedTime.h"
+#include "util/Exceptions.h"
+
+#include <chrono>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unordered_set>
+
+namespace pictavo::cli {
+
+extern const char ScanHelp[] =
+    "Usage: pictavo-cli scan [-r] [-m MASKS] [--ignore-duplicates] [--json] DIR\n"
+    "Searches DIR for files that hold icons and prints one line per such file:\n"
+    "  COUNT<TAB>SIZE<TAB>MODIFIED<TAB>PATH\n"
+    "COUNT is the number of icon groups of a module, or 1 for an ICO or CUR file;\n"
+    "MODIFIED is the local time YYYY-MM-DD HH:MM:SS. Hidden and system files are\n"
+    "left out, and hidden and system folders are not entered.\n"
+    "  -r                   search the subfolders too\n"
+    "  -m MASKS             file-name masks, separated by ';', ',' or blanks; an item in\n"
+    "                       double quotes may hold them; default \"*.*\"\n"
+    "  --ignore-duplicates  examine a file name only once (the case of A-Z ignored)\n"
+    "  --json               print one JSON object per line instead: path, icons, size,\n"
+    "                       modified\n"
+    "A last line on stderr gives the files, the icons and the search time; progress is\n"
+    "shown on stderr when it is a terminal.\n"
+    "Exit status 0; 1 when DIR is not a folder; 2 on bad usage.\n";
+
+namespace {
+
+struct ScanOptions {
+    bool Subfolders = false;
+    bool IgnoreDuplicates = false;
+    bool Json = false;
+    std::string Masks = "*.*";
+    std::string Folder;
+};
+
+// Parses the arguments; returns an error text for bad usage.
+std::string ParseScanArguments(const Arguments& args, ScanOptions& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-r")
+            options.Subfolders = true;
+        else if (arg == "--ignore-duplicates")
+            options.IgnoreDuplicates = true;
+        else if (arg == "--json")
+            options.Json = true;
+        else if (arg == "-m") {
+            if (++i == args.size())
+                return "-m needs MASKS";
+            options.Masks = args[i];
+        } else if (!arg.empty() && arg[0] == '-')
+            return "unknown option " + arg;
+        else if (options.Folder.empty())
+            options.Folder = arg;
+        else
+            return "expected exactly one DIR";
+    }
+    if (options.Folder.empty())
+        return "expected DIR";
+    return "";
+}
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x20) {
+            out += Format("\\u%04x", c);
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out + "\"";
+}
+
+// The letters A-Z turned into a-z, other bytes unchanged.
+std::string LowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+class Scan {
+public:
+    explicit Scan(const ScanOptions& options) : FOptions(options) {}
+
+    void Run() {
+        TFindFile find;
+        TFileCriteria& files = find.Criteria().Files();
+        files.SetLocation("");
+        files.SetSubfolders(FOptions.Subfolders);
+        files.SetPaths({});
+        files.SetFileName("");
+        std::string folder = FOptions.Folder;
+        if (folder.back() != '/')
+            folder.push_back('/');
+        for (const std::string& mask : SplitMaskText(FOptions.Masks))
+            files.AddPathLine(folder + mask);
+        find.OnFileMatch = [this](TFindFile&, const TFileDetails& file) { Examine(file); };
+        const auto start = std::chrono::steady_clock::now();
+        find.Execute();
+        FProgress.Clear();
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        const int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
+        std::fprintf(stderr, "文件: %d    图标: %d    搜索时间: %s 秒\n", FFiles, FIcons,
+                     FormatElapsedTime(static_cast<double>(seconds)).c_str());
+    }
+
+private:
+    void Examine(const TFileDetails& file) {
+        if (FOptions.IgnoreDuplicates) {
+            const std::string name = LowerAscii(file.Name);
+            if (!FSeenNames.insert(name).second) {
+                ShowStatus(name);
+                return;
+            }
+        }
+        std::string path = file.Location;
+        if (path.empty() || path.back() != '/')
+            path.push_back('/');
+        path += file.Name;
+        const int count = IconCountOfFile(path); // the window's probe
+        if (count > 0) {
+            ++FFiles;
+            FIcons += count;
+            Print(path, count, file);
+        }
+        ShowStatus(path);
+    }
+
+    void Print(const std::string& path, int count, const TFileDetails& file) {
+        FProgress.Clear();
+        const std::string modified = FormatDateTimeIso(file.ModifiedTime);
+        if (FOptions.Json)
+            std::printf("{\"path\": %s, \"icons\": %d, \"size\": %lld, \"modified\": %s}\n",
+                        JsonString(path).c_str(), count, static_cast<long long>(file.Size),
+                        JsonString(modified).c_str());
+        else
+            std::printf("%d\t%lld\t%s\t%s\n", count, static_cast<long long>(file.Size),
+                        modified.c_str(), path.c_str());
+        std::fflush(stdout);
+    }
+
+    void ShowStatus(const std::string& current) {
+        FProgress.Show(Format("文件: %d    图标: %d    %s", FFiles, FIcons, current.c_str()));
+    }
+
+    const ScanOptions& FOptions;
+    Progress FProgress;
+    std::unordered_set<std::string> FSeenNames;
+    int FFiles = 0;
+    int FIcons = 0;
+};
+
+} // namespace
+
+int RunScan(const Arguments& args) {
+    ScanOptions options;
+    const std::string error = ParseScanArguments(args, options);
+    if (!error.empty())
+        return UsageError(CommandNamed("scan"), error);
+    struct stat info {};
+    if (::stat(options.Folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return Failure(options.Folder + ": not a folder");
+    Scan(options).Run();
+    return ExitOk;
+}
+
+} // namespace pictavo::cli

@@ -1,0 +1,268 @@
+// Runs the built pictavo-cli: scan, extract, build and remove, their output, exit codes
+// and files.
+
+#include "icons/ModuleIcons.h"
+#include "icons/MultiIcon.h"
+#include "library/PrivateTempFolder.h"
+#include "util/Stream.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <map>
+#include <ostream>
+#include <regex>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace pictavo {
+namespace {
+
+struct CliRun {
+    std::string Out;
+    std::string Err;
+    int Status = -1;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& errFile) {
+    std::string command = std::string(PICTAVO_BIN_DIR) + "/pictavo-cli";
+    for (const std::string& arg : args)
+        command += " " + Quoted(arg);
+    command += " 2>" + Quoted(errFile);
+    CliRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::array<char, 4096> buffer;
+    size_t got = 0;
+    while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.Out.append(buffer.data(), got);
+    const int status = pclose(pipe);
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    MemoryStream err;
+    err.LoadFromFile(errFile);
+    run.Err.assign(err.Bytes().begin(), err.Bytes().end());
+    return run;
+}
+
+std::string Fixture(const std::string& name) {
+    return std::string(PICTAVO_FIXTURES) + "/" + name;
+}
+
+void CopyFile(const std::string& from, const std::string& to) {
+    MemoryStream bytes;
+    bytes.LoadFromFile(from);
+    bytes.SaveToFile(to);
+}
+
+std::vector<uint8_t> FileBytes(const std::string& fileName) {
+    MemoryStream stream;
+    stream.LoadFromFile(fileName);
+    return stream.TakeBytes();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+// The folder scanned below: a module with 3 icons, an icon file, a text file, a hidden
+// icon file and, in a subfolder, a cursor file.
+class CliCommands : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir((dir + "sub").c_str(), 0755), 0);
+        CopyFile(Fixture("pe/icons32.dll"), dir + "a.dll");
+        CopyFile(Fixture("pe/one.ico"), dir + "b.ico");
+        CopyFile(Fixture("pe/arrow.cur"), dir + "sub/c.cur");
+        CopyFile(Fixture("pe/one.ico"), dir + ".hidden.ico");
+        MemoryStream(std::vector<uint8_t>{'t', 'e', 'x', 't'}).SaveToFile(dir + "notes.txt");
+    }
+    void TearDown() override {
+        for (const char* name : {"a.dll", "b.ico", "sub/c.cur", ".hidden.ico", "notes.txt"})
+            ::unlink((dir + name).c_str());
+        ::rmdir((dir + "sub").c_str());
+        ::rmdir(dir.c_str());
+    }
+    CliRun Run(const std::vector<std::string>& args) {
+        return RunCli(args, work.Path() + "err.txt");
+    }
+
+    TPrivateTempFolder work;
+    std::string dir = work.Path() + "scan/";
+};
+
+// The PATH column of scan's lines, in order.
+std::vector<std::string> ScannedPaths(const std::string& out) {
+    std::vector<std::string> paths;
+    for (const std::string& line : Lines(out))
+        paths.push_back(line.substr(line.rfind('\t') + 1));
+    return paths;
+}
+
+TEST_F(CliCommands, ScanListsFilesWithIconsInTheLineFormat) {
+    const CliRun run = Run({"scan", dir});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const std::vector<std::string> lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), 2u) << run.Out;
+    const std::regex format(R"((\d+)\t(\d+)\t\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\t(.*))");
+    std::map<std::string, std::pair<std::string, std::string>> found;
+    for (const std::string& line : lines) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, format)) << line;
+        found[match[3]] = {match[1], match[2]};
+    }
+    EXPECT_EQ(found[dir + "a.dll"], (std::pair<std::string, std::string>{"3", "19456"}));
+    EXPECT_EQ(found[dir + "b.ico"], (std::pair<std::string, std::string>{"1", "3382"}));
+    EXPECT_NE(run.Err.find("文件: 2    图标: 4    搜索时间: "), std::string::npos) << run.Err;
+}
+
+TEST_F(CliCommands, ScanJsonHasOneObjectPerFile) {
+    const CliRun run = Run({"scan", "--json", "-m", "*.dll", dir});
+    EXPECT_EQ(run.Status, 0);
+    const std::regex format("\\{\"path\": \"" + dir +
+                            "a\\.dll\", \"icons\": 3, \"size\": 19456, \"modified\": "
+                            "\"\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\"\\}\n");
+    EXPECT_TRUE(std::regex_match(run.Out, format)) << run.Out;
+}
+
+struct MaskCase {
+    const char* Name;
+    std::vector<std::string> Options;
+    std::vector<std::string> Files; // relative to the folder, in output order or sorted
+};
+void PrintTo(const MaskCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class ScanMasks : public CliCommands, public testing::WithParamInterface<MaskCase> {};
+
+TEST_P(ScanMasks, SelectTheFilesAsTheMaskBoxDoes) {
+    std::vector<std::string> args = {"scan"};
+    args.insert(args.end(), GetParam().Options.begin(), GetParam().Options.end());
+    args.push_back(dir);
+    const CliRun run = Run(args);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    std::vector<std::string> paths = ScannedPaths(run.Out);
+    std::sort(paths.begin(), paths.end());
+    std::vector<std::string> expected;
+    for (const std::string& file : GetParam().Files)
+        expected.push_back(dir + file);
+    EXPECT_EQ(paths, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScanMasks,
+    testing::Values(
+        MaskCase{"Semicolons", {"-m", "*.dll;*.ico"}, {"a.dll", "b.ico"}},
+        MaskCase{"Blanks", {"-m", "*.dll *.ico"}, {"a.dll", "b.ico"}},
+        MaskCase{"Commas", {"-m", " *.dll,*.ico "}, {"a.dll", "b.ico"}},
+        MaskCase{"Quoted", {"-m", "\"*.d,ll\";b.ico"}, {"b.ico"}},
+        MaskCase{"TrailingSeparatorAddsEveryFile", {"-m", "*.ico;"}, {"a.dll", "b.ico", "b.ico"}},
+        MaskCase{"DuplicatesIgnored", {"-m", "*.ico;", "--ignore-duplicates"}, {"a.dll", "b.ico"}},
+        MaskCase{"EmptyMaskSearchesNothing", {"-m", ""}, {}},
+        MaskCase{"Subfolders", {"-r", "-m", "*.cur;*.ico"}, {"b.ico", "sub/c.cur"}}),
+    [](const auto& param) { return std::string(param.param.Name); });
+
+TEST_F(CliCommands, ExtractWritesBaseUnderscoreIndexFiles) {
+    const std::string out = work.Path() + "out/";
+    ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+    CliRun run = Run({"extract", dir + "a.dll", "-o", out});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(Lines(run.Out),
+              (std::vector<std::string>{out + "a_0.ico", out + "a_1.ico", out + "a_2.ico"}));
+    for (int i = 0; i < 3; ++i) {
+        TMultiIcon written, source;
+        written.LoadFromFile(out + "a_" + std::to_string(i) + ".ico");
+        source.LoadFromModule(dir + "a.dll", i);
+        EXPECT_EQ(written.IconCount(), source.IconCount());
+        ::unlink((out + "a_" + std::to_string(i) + ".ico").c_str());
+    }
+
+    run = Run({"extract", dir + "b.ico", "-i", "0", "-o", out});
+    EXPECT_EQ(run.Status, 0);
+    {
+        // The icon file is icon 0: its images are written again, as the window saves them.
+        TMultiIcon written, source;
+        written.LoadFromFile(out + "b_0.ico");
+        source.LoadFromFile(dir + "b.ico");
+        ASSERT_EQ(written.IconCount(), source.IconCount());
+        for (int i = 0; i < source.IconCount(); ++i) {
+            const TMultiIconImage w = written.GetIconData(i), s = source.GetIconData(i);
+            EXPECT_EQ(w.Width, s.Width);
+            EXPECT_EQ(w.BitsPerPixel, s.BitsPerPixel);
+            EXPECT_TRUE(std::equal(w.ColorBits, w.ColorBits + w.ColorBitsSize, s.ColorBits));
+        }
+    }
+    ::unlink((out + "b_0.ico").c_str());
+
+    EXPECT_EQ(Run({"extract", dir + "a.dll", "-i", "3", "-o", out}).Status, 1);
+    EXPECT_EQ(Run({"extract", dir + "notes.txt", "-o", out}).Status, 1);
+    EXPECT_EQ(Run({"extract", dir + "a.dll", "-i", "x"}).Status, 2);
+    ::rmdir(out.c_str());
+}
+
+TEST_F(CliCommands, BuildUpdateOverwriteAndRemove) {
+    const std::string library = work.Path() + "lib.icl";
+    CliRun run = Run({"build", library, dir + "a.dll", dir + "b.ico"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "4\n");
+    EXPECT_EQ(GetModuleIconCount(library), 4);
+
+    run = Run({"build", library, dir + "b.ico"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("--update or --overwrite"), std::string::npos);
+    EXPECT_EQ(Run({"build", library, "--update", "--overwrite", dir + "b.ico"}).Status, 2);
+
+    run = Run({"build", library, "--update", dir + "a.dll:1"});
+    EXPECT_EQ(run.Out, "1\n");
+    EXPECT_EQ(GetModuleIconCount(library), 5);
+
+    const std::vector<uint8_t> before = FileBytes(library);
+    run = Run({"build", library, "--overwrite", dir + "b.ico", dir + "notes.txt"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_FALSE(run.Err.empty());
+    EXPECT_EQ(FileBytes(library), before);
+
+    run = Run({"build", library, "--overwrite", dir + "b.ico"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(GetModuleIconCount(library), 1);
+    EXPECT_EQ(FileBytes(work.Path() + "lib.~icl"), before);
+
+    EXPECT_EQ(Run({"build", library, "--update", dir + "a.dll"}).Out, "3\n");
+    EXPECT_EQ(Run({"remove", library, "1"}).Status, 0);
+    EXPECT_EQ(GetModuleIconCount(library), 3);
+    EXPECT_EQ(Run({"remove", library, "3"}).Status, 1);
+    EXPECT_EQ(Run({"remove", library, "-1"}).Status, 2);
+    EXPECT_EQ(Run({"remove", library}).Status, 2);
+    ::unlink(library.c_str());
+    ::unlink((work.Path() + "lib.~icl").c_str());
+}
+
+TEST_F(CliCommands, EveryCommandHasHelpAndRefusesBadUsage) {
+    for (const char* name : {"scan", "extract", "build", "remove"}) {
+        const CliRun help = Run({name, "--help"});
+        EXPECT_EQ(help.Status, 0) << name;
+        EXPECT_EQ(help.Out.rfind(std::string("Usage: pictavo-cli ") + name, 0), 0u) << help.Out;
+        EXPECT_EQ(Run({name, "--no-such-option"}).Status, 2) << name;
+    }
+    EXPECT_EQ(Run({"scan"}).Status, 2);
+    EXPECT_EQ(Run({"scan", dir + "notes.txt"}).Status, 1);
+    EXPECT_EQ(Run({"build", work.Path() + "x.icl"}).Status, 2);
+}
+
+} // namespace
+} // namespace pictavo
