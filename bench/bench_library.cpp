@@ -1,0 +1,197 @@
+// Icon libraries and the folder scan.
+//
+// BuildLibrary: a new library from 1 000 icons, each with four bitmap images (16, 24,
+// 32 and 48 pixels; 4, 8, 32 and 32 bits). Target <= 2 s. Two sources: 1 000 .ico
+// files (each load first tries the file as a module, as the builder does), and one
+// library holding the same 1 000 icons (the usual case: icons collected from DLLs).
+//
+// ScanFolder: the probe of the folder scan (icon groups of a module, else one icon for
+// an ICO/CUR file) over a folder of 2 000 small PE files, reported in files per second.
+//
+// The inputs are made once per run in a private folder under the temporary folder.
+
+#include "icons/ModuleIcons.h"
+#include "icons/MultiIcon.h"
+#include "library/IconLibraryBuilder.h"
+#include "library/PrivateTempFolder.h"
+#include "search/FindFile.h"
+#include "util/Bytes.h"
+#include "util/Stream.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace pictavo;
+
+constexpr int IconCount = 1000;
+constexpr int PeFileCount = 2000;
+
+void Put16(std::vector<uint8_t>& out, uint16_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    Put16(out, static_cast<uint16_t>(value));
+    Put16(out, static_cast<uint16_t>(value >> 16));
+}
+
+int RowBytes(int width, int bits) {
+    return (width * bits + 31) / 32 * 4;
+}
+
+// One bitmap image block: header (height doubled), colour table, colour bits, mask.
+std::vector<uint8_t> ImageBlock(int size, int bits, int seed) {
+    const int colors = bits <= 8 ? 1 << bits : 0;
+    std::vector<uint8_t> block;
+    Put32(block, 40);
+    Put32(block, static_cast<uint32_t>(size));
+    Put32(block, static_cast<uint32_t>(size * 2));
+    Put16(block, 1);
+    Put16(block, static_cast<uint16_t>(bits));
+    for (int i = 0; i < 6; ++i)
+        Put32(block, 0);
+    for (int c = 0; c < colors; ++c)
+        Put32(block, static_cast<uint32_t>(c * 0x010203 + seed));
+    uint32_t state = static_cast<uint32_t>(seed) * 2654435761u + 1;
+    for (int i = 0; i < RowBytes(size, bits) * size; ++i) {
+        state = state * 1664525u + 1013904223u;
+        block.push_back(static_cast<uint8_t>(state >> 24));
+    }
+    for (int i = 0; i < RowBytes(size, 1) * size; ++i)
+        block.push_back(i % 3 == 0 ? 0xFF : 0x00);
+    return block;
+}
+
+std::vector<uint8_t> IcoFile(int seed) {
+    const int sizes[] = {16, 24, 32, 48};
+    const int depths[] = {4, 8, 32, 32};
+    std::vector<std::vector<uint8_t>> blocks;
+    for (int i = 0; i < 4; ++i)
+        blocks.push_back(ImageBlock(sizes[i], depths[i], seed * 4 + i));
+    std::vector<uint8_t> out;
+    Put16(out, 0);
+    Put16(out, 1);
+    Put16(out, 4);
+    uint32_t offset = 6 + 16 * 4;
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<uint8_t>(sizes[i]));
+        out.push_back(static_cast<uint8_t>(sizes[i]));
+        out.push_back(static_cast<uint8_t>(depths[i] <= 8 ? (1 << depths[i]) & 0xFF : 0));
+        out.push_back(0);
+        Put16(out, 1);
+        Put16(out, static_cast<uint16_t>(depths[i]));
+        Put32(out, static_cast<uint32_t>(blocks[i].size()));
+        Put32(out, offset);
+        offset += static_cast<uint32_t>(blocks[i].size());
+    }
+    for (const auto& block : blocks)
+        out.insert(out.end(), block.begin(), block.end());
+    return out;
+}
+
+// The inputs, made on first use and removed at exit.
+struct Inputs {
+    TPrivateTempFolder Folder;
+    std::vector<TIconSource> IcoSources;
+    std::vector<TIconSource> ModuleSources;
+    std::string PeFolder = Folder.Path() + "pe/";
+
+    Inputs() {
+        for (int i = 0; i < IconCount; ++i) {
+            const std::string name = Folder.Path() + "icon" + std::to_string(i) + ".ico";
+            MemoryStream(IcoFile(i)).SaveToFile(name);
+            IcoSources.push_back({name, 0});
+        }
+        const std::string library = Folder.Path() + "source.icl";
+        BuildIconLibrary({library, IcoSources, false, TGroupCreation::BeforeLoad});
+        ModuleSources = EveryIconOf(library, IconCount);
+
+        // Small PE files: libraries of one or two icons, alternating.
+        ::mkdir(PeFolder.c_str(), 0700);
+        const std::string one = Folder.Path() + "one.dll", two = Folder.Path() + "two.dll";
+        BuildIconLibrary({one, {IcoSources[0]}, false, TGroupCreation::BeforeLoad});
+        BuildIconLibrary({two, {IcoSources[1], IcoSources[2]}, false, TGroupCreation::BeforeLoad});
+        MemoryStream oneBytes, twoBytes;
+        oneBytes.LoadFromFile(one);
+        twoBytes.LoadFromFile(two);
+        for (int i = 0; i < PeFileCount; ++i)
+            (i % 2 ? twoBytes : oneBytes).SaveToFile(PeFolder + "m" + std::to_string(i) + ".dll");
+    }
+    ~Inputs() {
+        for (int i = 0; i < PeFileCount; ++i)
+            ::unlink((PeFolder + "m" + std::to_string(i) + ".dll").c_str());
+        ::rmdir(PeFolder.c_str());
+    }
+};
+
+Inputs& TheInputs() {
+    static Inputs inputs;
+    return inputs;
+}
+
+void RunBuild(benchmark::State& state, const std::vector<TIconSource>& sources) {
+    const std::string target = TheInputs().Folder.Path() + "built.icl";
+    for (auto _ : state) {
+        ::unlink(target.c_str());
+        benchmark::DoNotOptimize(
+            BuildIconLibrary({target, sources, false, TGroupCreation::BeforeLoad}));
+    }
+    ::unlink(target.c_str());
+    state.counters["icons/s"] = benchmark::Counter(static_cast<double>(sources.size()) *
+                                                       static_cast<double>(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+}
+
+void BM_BuildLibraryFromIcoFiles(benchmark::State& state) {
+    RunBuild(state, TheInputs().IcoSources);
+}
+BENCHMARK(BM_BuildLibraryFromIcoFiles)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_BuildLibraryFromModule(benchmark::State& state) {
+    RunBuild(state, TheInputs().ModuleSources);
+}
+BENCHMARK(BM_BuildLibraryFromModule)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// The scan's probe: icon groups of a module, else one icon for an ICO/CUR file.
+int ProbeIconCount(const std::string& path) {
+    const int count = GetModuleIconCount(path);
+    if (count > 0)
+        return count;
+    try {
+        TMultiIcon icon;
+        icon.LoadFromFile(path);
+        return icon.IconCount() > 0 ? 1 : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+void BM_ScanFolder(benchmark::State& state) {
+    const std::string folder = TheInputs().PeFolder;
+    int64_t files = 0;
+    for (auto _ : state) {
+        TFindFile find;
+        find.Criteria().Files().SetLocation(folder);
+        find.Criteria().Files().SetFileName("*.*");
+        int icons = 0;
+        find.OnFileMatch = [&](TFindFile&, const TFileDetails& file) {
+            icons += ProbeIconCount(file.Location + file.Name);
+            ++files;
+        };
+        find.Execute();
+        if (icons != PeFileCount / 2 * 3)
+            state.SkipWithError("wrong icon total");
+    }
+    state.counters["files/s"] =
+        benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ScanFolder)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,1 @@
+pictavo_benchmark(bench_library DEPENDS library search icons peres util platform)
