@@ -31,4 +31,10 @@ TFileStorage& ProgramStorage() {
     return storage;
 }
 
+namespace {
+// Restored while the program starts, as the window's components are; only the payload
+// is copied here, nothing is decompressed until the template is needed.
+[[maybe_unused]] const bool StorageRestoredAtStart = (ProgramStorage(), true);
+} // namespace
+
 } // namespace pictavo

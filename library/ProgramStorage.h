@@ -2,7 +2,7 @@
 // The program's own embedded storage: one item, "DLL" (file name "Template.dll"),
 // holding the template DLL of new icon libraries compressed at the default level.
 // The build generates the item's payload (tools/make_template_dll); the storage is
-// restored from it the first time it is used.
+// restored from it while the program starts (or on first use, whichever is earlier).
 
 #include "library/FileStorage.h"
 
@@ -27,7 +27,7 @@ TEmbeddedItem EmbeddedTemplate();
 // Tag, Name, FileName, FileSize and the "StoredItem" data, all while restoring.
 void RestoreStoredItem(TFileStorage& storage, const TEmbeddedItem& embedded);
 
-// The main window's storage `Storage`, restored on first use.
+// The main window's storage `Storage`.
 TFileStorage& ProgramStorage();
 
 } // namespace pictavo

@@ -1,0 +1,1 @@
+pictavo_fuzzer(fuzz_stored_item DEPENDS library)
