@@ -259,10 +259,36 @@ void TBitmapResourceDetails::ReadPicture(TPicture& picture) {
     picture.BitmapPixelFormat = format;
 }
 
-void TBitmapResourceDetails::WritePicture(const TPicture& picture) {
-    if (!picture.Bitmap)
+std::vector<uint8_t> PictureAsBitmapFile(const TPicture& picture) {
+    if (picture.Bitmap)
+        return SaveBitmapFile(*picture.Bitmap);
+    if (!picture.IconGraphic || picture.IconGraphic->GetEmpty())
         throw EInvalidGraphic(kInvalidBitmap);
-    const std::vector<uint8_t> file = SaveBitmapFile(*picture.Bitmap);
+    // An icon is drawn into a new 32-bit bitmap; a size byte of 0 stands for 256.
+    TExIconCursor& graphic = *picture.IconGraphic;
+    const int width = graphic.GetWidth() > 0 ? graphic.GetWidth() : 256;
+    const int height = graphic.GetHeight() > 0 ? graphic.GetHeight() : 256;
+    std::unique_ptr<platform::Surface> canvas = platform::Surface::Create(width, height);
+    MemoryStream header;
+    header.WriteU32(BitmapInfoHeaderSize);
+    header.WriteI32(width);
+    header.WriteI32(height);
+    header.WriteU16(1);
+    header.WriteU16(32);
+    header.WriteZeros(24);
+    std::unique_ptr<platform::Bitmap> bitmap =
+        platform::Bitmap::CreateDIBSection(header.Memory(), static_cast<size_t>(header.Size()));
+    if (!canvas || !bitmap)
+        throw EOutOfResources("Out of system resources");
+    graphic.Draw(*canvas, {0, 0, width, height});
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bitmap->SetRawPixel(x, y, canvas->PixelAt(x, y));
+    return SaveBitmapFile(*bitmap);
+}
+
+void TBitmapResourceDetails::WritePicture(const TPicture& picture) {
+    const std::vector<uint8_t> file = PictureAsBitmapFile(picture);
     Data().Clear();
     Data().WriteBuffer(file.data() + BitmapFileHeaderSize, file.size() - BitmapFileHeaderSize);
     Data().SetPosition(0);
@@ -294,9 +320,7 @@ std::vector<uint8_t> TDIBResourceDetails::BitmapFile() const {
 }
 
 void TDIBResourceDetails::WritePicture(const TPicture& picture) {
-    if (!picture.Bitmap)
-        throw EInvalidGraphic(kInvalidBitmap);
-    const std::vector<uint8_t> file = SaveBitmapFile(*picture.Bitmap);
+    const std::vector<uint8_t> file = PictureAsBitmapFile(picture);
     Data().Clear();
     Data().WriteBuffer(file.data(), file.size());
     Data().SetPosition(0);

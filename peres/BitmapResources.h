@@ -27,7 +27,8 @@ public:
     int ImageWidth() override;
     // Loads the image into the picture's bitmap (uncompressed or RLE-compressed).
     void ReadPicture(TPicture& picture) override;
-    // The data becomes the picture's bitmap saved as a BMP file (minus its file header).
+    // The data becomes the picture's bitmap (or its icon drawn into a 32-bit bitmap)
+    // saved as a BMP file, minus its file header.
     void WritePicture(const TPicture& picture) override;
 
 protected:
@@ -65,5 +66,8 @@ std::unique_ptr<platform::Bitmap> LoadBitmapFile(const uint8_t* data, size_t siz
                                                  TPixelFormat& format);
 // Encodes a bitmap as an uncompressed BMP file.
 std::vector<uint8_t> SaveBitmapFile(const platform::Bitmap& bitmap);
+// The picture as a BMP file: its bitmap, or its icon drawn into a new 32-bit bitmap.
+// Raises "Invalid bitmap" for a picture with neither.
+std::vector<uint8_t> PictureAsBitmapFile(const TPicture& picture);
 
 } // namespace pictavo

@@ -1,5 +1,7 @@
 #include "peres/BitmapResources.h"
+#include "peres/IconGroupResources.h"
 #include "peres/PEResourceModule.h"
+#include "tests/peres/IconFixtures.h"
 #include "tests/peres/PeFixtures.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
@@ -232,6 +234,22 @@ TEST(BitmapResources, BitsShorterThanTheHeaderNeedsAreRefused) {
     auto table = CreateWithData<TBitmapResourceDetails>(nullptr, 0, "1", "2", hugeTable.size(),
                                                         hugeTable.data());
     EXPECT_THROW(table->ReadPicture(picture), EInvalidGraphic);
+}
+
+TEST(BitmapResources, AnIconPictureIsDrawnIntoA32BitBitmap) {
+    const std::vector<uint8_t> bytes = test::IconImageBytes(16, 16, 4); // grey index 1
+    auto icon =
+        CreateWithData<TIconResourceDetails>(nullptr, 0, "1", "3", bytes.size(), bytes.data());
+    TPicture picture;
+    icon->ReadPicture(picture);
+    auto bitmap = CreateEmpty<TBitmapResourceDetails>(0, "1");
+    bitmap->WritePicture(picture);
+    EXPECT_EQ(bitmap->ImageWidth(), 16);
+    EXPECT_EQ(bitmap->ImageHeight(), 16);
+    EXPECT_EQ(bitmap->ImagePixelFormat(), TPixelFormat::pf32bit);
+    TPicture drawn;
+    bitmap->ReadPicture(drawn);
+    EXPECT_EQ(drawn.Bitmap->PixelBGRA(3, 5) & 0xFFFFFF, 0x111111u);
 }
 
 } // namespace
