@@ -293,5 +293,27 @@ TEST(TemplateDll, WrittenBackUnchangedGivesTheSingleResourceLayout) {
               ImageChecksum(out.Memory(), static_cast<size_t>(out.Size()), checksumOffset));
 }
 
+TEST(TemplateDll, LayoutStepReproducesItsHeadersExceptBaseOfData) {
+    LoadedTemplate t;
+    std::vector<uint8_t> expected = t.Module.OptionalHeader();
+    std::vector<std::array<uint8_t, TImageSection::HeaderSize>> sections;
+    for (int i = 0; i < t.Module.SectionCount(); ++i)
+        sections.push_back(t.Module.Section(i).Header());
+    MemoryStream out;
+    t.Module.WriteToStream(out);
+    TPEResourceModule written;
+    written.ParseImage(out.Memory(), static_cast<size_t>(out.Size()));
+    std::vector<uint8_t> actual = written.OptionalHeader();
+    ASSERT_EQ(actual.size(), expected.size());
+    EXPECT_EQ(LoadU32(expected.data() + 24), 0x5000u); // BaseOfData as written: .data
+    EXPECT_EQ(LoadU32(actual.data() + 24), 0x4000u);   // as the layout step computes it
+    for (size_t field : {size_t{24}, size_t{64}})      // BaseOfData and CheckSum differ
+        StoreU32(expected.data() + field, 0), StoreU32(actual.data() + field, 0);
+    EXPECT_EQ(actual, expected);
+    ASSERT_EQ(written.SectionCount(), static_cast<int>(sections.size()));
+    for (int i = 0; i < written.SectionCount(); ++i)
+        EXPECT_EQ(written.Section(i).Header(), sections[static_cast<size_t>(i)]) << i;
+}
+
 } // namespace
 } // namespace pictavo
