@@ -60,15 +60,25 @@ std::string ParseBuildArguments(const Arguments& args, BuildOptions& options) {
 }
 
 // FILE:N when the text after the last ':' is a number, else FILE with every icon.
+// Sources are checked here so that the error names them; nothing is written then.
 std::vector<TIconSource> ExpandSource(const std::string& source) {
+    std::string fileName = source;
+    std::optional<int> index;
     const size_t colon = source.find_last_of(':');
     if (colon != std::string::npos && colon > 0) {
-        if (const std::optional<int> index = ParseIndex(source.substr(colon + 1)))
-            return {{source.substr(0, colon), *index}};
+        index = ParseIndex(source.substr(colon + 1));
+        if (index)
+            fileName = source.substr(0, colon);
     }
-    const int count = IconCountOfFile(source);
-    // A file with no icon is still passed on, so that the build reports why it fails.
-    return EveryIconOf(source, count > 0 ? count : 1);
+    const int count = IconCountOfFile(fileName);
+    if (count == 0)
+        throw Exception(fileName + ": no icons");
+    if (!index)
+        return EveryIconOf(fileName, count);
+    if (*index >= count)
+        throw Exception(
+            Format("%s: no icon %d (the file holds %d)", fileName.c_str(), *index, count));
+    return {{fileName, *index}};
 }
 
 bool Exists(const std::string& fileName) {

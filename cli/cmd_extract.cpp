@@ -20,9 +20,10 @@ extern const char ExtractHelp[] =
     "or CUR file, icon 0 is the file itself. Existing files are overwritten.\n"
     "  -i N    write icon N (repeatable); default: every icon\n"
     "  -o DIR  write into DIR (default: the current folder)\n"
-    "Prints the name of each file written.\n"
-    "Exit status 0; 1 when FILE holds no icons, an icon number is out of range, or an\n"
-    "icon cannot be read or written; 2 on bad usage.\n";
+    "Prints the name of each file written. An icon without images (an empty group of\n"
+    "an icon library) is not written.\n"
+    "Exit status 0; 1 when FILE holds no icons, an icon number is out of range, an\n"
+    "icon has no images, or an icon cannot be read or written; 2 on bad usage.\n";
 
 namespace {
 
@@ -103,17 +104,24 @@ int RunExtract(const Arguments& args) {
         folder.push_back('/');
     const std::string base = BaseName(options.FileName);
     Progress progress;
+    int status = ExitOk;
     for (size_t k = 0; k < options.Indexes.size(); ++k) {
         const int index = options.Indexes[k];
         progress.Show(Format("[%zu/%zu] icon %d", k + 1, options.Indexes.size(), index));
         TMultiIcon icon;
         LoadIcon(icon, options.FileName, index);
+        progress.Clear();
+        if (icon.IconCount() == 0) {
+            // An empty .ico file would be no icon at all.
+            std::fprintf(stderr, "%s: icon %d has no images\n", options.FileName.c_str(), index);
+            status = ExitFailure;
+            continue;
+        }
         const std::string target = folder + Format("%s_%d", base.c_str(), index) + ".ico";
         icon.SaveToFile(target);
-        progress.Clear();
         std::printf("%s\n", target.c_str());
     }
-    return ExitOk;
+    return status;
 }
 
 } // namespace pictavo::cli

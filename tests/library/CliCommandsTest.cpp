@@ -16,6 +16,7 @@
 #include <regex>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace pictavo {
 namespace {
@@ -209,6 +210,17 @@ TEST_F(CliCommands, ExtractWritesBaseUnderscoreIndexFiles) {
     }
     ::unlink((out + "b_0.ico").c_str());
 
+    // An empty group (its only image was 256 pixels high) is not written as an empty file.
+    const std::string library = work.Path() + "empty.icl";
+    ASSERT_EQ(Run({"build", library, Fixture("icons/large256.ico"), dir + "b.ico"}).Status, 0);
+    run = Run({"extract", library, "-o", out});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{out + "empty_1.ico"}));
+    EXPECT_EQ(run.Err, library + ": icon 0 has no images\n");
+    EXPECT_FALSE(::access((out + "empty_0.ico").c_str(), F_OK) == 0);
+    ::unlink((out + "empty_1.ico").c_str());
+    ::unlink(library.c_str());
+
     EXPECT_EQ(Run({"extract", dir + "a.dll", "-i", "3", "-o", out}).Status, 1);
     EXPECT_EQ(Run({"extract", dir + "notes.txt", "-o", out}).Status, 1);
     EXPECT_EQ(Run({"extract", dir + "a.dll", "-i", "x"}).Status, 2);
@@ -234,7 +246,11 @@ TEST_F(CliCommands, BuildUpdateOverwriteAndRemove) {
     const std::vector<uint8_t> before = FileBytes(library);
     run = Run({"build", library, "--overwrite", dir + "b.ico", dir + "notes.txt"});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_FALSE(run.Err.empty());
+    EXPECT_EQ(run.Err, dir + "notes.txt: no icons\n");
+    EXPECT_EQ(FileBytes(library), before);
+    run = Run({"build", library, "--update", dir + "a.dll:3"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, dir + "a.dll: no icon 3 (the file holds 3)\n");
     EXPECT_EQ(FileBytes(library), before);
 
     run = Run({"build", library, "--overwrite", dir + "b.ico"});
