@@ -32,8 +32,10 @@ void ExerciseImage(bool icon, TExIconImage& image, platform::Surface& canvas) {
         resource->ImagePixelFormat();
         TPicture picture;
         resource->ReadPicture(picture);
-        if (picture.IconGraphic)
+        if (picture.IconGraphic) {
             resource->WritePicture(picture);
+            PictureAsBitmapFile(picture);
+        }
     } catch (const Exception&) {
     }
 }
