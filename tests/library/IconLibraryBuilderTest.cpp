@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 
 namespace pictavo {
@@ -239,25 +240,60 @@ TEST_F(IconLibraryBuilder, NoSourcesWritesTheTemplateAlone) {
     ExpectValidChecksum(library);
 }
 
+// Points the temporary folder somewhere else for one scope.
+class TempFolderOverride {
+public:
+    explicit TempFolderOverride(const std::string& path) {
+        if (const char* value = std::getenv("TMPDIR"))
+            FSaved = value;
+        ::setenv("TMPDIR", path.c_str(), 1);
+    }
+    ~TempFolderOverride() {
+        if (FSaved)
+            ::setenv("TMPDIR", FSaved->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+
+private:
+    std::optional<std::string> FSaved;
+};
+
+std::vector<std::string> FolderEntries(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(path.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+                names.push_back(entry->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
+
 TEST_F(IconLibraryBuilder, TemporaryIconFileStaysInAPrivateFolderThatIsRemoved) {
     const std::string tmp = folder.Path() + "tmp/";
     ASSERT_EQ(::mkdir(tmp.c_str(), 0755), 0);
-    const char* saved = std::getenv("TMPDIR");
-    const std::string savedValue = saved ? saved : "";
-    ::setenv("TMPDIR", tmp.c_str(), 1);
-    BuildLibraryFromList(library, twoIcons, false);
-    if (saved)
-        ::setenv("TMPDIR", savedValue.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
-    int entries = 0;
-    if (DIR* dir = ::opendir(tmp.c_str())) {
-        while (const dirent* entry = ::readdir(dir))
-            entries += std::string(entry->d_name) != "." && std::string(entry->d_name) != "..";
-        ::closedir(dir);
+    // A link planted at the fixed name in the shared folder must not be followed.
+    const std::string victim = folder.Path() + "victim.txt";
+    const std::vector<uint8_t> victimBytes = {'k', 'e', 'e', 'p'};
+    MemoryStream(victimBytes).SaveToFile(victim);
+    ASSERT_EQ(::symlink(victim.c_str(), (tmp + "temp.ico").c_str()), 0);
+    {
+        TempFolderOverride override(tmp);
+        BuildLibraryFromList(library, twoIcons, false);
     }
-    EXPECT_EQ(entries, 0);
+    EXPECT_EQ(FileBytes(victim), victimBytes);
+    EXPECT_EQ(FolderEntries(tmp), std::vector<std::string>{"temp.ico"}); // only the planted link
+    ExpectLibraryHolds(library, twoIcons);
+    ::unlink((tmp + "temp.ico").c_str());
     ::rmdir(tmp.c_str());
+    ::unlink(victim.c_str());
+}
+
+TEST_F(IconLibraryBuilder, UnusableTemporaryFolderEndsTheBuildBeforeWriting) {
+    TempFolderOverride override(folder.Path() + "missing/");
+    EXPECT_THROW(BuildLibraryFromList(library, twoIcons, false), EFCreateError);
+    EXPECT_FALSE(Exists(library));
 }
 
 TEST(PrivateTempFolder, IsOwnerOnlyAndRemovedWithItsFiles) {
