@@ -10,7 +10,7 @@
 namespace pictavo {
 namespace {
 
-using test::BlockSpec;
+using test::BlockRecipe;
 using test::LoadBytes;
 using test::MakeIcon;
 
@@ -24,13 +24,13 @@ std::unique_ptr<platform::Surface> Canvas(int w, int h, TColor color) {
 }
 
 // A 32-bit image whose every pixel is `bgra`, mask all opaque.
-BlockSpec Uniform32(int size, uint32_t bgra) {
-    BlockSpec spec;
-    spec.width = spec.height = size;
-    spec.bpp = 32;
-    spec.color = [bgra](int, int) { return bgra; };
-    spec.mask = [](int, int) { return false; };
-    return spec;
+BlockRecipe Uniform32(int size, uint32_t bgra) {
+    BlockRecipe recipe;
+    recipe.width = recipe.height = size;
+    recipe.bpp = 32;
+    recipe.color = [bgra](int, int) { return bgra; };
+    recipe.mask = [](int, int) { return false; };
+    return recipe;
 }
 
 // The colour-table entry the test blocks use for index i, as blue, green, red, alpha 0.
@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Values, AlphaCompositing,
 
 TEST(IconDrawing, FourBitImageAtOwnSizeIsMasked) {
     TMultiIcon icon;
-    LoadBytes(icon, MakeIcon({BlockSpec{}})); // 16 x 16, index (x + y) % 16, x < 4 transparent
+    LoadBytes(icon, MakeIcon({BlockRecipe{}})); // 16 x 16, index (x + y) % 16, x < 4 transparent
     auto canvas = Canvas(16, 16, RGB(1, 2, 3));
     icon.Draw(*canvas, {0, 0, 16, 16});
     for (int y = 0; y < 16; ++y)
@@ -94,7 +94,7 @@ TEST(IconDrawing, FourBitImageAtOwnSizeIsMasked) {
 
 TEST(IconDrawing, ScaledDrawMapsEveryPixelToItsNearestSource) {
     TMultiIcon icon;
-    LoadBytes(icon, MakeIcon({BlockSpec{}}));
+    LoadBytes(icon, MakeIcon({BlockRecipe{}}));
     auto canvas = Canvas(32, 32, RGB(1, 2, 3));
     icon.Draw(*canvas, {0, 0, 32, 32});
     for (int y = 0; y < 32; ++y)
@@ -107,7 +107,7 @@ TEST(IconDrawing, ScaledDrawMapsEveryPixelToItsNearestSource) {
 
 TEST(IconDrawing, ScaledCanvasShowsTheBrushBehindTheImage) {
     TMultiIcon icon;
-    LoadBytes(icon, MakeIcon({BlockSpec{}}));
+    LoadBytes(icon, MakeIcon({BlockRecipe{}}));
     auto canvas = Canvas(16, 16, RGB(1, 2, 3));
     canvas->SetMapMode(platform::MapMode::Scaled);
     canvas->SetBrushColor(RGB(9, 8, 7));
@@ -133,8 +133,8 @@ TEST(IconDrawing, PngImageDrawsItself) {
 
 TEST(IconDrawing, AllImagesAreLaidOutDownwards) {
     TMultiIcon icon;
-    BlockSpec small;
-    BlockSpec large;
+    BlockRecipe small;
+    BlockRecipe large;
     large.width = large.height = 32;
     LoadBytes(icon, MakeIcon({small, large}));
     icon.SetDrawAllImages(true);
@@ -159,7 +159,7 @@ public:
 
 TEST(IconDrawing, CanvasOfAnotherDepthRerunsUpdateMetricsOnEveryDraw) {
     CountingIcon icon;
-    LoadBytes(icon, MakeIcon({BlockSpec{}}));
+    LoadBytes(icon, MakeIcon({BlockRecipe{}}));
     auto canvas = Canvas(16, 16, clWhite);
     icon.updates = 0;
     icon.Draw(*canvas, {0, 0, 16, 16});
@@ -197,7 +197,7 @@ TEST(IconHandle, OutOfRangeIndexUsesTheCurrentImage) {
 
 TEST(IconHandle, DrawsMaskedAndAlphaBlended) {
     TMultiIcon icon;
-    LoadBytes(icon, MakeIcon({BlockSpec{}, Uniform32(16, 0x80C8640A)}));
+    LoadBytes(icon, MakeIcon({BlockRecipe{}, Uniform32(16, 0x80C8640A)}));
     auto canvas = Canvas(16, 16, RGB(1, 2, 3));
     platform::DrawIcon(*canvas, 0, 0, *icon.CreateIconHandle(0));
     // Masked: the canvas XOR the colour (the test block does not blacken masked pixels).
@@ -213,7 +213,7 @@ TEST(IconHandle, DrawsMaskedAndAlphaBlended) {
 TEST(IconHandle, FollowsTheScreenDepth) {
     platform::SetScreenDepth(16);
     TMultiIcon icon;
-    LoadBytes(icon, MakeIcon({BlockSpec{}}));
+    LoadBytes(icon, MakeIcon({BlockRecipe{}}));
     const auto handle = icon.CreateIconHandle(0);
     platform::SetScreenDepth(32);
     ASSERT_NE(handle, nullptr);

@@ -23,7 +23,7 @@ inline std::vector<uint8_t> FixtureBytes(const std::string& name) {
 // A bitmap image block (header with doubled height, table, colour, mask). The
 // callbacks give the raw colour value (table index or packed pixel) and the mask bit
 // of pixel (x, y from the top); the table entry i is (blue i*16, green 255-i*16, red i*8).
-struct BlockSpec {
+struct BlockRecipe {
     int width = 16;
     int height = 16;
     int bpp = 4;
@@ -42,26 +42,26 @@ inline void PutBits(uint8_t* row, int x, int bpp, uint32_t value) {
     row[x / perByte] |= static_cast<uint8_t>(value << shift);
 }
 
-inline std::vector<uint8_t> MakeBitmapBlock(const BlockSpec& spec) {
-    const int colors = PaletteColors(spec.bpp);
+inline std::vector<uint8_t> MakeBitmapBlock(const BlockRecipe& recipe) {
+    const int colors = PaletteColors(recipe.bpp);
     std::vector<uint8_t> block(40 + 4 * colors);
     StoreU32(block.data(), 40);
-    StoreI32(block.data() + 4, spec.width);
-    StoreI32(block.data() + 8, spec.height * 2);
+    StoreI32(block.data() + 4, recipe.width);
+    StoreI32(block.data() + 8, recipe.height * 2);
     StoreU16(block.data() + 12, 1);
-    StoreU16(block.data() + 14, static_cast<uint16_t>(spec.bpp));
+    StoreU16(block.data() + 14, static_cast<uint16_t>(recipe.bpp));
     for (int i = 0; i < colors; ++i) {
         block[40 + 4 * i] = static_cast<uint8_t>(i * 16);
         block[41 + 4 * i] = static_cast<uint8_t>(255 - i * 16);
         block[42 + 4 * i] = static_cast<uint8_t>(i * 8);
     }
-    const size_t colorRow = RowSize(spec.width, spec.bpp), maskRow = RowSize(spec.width, 1);
-    std::vector<uint8_t> color(colorRow * spec.height), mask(maskRow * spec.height);
-    for (int y = 0; y < spec.height; ++y) {
-        const size_t memoryRow = static_cast<size_t>(spec.height - 1 - y);
-        for (int x = 0; x < spec.width; ++x) {
-            PutBits(color.data() + memoryRow * colorRow, x, spec.bpp, spec.color(x, y));
-            PutBits(mask.data() + memoryRow * maskRow, x, 1, spec.mask(x, y) ? 1 : 0);
+    const size_t colorRow = RowSize(recipe.width, recipe.bpp), maskRow = RowSize(recipe.width, 1);
+    std::vector<uint8_t> color(colorRow * recipe.height), mask(maskRow * recipe.height);
+    for (int y = 0; y < recipe.height; ++y) {
+        const size_t memoryRow = static_cast<size_t>(recipe.height - 1 - y);
+        for (int x = 0; x < recipe.width; ++x) {
+            PutBits(color.data() + memoryRow * colorRow, x, recipe.bpp, recipe.color(x, y));
+            PutBits(mask.data() + memoryRow * maskRow, x, 1, recipe.mask(x, y) ? 1 : 0);
         }
     }
     block.insert(block.end(), color.begin(), color.end());
@@ -99,11 +99,11 @@ inline std::vector<uint8_t> MakeIconStream(uint16_t type, const std::vector<Entr
 }
 
 // An icon of bitmap images made from the specs.
-inline std::vector<uint8_t> MakeIcon(const std::vector<BlockSpec>& specs) {
+inline std::vector<uint8_t> MakeIcon(const std::vector<BlockRecipe>& specs) {
     std::vector<EntrySpec> entries;
-    for (const BlockSpec& spec : specs)
+    for (const BlockRecipe& recipe : specs)
         entries.push_back(
-            {spec.width, spec.height, 1, static_cast<uint16_t>(spec.bpp), MakeBitmapBlock(spec)});
+            {recipe.width, recipe.height, 1, static_cast<uint16_t>(recipe.bpp), MakeBitmapBlock(recipe)});
     return MakeIconStream(1, entries);
 }
 

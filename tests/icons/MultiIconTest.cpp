@@ -9,7 +9,7 @@
 namespace pictavo {
 namespace {
 
-using test::BlockSpec;
+using test::BlockRecipe;
 using test::LoadBytes;
 using test::MakeIcon;
 using test::SaveBytes;
@@ -21,12 +21,12 @@ public:
     ~ScreenDepthGuard() { platform::SetScreenDepth(32); }
 };
 
-BlockSpec Image(int size, int bpp) {
-    BlockSpec spec;
-    spec.width = spec.height = size;
-    spec.bpp = bpp;
-    spec.color = [bpp](int x, int y) { return bpp <= 8 ? (x + y) % (1u << bpp) : 0u; };
-    return spec;
+BlockRecipe Image(int size, int bpp) {
+    BlockRecipe recipe;
+    recipe.width = recipe.height = size;
+    recipe.bpp = bpp;
+    recipe.color = [bpp](int x, int y) { return bpp <= 8 ? (x + y) % (1u << bpp) : 0u; };
+    return recipe;
 }
 
 struct BestFitCase {
@@ -45,7 +45,7 @@ class BestFit : public testing::TestWithParam<BestFitCase> {};
 TEST_P(BestFit, ChoosesTheCurrentImage) {
     const BestFitCase& c = GetParam();
     ScreenDepthGuard depth(c.screenDepth);
-    std::vector<BlockSpec> specs;
+    std::vector<BlockRecipe> specs;
     for (const auto& [size, bpp] : c.images)
         specs.push_back(Image(size, bpp));
     TMultiIcon icon;
