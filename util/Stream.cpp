@@ -27,6 +27,26 @@ int64_t SeekTarget(int64_t offset, SeekOrigin origin, int64_t current, int64_t s
     return target;
 }
 
+// Moves a byte-buffer stream's position; a target before the start is refused.
+size_t SeekInBytes(int64_t offset, SeekOrigin origin, size_t position, size_t size) {
+    const int64_t target = SeekTarget(offset, origin, static_cast<int64_t>(position),
+                                      static_cast<int64_t>(size));
+    if (target < 0)
+        throw EStreamError("Invalid stream seek");
+    return static_cast<size_t>(target);
+}
+
+// Reads from a byte buffer at position, advancing it; returns the bytes read.
+size_t ReadFromBytes(const uint8_t* data, size_t size, size_t& position, void* buffer,
+                     size_t count) {
+    if (position >= size)
+        return 0;
+    const size_t n = std::min(count, size - position);
+    std::memcpy(buffer, data + position, n);
+    position += n;
+    return n;
+}
+
 } // namespace
 
 int64_t Stream::Size() {
@@ -108,12 +128,7 @@ void Stream::WriteZeros(size_t count) {
 // ---- MemoryStream
 
 size_t MemoryStream::Read(void* buffer, size_t count) {
-    if (position_ >= bytes_.size())
-        return 0;
-    const size_t n = std::min(count, bytes_.size() - position_);
-    std::memcpy(buffer, bytes_.data() + position_, n);
-    position_ += n;
-    return n;
+    return ReadFromBytes(bytes_.data(), bytes_.size(), position_, buffer, count);
 }
 
 size_t MemoryStream::Write(const void* buffer, size_t count) {
@@ -127,12 +142,8 @@ size_t MemoryStream::Write(const void* buffer, size_t count) {
 }
 
 int64_t MemoryStream::Seek(int64_t offset, SeekOrigin origin) {
-    const int64_t target =
-        SeekTarget(offset, origin, static_cast<int64_t>(position_), Size());
-    if (target < 0)
-        throw EStreamError("Invalid stream seek");
-    position_ = static_cast<size_t>(target);
-    return target;
+    position_ = SeekInBytes(offset, origin, position_, bytes_.size());
+    return static_cast<int64_t>(position_);
 }
 
 void MemoryStream::SetSize(int64_t newSize) {
@@ -163,12 +174,7 @@ void MemoryStream::SaveToFile(const std::string& fileName) { WriteFileBytes(file
 // ---- ByteViewStream
 
 size_t ByteViewStream::Read(void* buffer, size_t count) {
-    if (position_ >= size_)
-        return 0;
-    const size_t n = std::min(count, size_ - position_);
-    std::memcpy(buffer, data_ + position_, n);
-    position_ += n;
-    return n;
+    return ReadFromBytes(data_, size_, position_, buffer, count);
 }
 
 size_t ByteViewStream::Write(const void*, size_t) {
@@ -176,12 +182,8 @@ size_t ByteViewStream::Write(const void*, size_t) {
 }
 
 int64_t ByteViewStream::Seek(int64_t offset, SeekOrigin origin) {
-    const int64_t target =
-        SeekTarget(offset, origin, static_cast<int64_t>(position_), Size());
-    if (target < 0)
-        throw EStreamError("Invalid stream seek");
-    position_ = static_cast<size_t>(target);
-    return target;
+    position_ = SeekInBytes(offset, origin, position_, size_);
+    return static_cast<int64_t>(position_);
 }
 
 void ByteViewStream::SetSize(int64_t) { throw EStreamError("Invalid stream size"); }
