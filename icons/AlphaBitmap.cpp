@@ -102,16 +102,17 @@ void TAlphaBitmap::LoadFromStream(Stream* stream) {
     const uint8_t* info = header + FileHeaderBytes;
     if (LoadU16(info + 14) != 32)
         return;
-    const int32_t width = LoadI32(info + 4);
-    const int32_t height = LoadI32(info + 8);
-    if (width <= 0 || height <= 0)
-        return;
+    const int32_t width = std::max(LoadI32(info + 4), 0);
+    const int32_t height = std::max(LoadI32(info + 8), 0);
     // The pixels are read by the picture's own size, whatever the image-size field
-    // says, and must all be there.
-    const int64_t pixelBytes = int64_t{width} * height * 4;
-    if (stream->Remaining() < pixelBytes)
+    // says, and must all be there. Two 31-bit sides times 4 fit in 64 unsigned bits.
+    const uint64_t pixelBytes =
+        uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height) * 4;
+    if (static_cast<uint64_t>(std::max<int64_t>(stream->Remaining(), 0)) < pixelBytes)
         throw EReadError("Stream read error");
     SetSize(width, height);
+    if (!Pixels())
+        return; // one side is 0: a picture without pixels
     try {
         stream->ReadBuffer(Pixels(), static_cast<size_t>(pixelBytes));
     } catch (...) {

@@ -92,6 +92,14 @@ TEST(AlphaBitmap, LoadIgnoresOtherDepthsAndZeroAlphaBecomesOpaque) {
     MemoryStream opaque(bytes);
     bitmap.LoadFromStream(&opaque);
     EXPECT_EQ(bitmap.Pixels()[3], 255);
+
+    // A top-down (negative) height takes the size as SetSize does: 3 x 0, no pixels.
+    MemoryStream topDown(Bmp(3, -2, 32, 24, 24));
+    bitmap.LoadFromStream(&topDown);
+    EXPECT_EQ(bitmap.GetWidth(), 3);
+    EXPECT_EQ(bitmap.GetHeight(), 0);
+    EXPECT_EQ(bitmap.Pixels(), nullptr);
+    EXPECT_EQ(topDown.Position(), 54);
 }
 
 TEST(AlphaBitmap, ImageSizeFieldNeverWritesPastThePixels) {
@@ -112,8 +120,10 @@ TEST(AlphaBitmap, MissingPixelsAreRejected) {
     MemoryStream shortFile(Bmp(2, 2, 32, 16, 15));
     EXPECT_THROW(bitmap.LoadFromStream(&shortFile), EReadError);
     EXPECT_TRUE(bitmap.GetEmpty());
-    MemoryStream huge(Bmp(60000, 60000, 32, 16, 16));
-    EXPECT_THROW(bitmap.LoadFromStream(&huge), EReadError);
+    for (const int side : {60000, 0x7FFFFFFF}) {
+        MemoryStream huge(Bmp(side, side, 32, 16, 16));
+        EXPECT_THROW(bitmap.LoadFromStream(&huge), EReadError) << side;
+    }
     MemoryStream headerOnly(std::vector<uint8_t>(20, 0));
     EXPECT_THROW(bitmap.LoadFromStream(&headerOnly), EReadError);
 }
