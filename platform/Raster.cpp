@@ -154,7 +154,7 @@ int64_t DibRowBytes(int64_t width, int64_t bitsPerPixel) {
 // ---- Surface ----
 
 std::unique_ptr<Surface> Surface::Create(int width, int height) {
-    if (width <= 0 || height <= 0 || int64_t{width} * height * 4 > MaxPixelBytes)
+    if (width <= 0 || height <= 0 || int64_t{width} * height > MaxPixelBytes / 4)
         return nullptr;
     std::unique_ptr<Surface> surface(new Surface);
     try {
@@ -172,7 +172,7 @@ std::unique_ptr<Surface> Surface::Create(int width, int height) {
 
 std::unique_ptr<Surface> Surface::View(uint8_t* pixels, int width, int height, int stride,
                                        bool bottomUp) {
-    if (!pixels || width <= 0 || height <= 0 || stride < width * 4)
+    if (!pixels || width <= 0 || height <= 0 || stride < int64_t{width} * 4)
         return nullptr;
     std::unique_ptr<Surface> surface(new Surface);
     surface->pixels_ = pixels;

@@ -85,6 +85,15 @@ TEST(Raster, StretchBltPicksNearestPixels) {
             EXPECT_EQ(target->RawPixel(x, y), (x >= 2 && y < 2) ? 1u : 0u) << x << "," << y;
 }
 
+TEST(Raster, SurfacesOfImpossibleSizesAreRefused) {
+    for (auto [w, h] : {std::array{0, 4}, std::array{4, -1}, std::array{1 << 14, 1 << 14},
+                        std::array{INT32_MAX, INT32_MAX}})
+        EXPECT_EQ(Surface::Create(w, h), nullptr) << w << "x" << h;
+    uint8_t pixel[4] = {};
+    EXPECT_EQ(Surface::View(pixel, INT32_MAX / 2, 1, 4, true), nullptr); // stride too short
+    EXPECT_NE(Surface::View(pixel, 1, 1, 4, true), nullptr);
+}
+
 TEST(Raster, TopDownViewAndClippedCopies) {
     std::vector<uint8_t> memory(3 * 2 * 4, 0);
     const auto view = Surface::View(memory.data(), 3, 2, 12, false);
