@@ -47,6 +47,9 @@ constexpr uint32_t SectionCode = 0x00000020;
 constexpr uint32_t SectionInitializedData = 0x00000040;
 constexpr uint32_t SectionUninitializedData = 0x00000080;
 constexpr uint32_t SectionExecute = 0x20000000;
+constexpr uint32_t SectionDiscardable = 0x02000000;
+constexpr uint32_t SectionRead = 0x40000000;
+constexpr uint32_t SectionWrite = 0x80000000;
 
 // Numeric resource types.
 constexpr uint32_t RtCursor = 1;

@@ -10,6 +10,7 @@
 // else. The payload is the stored-item form: a zlib stream (default level) of the
 // 32-bit byte count followed by the DLL.
 
+#include "peres/PEFormat.h"
 #include "peres/PEModule.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
@@ -30,17 +31,10 @@ constexpr uint32_t SectionAlignment = 0x1000;
 constexpr uint32_t FileAlignment = 0x200;
 constexpr uint32_t TemplateSize = 17920;
 constexpr uint32_t NewHeaderOffset = 0x80; // e_lfanew
-constexpr uint32_t OptionalHeaderSize = 224;
 constexpr uint32_t SectionCount = 7;
 constexpr uint32_t HeadersSize = 0x400;
 
-constexpr uint32_t ScnCode = 0x00000020;
-constexpr uint32_t ScnInitialized = 0x00000040;
-constexpr uint32_t ScnUninitialized = 0x00000080;
-constexpr uint32_t ScnDiscardable = 0x02000000;
-constexpr uint32_t ScnExecute = 0x20000000;
-constexpr uint32_t ScnRead = 0x40000000;
-constexpr uint32_t ScnWrite = 0x80000000;
+constexpr uint32_t OptionalHeaderSize = pe::DataDirectories32 + 16 * pe::DataDirectorySize;
 
 uint32_t Align(uint32_t value, uint32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
@@ -215,7 +209,7 @@ std::vector<uint8_t> BuildResources(uint32_t sectionRva) {
         PutU32(out, at + 16, id);
         PutU32(out, at + 20, target);
     };
-    table(0, 16, 0x80000000u | 24);
+    table(0, pe::RtVersion, 0x80000000u | 24);
     table(24, 1, 0x80000000u | 48);
     table(48, 0x0405, 72);
     PutU32(out, 72, sectionRva + DataOffset);
@@ -230,16 +224,17 @@ const uint8_t DosStubCode[] = {0x0E, 0x1F, 0xBA, 0x0E, 0x00, 0xB4, 0x09,
                                0xCD, 0x21, 0xB8, 0x01, 0x4C, 0xCD, 0x21};
 
 void WriteDosPart(std::vector<uint8_t>& image) {
-    PutU16(image, 0, 0x5A4D);  // MZ
+    PutU16(image, 0, pe::DosSignature);
     PutU16(image, 2, 0x90);    // bytes on the last page
     PutU16(image, 4, 3);       // pages
     PutU16(image, 8, 4);       // header paragraphs
     PutU16(image, 12, 0xFFFF); // maximum allocation
     PutU16(image, 16, 0xB8);   // initial SP
     PutU16(image, 24, 0x40);   // relocation table offset
-    PutU32(image, 60, NewHeaderOffset);
-    std::copy(std::begin(DosStubCode), std::end(DosStubCode), image.begin() + 64);
-    PutText(image, 64 + sizeof(DosStubCode), "This program cannot be run in DOS mode.\r\r\n$");
+    PutU32(image, pe::NewHeaderOffsetField, NewHeaderOffset);
+    std::copy(std::begin(DosStubCode), std::end(DosStubCode), image.begin() + pe::DosHeaderSize);
+    PutText(image, pe::DosHeaderSize + sizeof(DosStubCode),
+            "This program cannot be run in DOS mode.\r\r\n$");
 }
 
 struct Totals {
@@ -250,11 +245,11 @@ Totals SumSections(const std::vector<Section>& sections) {
     Totals totals;
     for (const Section& section : sections) {
         const uint32_t size = Align(section.VirtualSize(), FileAlignment);
-        if (section.Characteristics & ScnCode)
+        if (section.Characteristics & pe::SectionCode)
             totals.Code += size;
-        else if (section.Characteristics & ScnInitialized)
+        else if (section.Characteristics & pe::SectionInitializedData)
             totals.Initialized += size;
-        else if (section.Characteristics & ScnUninitialized)
+        else if (section.Characteristics & pe::SectionUninitializedData)
             totals.Uninitialized += size;
     }
     const Section& last = sections.back();
@@ -271,59 +266,59 @@ struct Directories {
 
 void WriteHeaders(std::vector<uint8_t>& image, const std::vector<Section>& sections,
                   uint32_t entryPoint, const Directories& dirs) {
-    const uint32_t pe = NewHeaderOffset;
-    PutU32(image, pe, 0x00004550);
-    const uint32_t coff = pe + 4;
+    PutU32(image, NewHeaderOffset, pe::PeSignature);
+    const uint32_t coff = NewHeaderOffset + 4;
     PutU16(image, coff + 0, 0x014C); // i386
-    PutU16(image, coff + 2, SectionCount);
-    PutU16(image, coff + 16, OptionalHeaderSize);
+    PutU16(image, coff + pe::NumberOfSectionsField, SectionCount);
+    PutU16(image, coff + pe::SizeOfOptionalHeaderField, OptionalHeaderSize);
     PutU16(image, coff + 18, 0x2102); // DLL | 32-bit machine | executable
 
     const Totals totals = SumSections(sections);
-    const uint32_t opt = coff + 20;
-    PutU16(image, opt + 0, 0x010B);
+    const uint32_t opt = coff + pe::CoffHeaderSize;
+    PutU16(image, opt + 0, pe::Pe32Magic);
     image[opt + 2] = 2; // linker version 2.25
     image[opt + 3] = 25;
-    PutU32(image, opt + 4, totals.Code);
-    PutU32(image, opt + 8, totals.Initialized);
-    PutU32(image, opt + 12, totals.Uninitialized);
+    PutU32(image, opt + pe::SizeOfCodeField, totals.Code);
+    PutU32(image, opt + pe::SizeOfInitializedDataField, totals.Initialized);
+    PutU32(image, opt + pe::SizeOfUninitializedDataField, totals.Uninitialized);
     PutU32(image, opt + 16, entryPoint);
-    PutU32(image, opt + 20, sections[0].VirtualAddress); // BaseOfCode
-    PutU32(image, opt + 24, sections[2].VirtualAddress); // BaseOfData: .data
+    PutU32(image, opt + pe::BaseOfCodeField, sections[0].VirtualAddress);
+    PutU32(image, opt + pe::BaseOfDataField, sections[2].VirtualAddress); // .data
     PutU32(image, opt + 28, ImageBase);
-    PutU32(image, opt + 32, SectionAlignment);
-    PutU32(image, opt + 36, FileAlignment);
+    PutU32(image, opt + pe::SectionAlignmentField, SectionAlignment);
+    PutU32(image, opt + pe::FileAlignmentField, FileAlignment);
     PutU16(image, opt + 40, 5); // operating system 5.1
     PutU16(image, opt + 42, 1);
     PutU16(image, opt + 48, 5); // subsystem 5.1
     PutU16(image, opt + 50, 1);
-    PutU32(image, opt + 56, totals.ImageSize);
-    PutU32(image, opt + 60, HeadersSize);
+    PutU32(image, opt + pe::SizeOfImageField, totals.ImageSize);
+    PutU32(image, opt + pe::SizeOfHeadersField, HeadersSize);
     PutU16(image, opt + 68, 2);      // Windows GUI
     PutU16(image, opt + 70, 0x0140); // dynamic base, NX compatible
     PutU32(image, opt + 72, 0x00100000);
     PutU32(image, opt + 76, 0x00004000);
     PutU32(image, opt + 80, 0x00100000);
     PutU32(image, opt + 84, 0x00001000);
-    PutU32(image, opt + 92, 16);
+    PutU32(image, opt + pe::NumberOfRvaAndSizesField32, 16);
     auto directory = [&](uint32_t index, uint32_t rva, uint32_t size) {
-        PutU32(image, opt + 96 + index * 8, rva);
-        PutU32(image, opt + 100 + index * 8, size);
+        const uint32_t at = opt + pe::DataDirectories32 + index * pe::DataDirectorySize;
+        PutU32(image, at, rva);
+        PutU32(image, at + 4, size);
     };
     directory(1, dirs.ImportRva, dirs.ImportSize);
-    directory(2, dirs.ResourceRva, dirs.ResourceSize);
+    directory(pe::ResourceDirectoryIndex, dirs.ResourceRva, dirs.ResourceSize);
     directory(5, dirs.RelocRva, dirs.RelocSize);
     directory(12, dirs.IatRva, dirs.IatSize);
 
     uint32_t at = opt + OptionalHeaderSize;
     for (const Section& section : sections) {
         PutText(image, at, section.Name);
-        PutU32(image, at + 8, section.VirtualSize());
-        PutU32(image, at + 12, section.VirtualAddress);
-        PutU32(image, at + 16, section.SizeOfRawData());
-        PutU32(image, at + 20, section.PointerToRawData);
-        PutU32(image, at + 36, section.Characteristics);
-        at += 40;
+        PutU32(image, at + pe::VirtualSizeField, section.VirtualSize());
+        PutU32(image, at + pe::VirtualAddressField, section.VirtualAddress);
+        PutU32(image, at + pe::SizeOfRawDataField, section.SizeOfRawData());
+        PutU32(image, at + pe::PointerToRawDataField, section.PointerToRawData);
+        PutU32(image, at + pe::SectionCharacteristicsField, section.Characteristics);
+        at += pe::SectionHeaderSize;
     }
 }
 
@@ -342,13 +337,23 @@ void PlaceSections(std::vector<Section>& sections) {
 std::vector<uint8_t> BuildTemplate() {
     enum { Text, IText, Data, Bss, IData, Reloc, Rsrc };
     std::vector<Section> sections = {
-        {".text", ScnCode | ScnExecute | ScnRead, {}, 0, 0, 0},
-        {".itext", ScnCode | ScnExecute | ScnRead, {}, 0, 0, 0},
-        {".data", ScnInitialized | ScnRead | ScnWrite, {}, 0, 0, 0},
-        {".bss", ScnUninitialized | ScnRead | ScnWrite, {}, 0x27EC, 0, 0},
-        {".idata", ScnInitialized | ScnRead | ScnWrite, {}, 0, 0, 0},
-        {".reloc", ScnInitialized | ScnDiscardable | ScnRead, {}, 0, 0, 0},
-        {".rsrc", ScnInitialized | ScnRead, {}, 0, 0, 0},
+        {".text", pe::SectionCode | pe::SectionExecute | pe::SectionRead, {}, 0, 0, 0},
+        {".itext", pe::SectionCode | pe::SectionExecute | pe::SectionRead, {}, 0, 0, 0},
+        {".data", pe::SectionInitializedData | pe::SectionRead | pe::SectionWrite, {}, 0, 0, 0},
+        {".bss",
+         pe::SectionUninitializedData | pe::SectionRead | pe::SectionWrite,
+         {},
+         0x27EC,
+         0,
+         0},
+        {".idata", pe::SectionInitializedData | pe::SectionRead | pe::SectionWrite, {}, 0, 0, 0},
+        {".reloc",
+         pe::SectionInitializedData | pe::SectionDiscardable | pe::SectionRead,
+         {},
+         0,
+         0,
+         0},
+        {".rsrc", pe::SectionInitializedData | pe::SectionRead, {}, 0, 0, 0},
     };
     // Sizes first (the content of .idata, .reloc and .rsrc depends on the addresses
     // only, never their size), then the addresses, then the real content.
@@ -396,7 +401,7 @@ std::vector<uint8_t> BuildTemplate() {
     for (const Section& section : sections)
         std::copy(section.Content.begin(), section.Content.end(),
                   image.begin() + section.PointerToRawData);
-    const size_t checksumOffset = NewHeaderOffset + 24 + 64;
+    const size_t checksumOffset = NewHeaderOffset + 4 + pe::CoffHeaderSize + pe::CheckSumField;
     PutU32(image, checksumOffset, ImageChecksum(image.data(), image.size(), checksumOffset));
     return image;
 }
