@@ -2,6 +2,7 @@
 // with its images.
 
 #include "cli/Command.h"
+#include "cli/CommandSupport.h"
 #include "cli/ImageLines.h"
 #include "icons/ModuleIcons.h"
 
@@ -46,12 +47,8 @@ int PrintModuleIcons(const std::string& fileName, int count) {
 } // namespace
 
 int RunIcons(const Arguments& args) {
-    if (args.size() != 1) {
-        for (const Command& command : Commands())
-            if (std::string(command.name) == "icons")
-                return UsageError(command, "expected exactly one FILE");
-        return ExitUsage;
-    }
+    if (args.size() != 1)
+        return UsageError(CommandNamed("icons"), "expected exactly one FILE");
     const std::string& fileName = args[0];
     const int count = GetModuleIconCount(fileName);
     if (count > 0)

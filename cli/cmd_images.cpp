@@ -1,6 +1,7 @@
 // pictavo-cli images FILE: the images of an ICO or CUR file, one line each.
 
 #include "cli/Command.h"
+#include "cli/CommandSupport.h"
 #include "cli/ImageLines.h"
 #include "icons/MultiIcon.h"
 
@@ -16,12 +17,8 @@ extern const char ImagesHelp[] =
     "Exit status 0, or 1 with the error message when the file cannot be loaded.\n";
 
 int RunImages(const Arguments& args) {
-    if (args.size() != 1) {
-        for (const Command& command : Commands())
-            if (std::string(command.name) == "images")
-                return UsageError(command, "expected exactly one FILE");
-        return ExitUsage;
-    }
+    if (args.size() != 1)
+        return UsageError(CommandNamed("images"), "expected exactly one FILE");
     TMultiIcon icon;
     try {
         icon.LoadFromFile(args[0]);
