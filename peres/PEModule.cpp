@@ -95,6 +95,7 @@ void TPEModule::ReadFromStream(Stream& stream) {
 
 void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
     FSections.clear();
+    FOptionalHeader.clear();
     FDOSStub.Clear();
     FHeaderTail.clear();
     FOverlay.clear();
@@ -215,6 +216,10 @@ TImageSection* TPEModule::ResourceSection(uint32_t& offset) const {
 // ---- TPEModule: layout and writing ----
 
 void TPEModule::Relayout() {
+    // A module that holds no parsed image (never read, or its last read was refused)
+    // has no headers to lay out.
+    if (FOptionalHeader.size() < MinOptionalHeaderSize || FSections.empty())
+        RefuseImage();
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
     const uint64_t newHeaderOffset = FDOSStub.Size() + DOSHeaderSize;

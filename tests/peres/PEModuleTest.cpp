@@ -168,6 +168,21 @@ TEST(PEModule, ZeroVirtualSizeTakesTheRawSize) {
     EXPECT_EQ(module.Section(0).VirtualSize(), 0x200u);
 }
 
+TEST(PEModule, AModuleWithoutAnImageIsNotWritten) {
+    // Never read, and read again from bytes that are refused: no headers to lay out.
+    PlainPEModule never;
+    PlainPEModule refused;
+    const std::vector<uint8_t> image = PeFixtureBytes("noicons32.dll");
+    refused.ParseImage(image.data(), image.size());
+    const std::vector<uint8_t> notPe(image.begin(), image.begin() + 0x80);
+    EXPECT_THROW(refused.ParseImage(notPe.data(), notPe.size()), EPEException);
+    for (PlainPEModule* module : {&never, &refused}) {
+        MemoryStream out;
+        EXPECT_THROW(module->WriteToStream(out), EPEException);
+        EXPECT_EQ(out.Size(), 0);
+    }
+}
+
 TEST(PEModule, LongerStubAndOverlayAreKept) {
     // Move the PE header from 0x80 to 0x100 (192 stub bytes), taking the room from the
     // zero padding before the first section at 0x400, and append an overlay.
