@@ -119,6 +119,29 @@ int NearestSource(int d, int n, int m) {
     return static_cast<int>(static_cast<int64_t>(d) * m / n);
 }
 
+// The nearest-pixel walk of StretchBlt: calls copy(tx, ty, fx, fy) for every pixel of
+// dstRect inside the destination whose source pixel lies inside the source.
+template <typename CopyPixel>
+void StretchPixels(const Rect& dstRect, int dstWidth, int dstHeight, const Rect& srcRect,
+                   int srcWidth, int srcHeight, CopyPixel copy) {
+    const int dw = dstRect.Width(), dh = dstRect.Height();
+    const int sw = srcRect.Width(), sh = srcRect.Height();
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
+        return;
+    for (int dy = 0; dy < dh; ++dy) {
+        const int ty = dstRect.top + dy;
+        const int fy = srcRect.top + NearestSource(dy, dh, sh);
+        if (ty < 0 || ty >= dstHeight || fy < 0 || fy >= srcHeight)
+            continue;
+        for (int dx = 0; dx < dw; ++dx) {
+            const int tx = dstRect.left + dx;
+            const int fx = srcRect.left + NearestSource(dx, dw, sw);
+            if (tx >= 0 && tx < dstWidth && fx >= 0 && fx < srcWidth)
+                copy(tx, ty, fx, fy);
+        }
+    }
+}
+
 // A same-size copy, clipped to both surfaces, a row at a time.
 void CopyRect(Surface& dst, const Rect& dstRect, const Surface& src, const Rect& srcRect) {
     const int shiftX = srcRect.left - dstRect.left, shiftY = srcRect.top - dstRect.top;
@@ -210,29 +233,15 @@ void Surface::FillRect(const Rect& rect) {
 }
 
 void StretchBlt(Surface& dst, const Rect& dstRect, const Surface& src, const Rect& srcRect) {
-    const int dw = dstRect.Width(), dh = dstRect.Height();
-    const int sw = srcRect.Width(), sh = srcRect.Height();
-    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
-        return;
-    if (dw == sw && dh == sh) {
-        CopyRect(dst, dstRect, src, srcRect);
+    if (dstRect.Width() == srcRect.Width() && dstRect.Height() == srcRect.Height()) {
+        if (dstRect.Width() > 0 && dstRect.Height() > 0)
+            CopyRect(dst, dstRect, src, srcRect);
         return;
     }
-    for (int dy = 0; dy < dh; ++dy) {
-        const int ty = dstRect.top + dy;
-        const int fy = srcRect.top + NearestSource(dy, dh, sh);
-        if (ty < 0 || ty >= dst.Height() || fy < 0 || fy >= src.Height())
-            continue;
-        uint8_t* to = dst.Row(ty);
-        const uint8_t* from = src.Row(fy);
-        for (int dx = 0; dx < dw; ++dx) {
-            const int tx = dstRect.left + dx;
-            const int fx = srcRect.left + NearestSource(dx, dw, sw);
-            if (tx < 0 || tx >= dst.Width() || fx < 0 || fx >= src.Width())
-                continue;
-            std::copy_n(from + 4 * fx, 4, to + 4 * tx);
-        }
-    }
+    StretchPixels(dstRect, dst.Width(), dst.Height(), srcRect, src.Width(), src.Height(),
+                  [&](int tx, int ty, int fx, int fy) {
+                      std::copy_n(src.Row(fy) + 4 * fx, 4, dst.Row(ty) + 4 * tx);
+                  });
 }
 
 // ---- Bitmap ----
@@ -313,23 +322,11 @@ uint32_t Bitmap::PixelBGRA(int x, int y) const {
 }
 
 void StretchBlt(Bitmap& dst, const Rect& dstRect, const Bitmap& src, const Rect& srcRect) {
-    const int dw = dstRect.Width(), dh = dstRect.Height();
-    const int sw = srcRect.Width(), sh = srcRect.Height();
-    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0 || dst.BitsPerPixel() != src.BitsPerPixel())
+    if (dst.BitsPerPixel() != src.BitsPerPixel())
         return;
-    for (int dy = 0; dy < dh; ++dy) {
-        const int ty = dstRect.top + dy;
-        const int fy = srcRect.top + NearestSource(dy, dh, sh);
-        if (ty < 0 || ty >= dst.Height() || fy < 0 || fy >= src.Height())
-            continue;
-        for (int dx = 0; dx < dw; ++dx) {
-            const int tx = dstRect.left + dx;
-            const int fx = srcRect.left + NearestSource(dx, dw, sw);
-            if (tx < 0 || tx >= dst.Width() || fx < 0 || fx >= src.Width())
-                continue;
-            dst.SetRawPixel(tx, ty, src.RawPixel(fx, fy));
-        }
-    }
+    StretchPixels(
+        dstRect, dst.Width(), dst.Height(), srcRect, src.Width(), src.Height(),
+        [&](int tx, int ty, int fx, int fy) { dst.SetRawPixel(tx, ty, src.RawPixel(fx, fy)); });
 }
 
 void CopyBitmapToSurface(Surface& dst, int x, int y, const Bitmap& src) {
