@@ -13,6 +13,8 @@
 namespace pictavo {
 namespace {
 
+using test::Find;
+
 std::vector<uint8_t> BitmapFileHeader(uint32_t fileSize, uint32_t bitsOffset) {
     MemoryStream out;
     out.WriteU16(0x4D42);
@@ -45,14 +47,6 @@ std::vector<uint8_t> BitmapInfo(int width, int height, int bitCount, uint32_t co
 std::vector<uint8_t> Join(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-}
-
-TResourceDetails* Find(const TResourceModule& module, const std::string& type,
-                       const std::string& name) {
-    for (int i = 0; i < module.Count(); ++i)
-        if (module.Item(i)->Type() == type && module.Item(i)->Name() == name)
-            return module.Item(i);
-    return nullptr;
 }
 
 TEST(BitmapResources, RtBitmapBytesSurviveReadAndWrite) {

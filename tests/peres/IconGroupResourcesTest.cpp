@@ -11,6 +11,7 @@ namespace pictavo {
 namespace {
 
 using test::Container;
+using test::Find;
 using test::IconImage;
 using test::IconImageBytes;
 using test::TempFile;
@@ -31,14 +32,6 @@ std::vector<std::string> Names(const TResourceModule& module, const std::string&
         if (module.Item(i)->Type() == type)
             names.push_back(module.Item(i)->Name());
     return names;
-}
-
-TResourceDetails* Find(const TResourceModule& module, const std::string& type,
-                       const std::string& name) {
-    for (int i = 0; i < module.Count(); ++i)
-        if (module.Item(i)->Type() == type && module.Item(i)->Name() == name)
-            return module.Item(i);
-    return nullptr;
 }
 
 struct GroupEntry {
