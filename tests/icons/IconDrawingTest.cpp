@@ -80,30 +80,27 @@ INSTANTIATE_TEST_SUITE_P(Values, AlphaCompositing,
                              return std::string(p.param.name);
                          });
 
-TEST(IconDrawing, FourBitImageAtOwnSizeIsMasked) {
+// The side the 16 x 16 four-bit test image is drawn at: its own size, or scaled up.
+class FourBitImage : public testing::TestWithParam<int> {};
+
+TEST_P(FourBitImage, ShowsItsPixelsAndTheCanvasWhereMasked) {
+    const int side = GetParam(), scale = side / 16;
     TMultiIcon icon;
     LoadBytes(icon, MakeIcon({BlockRecipe{}})); // 16 x 16, index (x + y) % 16, x < 4 transparent
-    auto canvas = Canvas(16, 16, RGB(1, 2, 3));
-    icon.Draw(*canvas, {0, 0, 16, 16});
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const uint32_t expected = x < 4 ? 0xFF010203u : TableColor((x + y) % 16);
-            ASSERT_EQ(canvas->PixelAt(x, y), expected) << x << "," << y;
-        }
-}
-
-TEST(IconDrawing, ScaledDrawMapsEveryPixelToItsNearestSource) {
-    TMultiIcon icon;
-    LoadBytes(icon, MakeIcon({BlockRecipe{}}));
-    auto canvas = Canvas(32, 32, RGB(1, 2, 3));
-    icon.Draw(*canvas, {0, 0, 32, 32});
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const int sx = x / 2, sy = y / 2;
+    auto canvas = Canvas(side, side, RGB(1, 2, 3));
+    icon.Draw(*canvas, {0, 0, side, side});
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const int sx = x / scale, sy = y / scale; // the nearest source pixel
             const uint32_t expected = sx < 4 ? 0xFF010203u : TableColor((sx + sy) % 16);
             ASSERT_EQ(canvas->PixelAt(x, y), expected) << x << "," << y;
         }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sides, FourBitImage, testing::Values(16, 32),
+                         [](const testing::TestParamInfo<int>& p) {
+                             return p.param == 16 ? std::string("OwnSize") : std::string("Scaled");
+                         });
 
 TEST(IconDrawing, ScaledCanvasShowsTheBrushBehindTheImage) {
     TMultiIcon icon;
