@@ -10,8 +10,7 @@
 //
 // The inputs are made once per run in a private folder under the temporary folder.
 
-#include "icons/ModuleIcons.h"
-#include "icons/MultiIcon.h"
+#include "library/FileIcons.h"
 #include "library/IconLibraryBuilder.h"
 #include "library/PrivateTempFolder.h"
 #include "search/FindFile.h"
@@ -157,20 +156,6 @@ void BM_BuildLibraryFromModule(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildLibraryFromModule)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
-// The scan's probe: icon groups of a module, else one icon for an ICO/CUR file.
-int ProbeIconCount(const std::string& path) {
-    const int count = GetModuleIconCount(path);
-    if (count > 0)
-        return count;
-    try {
-        TMultiIcon icon;
-        icon.LoadFromFile(path);
-        return icon.IconCount() > 0 ? 1 : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 void BM_ScanFolder(benchmark::State& state) {
     const std::string folder = TheInputs().PeFolder;
     int64_t files = 0;
@@ -180,7 +165,7 @@ void BM_ScanFolder(benchmark::State& state) {
         find.Criteria().Files().SetFileName("*.*");
         int icons = 0;
         find.OnFileMatch = [&](TFindFile&, const TFileDetails& file) {
-            icons += ProbeIconCount(file.Location + file.Name);
+            icons += IconCountOfFile(file.Location + file.Name); // the scan's probe
             ++files;
         };
         find.Execute();

@@ -1,7 +1,5 @@
 #include "cli/CommandSupport.h"
 
-#include "icons/ModuleIcons.h"
-#include "icons/MultiIcon.h"
 #include "util/Exceptions.h"
 
 #include <climits>
@@ -27,19 +25,6 @@ const Command& CommandNamed(const char* name) {
         if (std::string(command.name) == name)
             return command;
     throw Exception(std::string("no command ") + name);
-}
-
-int IconCountOfFile(const std::string& fileName) {
-    const int count = GetModuleIconCount(fileName);
-    if (count > 0)
-        return count;
-    try {
-        TMultiIcon icon;
-        icon.LoadFromFile(fileName);
-        return icon.IconCount() > 0 ? 1 : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
 }
 
 } // namespace pictavo::cli

@@ -5,6 +5,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Progress.h"
 #include "icons/MultiIcon.h"
+#include "library/FileIcons.h"
 #include "util/Exceptions.h"
 
 #include <cstdio>
@@ -69,14 +70,6 @@ std::string BaseName(const std::string& fileName) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void LoadIcon(TMultiIcon& icon, const std::string& fileName, int index) {
-    try {
-        icon.LoadFromModule(fileName, index);
-    } catch (const std::exception&) {
-        icon.LoadFromFile(fileName);
-    }
-}
-
 } // namespace
 
 int RunExtract(const Arguments& args) {
@@ -109,7 +102,7 @@ int RunExtract(const Arguments& args) {
         const int index = options.Indexes[k];
         progress.Show(Format("[%zu/%zu] icon %d", k + 1, options.Indexes.size(), index));
         TMultiIcon icon;
-        LoadIcon(icon, options.FileName, index);
+        LoadFileIcon(icon, options.FileName, index);
         progress.Clear();
         if (icon.IconCount() == 0) {
             // An empty .ico file would be no icon at all.

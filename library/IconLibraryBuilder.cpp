@@ -1,6 +1,7 @@
 #include "library/IconLibraryBuilder.h"
 
 #include "icons/MultiIcon.h"
+#include "library/FileIcons.h"
 #include "library/PrivateTempFolder.h"
 #include "library/ProgramStorage.h"
 #include "peres/IconGroupResources.h"
@@ -34,15 +35,6 @@ void OpenLibrary(TPEResourceModule& module, const std::string& fileName, bool re
     item->SaveToStream(&templateBytes);
     templateBytes.SetPosition(0);
     module.ReadFromStream(templateBytes);
-}
-
-void LoadIcon(TMultiIcon& icon, const TIconSource& source) {
-    try {
-        icon.LoadFromModule(source.FileName, source.IconIndex);
-    } catch (const std::exception&) {
-        // Not an icon of a module: the whole file as an icon file. Its error ends the build.
-        icon.LoadFromFile(source.FileName);
-    }
 }
 
 void DropTallImages(TMultiIcon& icon) {
@@ -88,7 +80,8 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
         TIconGroupResourceDetails* group = nullptr;
         if (build.GroupCreation == TGroupCreation::BeforeLoad)
             group = CreateGroup(module);
-        LoadIcon(icon, source);
+        // An icon that is neither in a module nor an icon file ends the build.
+        LoadFileIcon(icon, source.FileName, source.IconIndex);
         DropTallImages(icon);
         icon.SaveToFile(iconFile);
         if (build.GroupCreation == TGroupCreation::AfterSave)
