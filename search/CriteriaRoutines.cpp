@@ -11,10 +11,6 @@ namespace pictavo {
 
 namespace {
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
@@ -68,8 +64,9 @@ std::string Trim(const std::string& text) {
 bool SameText(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
         return false;
+    const uint8_t* lower = Tables().Lower8;
     for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+        if (lower[static_cast<uint8_t>(a[i])] != lower[static_cast<uint8_t>(b[i])])
             return false;
     return true;
 }
