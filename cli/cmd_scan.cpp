@@ -6,6 +6,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/MaskText.h"
 #include "cli/Progress.h"
+#include "platform/CodePage.h"
 #include "search/FindFile.h"
 #include "util/DateTime.h"
 #include "util/ElapsedTime.h"
@@ -71,9 +72,11 @@ std::string ParseScanArguments(const Arguments& args, ScanOptions& options) {
     return "";
 }
 
+// A JSON string literal. JSON text must be valid Unicode, so bytes of a file name
+// that are not UTF-8 become U+FFFD.
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (unsigned char c : platform::Utf16ToUtf8(platform::Utf8ToUtf16(text))) {
         if (c == '"' || c == '\\') {
             out.push_back('\\');
             out.push_back(static_cast<char>(c));

@@ -140,6 +140,17 @@ TEST_F(CliCommands, ScanJsonHasOneObjectPerFile) {
     EXPECT_TRUE(std::regex_match(run.Out, format)) << run.Out;
 }
 
+// JSON text must stay valid whatever bytes a file name holds.
+TEST_F(CliCommands, ScanJsonEscapesQuotesAndReplacesBytesThatAreNotUtf8) {
+    const std::string odd = dir + "q\"\xff.ico";
+    CopyFile(Fixture("pe/one.ico"), odd);
+    const CliRun run = Run({"scan", "--json", "-m", "q*", dir});
+    ::unlink(odd.c_str());
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("\"path\": \"" + dir + "q\\\"\xEF\xBF\xBD.ico\""), std::string::npos)
+        << run.Out;
+}
+
 struct MaskCase {
     const char* Name;
     std::vector<std::string> Options;
