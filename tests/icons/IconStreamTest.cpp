@@ -124,6 +124,32 @@ TEST(IconStream, EightBitBlockWithSixteenColoursIsInvalid) {
     EXPECT_EQ(icon.GetIconData(0).Header, nullptr);
 }
 
+// The offsets in the directory are right, but the blocks are stored in the other
+// order: the loader reads them in directory order behind the directory and refuses.
+TEST(IconStream, BlocksStoredOutOfDirectoryOrderAreMisread) {
+    test::BlockRecipe second;
+    second.width = second.height = 32;
+    second.bpp = 8;
+    const std::vector<uint8_t> first = test::MakeBitmapBlock(test::BlockRecipe{});
+    const std::vector<uint8_t> later = test::MakeBitmapBlock(second);
+    std::vector<uint8_t> bytes =
+        test::MakeIconStream(1, {{16, 16, 1, 4, first}, {32, 32, 1, 8, later}});
+    const size_t data = 6 + 2 * 16;
+    std::copy(later.begin(), later.end(), bytes.begin() + data);
+    std::copy(first.begin(), first.end(), bytes.begin() + data + later.size());
+    StoreU32(bytes.data() + 6 + 12, static_cast<uint32_t>(data + later.size()));
+    StoreU32(bytes.data() + 22 + 12, static_cast<uint32_t>(data));
+
+    TMultiIcon icon;
+    try {
+        LoadBytes(icon, bytes);
+        FAIL() << "loaded";
+    } catch (const Exception& error) {
+        EXPECT_STREQ(error.what(), "Invalid icon format");
+    }
+    EXPECT_EQ(icon.GetIconData(0).Header, nullptr);
+}
+
 TEST(IconStream, MngBlockGoesToTheDecoderAndItsErrorPropagates) {
     TMultiIcon icon;
     EXPECT_THROW(icon.LoadFromFile(test::IconFixture("mng.ico")), EInvalidGraphic);
