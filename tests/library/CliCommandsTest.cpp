@@ -4,56 +4,23 @@
 #include "icons/ModuleIcons.h"
 #include "icons/MultiIcon.h"
 #include "library/PrivateTempFolder.h"
+#include "tests/CliRunner.h"
 #include "util/Stream.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <map>
 #include <ostream>
 #include <regex>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace pictavo {
 namespace {
 
-struct CliRun {
-    std::string Out;
-    std::string Err;
-    int Status = -1;
-};
-
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-CliRun RunCli(const std::vector<std::string>& args, const std::string& errFile) {
-    std::string command = std::string(PICTAVO_BIN_DIR) + "/pictavo-cli";
-    for (const std::string& arg : args)
-        command += " " + Quoted(arg);
-    command += " 2>" + Quoted(errFile);
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t got = 0;
-    while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.Out.append(buffer.data(), got);
-    const int status = pclose(pipe);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    MemoryStream err;
-    err.LoadFromFile(errFile);
-    run.Err.assign(err.Bytes().begin(), err.Bytes().end());
-    return run;
-}
+using testsupport::CliRun;
 
 std::string Fixture(const std::string& name) {
     return std::string(PICTAVO_FIXTURES) + "/" + name;
@@ -98,9 +65,7 @@ protected:
         ::rmdir((dir + "sub").c_str());
         ::rmdir(dir.c_str());
     }
-    CliRun Run(const std::vector<std::string>& args) {
-        return RunCli(args, work.Path() + "err.txt");
-    }
+    CliRun Run(const std::vector<std::string>& args) { return testsupport::RunCli(args); }
 
     TPrivateTempFolder work;
     std::string dir = work.Path() + "scan/";

@@ -1,0 +1,61 @@
+#pragma once
+// Runs the built pictavo-cli as a user would, for the command tests of every folder.
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace pictavo::testsupport {
+
+struct CliRun {
+    std::string Out; // standard output
+    std::string Err; // standard error
+    int Status = -1; // exit code, -1 when the program did not exit normally
+};
+
+// The text quoted for the shell.
+inline std::string ShellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+inline std::string ReadWholeFile(FILE* file) {
+    std::string text;
+    std::array<char, 4096> buffer;
+    size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
+        text.append(buffer.data(), got);
+    return text;
+}
+
+// Runs PICTAVO_BIN_DIR/pictavo-cli with the arguments, each passed as one word.
+inline CliRun RunCli(const std::vector<std::string>& args) {
+    char errName[] = "/tmp/pictavo-cli-stderr-XXXXXX";
+    const int errFd = ::mkstemp(errName);
+    std::string command = ShellQuoted(std::string(PICTAVO_BIN_DIR) + "/pictavo-cli");
+    for (const std::string& arg : args)
+        command += " " + ShellQuoted(arg);
+    command += " 2>" + ShellQuoted(errName);
+    CliRun run;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        run.Out = ReadWholeFile(pipe);
+        const int status = ::pclose(pipe);
+        run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    if (FILE* err = std::fopen(errName, "rb")) {
+        run.Err = ReadWholeFile(err);
+        std::fclose(err);
+    }
+    if (errFd >= 0)
+        ::close(errFd);
+    ::unlink(errName);
+    return run;
+}
+
+} // namespace pictavo::testsupport
