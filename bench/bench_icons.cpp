@@ -94,25 +94,23 @@ void BM_LoadWithPng(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadWithPng)->Unit(benchmark::kMicrosecond);
 
-void BM_SaveBitmapPart(benchmark::State& state) {
+void SaveBenchmark(benchmark::State& state, bool withPng) {
     TMultiIcon icon;
-    Load(icon, SevenImageIcon(false));
+    Load(icon, SevenImageIcon(withPng));
     for (auto _ : state) {
         MemoryStream out;
         icon.SaveToStream(&out);
         benchmark::DoNotOptimize(out.Memory());
     }
 }
+
+void BM_SaveBitmapPart(benchmark::State& state) {
+    SaveBenchmark(state, false);
+}
 BENCHMARK(BM_SaveBitmapPart)->Unit(benchmark::kMicrosecond);
 
 void BM_SaveWithPng(benchmark::State& state) {
-    TMultiIcon icon;
-    Load(icon, SevenImageIcon(true));
-    for (auto _ : state) {
-        MemoryStream out;
-        icon.SaveToStream(&out);
-        benchmark::DoNotOptimize(out.Memory());
-    }
+    SaveBenchmark(state, true);
 }
 BENCHMARK(BM_SaveWithPng)->Unit(benchmark::kMicrosecond);
 
