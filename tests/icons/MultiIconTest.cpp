@@ -204,9 +204,17 @@ TEST(MultiIcon, SetIconSizeCentresTheOldPixels) {
     icon.SetIconSize(0, 0, 16);
     icon.SetIconSize(1, 8, 8);
     EXPECT_EQ(notifications, 2);
-    icon.SetIconHeight(0, 20);
+    // Three more rows: the offset is 1, counted from the top (old row y becomes y + 1).
+    icon.SetIconHeight(0, 19);
     EXPECT_EQ(icon.GetIconWidth(0), 16);
-    EXPECT_EQ(icon.GetIconHeight(0), 20);
+    ASSERT_EQ(icon.GetIconHeight(0), 19);
+    const TMultiIconImage taller = icon.GetIconData(0);
+    for (int y = 0; y < 19; ++y) {
+        const bool old = y >= 1 && y < 17;
+        ASSERT_EQ(taller.ColorBitmap->RawPixel(5, y), old ? (5 + y - 1) % 16u : 0u) << y;
+        ASSERT_EQ(taller.MaskBitmap->RawPixel(0, y), 1u) << y;
+        ASSERT_EQ(taller.MaskBitmap->RawPixel(5, y), old ? 0u : 1u) << y;
+    }
 }
 
 TEST(MultiIcon, SetIconSizeOfPngOnlyNotifies) {
