@@ -1,6 +1,8 @@
 // Loads fuzzed bytes as an ICO/CUR stream; whatever loads is drawn, saved, reloaded,
-// and must save to the same bytes again.
+// and must save to the same bytes again. The same bytes also go to the alpha bitmap's
+// BMP reader, which must never write past its pixels.
 
+#include "icons/AlphaBitmap.h"
 #include "icons/MultiIcon.h"
 #include "util/Exceptions.h"
 #include "util/Stream.h"
@@ -19,9 +21,22 @@ std::vector<uint8_t> Save(TMultiIcon& icon) {
     return stream.TakeBytes();
 }
 
+void LoadAlphaBitmap(const uint8_t* data, size_t size) {
+    TAlphaBitmap bitmap;
+    ByteViewStream input(data, size);
+    try {
+        bitmap.LoadFromStream(&input);
+    } catch (const Exception&) {
+        return;
+    }
+    auto canvas = platform::Surface::Create(40, 40);
+    bitmap.Draw(*canvas, {0, 0, 32, 32});
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    LoadAlphaBitmap(data, size);
     TMultiIcon icon;
     ByteViewStream input(data, size);
     try {
