@@ -29,8 +29,9 @@ public:
     void SetHeight(int value) override { SetSize(FWidth, value); }
     void SetTransparent(bool) override {}
     void SetWidth(int value) override { SetSize(value, FHeight); }
-    // A 32-bit BMP file. Other depths leave the picture empty; a file whose pixels are
-    // missing raises EReadError and leaves it empty too.
+    // A 32-bit BMP file, sized as SetSize sizes (a side below 1 gives no pixels). Other
+    // depths leave the picture empty; a file whose pixels are missing raises EReadError
+    // and leaves it empty too.
     void LoadFromStream(Stream* stream) override;
     void SaveToStream(Stream* stream) override;
 
