@@ -241,7 +241,7 @@ std::vector<uint8_t> TBitmapResourceDetails::BitmapFile() const {
             (compression == BI_BITFIELDS && infoSize == BitmapInfoHeaderSize) ? 12 : 0;
         bitsOffset =
             std::min<uint64_t>(bitsOffset, BitmapFileHeaderSize + uint64_t{infoSize} + masks +
-                                               4 * ColorTableEntries(bytes.data()));
+                                               uint64_t{4} * ColorTableEntries(bytes.data()));
     }
     MemoryStream out;
     WriteFileHeader(out, static_cast<uint32_t>(BitmapFileHeaderSize + bytes.size()),
