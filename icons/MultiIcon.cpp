@@ -192,19 +192,11 @@ void TMultiIcon::SetIconHeight(int i, int height) {
 
 namespace {
 
-// Copies every pixel of `from` into `to` shifted by (dx, dy); pixels that fall outside
-// are dropped. Both bitmaps have the same depth.
+// Copies every pixel of `from` into `to` shifted by (dx, dy), rows counted from the
+// top; pixels that fall outside are dropped. Both bitmaps have the same depth.
 void CopyShifted(const platform::Bitmap& from, platform::Bitmap& to, int dx, int dy) {
-    for (int y = 0; y < from.Height(); ++y) {
-        const int ny = y + dy;
-        if (ny < 0 || ny >= to.Height())
-            continue;
-        for (int x = 0; x < from.Width(); ++x) {
-            const int nx = x + dx;
-            if (nx >= 0 && nx < to.Width())
-                to.SetRawPixel(nx, ny, from.RawPixel(x, y));
-        }
-    }
+    platform::StretchBlt(to, {dx, dy, dx + from.Width(), dy + from.Height()}, from,
+                         {0, 0, from.Width(), from.Height()});
 }
 
 void ResizeBitmapImage(TMultiIconImage& image, int width, int height) {
