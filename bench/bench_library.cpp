@@ -30,15 +30,6 @@ using namespace pictavo;
 constexpr int IconCount = 1000;
 constexpr int PeFileCount = 2000;
 
-void Put16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, static_cast<uint16_t>(value));
-    Put16(out, static_cast<uint16_t>(value >> 16));
-}
-
 int RowBytes(int width, int bits) {
     return (width * bits + 31) / 32 * 4;
 }
@@ -47,15 +38,15 @@ int RowBytes(int width, int bits) {
 std::vector<uint8_t> ImageBlock(int size, int bits, int seed) {
     const int colors = bits <= 8 ? 1 << bits : 0;
     std::vector<uint8_t> block;
-    Put32(block, 40);
-    Put32(block, static_cast<uint32_t>(size));
-    Put32(block, static_cast<uint32_t>(size * 2));
-    Put16(block, 1);
-    Put16(block, static_cast<uint16_t>(bits));
+    AppendU32(block, 40);
+    AppendU32(block, static_cast<uint32_t>(size));
+    AppendU32(block, static_cast<uint32_t>(size * 2));
+    AppendU16(block, 1);
+    AppendU16(block, static_cast<uint16_t>(bits));
     for (int i = 0; i < 6; ++i)
-        Put32(block, 0);
+        AppendU32(block, 0);
     for (int c = 0; c < colors; ++c)
-        Put32(block, static_cast<uint32_t>(c * 0x010203 + seed));
+        AppendU32(block, static_cast<uint32_t>(c * 0x010203 + seed));
     uint32_t state = static_cast<uint32_t>(seed) * 2654435761u + 1;
     for (int i = 0; i < RowBytes(size, bits) * size; ++i) {
         state = state * 1664525u + 1013904223u;
@@ -73,19 +64,19 @@ std::vector<uint8_t> IcoFile(int seed) {
     for (int i = 0; i < 4; ++i)
         blocks.push_back(ImageBlock(sizes[i], depths[i], seed * 4 + i));
     std::vector<uint8_t> out;
-    Put16(out, 0);
-    Put16(out, 1);
-    Put16(out, 4);
+    AppendU16(out, 0);
+    AppendU16(out, 1);
+    AppendU16(out, 4);
     uint32_t offset = 6 + 16 * 4;
     for (int i = 0; i < 4; ++i) {
         out.push_back(static_cast<uint8_t>(sizes[i]));
         out.push_back(static_cast<uint8_t>(sizes[i]));
         out.push_back(static_cast<uint8_t>(depths[i] <= 8 ? (1 << depths[i]) & 0xFF : 0));
         out.push_back(0);
-        Put16(out, 1);
-        Put16(out, static_cast<uint16_t>(depths[i]));
-        Put32(out, static_cast<uint32_t>(blocks[i].size()));
-        Put32(out, offset);
+        AppendU16(out, 1);
+        AppendU16(out, static_cast<uint16_t>(depths[i]));
+        AppendU32(out, static_cast<uint32_t>(blocks[i].size()));
+        AppendU32(out, offset);
         offset += static_cast<uint32_t>(blocks[i].size());
     }
     for (const auto& block : blocks)

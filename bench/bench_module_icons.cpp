@@ -30,34 +30,24 @@ uint32_t AlignUp(uint32_t value, uint32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
 }
 
-void Put16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, static_cast<uint16_t>(value));
-    Put16(out, static_cast<uint16_t>(value >> 16));
-}
-
 void PutTableHeader(std::vector<uint8_t>& out, uint16_t idEntries) {
-    Put32(out, 0); // characteristics
-    Put32(out, 0); // time stamp
-    Put32(out, 0); // version
-    Put16(out, 0); // named entries
-    Put16(out, idEntries);
+    AppendU32(out, 0); // characteristics
+    AppendU32(out, 0); // time stamp
+    AppendU32(out, 0); // version
+    AppendU16(out, 0); // named entries
+    AppendU16(out, idEntries);
 }
 
 // A 16 x 16 32-bit icon image block: header, colour bits, mask bits.
 std::vector<uint8_t> ImageBlock(int seed) {
     std::vector<uint8_t> block;
-    Put32(block, 40);
-    Put32(block, 16);
-    Put32(block, 32);
-    Put16(block, 1);
-    Put16(block, 32);
+    AppendU32(block, 40);
+    AppendU32(block, 16);
+    AppendU32(block, 32);
+    AppendU16(block, 1);
+    AppendU16(block, 32);
     for (int i = 0; i < 6; ++i)
-        Put32(block, 0);
+        AppendU32(block, 0);
     for (int i = 0; i < 16 * 16 * 4; ++i)
         block.push_back(static_cast<uint8_t>(i * 7 + seed));
     block.insert(block.end(), 16 * 4, 0);
@@ -66,17 +56,17 @@ std::vector<uint8_t> ImageBlock(int seed) {
 
 std::vector<uint8_t> GroupBlock(uint16_t imageId, uint32_t imageSize) {
     std::vector<uint8_t> group;
-    Put16(group, 0);
-    Put16(group, 1); // icon
-    Put16(group, 1); // one entry
+    AppendU16(group, 0);
+    AppendU16(group, 1); // icon
+    AppendU16(group, 1); // one entry
     group.push_back(16);
     group.push_back(16);
     group.push_back(0);
     group.push_back(0);
-    Put16(group, 1);
-    Put16(group, 32);
-    Put32(group, imageSize);
-    Put16(group, imageId);
+    AppendU16(group, 1);
+    AppendU16(group, 32);
+    AppendU32(group, imageSize);
+    AppendU16(group, imageId);
     return group;
 }
 
@@ -101,27 +91,27 @@ std::vector<uint8_t> ResourceSection(uint32_t sectionRva) {
     std::vector<uint8_t> out;
     PutTableHeader(out, 2);
     for (uint32_t t = 0; t < 2; ++t) {
-        Put32(out, types[t]);
-        Put32(out, 0x80000000u | (rootSize + t * nameTableSize));
+        AppendU32(out, types[t]);
+        AppendU32(out, 0x80000000u | (rootSize + t * nameTableSize));
     }
     for (uint32_t t = 0; t < 2; ++t) {
         PutTableHeader(out, GroupCount);
         for (uint32_t i = 0; i < GroupCount; ++i) {
-            Put32(out, t == 0 ? i + 1 : 1000 + i);
-            Put32(out, 0x80000000u | (languageTables + (t * GroupCount + i) * languageTableSize));
+            AppendU32(out, t == 0 ? i + 1 : 1000 + i);
+            AppendU32(out, 0x80000000u | (languageTables + (t * GroupCount + i) * languageTableSize));
         }
     }
     for (uint32_t r = 0; r < 2 * GroupCount; ++r) {
         PutTableHeader(out, 1);
-        Put32(out, 0x0409);
-        Put32(out, dataEntries + r * 16);
+        AppendU32(out, 0x0409);
+        AppendU32(out, dataEntries + r * 16);
     }
     uint32_t offset = dataStart;
     for (const std::vector<uint8_t>& bytes : data) {
-        Put32(out, sectionRva + offset);
-        Put32(out, static_cast<uint32_t>(bytes.size()));
-        Put32(out, 0);
-        Put32(out, 0);
+        AppendU32(out, sectionRva + offset);
+        AppendU32(out, static_cast<uint32_t>(bytes.size()));
+        AppendU32(out, 0);
+        AppendU32(out, 0);
         offset = AlignUp(offset + static_cast<uint32_t>(bytes.size()), 8);
     }
     for (const std::vector<uint8_t>& bytes : data) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace pictavo {
 
@@ -33,6 +34,17 @@ inline void StoreU32(uint8_t* p, uint32_t v) {
 }
 
 inline void StoreI32(uint8_t* p, int32_t v) { StoreU32(p, static_cast<uint32_t>(v)); }
+
+// Appends a little-endian value to a growing byte buffer.
+inline void AppendU16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+inline void AppendU32(std::vector<uint8_t>& out, uint32_t v) {
+    AppendU16(out, static_cast<uint16_t>(v));
+    AppendU16(out, static_cast<uint16_t>(v >> 16));
+}
 
 // True when [offset, offset + count) lies inside a buffer of `size` bytes.
 inline bool RangeFits(uint64_t offset, uint64_t count, uint64_t size) {

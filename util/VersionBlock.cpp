@@ -106,16 +106,6 @@ std::vector<std::u16string> SplitPath(const std::string& path) {
     return parts;
 }
 
-void AppendU16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
-    AppendU16(out, static_cast<uint16_t>(value));
-    AppendU16(out, static_cast<uint16_t>(value >> 16));
-}
-
 void PadTo4(std::vector<uint8_t>& out) {
     while (out.size() % 4 != 0)
         out.push_back(0);
