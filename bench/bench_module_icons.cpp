@@ -98,7 +98,8 @@ std::vector<uint8_t> ResourceSection(uint32_t sectionRva) {
         PutTableHeader(out, GroupCount);
         for (uint32_t i = 0; i < GroupCount; ++i) {
             AppendU32(out, t == 0 ? i + 1 : 1000 + i);
-            AppendU32(out, 0x80000000u | (languageTables + (t * GroupCount + i) * languageTableSize));
+            AppendU32(out,
+                      0x80000000u | (languageTables + (t * GroupCount + i) * languageTableSize));
         }
     }
     for (uint32_t r = 0; r < 2 * GroupCount; ++r) {

@@ -5,7 +5,9 @@
 
 namespace pictavo::platform {
 
-uint32_t AnsiCodePage() { return CP_UTF8; }
+uint32_t AnsiCodePage() {
+    return CP_UTF8;
+}
 
 namespace {
 

@@ -20,7 +20,9 @@ locale_t UserCollation() {
     return collation;
 }
 
-int Sign(int value) { return (value > 0) - (value < 0); }
+int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
 } // namespace
 

@@ -8,7 +8,9 @@
 
 namespace pictavo {
 
-inline uint16_t LoadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t LoadU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 inline uint32_t LoadU32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
@@ -19,7 +21,9 @@ inline uint64_t LoadU64(const uint8_t* p) {
     return static_cast<uint64_t>(LoadU32(p)) | (static_cast<uint64_t>(LoadU32(p + 4)) << 32);
 }
 
-inline int32_t LoadI32(const uint8_t* p) { return static_cast<int32_t>(LoadU32(p)); }
+inline int32_t LoadI32(const uint8_t* p) {
+    return static_cast<int32_t>(LoadU32(p));
+}
 
 inline void StoreU16(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
@@ -33,7 +37,9 @@ inline void StoreU32(uint8_t* p, uint32_t v) {
     p[3] = static_cast<uint8_t>(v >> 24);
 }
 
-inline void StoreI32(uint8_t* p, int32_t v) { StoreU32(p, static_cast<uint32_t>(v)); }
+inline void StoreI32(uint8_t* p, int32_t v) {
+    StoreU32(p, static_cast<uint32_t>(v));
+}
 
 // Appends a little-endian value to a growing byte buffer.
 inline void AppendU16(std::vector<uint8_t>& out, uint16_t v) {

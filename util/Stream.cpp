@@ -29,8 +29,8 @@ int64_t SeekTarget(int64_t offset, SeekOrigin origin, int64_t current, int64_t s
 
 // Moves a byte-buffer stream's position; a target before the start is refused.
 size_t SeekInBytes(int64_t offset, SeekOrigin origin, size_t position, size_t size) {
-    const int64_t target = SeekTarget(offset, origin, static_cast<int64_t>(position),
-                                      static_cast<int64_t>(size));
+    const int64_t target =
+        SeekTarget(offset, origin, static_cast<int64_t>(position), static_cast<int64_t>(size));
     if (target < 0)
         throw EStreamError("Invalid stream seek");
     return static_cast<size_t>(target);
@@ -103,7 +103,9 @@ uint32_t Stream::ReadU32() {
            (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 
-void Stream::WriteU8(uint8_t value) { WriteBuffer(&value, 1); }
+void Stream::WriteU8(uint8_t value) {
+    WriteBuffer(&value, 1);
+}
 
 void Stream::WriteU16(uint16_t value) {
     const uint8_t b[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
@@ -169,7 +171,9 @@ void MemoryStream::LoadFromFile(const std::string& fileName) {
     position_ = 0;
 }
 
-void MemoryStream::SaveToFile(const std::string& fileName) { WriteFileBytes(fileName, bytes_); }
+void MemoryStream::SaveToFile(const std::string& fileName) {
+    WriteFileBytes(fileName, bytes_);
+}
 
 // ---- ByteViewStream
 
@@ -186,7 +190,9 @@ int64_t ByteViewStream::Seek(int64_t offset, SeekOrigin origin) {
     return static_cast<int64_t>(position_);
 }
 
-void ByteViewStream::SetSize(int64_t) { throw EStreamError("Invalid stream size"); }
+void ByteViewStream::SetSize(int64_t) {
+    throw EStreamError("Invalid stream size");
+}
 
 // ---- FileStream
 

@@ -6,6 +6,8 @@ namespace pictavo {
 
 constexpr size_t MaxPath = 260;
 
-std::string GetTempFolder() { return platform::TempPath().substr(0, MaxPath); }
+std::string GetTempFolder() {
+    return platform::TempPath().substr(0, MaxPath);
+}
 
 } // namespace pictavo

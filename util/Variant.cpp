@@ -14,21 +14,36 @@ namespace {
 
 const char* KindName(VariantKind kind) {
     switch (kind) {
-    case VariantKind::Empty: return "Empty";
-    case VariantKind::Null: return "Null";
-    case VariantKind::SmallInt: return "SmallInt";
-    case VariantKind::Integer: return "Integer";
-    case VariantKind::ShortInt: return "ShortInt";
-    case VariantKind::Byte: return "Byte";
-    case VariantKind::Word: return "Word";
-    case VariantKind::LongWord: return "LongWord";
-    case VariantKind::Int64: return "Int64";
-    case VariantKind::Single: return "Single";
-    case VariantKind::Double: return "Double";
-    case VariantKind::Currency: return "Currency";
-    case VariantKind::Date: return "Date";
-    case VariantKind::Boolean: return "Boolean";
-    case VariantKind::String: return "String";
+    case VariantKind::Empty:
+        return "Empty";
+    case VariantKind::Null:
+        return "Null";
+    case VariantKind::SmallInt:
+        return "SmallInt";
+    case VariantKind::Integer:
+        return "Integer";
+    case VariantKind::ShortInt:
+        return "ShortInt";
+    case VariantKind::Byte:
+        return "Byte";
+    case VariantKind::Word:
+        return "Word";
+    case VariantKind::LongWord:
+        return "LongWord";
+    case VariantKind::Int64:
+        return "Int64";
+    case VariantKind::Single:
+        return "Single";
+    case VariantKind::Double:
+        return "Double";
+    case VariantKind::Currency:
+        return "Currency";
+    case VariantKind::Date:
+        return "Date";
+    case VariantKind::Boolean:
+        return "Boolean";
+    case VariantKind::String:
+        return "String";
     }
     return "Unknown";
 }
@@ -73,7 +88,9 @@ Variant Variant::FromBoolean(bool value) {
     return v;
 }
 
-Variant Variant::FromString(std::string value) { return Variant(std::move(value)); }
+Variant Variant::FromString(std::string value) {
+    return Variant(std::move(value));
+}
 
 bool Variant::IsIntegerKind() const {
     switch (kind_) {

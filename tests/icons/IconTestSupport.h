@@ -102,8 +102,8 @@ inline std::vector<uint8_t> MakeIconStream(uint16_t type, const std::vector<Entr
 inline std::vector<uint8_t> MakeIcon(const std::vector<BlockRecipe>& specs) {
     std::vector<EntrySpec> entries;
     for (const BlockRecipe& recipe : specs)
-        entries.push_back(
-            {recipe.width, recipe.height, 1, static_cast<uint16_t>(recipe.bpp), MakeBitmapBlock(recipe)});
+        entries.push_back({recipe.width, recipe.height, 1, static_cast<uint16_t>(recipe.bpp),
+                           MakeBitmapBlock(recipe)});
     return MakeIconStream(1, entries);
 }
 

@@ -14,7 +14,9 @@ struct ElapsedCase {
     const char* text;
 };
 
-void PrintTo(const ElapsedCase& c, std::ostream* out) { *out << c.seconds << " s"; }
+void PrintTo(const ElapsedCase& c, std::ostream* out) {
+    *out << c.seconds << " s";
+}
 
 class FormatElapsedTimeTest : public ::testing::TestWithParam<ElapsedCase> {};
 
@@ -29,7 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ElapsedCase{3600, "1 h, 0 min, 0 s"},
                       ElapsedCase{90061, "1 d, 1 h, 1 min, 1 s"},
                       ElapsedCase{31579200, "1 yr, 0 m, 0 wk, 0 d, 0 h, 0 min, 0 s"},
-                      ElapsedCase{3157920000.0 + 61, "1 c, 0 yr, 0 m, 0 wk, 0 d, 0 h, 1 min, 1 s"}));
+                      ElapsedCase{3157920000.0 + 61,
+                                  "1 c, 0 yr, 0 m, 0 wk, 0 d, 0 h, 1 min, 1 s"}));
 
 TEST(CompareVariantsTest, KindOfFirstValueDecidesTheRule) {
     EXPECT_EQ(CompareVariants(Variant(2), Variant(10)), -1);

@@ -1,7 +1,7 @@
+#include "util/Stream.h"
 #include "platform/CodePage.h"
 #include "util/DateTime.h"
 #include "util/Exceptions.h"
-#include "util/Stream.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
