@@ -98,10 +98,10 @@ inline std::vector<uint8_t> MakeIconStream(uint16_t type, const std::vector<Entr
     return out;
 }
 
-// An icon of bitmap images made from the specs.
-inline std::vector<uint8_t> MakeIcon(const std::vector<BlockRecipe>& specs) {
+// An icon of bitmap images made from the recipes.
+inline std::vector<uint8_t> MakeIcon(const std::vector<BlockRecipe>& recipes) {
     std::vector<EntrySpec> entries;
-    for (const BlockRecipe& recipe : specs)
+    for (const BlockRecipe& recipe : recipes)
         entries.push_back({recipe.width, recipe.height, 1, static_cast<uint16_t>(recipe.bpp),
                            MakeBitmapBlock(recipe)});
     return MakeIconStream(1, entries);

@@ -45,11 +45,11 @@ class BestFit : public testing::TestWithParam<BestFitCase> {};
 TEST_P(BestFit, ChoosesTheCurrentImage) {
     const BestFitCase& c = GetParam();
     ScreenDepthGuard depth(c.screenDepth);
-    std::vector<BlockRecipe> specs;
+    std::vector<BlockRecipe> recipes;
     for (const auto& [size, bpp] : c.images)
-        specs.push_back(Image(size, bpp));
+        recipes.push_back(Image(size, bpp));
     TMultiIcon icon;
-    LoadBytes(icon, MakeIcon(specs));
+    LoadBytes(icon, MakeIcon(recipes));
     EXPECT_EQ(icon.ScreenDepth(), c.screenDepth);
     EXPECT_EQ(icon.CurrentIndex(), c.expected);
 }
