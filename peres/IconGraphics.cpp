@@ -51,30 +51,16 @@ std::vector<uint8_t> ReadBlock(Stream& stream, size_t count, const char* message
     return bytes;
 }
 
-// Colour count and bit count of a directory entry, by pixel format.
+// Colour count and bit count of a directory entry, by pixel format: palette formats up
+// to 4 bits give their colour count and bit count 0, deeper ones their bit count. The
+// device and 15-bit formats have no entry.
 void EntryDepth(TPixelFormat format, uint8_t& colors, uint16_t& bitCount) {
-    switch (format) {
-    case TPixelFormat::pf1bit:
-        colors = 2, bitCount = 0;
-        return;
-    case TPixelFormat::pf4bit:
-        colors = 16, bitCount = 0;
-        return;
-    case TPixelFormat::pf8bit:
-        colors = 0, bitCount = 8;
-        return;
-    case TPixelFormat::pf16bit:
-        colors = 0, bitCount = 16;
-        return;
-    case TPixelFormat::pf24bit:
-        colors = 0, bitCount = 24;
-        return;
-    case TPixelFormat::pf32bit:
-        colors = 0, bitCount = 32;
-        return;
-    default:
+    if (format == TPixelFormat::pfDevice || format == TPixelFormat::pf15bit ||
+        static_cast<int>(format) > static_cast<int>(TPixelFormat::pf32bit))
         throw EInvalidGraphic(kInvalidIconOrCursor);
-    }
+    const int bits = PixelFormatBits(format);
+    colors = bits <= 4 ? static_cast<uint8_t>(1 << bits) : 0;
+    bitCount = bits <= 4 ? 0 : static_cast<uint16_t>(bits);
 }
 
 uint8_t EntrySize(int value) {
