@@ -5,15 +5,16 @@ CMAKE_GEN := -G Ninja -Wno-dev
 
 .PHONY: run build test fuzz fuzz-smoke bench deps clean
 
+# `gui` brings Qt 6 and a CJK font: both the program and its tests need the window.
 deps:
-	@scripts/install-deps
+	@scripts/install-deps gui
 
 build: deps
 	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
 	cmake --build build -j $(JOBS)
 
 run: build
-	./build/bin/pictavo-cli --help
+	./build/bin/pictavo
 
 test: deps
 	cmake -S . -B build-test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPICTAVO_SANITIZE=ON -DPICTAVO_TESTS=ON

@@ -1,0 +1,32 @@
+// Program entry: the application object, then the main window, then the message loop.
+#include "app/MainWindow.h"
+
+#include <QApplication>
+#include <cstdio>
+
+namespace {
+
+// Without a display the window still has to be seen: it then runs on Qt's VNC
+// platform, and the person is told how to connect to it.
+void useVncWhenThereIsNoDisplay() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    const char* port = "5900";
+    qputenv("QT_QPA_PLATFORM", QByteArray("vnc:size=1280x900:port=") + port);
+    std::fprintf(stderr,
+                 "pictavo: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                 "pictavo: the window runs on a VNC server instead: connect a VNC viewer to\n"
+                 "pictavo: this machine's port %s (for example: vncviewer localhost:%s).\n",
+                 port, port);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    useVncWhenThereIsNoDisplay();
+    QApplication app(argc, argv);
+    Twnd_pictavo_Main window;
+    window.show();
+    return app.exec();
+}
