@@ -100,6 +100,8 @@ enum class FileMode {
 class FileStream : public Stream {
 public:
     FileStream(const std::string& fileName, FileMode mode);
+    // Takes over a descriptor opened elsewhere (read and write); closes it when destroyed.
+    FileStream(int fd, const std::string& fileName) : fileName_(fileName), fd_(fd) {}
     ~FileStream() override;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;

@@ -1,0 +1,189 @@
+// Atomic writes: the target holds the old or the complete new content, never a part;
+// temporary files never outlive a write; links at the target are replaced, not followed.
+
+#include "util/AtomicFile.h"
+#include "util/Exceptions.h"
+#include "util/TempFileCleanup.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <dirent.h>
+#include <set>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace pictavo {
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+std::string Content(const std::string& fileName) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(fileName);
+    return {bytes.begin(), bytes.end()};
+}
+
+class AtomicFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pictavo-atomic-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir = std::string(pattern) + "/";
+    }
+    void TearDown() override {
+        for (const std::string& name : Names())
+            ::unlink((dir + name).c_str());
+        ::rmdir(dir.c_str());
+    }
+    // The names in the folder: a finished write leaves only its target behind.
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        if (DIR* folder = ::opendir(dir.c_str())) {
+            while (const dirent* entry = ::readdir(folder))
+                if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+                    names.insert(entry->d_name);
+            ::closedir(folder);
+        }
+        return names;
+    }
+    mode_t ModeOf(const std::string& fileName) const {
+        struct stat info {};
+        ::lstat(fileName.c_str(), &info);
+        return info.st_mode;
+    }
+
+    std::string dir;
+};
+
+TEST_F(AtomicFileTest, WritesTheWholeContentAndLeavesNoTemporaryFile) {
+    WriteFileAtomically(dir + "a.ico", Bytes("old"));
+    WriteFileAtomically(dir + "a.ico", Bytes("new content"));
+    EXPECT_EQ(Content(dir + "a.ico"), "new content");
+    EXPECT_EQ(Names(), std::set<std::string>{"a.ico"});
+}
+
+TEST_F(AtomicFileTest, AFailedWriteLeavesTheTargetAsItWas) {
+    WriteFileAtomically(dir + "a.ico", Bytes("old"));
+    EXPECT_THROW(WriteFileAtomically(dir + "a.ico",
+                                     [](Stream& out) {
+                                         out.WriteBuffer("half", 4);
+                                         throw EWriteError("Stream write error");
+                                     }),
+                 EWriteError);
+    EXPECT_EQ(Content(dir + "a.ico"), "old");
+    EXPECT_EQ(Names(), std::set<std::string>{"a.ico"});
+}
+
+// A full disk (here: the file-size limit) makes write() fail part way.
+TEST_F(AtomicFileTest, AWriteThatRunsOutOfRoomLeavesNoFile) {
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(WriteFileAtomically(dir + "big.ico", std::vector<uint8_t>(4096, 7)), EWriteError);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(Names().empty());
+}
+
+TEST_F(AtomicFileTest, ALinkAtTheTargetNameIsReplacedNotFollowed) {
+    WriteFileAtomically(dir + "victim", Bytes("keep me"));
+    ASSERT_EQ(::symlink((dir + "victim").c_str(), (dir + "out.ico").c_str()), 0);
+    WriteFileAtomically(dir + "out.ico", Bytes("icon"));
+    EXPECT_EQ(Content(dir + "victim"), "keep me");
+    EXPECT_TRUE(S_ISREG(ModeOf(dir + "out.ico")));
+    EXPECT_EQ(Content(dir + "out.ico"), "icon");
+}
+
+TEST_F(AtomicFileTest, ANewFileHonoursTheUmaskAndAReplacedOneKeepsItsMode) {
+    const mode_t oldMask = ::umask(027);
+    WriteFileAtomically(dir + "new.ico", Bytes("x"));
+    ::umask(oldMask);
+    EXPECT_EQ(ModeOf(dir + "new.ico") & 0777, 0640u);
+
+    ASSERT_EQ(::chmod((dir + "new.ico").c_str(), 0604), 0);
+    WriteFileAtomically(dir + "new.ico", Bytes("y"));
+    EXPECT_EQ(ModeOf(dir + "new.ico") & 0777, 0604u);
+}
+
+TEST_F(AtomicFileTest, CommitKeepingBackupMovesThePreviousContentToTheBackup) {
+    WriteFileAtomically(dir + "lib.icl", Bytes("first"));
+    WriteFileAtomically(dir + "lib.~icl", Bytes("older backup"));
+    TAtomicFile file(dir + "lib.icl");
+    file.Output().WriteBuffer("second", 6);
+    file.CommitKeepingBackup(dir + "lib.~icl");
+    EXPECT_EQ(Content(dir + "lib.icl"), "second");
+    EXPECT_EQ(Content(dir + "lib.~icl"), "first");
+    EXPECT_EQ(Names(), (std::set<std::string>{"lib.icl", "lib.~icl"}));
+}
+
+TEST_F(AtomicFileTest, CommitKeepingBackupWithoutAPreviousFileMakesNoBackup) {
+    TAtomicFile file(dir + "lib.icl");
+    file.Output().WriteBuffer("new", 3);
+    file.CommitKeepingBackup(dir + "lib.~icl");
+    EXPECT_EQ(Names(), std::set<std::string>{"lib.icl"});
+}
+
+// A folder under the backup name cannot be replaced by a file.
+TEST_F(AtomicFileTest, APreviousFileThatCannotBeKeptIsLeftUntouched) {
+    WriteFileAtomically(dir + "lib.icl", Bytes("precious"));
+    ASSERT_EQ(::mkdir((dir + "lib.~icl").c_str(), 0755), 0);
+    {
+        TAtomicFile file(dir + "lib.icl");
+        file.Output().WriteBuffer("new", 3);
+        EXPECT_THROW(file.CommitKeepingBackup(dir + "lib.~icl"), EFCreateError);
+    }
+    ::rmdir((dir + "lib.~icl").c_str());
+    EXPECT_EQ(Content(dir + "lib.icl"), "precious");
+    EXPECT_EQ(Names(), std::set<std::string>{"lib.icl"});
+}
+
+TEST_F(AtomicFileTest, AFolderThatCannotTakeFilesIsAClearError) {
+    EXPECT_THROW(WriteFileAtomically(dir + "missing/a.ico", Bytes("x")), EFCreateError);
+}
+
+// A SIGTERM while the temporary file is being written removes it and still ends the
+// process by the signal.
+TEST_F(AtomicFileTest, ATerminatingSignalRemovesTheTemporaryFile) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        InstallTempFileCleanupOnSignals();
+        TAtomicFile file(dir + "a.ico");
+        file.Output().WriteBuffer("half", 4);
+        ::raise(SIGTERM);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_TRUE(Names().empty());
+}
+
+TEST(TempFileCleanup, RemovesRegisteredFilesThenTheirFolders) {
+    char pattern[] = "/tmp/pictavo-cleanup-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    WriteFileBytes(folder + "/temp.ico", Bytes("x"));
+    TTempFileRegistration folderEntry(folder, TTempKind::Folder);
+    TTempFileRegistration fileEntry(folder + "/temp.ico", TTempKind::File);
+    RemoveRegisteredTempFiles();
+    struct stat info {};
+    EXPECT_NE(::lstat(folder.c_str(), &info), 0);
+}
+
+TEST(AtomicFilePaths, FolderOfPath) {
+    EXPECT_EQ(FolderOfPath("a.ico"), ".");
+    EXPECT_EQ(FolderOfPath("/a.ico"), "/");
+    EXPECT_EQ(FolderOfPath("my.libs/iconlib"), "my.libs");
+}
+
+} // namespace
+} // namespace pictavo

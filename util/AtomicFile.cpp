@@ -1,0 +1,173 @@
+#include "util/AtomicFile.h"
+
+#include "util/Exceptions.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pictavo {
+
+namespace {
+
+// Tries before giving up when every chosen temporary name is taken.
+constexpr int NameAttempts = 100;
+
+uint32_t RandomNumber() {
+    static std::atomic<uint32_t> counter{0};
+    uint32_t value = 0;
+    if (::getrandom(&value, sizeof value, GRND_NONBLOCK) != sizeof value)
+        value = static_cast<uint32_t>(::getpid()) * 2654435761u + counter.fetch_add(1);
+    return value;
+}
+
+// A name for a temporary file in a folder; hidden so that folder listings skip it.
+std::string TempNameIn(const std::string& folder) {
+    std::string prefix = folder;
+    if (prefix.back() != '/')
+        prefix.push_back('/');
+    return prefix + Format(".pictavo-%08x.tmp", RandomNumber());
+}
+
+std::string ErrorText() {
+    return std::strerror(errno);
+}
+
+// Permission bits for the new file: those of the regular file it replaces, else none
+// (a new file then gets the usual 0666 less the umask).
+mode_t ModeToKeep(const std::string& fileName) {
+    struct stat info {};
+    if (::lstat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        return info.st_mode & 0777;
+    return 0;
+}
+
+void SyncFolder(const std::string& folder) {
+    // The rename is done; a folder that cannot be flushed (some file systems refuse)
+    // changes nothing about the result.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool Exists(const std::string& fileName) {
+    struct stat info {};
+    if (::lstat(fileName.c_str(), &info) == 0)
+        return true;
+    if (errno == ENOENT)
+        return false;
+    throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), ErrorText().c_str()));
+}
+
+// A second name for the file's content, made under a temporary name first so that the
+// backup name only ever holds a whole file. False when the file system has no hard links.
+bool LinkUnder(const std::string& fileName, const std::string& otherName) {
+    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+        const std::string linkName = TempNameIn(FolderOfPath(otherName));
+        if (::link(fileName.c_str(), linkName.c_str()) != 0) {
+            if (errno == EEXIST)
+                continue;
+            if (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK || errno == ENOSYS)
+                return false;
+            break;
+        }
+        if (std::rename(linkName.c_str(), otherName.c_str()) == 0)
+            return true;
+        const int error = errno;
+        ::unlink(linkName.c_str());
+        errno = error;
+        break;
+    }
+    throw EFCreateError(Format("Cannot keep \"%s\" as the backup \"%s\". %s", fileName.c_str(),
+                               otherName.c_str(), ErrorText().c_str()));
+}
+
+void CopyUnder(const std::string& fileName, const std::string& otherName) {
+    FileStream source(fileName, FileMode::OpenRead);
+    TAtomicFile copy(otherName);
+    copy.Output().CopyFrom(source, 0);
+    copy.Commit();
+}
+
+} // namespace
+
+std::string FolderOfPath(const std::string& fileName) {
+    const size_t slash = fileName.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return fileName.substr(0, slash);
+}
+
+TAtomicFile::TAtomicFile(const std::string& fileName) : FFileName(fileName) {
+    const mode_t keep = ModeToKeep(fileName);
+    int fd = -1;
+    for (int attempt = 0; attempt < NameAttempts && fd < 0; ++attempt) {
+        FTempFileName = TempNameIn(FolderOfPath(fileName));
+        fd =
+            ::open(FTempFileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        throw EFCreateError(
+            Format("Cannot create file \"%s\". %s", fileName.c_str(), ErrorText().c_str()));
+    FRegistration = std::make_unique<TTempFileRegistration>(FTempFileName, TTempKind::File);
+    FOutput = std::make_unique<FileStream>(fd, FTempFileName);
+    if (keep != 0)
+        ::fchmod(fd, keep);
+}
+
+TAtomicFile::~TAtomicFile() {
+    FOutput.reset();
+    if (!FCommitted)
+        ::unlink(FTempFileName.c_str());
+}
+
+void TAtomicFile::Commit() {
+    Flush();
+    Replace();
+}
+
+void TAtomicFile::CommitKeepingBackup(const std::string& backupName) {
+    Flush();
+    if (Exists(FFileName) && !LinkUnder(FFileName, backupName))
+        CopyUnder(FFileName, backupName);
+    Replace();
+}
+
+void TAtomicFile::Flush() {
+    if (!FOutput)
+        throw EWriteError("Stream write error: the file is already written");
+    FOutput->Sync();
+    FOutput.reset();
+}
+
+void TAtomicFile::Replace() {
+    if (std::rename(FTempFileName.c_str(), FFileName.c_str()) != 0)
+        throw EFCreateError(
+            Format("Cannot create file \"%s\". %s", FFileName.c_str(), ErrorText().c_str()));
+    FCommitted = true;
+    SyncFolder(FolderOfPath(FFileName));
+}
+
+void WriteFileAtomically(const std::string& fileName, const std::function<void(Stream&)>& write) {
+    TAtomicFile file(fileName);
+    write(file.Output());
+    file.Commit();
+}
+
+void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes) {
+    WriteFileAtomically(fileName,
+                        [&bytes](Stream& out) { out.WriteBuffer(bytes.data(), bytes.size()); });
+}
+
+} // namespace pictavo

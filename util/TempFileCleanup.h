@@ -1,0 +1,33 @@
+#pragma once
+// Temporary files and folders that a command is writing, removed also when a SIGINT or
+// SIGTERM ends the process half way. Normal paths remove their own temporary files; this
+// registry only covers the signal, whose handler may do nothing but unlink and rmdir.
+
+#include <string>
+
+namespace pictavo {
+
+enum class TTempKind { File, Folder };
+
+// Registers a path for removal by the signal handler while the object lives. Files are
+// removed before folders, so a folder whose files are registered too ends up empty and goes.
+class TTempFileRegistration {
+public:
+    TTempFileRegistration(const std::string& path, TTempKind kind);
+    ~TTempFileRegistration();
+    TTempFileRegistration(const TTempFileRegistration&) = delete;
+    TTempFileRegistration& operator=(const TTempFileRegistration&) = delete;
+
+private:
+    TTempKind FKind = TTempKind::File;
+    int FSlot = -1; // -1 when every slot was taken: the path is then not covered
+};
+
+// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove every registered path and
+// then end the process by the same signal. A signal the process ignores stays ignored.
+void InstallTempFileCleanupOnSignals();
+
+// What the handler does, callable for tests: removes every registered path.
+void RemoveRegisteredTempFiles();
+
+} // namespace pictavo
