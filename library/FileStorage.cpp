@@ -1,8 +1,7 @@
 #include "library/FileStorage.h"
 
 #include "library/ZlibStreams.h"
-#include "platform/CodePage.h"
-#include "search/CharTables.h"
+#include "platform/CaseFolding.h"
 #include "util/Exceptions.h"
 
 #include <cstdio>
@@ -32,18 +31,6 @@ std::string RatioText(int64_t part, int64_t whole) {
     return text;
 }
 
-bool SameTextLocale(const std::string& a, const std::string& b) {
-    const std::u16string wa = platform::Utf8ToUtf16(a);
-    const std::u16string wb = platform::Utf8ToUtf16(b);
-    if (wa.size() != wb.size())
-        return false;
-    const uint16_t* lower = Tables().Lower16;
-    for (size_t i = 0; i < wa.size(); ++i)
-        if (lower[wa[i]] != lower[wb[i]])
-            return false;
-    return true;
-}
-
 // ---- TStoredItem ----
 
 TStoredItem::TStoredItem(TStoredItems* collection) : FCollection(collection) {}
@@ -53,7 +40,7 @@ bool TStoredItem::Restoring() const {
 }
 
 void TStoredItem::SetName(const std::string& name) {
-    if (SameTextLocale(name, FName))
+    if (platform::SameTextFolded16(name, FName))
         return;
     if (FCollection && FCollection->NameUsedByOther(name, this))
         throw Exception("保存项目的名称重复");
@@ -189,7 +176,7 @@ TStoredItem& TStoredItems::Items(int index) const {
 
 bool TStoredItems::NameUsedByOther(const std::string& name, const TStoredItem* except) const {
     for (const auto& item : FItems)
-        if (item.get() != except && SameTextLocale(item->Name(), name))
+        if (item.get() != except && platform::SameTextFolded16(item->Name(), name))
             return true;
     return false;
 }
@@ -252,7 +239,7 @@ std::string TFileStorage::Version() const {
 
 TStoredItem* TFileStorage::FindStoredItem(const std::string& name) const {
     for (int i = 0; i < FStoredItems.Count(); ++i)
-        if (SameTextLocale(FStoredItems.Items(i).Name(), name))
+        if (platform::SameTextFolded16(FStoredItems.Items(i).Name(), name))
             return &FStoredItems.Items(i);
     return nullptr;
 }

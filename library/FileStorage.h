@@ -165,7 +165,4 @@ private:
     bool FRestoring = false;
 };
 
-// Equal without regard to case under the user's locale (whole characters, not only A-Z).
-bool SameTextLocale(const std::string& a, const std::string& b);
-
 } // namespace pictavo

@@ -6,6 +6,7 @@
 #include "library/ProgramStorage.h"
 #include "peres/IconGroupResources.h"
 #include "peres/PEResourceModule.h"
+#include "platform/CaseFolding.h"
 #include "util/Exceptions.h"
 
 #include <sys/stat.h>
@@ -109,7 +110,7 @@ bool RemoveIconGroupFromLibrary(const std::string& fileName, int iconIndex) {
     module.ReadFromFile(fileName);
     int seen = 0;
     for (int i = 0; i < module.Count(); ++i) {
-        if (!SameTextLocale(module.Item(i)->Type(), IconGroupType))
+        if (!platform::SameTextFolded16(module.Item(i)->Type(), IconGroupType))
             continue;
         if (++seen == iconIndex + 1) {
             module.RemoveAt(i);

@@ -1,5 +1,6 @@
 #include "peres/ResourceModule.h"
 
+#include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 #include "platform/Locale.h"
 
@@ -29,14 +30,6 @@ bool IsDigits(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string LowerAscii(const std::string& text) {
-    std::string result = text;
-    for (char& c : result)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return result;
-}
-
 // Numeric texts by value, named texts before numeric ones, names without regard to case.
 int CompareIdentifiers(const std::string& a, const std::string& b) {
     const int32_t na = NumericName(a);
@@ -48,7 +41,7 @@ int CompareIdentifiers(const std::string& a, const std::string& b) {
     if (na >= 0 && nb < 0)
         return 1;
     // Case-insensitive in the user's collation; equal only when the folded texts are.
-    return platform::CompareTextLocale(LowerAscii(a), LowerAscii(b));
+    return platform::CompareTextLocale(platform::LowerCase8(a), platform::LowerCase8(b));
 }
 
 bool FileExists(const std::string& fileName) {

@@ -1,5 +1,7 @@
 #include "search/CharTables.h"
 
+#include "platform/CaseFolding.h"
+
 #include <cwctype>
 #include <locale.h>
 #include <memory>
@@ -26,16 +28,16 @@ locale_t Utf8Ctype() {
 void Fill(CharTables& t) {
     for (unsigned c = 0; c < 256; ++c) {
         t.Identity8[c] = static_cast<uint8_t>(c);
-        t.Lower8[c] = static_cast<uint8_t>((c >= 'A' && c <= 'Z') ? c + 32 : c);
+        t.Lower8[c] = static_cast<uint8_t>(platform::LowerCase8(static_cast<char>(c)));
         t.Delimiter8[c] = IsAlphaNumeric8(c) ? 0 : 1;
     }
+    const uint16_t* lower16 = platform::LowerCase16Table();
     const locale_t ctype = Utf8Ctype();
     for (unsigned c = 0; c < 65536; ++c) {
         t.Identity16[c] = static_cast<uint16_t>(c);
         const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
         const wint_t wide = static_cast<wint_t>(c);
-        const wint_t lower = surrogate ? wide : towlower_l(wide, ctype);
-        t.Lower16[c] = static_cast<uint16_t>(lower <= 0xFFFF ? lower : wide);
+        t.Lower16[c] = lower16[c];
         t.Delimiter16[c] = (!surrogate && iswalnum_l(wide, ctype)) ? 0 : 1;
     }
     if (ctype != static_cast<locale_t>(nullptr))

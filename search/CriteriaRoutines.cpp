@@ -1,5 +1,6 @@
 #include "search/CriteriaRoutines.h"
 
+#include "platform/CaseFolding.h"
 #include "platform/FileSystem.h"
 #include "search/CharTables.h"
 
@@ -62,13 +63,7 @@ std::string Trim(const std::string& text) {
 }
 
 bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    const uint8_t* lower = Tables().Lower8;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower[static_cast<uint8_t>(a[i])] != lower[static_cast<uint8_t>(b[i])])
-            return false;
-    return true;
+    return platform::SameText8(a, b);
 }
 
 std::vector<std::string> SplitList(const std::string& text, char separator, bool ignoreCase) {
