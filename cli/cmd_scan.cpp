@@ -4,10 +4,11 @@
 
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
-#include "cli/MaskText.h"
 #include "cli/Progress.h"
+#include "library/FileScan.h"
 #include "platform/CodePage.h"
 #include "search/FindFile.h"
+#include "search/MaskText.h"
 #include "util/DateTime.h"
 #include "util/ElapsedTime.h"
 #include "util/Exceptions.h"
@@ -15,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 #include <sys/stat.h>
-#include <unordered_set>
 
 namespace pictavo::cli {
 
@@ -89,14 +89,6 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
-// The letters A-Z turned into a-z, other bytes unchanged.
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 class Scan {
 public:
     explicit Scan(const ScanOptions& options) : FOptions(options) {}
@@ -108,65 +100,44 @@ public:
         files.SetSubfolders(FOptions.Subfolders);
         files.SetPaths({});
         files.SetFileName("");
-        std::string folder = FOptions.Folder;
-        if (folder.back() != '/')
-            folder.push_back('/');
+        // DIR is one folder, named literally: ";", "<" and ">" are part of its name.
         for (const std::string& mask : SplitMaskText(FOptions.Masks))
-            files.AddPathLine(folder + mask);
+            files.AddFolderMask(FOptions.Folder, mask);
         find.OnFileMatch = [this](TFindFile&, const TFileDetails& file) { Examine(file); };
         const auto start = std::chrono::steady_clock::now();
         find.Execute();
         FProgress.Clear();
         const auto elapsed = std::chrono::steady_clock::now() - start;
         const int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
-        std::fprintf(stderr, "文件: %d    图标: %d    搜索时间: %s 秒\n", FFiles, FIcons,
-                     FormatElapsedTime(static_cast<double>(seconds)).c_str());
+        std::fprintf(stderr, "文件: %d    图标: %d    搜索时间: %s 秒\n", FScan.FileTotal(),
+                     FScan.IconTotal(), FormatElapsedTime(static_cast<double>(seconds)).c_str());
     }
 
 private:
     void Examine(const TFileDetails& file) {
-        if (FOptions.IgnoreDuplicates) {
-            const std::string name = LowerAscii(file.Name);
-            if (!FSeenNames.insert(name).second) {
-                ShowStatus(name);
-                return;
-            }
-        }
-        std::string path = file.Location;
-        if (path.empty() || path.back() != '/')
-            path.push_back('/');
-        path += file.Name;
-        const int count = IconCountOfFile(path); // the window's probe
-        if (count > 0) {
-            ++FFiles;
-            FIcons += count;
-            Print(path, count, file);
-        }
-        ShowStatus(path);
+        const TScanStep step = FScan.FileMatch(file, FOptions.IgnoreDuplicates);
+        if (step.Entry)
+            Print(*step.Entry);
+        FProgress.Show(Format("文件: %d    图标: %d    %s", FScan.FileTotal(), FScan.IconTotal(),
+                              step.StatusName.c_str()));
     }
 
-    void Print(const std::string& path, int count, const TFileDetails& file) {
+    void Print(const TFileEntry& entry) {
         FProgress.Clear();
-        const std::string modified = FormatDateTimeIso(file.ModifiedTime);
+        const std::string modified = FormatDateTimeIso(entry.ModifiedTime);
         if (FOptions.Json)
             std::printf("{\"path\": %s, \"icons\": %d, \"size\": %lld, \"modified\": %s}\n",
-                        JsonString(path).c_str(), count, static_cast<long long>(file.Size),
-                        JsonString(modified).c_str());
+                        JsonString(entry.FileName).c_str(), entry.IconCount,
+                        static_cast<long long>(entry.Size), JsonString(modified).c_str());
         else
-            std::printf("%d\t%lld\t%s\t%s\n", count, static_cast<long long>(file.Size),
-                        modified.c_str(), path.c_str());
+            std::printf("%d\t%lld\t%s\t%s\n", entry.IconCount, static_cast<long long>(entry.Size),
+                        modified.c_str(), entry.FileName.c_str());
         std::fflush(stdout);
-    }
-
-    void ShowStatus(const std::string& current) {
-        FProgress.Show(Format("文件: %d    图标: %d    %s", FFiles, FIcons, current.c_str()));
     }
 
     const ScanOptions& FOptions;
     Progress FProgress;
-    std::unordered_set<std::string> FSeenNames;
-    int FFiles = 0;
-    int FIcons = 0;
+    TFileScan FScan;
 };
 
 } // namespace

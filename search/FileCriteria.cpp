@@ -28,6 +28,16 @@ void TFileCriteria::AddPathLine(const std::string& line) {
     InvalidateTargetPaths();
 }
 
+void TFileCriteria::SetFolderMasks(const std::vector<TFolderMask>& items) {
+    folderMasks_ = items;
+    InvalidateTargetPaths();
+}
+
+void TFileCriteria::AddFolderMask(const std::string& folder, const std::string& mask) {
+    folderMasks_.push_back({folder, mask});
+    InvalidateTargetPaths();
+}
+
 void TFileCriteria::SetSubfolders(bool value) {
     if (value != subfolders_) {
         subfolders_ = value;
@@ -66,6 +76,8 @@ const TTargetPaths& TFileCriteria::TargetPaths() {
         if (!trimmed.empty())
             targets->AddPath(trimmed, subfolders_, minLevel_, maxLevel_);
     }
+    for (const TFolderMask& item : folderMasks_)
+        targets->AddLiteralFolder(item.Folder, item.Mask, subfolders_, minLevel_, maxLevel_);
     targetPaths_ = std::move(targets);
     return *targetPaths_;
 }
@@ -98,6 +110,7 @@ void TFileCriteria::Assign(const TCustomCriteria& source) {
     SetFileName(other->fileName_);
     SetLocation(other->location_);
     SetPaths(other->paths_);
+    SetFolderMasks(other->folderMasks_);
     SetFilters(other->filters_);
     SetSubfolders(other->subfolders_);
     SetMinLevel(other->minLevel_);
@@ -108,6 +121,7 @@ void TFileCriteria::Clear() {
     SetFileName("");
     SetLocation("");
     SetPaths({});
+    SetFolderMasks({});
     SetSubfolders(true);
     SetMinLevel(0);
     SetMaxLevel(0);

@@ -11,6 +11,13 @@
 
 namespace pictavo {
 
+// A folder taken as it is, with one mask (see TTargetPaths::AddLiteralFolder).
+struct TFolderMask {
+    std::string Folder;
+    std::string Mask;
+    bool operator==(const TFolderMask&) const = default;
+};
+
 class TFileCriteria : public TCustomCriteria {
 public:
     // File-name masks separated by ";"; none means "*.*".
@@ -23,6 +30,12 @@ public:
     const std::vector<std::string>& Paths() const { return paths_; }
     void SetPaths(const std::vector<std::string>& lines);
     void AddPathLine(const std::string& line);
+    // Folders searched as they are named, for callers that mean exactly one folder (a
+    // folder picked in the window, the command line's DIR): Location and Paths would
+    // read ";", "<" and ">" in its name as separators and level prefixes.
+    const std::vector<TFolderMask>& FolderMasks() const { return folderMasks_; }
+    void SetFolderMasks(const std::vector<TFolderMask>& items);
+    void AddFolderMask(const std::string& folder, const std::string& mask);
     bool Subfolders() const { return subfolders_; }
     void SetSubfolders(bool value);
     uint16_t MinLevel() const { return minLevel_; }
@@ -49,6 +62,7 @@ private:
     std::string fileName_;
     std::string location_;
     std::vector<std::string> paths_;
+    std::vector<TFolderMask> folderMasks_;
     bool subfolders_ = true;
     uint16_t minLevel_ = 0;
     uint16_t maxLevel_ = 0;

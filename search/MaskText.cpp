@@ -1,6 +1,6 @@
-#include "cli/MaskText.h"
+#include "search/MaskText.h"
 
-namespace pictavo::cli {
+namespace pictavo {
 
 namespace {
 
@@ -69,4 +69,4 @@ std::vector<std::string> SplitMaskText(const std::string& mask) {
     return items;
 }
 
-} // namespace pictavo::cli
+} // namespace pictavo

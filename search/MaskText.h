@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-namespace pictavo::cli {
+namespace pictavo {
 
 std::vector<std::string> SplitMaskText(const std::string& text);
 
-} // namespace pictavo::cli
+} // namespace pictavo

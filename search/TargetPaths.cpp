@@ -1,5 +1,6 @@
 #include "search/TargetPaths.h"
 
+#include "platform/FileSystem.h"
 #include "search/CriteriaRoutines.h"
 
 namespace pictavo {
@@ -18,6 +19,11 @@ TTargetPath* TTargetPaths::Find(const std::string& folder) {
 TTargetPath& TTargetPaths::Target(const std::string& location, bool subfolders, uint16_t minLevel,
                                   uint16_t maxLevel) {
     const std::string folder = ParseLocation(location, subfolders, minLevel, maxLevel);
+    return ResolvedTarget(folder, subfolders, minLevel, maxLevel);
+}
+
+TTargetPath& TTargetPaths::ResolvedTarget(const std::string& folder, bool subfolders,
+                                          uint16_t minLevel, uint16_t maxLevel) {
     TTargetPath* target = Find(folder);
     if (target == nullptr)
         target = items_.emplace_back(std::make_unique<TTargetPath>()).get();
@@ -46,6 +52,20 @@ TTargetPath& TTargetPaths::AddPath(const std::string& line, bool subfolders, uin
     TTargetPath& target = Target(line.substr(0, nameStart), subfolders, minLevel, maxLevel);
     const std::string mask = line.substr(nameStart);
     target.Masks.push_back(mask.empty() ? AllFiles : mask);
+    return target;
+}
+
+TTargetPath& TTargetPaths::AddLiteralFolder(const std::string& folder, const std::string& mask,
+                                            bool subfolders, uint16_t minLevel, uint16_t maxLevel) {
+    const size_t split = mask.rfind('/');
+    const size_t nameStart = split == std::string::npos ? 0 : split + 1;
+    const std::string full =
+        platform::IncludeTrailingPathDelimiter(folder) + mask.substr(0, nameStart);
+    TTargetPath& target =
+        ResolvedTarget(platform::IncludeTrailingPathDelimiter(platform::ExpandFileName(full)),
+                       subfolders, minLevel, maxLevel);
+    const std::string name = mask.substr(nameStart);
+    target.Masks.push_back(name.empty() ? AllFiles : name);
     return target;
 }
 

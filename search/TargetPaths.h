@@ -36,9 +36,17 @@ public:
     TTargetPath& AddPath(const std::string& line, bool subfolders, uint16_t minLevel,
                          uint16_t maxLevel);
 
+    // One folder taken as it is: no ";" splitting, no level prefix, no trimming, since a
+    // folder name on Linux may hold ";", "<", ">" and blanks. A "/" inside the mask moves
+    // the folder down to the mask's folder part; an empty mask means "*.*".
+    TTargetPath& AddLiteralFolder(const std::string& folder, const std::string& mask,
+                                  bool subfolders, uint16_t minLevel, uint16_t maxLevel);
+
 private:
     TTargetPath& Target(const std::string& location, bool subfolders, uint16_t minLevel,
                         uint16_t maxLevel);
+    TTargetPath& ResolvedTarget(const std::string& folder, bool subfolders, uint16_t minLevel,
+                                uint16_t maxLevel);
 
     std::vector<std::unique_ptr<TTargetPath>> items_;
 };

@@ -154,6 +154,22 @@ INSTANTIATE_TEST_SUITE_P(
         MaskCase{"Subfolders", {"-r", "-m", "*.cur;*.ico"}, {"b.ico", "sub/c.cur"}}),
     [](const auto& param) { return std::string(param.param.Name); });
 
+// DIR is one folder however it is named: ">", "<" and ";" are part of the name, never a
+// level prefix or a list of folders.
+TEST_F(CliCommands, ScanTakesTheFolderNameLiterally) {
+    for (const std::string name : {"a>sub", "a<sub", "a;sub"}) {
+        SCOPED_TRACE(name);
+        const std::string odd = dir + name + "/";
+        ASSERT_EQ(::mkdir(odd.c_str(), 0755), 0);
+        CopyFile(Fixture("pe/one.ico"), odd + "own.ico");
+        const CliRun run = Run({"scan", "-r", odd});
+        ::unlink((odd + "own.ico").c_str());
+        ::rmdir(odd.c_str());
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(ScannedPaths(run.Out), std::vector<std::string>{odd + "own.ico"});
+    }
+}
+
 TEST_F(CliCommands, ExtractWritesBaseUnderscoreIndexFiles) {
     const std::string out = work.Path() + "out/";
     ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);

@@ -177,6 +177,42 @@ TEST(FindFileTest, DuplicateMasksReportAFileTwice) {
     EXPECT_EQ(recorder.Sorted(), (Strings{"README", "a.exe", "a.exe", "b.txt"}));
 }
 
+// Folder names may hold the characters that Location reads as separators and level
+// prefixes; a folder given through FolderMasks is searched exactly as named.
+TEST(FindFileTest, FolderMasksTakeTheFolderNameLiterally) {
+    TestFolder tree;
+    for (const char* file : {"a>b/own1.exe", "a<b/own2.exe", "a;b/own3.exe", "a/a.exe", "b/b.exe",
+                             "a>b/b/sub.exe", "a b /own4.exe"})
+        tree.File(file, "x");
+    for (const std::string folder : {"a>b", "a<b", "a;b", "a b "}) {
+        SCOPED_TRACE(folder);
+        TFindFile find;
+        Recorder recorder{tree.Path()};
+        recorder.Attach(find);
+        find.Criteria().Files().SetSubfolders(false);
+        find.Criteria().Files().AddFolderMask(tree.Path() + folder, "*.*");
+        find.Execute();
+        ASSERT_EQ(recorder.files.size(), 1u);
+        EXPECT_EQ(recorder.files[0].substr(0, folder.size() + 4), folder + "/own");
+    }
+}
+
+// A "/" inside the mask moves down into that subfolder; an empty mask means "*.*".
+TEST(FindFileTest, FolderMaskWithFolderPartOrEmpty) {
+    TestFolder tree;
+    tree.File("a;b/x.ico", "x");
+    tree.File("a;b/s/y.ico", "x");
+    tree.File("a;b/s/y.txt", "x");
+    TFindFile find;
+    Recorder recorder{tree.Path()};
+    recorder.Attach(find);
+    find.Criteria().Files().SetSubfolders(false);
+    find.Criteria().Files().AddFolderMask(tree.Path() + "a;b/", "s/*.ico");
+    find.Criteria().Files().AddFolderMask(tree.Path() + "a;b", "");
+    find.Execute();
+    EXPECT_EQ(recorder.Sorted(), (Strings{"a;b/s/y.ico", "a;b/x.ico"}));
+}
+
 TEST(FindFileTest, CriteriaChangedDuringASearchApplyToTheNext) {
     SearchTree tree;
     TFindFile find;

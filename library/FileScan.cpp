@@ -1,0 +1,36 @@
+#include "library/FileScan.h"
+
+#include "library/FileIcons.h"
+#include "platform/CaseFolding.h"
+#include "platform/FileSystem.h"
+
+namespace pictavo {
+
+TScanStep TFileScan::FileMatch(const TFileDetails& fileInfo, bool ignoreDuplicates) {
+    TScanStep step;
+    if (ignoreDuplicates) {
+        const std::string name = platform::LowerCase8(fileInfo.Name);
+        if (!FSeenNames.insert(name).second) {
+            step.StatusName = name;
+            return step;
+        }
+    }
+    const std::string path =
+        platform::IncludeTrailingPathDelimiter(fileInfo.Location) + fileInfo.Name;
+    step.StatusName = path;
+    const int count = IconCountOfFile(path);
+    if (count > 0) {
+        step.Entry = TFileEntry{path, count, fileInfo.ModifiedTime, fileInfo.Size};
+        ++FFileTotal;
+        FIconTotal += count;
+    }
+    return step;
+}
+
+void TFileScan::Clear() {
+    FSeenNames.clear();
+    FFileTotal = 0;
+    FIconTotal = 0;
+}
+
+} // namespace pictavo
