@@ -1,0 +1,29 @@
+#include "library/LibrarySources.h"
+
+namespace pictavo {
+
+const char* const OverwriteLibraryQuestionView =
+    "Do you want to overwrite existing file?\r\nIf you choose \"No\" then file will be updated.";
+const char* const OverwriteLibraryQuestionList =
+    "是否覆盖现有的文件？\r\n如果你选择“否”,那么文件将被更新.";
+
+std::vector<TIconSource> SourcesFromList(const std::vector<TListedFile>& rows, bool onlySelected) {
+    std::vector<TIconSource> sources;
+    for (const TListedFile& row : rows) {
+        if (onlySelected && !row.Selected)
+            continue;
+        for (const TIconSource& source : EveryIconOf(row.FileName, row.IconCount))
+            sources.push_back(source);
+    }
+    return sources;
+}
+
+std::vector<TIconSource> SourcesFromView(const std::vector<TViewedIcon>& tiles, bool onlySelected) {
+    std::vector<TIconSource> sources;
+    for (const TViewedIcon& tile : tiles)
+        if (!onlySelected || tile.Selected)
+            sources.push_back({tile.ModuleName, tile.IconIndex});
+    return sources;
+}
+
+} // namespace pictavo
