@@ -4,12 +4,13 @@
 #include "icons/IconHandleFile.h"
 #include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
+#include "util/AtomicFile.h"
 #include "util/Stream.h"
 
 namespace pictavo {
 
 void WriteExportFile(const std::string& fileName, const std::vector<uint8_t>& bytes) {
-    WriteFileBytes(fileName, bytes);
+    WriteFileAtomically(fileName, bytes);
 }
 
 std::string SaveIconIntoFolder(const std::string& folder, const std::string& moduleName,

@@ -28,7 +28,8 @@ std::string SaveImageAsIcon(TMultiIcon& icon, int imageIndex, const std::string&
 // Writes the bitmap as a 32-bit Windows bitmap file.
 void SaveBitmapFile(TAlphaBitmap& bitmap, const std::string& fileName);
 
-// Writes the bytes as the whole new content of the file.
+// Writes the bytes as the whole new content of the file, through a temporary file in
+// its folder, so a failed write leaves no partial file and never writes through a link.
 void WriteExportFile(const std::string& fileName, const std::vector<uint8_t>& bytes);
 
 } // namespace pictavo

@@ -1,0 +1,229 @@
+// The icon tiles, their flow layout and the wheel scroll box. Tile pixels are read from
+// the tile's own rendering (grab), which goes through the core's compositing.
+
+#include "../icons/IconTestSupport.h"
+#include "AppTest.h"
+#include "app/FlowLayout.h"
+#include "app/IconThumbnail.h"
+#include "app/QtColor.h"
+#include "app/WheelScrollBox.h"
+#include "util/Stream.h"
+
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using pictavo::test::BlockRecipe;
+
+// An icon file with one opaque image of a single colour (raw 24-bit value 0x0000FF: red).
+std::string WriteSolidIcon(const QTemporaryDir& dir, const char* name, int width, int height) {
+    BlockRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.bpp = 24;
+    recipe.color = [](int, int) { return 0xFF0000u; };
+    recipe.mask = [](int, int) { return false; };
+    const std::string path = dir.filePath(name).toStdString();
+    pictavo::WriteFileBytes(path, pictavo::test::MakeIcon({recipe}));
+    return path;
+}
+
+// The columns and rows of the tile where the icon's red shows.
+QRect RedArea(const QImage& image) {
+    QRect area;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == qRgb(255, 0, 0))
+                area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+QImage Render(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class ThumbnailTest : public QObject {
+    Q_OBJECT
+private slots:
+    void iconPlacedByItsWidth_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("16x16 at its own size") << 16 << 16 << QRect(19, 3, 16, 16);
+        QTest::newRow("32x32 at its own size") << 32 << 32 << QRect(11, 3, 32, 32);
+        QTest::newRow("16x32 keeps its shape") << 16 << 32 << QRect(19, 3, 16, 32);
+        QTest::newRow("48x48 scaled into 32x32") << 48 << 48 << QRect(11, 3, 32, 32);
+        QTest::newRow("256x256 scaled into 32x32") << 256 << 256 << QRect(11, 3, 32, 32);
+    }
+    void iconPlacedByItsWidth() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QRect, expected);
+        QTemporaryDir dir;
+        TIconThumbnail tile;
+        tile.SetModuleName(WriteSolidIcon(dir, "solid.ico", width, height));
+        QCOMPARE(tile.size(), QSize(60, 60));
+        QCOMPARE(RedArea(Render(tile)), expected);
+    }
+
+    void moduleIconIsLoadedFromTheFile() {
+        TIconThumbnail tile;
+        tile.SetModuleName(std::string(PICTAVO_FIXTURES) + "/pe/icons32.dll");
+        tile.SetIconIndex(1);
+        tile.SetColor(0xFFFFFF);
+        const QImage image = Render(tile);
+        int drawn = 0;
+        for (int y = 3; y < 35; ++y)
+            for (int x = 11; x < 43; ++x)
+                drawn += image.pixel(x, y) != qRgb(255, 255, 255);
+        QVERIFY(drawn > 50);
+    }
+
+    void fileWithoutIconsGivesFrameAndCaptionOnly() {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("not-an-icon.txt").toStdString();
+        pictavo::WriteFileBytes(path, {'h', 'e', 'l', 'l', 'o'});
+        TIconThumbnail tile;
+        tile.SetModuleName(path);
+        tile.SetCaption("图标 0");
+        tile.SetColor(0xFFFFFF);
+        const QImage image = Render(tile);
+        QCOMPARE(image.pixel(0, 0), qRgb(0x80, 0x80, 0x80)); // BorderColor
+        for (int y = 1; y < 35; ++y)
+            for (int x = 1; x < 59; ++x)
+                QCOMPARE(image.pixel(x, y), qRgb(255, 255, 255));
+        QVERIFY(!TextPixels(image).isEmpty());
+    }
+
+    void fillFollowsTheState() {
+        TIconThumbnail tile;
+        tile.SetColor(pictavo::RGB(1, 2, 3));
+        QCOMPARE(Render(tile).pixel(30, 40), ToQColor(pictavo::RGB(1, 2, 3)).rgb());
+        tile.SetSelected(true);
+        QCOMPARE(Render(tile).pixel(30, 40), ToQColor(tile.SelectedColor()).rgb());
+        // Selected beats hover.
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QApplication::sendEvent(&tile, &enter);
+        QVERIFY(tile.MouseInside());
+        QCOMPARE(Render(tile).pixel(30, 40), ToQColor(tile.SelectedColor()).rgb());
+        tile.SetSelected(false);
+        QCOMPARE(Render(tile).pixel(30, 40), ToQColor(tile.OnMouseColor()).rgb());
+    }
+
+    void captionStaysInItsStripWithALiteralAmpersand() {
+        TIconThumbnail tile;
+        tile.SetColor(0xFFFFFF);
+        tile.SetCaption("&");
+        const QRect ampersand = TextPixels(Render(tile));
+        QVERIFY2(!ampersand.isEmpty(), "an ampersand alone is drawn, not taken as a mnemonic");
+        tile.SetCaption("图标 123456789012345678901234567890");
+        const QRect text = TextPixels(Render(tile));
+        QVERIFY(text.left() >= 3 && text.right() <= 56);
+        QVERIFY(text.top() >= 60 - 3 - tile.fontMetrics().height());
+    }
+
+    void rightButtonRaisesRightClickedAndDoubleClickGivesTwoClicks() {
+        TIconThumbnail tile;
+        tile.show();
+        QSignalSpy right(&tile, &TThumbnail::rightClicked);
+        QSignalSpy clicked(&tile, &TThumbnail::clicked);
+        QTest::mousePress(&tile, Qt::RightButton, {}, QPoint(30, 30));
+        QTest::mouseRelease(&tile, Qt::RightButton, {}, QPoint(30, 30));
+        QCOMPARE(right.count(), 1);
+        QCOMPARE(clicked.count(), 0);
+        QTest::mouseClick(&tile, Qt::LeftButton, {}, QPoint(30, 30));
+        QCOMPARE(clicked.count(), 1);
+        // The second press of a double click arrives as the double-click event.
+        QTest::mouseDClick(&tile, Qt::LeftButton, {}, QPoint(30, 30));
+        QTest::mouseRelease(&tile, Qt::LeftButton, {}, QPoint(30, 30));
+        QCOMPARE(clicked.count(), 2);
+    }
+
+    void flowLayoutWrapsWithTwoPixelMargins() {
+        QWidget panel;
+        auto* flow = new FlowLayout(&panel);
+        QList<TIconThumbnail*> tiles;
+        for (int i = 0; i < 5; ++i) {
+            tiles.append(new TIconThumbnail(&panel));
+            flow->addWidget(tiles.last());
+        }
+        // 3 tiles of 64 fit in 200 pixels, the fourth wraps.
+        QCOMPARE(flow->heightForWidth(200), 128);
+        flow->setGeometry(QRect(0, 0, 200, 128));
+        QCOMPARE(tiles[0]->geometry(), QRect(2, 2, 60, 60));
+        QCOMPARE(tiles[1]->geometry(), QRect(66, 2, 60, 60));
+        QCOMPARE(tiles[2]->geometry(), QRect(130, 2, 60, 60));
+        QCOMPARE(tiles[3]->geometry(), QRect(2, 66, 60, 60));
+        // A view narrower than one tile still shows one tile per row.
+        QCOMPARE(flow->heightForWidth(30), 5 * 64);
+    }
+
+    void wheelStepsGatherWholeNotches() {
+        struct Case {
+            std::vector<int> deltas;
+            int steps;
+            int remainder;
+        };
+        const Case cases[] = {
+            {{-40, -40}, 0, -80}, {{-40, -40, -40}, 1, 0}, {{-240}, 2, 0},
+            {{120}, -1, 0},       {{100, 50}, -1, 30},     {{-130, 20}, 1, 10},
+        };
+        for (const Case& c : cases) {
+            int gathered = 0, steps = 0;
+            for (int delta : c.deltas)
+                steps += TakeWheelSteps(gathered, delta);
+            QCOMPARE(steps, c.steps);
+            QCOMPARE(gathered, c.remainder);
+        }
+    }
+
+    void wheelScrollsOnlyWithoutHeldKeys() {
+        TWheelScrollBox box;
+        box.resize(200, 200);
+        auto* tall = new QWidget;
+        tall->setFixedSize(180, 2000);
+        box.setWidget(tall);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QScrollBar* bar = box.verticalScrollBar();
+        const int step = bar->singleStep();
+        auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers, QPoint at = QPoint(50, 50)) {
+            // Wheel events reach a scroll area through its viewport.
+            QWheelEvent event(at, box.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                              Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box.viewport(), &event);
+        };
+        wheel(-40, {});
+        wheel(-40, {});
+        QCOMPARE(bar->value(), 0);
+        wheel(-40, {});
+        QCOMPARE(bar->value(), step);
+        wheel(-240, {});
+        QCOMPARE(bar->value(), 3 * step);
+        wheel(-120, Qt::ControlModifier);
+        QCOMPARE(bar->value(), 3 * step);
+        QCOMPARE(box.WheelDelta(), 0);
+        wheel(-120, {}, QPoint(500, 500)); // outside the box
+        QCOMPARE(bar->value(), 3 * step);
+        wheel(120, {});
+        QCOMPARE(bar->value(), 2 * step);
+    }
+
+private:
+    // Where the caption's dark text shows inside the tile's frame.
+    static QRect TextPixels(const QImage& image) {
+        QRect area;
+        for (int y = 1; y < image.height() - 1; ++y)
+            for (int x = 1; x < image.width() - 1; ++x)
+                if (qGray(image.pixel(x, y)) < 160)
+                    area |= QRect(x, y, 1, 1);
+        return area;
+    }
+};
+PICTAVO_APP_TEST(ThumbnailTest)
+
+#include "ThumbnailTest.moc"
