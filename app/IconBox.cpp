@@ -1,0 +1,146 @@
+#include "app/IconBox.h"
+
+#include "app/QtColor.h"
+#include "icons/MultiIcon.h"
+#include "platform/Raster.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <exception>
+
+using pictavo::TMultiIcon;
+using pictavo::TMultiIconImage;
+
+int IconBoxImageIndex(const QString& itemText) {
+    bool ok = false;
+    const int index = itemText.toInt(&ok);
+    return ok ? index : 0;
+}
+
+QString IconBoxCaption(int imageIndex, int width, int height, int bitsPerPixel) {
+    return QString("[%1] %2 x %3 - %4bit").arg(imageIndex).arg(width).arg(height).arg(bitsPerPixel);
+}
+
+int IconBoxItemHeight(int imageHeight, int textHeight) {
+    return std::min(imageHeight + textHeight + 15, 255);
+}
+
+TIconBox::TIconBox(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new TIconBoxDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setResizeMode(QListView::Adjust); // items are as wide as the list
+    setUniformItemSizes(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setToolTip("单击右键->菜单");
+    SetColor(FColor);
+}
+
+void TIconBox::SetColor(pictavo::TColor color) {
+    FColor = color;
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, ToQColor(color));
+    setPalette(colors);
+    viewport()->update();
+}
+
+void TIconBox::ListImages(bool only32Bit) {
+    setUpdatesEnabled(false);
+    clear();
+    QStringList texts;
+    for (int i = 0; FIcon && i < FIcon->IconCount(); ++i)
+        if (!only32Bit || FIcon->GetIconData(i).BitsPerPixel >= 32)
+            texts << QString::number(i);
+    addItems(texts);
+    setUpdatesEnabled(true);
+}
+
+int TIconBox::SelectedImageIndex() const {
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? -1 : IconBoxImageIndex(selected.first()->text());
+}
+
+void TIconBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) {
+        QListWidget::mousePressEvent(event);
+        return;
+    }
+    QListWidgetItem* item = itemAt(event->position().toPoint());
+    if (item)
+        setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    else
+        clearSelection();
+}
+
+int TIconBoxDelegate::IconBoxMeasureItem(int imageIndex) const {
+    const TMultiIcon* icon = FBox->Icon();
+    int width = 0, height = 0;
+    if (icon)
+        icon->GetIconDimensions(imageIndex, width, height);
+    return IconBoxItemHeight(height, FBox->fontMetrics().height());
+}
+
+QSize TIconBoxDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
+    return {FBox->viewport()->width(),
+            IconBoxMeasureItem(IconBoxImageIndex(index.data().toString()))};
+}
+
+namespace {
+
+// The image at its own size through an icon handle; a PNG image, which has none,
+// draws itself scaled into the whole item.
+void DrawItemImage(TMultiIcon& icon, int imageIndex, QImage& item) {
+    const auto canvas = pictavo::platform::Surface::View(
+        item.bits(), item.width(), item.height(), static_cast<int>(item.bytesPerLine()), false);
+    if (!canvas)
+        return;
+    const TMultiIconImage image = icon.GetIconData(imageIndex);
+    try {
+        const auto handle = icon.CreateIconHandle(imageIndex);
+        if (handle)
+            pictavo::platform::DrawIcon(*canvas, item.width() / 2 - image.Width / 2, 5, *handle);
+    } catch (const std::exception&) {
+        if (image.IsPng && image.Png)
+            image.Png->Draw(*canvas, {0, 0, item.width(), item.height()});
+    }
+}
+
+} // namespace
+
+QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool selected) const {
+    QImage item(size, QImage::Format_ARGB32);
+    const QPalette& colors = FBox->palette();
+    item.fill(selected ? colors.color(QPalette::Highlight) : ToQColor(FBox->Color()));
+    TMultiIcon* icon = FBox->Icon();
+    if (!icon || size.isEmpty())
+        return item;
+    DrawItemImage(*icon, imageIndex, item);
+    // Like a screen, the item has no transparency of its own.
+    item.reinterpretAsFormat(QImage::Format_RGB32);
+    item.convertTo(QImage::Format_ARGB32);
+
+    const TMultiIconImage image = icon->GetIconData(imageIndex);
+    const QString caption =
+        IconBoxCaption(imageIndex, image.Width, image.Height, image.BitsPerPixel);
+    const QFontMetrics metrics(FBox->font());
+    QPainter painter(&item);
+    painter.setFont(FBox->font());
+    painter.setPen(selected ? colors.color(QPalette::HighlightedText)
+                            : colors.color(QPalette::Text));
+    const int x = size.width() / 2 - metrics.horizontalAdvance(caption) / 2;
+    const int y = size.height() - metrics.height() - 5;
+    painter.drawText(QRect(x, y, metrics.horizontalAdvance(caption) + 1, metrics.height()),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
+    return item;
+}
+
+void TIconBoxDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    if (option.rect.height() == 0)
+        return;
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    const QImage item =
+        IconBoxDrawItem(IconBoxImageIndex(index.data().toString()), option.rect.size(), selected);
+    painter->drawImage(option.rect.topLeft(), item);
+}

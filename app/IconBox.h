@@ -1,0 +1,67 @@
+// IconBox: the image list beside the icon view. One item per image of the window's
+// icon, each drawn at its own size with the caption "[i] W x H - Nbit" centred under it.
+// An item's text is the image's index inside the icon, so the list may skip images (the
+// 32-bit filter) and still name the right one.
+#pragma once
+
+#include "util/Color.h"
+
+#include <QListWidget>
+#include <QStyledItemDelegate>
+
+namespace pictavo {
+class TMultiIcon;
+}
+
+class TIconBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TIconBox(QWidget* parent = nullptr);
+
+    // The icon whose images the items show (the window's FIcon); not owned.
+    void SetIcon(pictavo::TMultiIcon* icon) { FIcon = icon; }
+    pictavo::TMultiIcon* Icon() const { return FIcon; }
+
+    // Clears the list and adds one item per image of the icon, in one batch; with
+    // only32Bit, images below 32 bits per pixel are left out.
+    void ListImages(bool only32Bit);
+    // The image index of the selected item, or -1 when none is selected.
+    int SelectedImageIndex() const;
+
+    pictavo::TColor Color() const { return FColor; }
+    void SetColor(pictavo::TColor color);
+
+protected:
+    // IconBoxMouseDown: the right button selects the item under the pointer, or none
+    // below the last item, before the context menu opens.
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    pictavo::TMultiIcon* FIcon = nullptr;
+    pictavo::TColor FColor = 0xF0F0F0;
+};
+
+// Measures and paints the items of a TIconBox.
+class TIconBoxDelegate : public QStyledItemDelegate {
+public:
+    explicit TIconBoxDelegate(TIconBox* box) : QStyledItemDelegate(box), FBox(box) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+    // The item's height: its image's height + the text height + 15, at most 255.
+    int IconBoxMeasureItem(int imageIndex) const;
+    // The item drawn into its own pixels: the fill, the image, the caption.
+    QImage IconBoxDrawItem(int imageIndex, QSize size, bool selected) const;
+
+private:
+    TIconBox* FBox;
+};
+
+// The image index an item text names: the number, or 0 when it is not one.
+int IconBoxImageIndex(const QString& itemText);
+// "[i] W x H - Nbit".
+QString IconBoxCaption(int imageIndex, int width, int height, int bitsPerPixel);
+// min(imageHeight + textHeight + 15, 255).
+int IconBoxItemHeight(int imageHeight, int textHeight);
