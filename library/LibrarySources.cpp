@@ -18,6 +18,18 @@ std::vector<TIconSource> SourcesFromList(const std::vector<TListedFile>& rows, b
     return sources;
 }
 
+bool IsIconLibraryName(const std::string& fileName) {
+    const std::string extension = ".icl";
+    if (fileName.size() < extension.size())
+        return false;
+    for (size_t i = 0; i < extension.size(); ++i) {
+        const char c = fileName[fileName.size() - extension.size() + i];
+        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != extension[i])
+            return false;
+    }
+    return true;
+}
+
 std::vector<TIconSource> SourcesFromView(const std::vector<TViewedIcon>& tiles, bool onlySelected) {
     std::vector<TIconSource> sources;
     for (const TViewedIcon& tile : tiles)

@@ -29,6 +29,10 @@ std::vector<TIconSource> SourcesFromList(const std::vector<TListedFile>& rows, b
 // The icon of each taken tile, tiles in view order.
 std::vector<TIconSource> SourcesFromView(const std::vector<TViewedIcon>& tiles, bool onlySelected);
 
+// True for a file name ending in ".icl" in any case: an icon library the window
+// offers to remove an icon from.
+bool IsIconLibraryName(const std::string& fileName);
+
 // The questions asked when the chosen library exists; Yes rebuilds it from the template
 // (the previous file stays as the backup), No updates it.
 extern const char* const OverwriteLibraryQuestionView;

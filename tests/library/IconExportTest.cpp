@@ -147,5 +147,13 @@ TEST(LibrarySources, TakenRowsAndTilesInOrder) {
     EXPECT_EQ(text(SourcesFromView({}, true)), "");
 }
 
+TEST(LibrarySources, IconLibraryNames) {
+    EXPECT_TRUE(IsIconLibraryName("/a/lib.icl"));
+    EXPECT_TRUE(IsIconLibraryName("/a/LIB.ICL"));
+    EXPECT_FALSE(IsIconLibraryName("/a/lib.dll"));
+    EXPECT_FALSE(IsIconLibraryName("/a/lib.icl.bak"));
+    EXPECT_FALSE(IsIconLibraryName("icl"));
+}
+
 } // namespace
 } // namespace pictavo
