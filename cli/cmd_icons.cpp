@@ -13,8 +13,8 @@ namespace pictavo::cli {
 
 extern const char IconsHelp[] =
     "Usage: pictavo-cli icons FILE\n"
-    "Lists the icons of a module (EXE, DLL, ICL; PE32 or PE32+) in position order, or\n"
-    "the one icon of an ICO or CUR file. Each icon is a block:\n"
+    "Lists the icons of a module (EXE, DLL, ICL; PE32, PE32+ or 16-bit NE) in position\n"
+    "order, or the one icon of an ICO or CUR file. Each icon is a block:\n"
     "  icon N: K images\n"
     "followed by the image lines of `pictavo-cli images`.\n"
     "Exit status 0; 1 with the error message when the file is neither a module with\n"

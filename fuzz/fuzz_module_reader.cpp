@@ -1,5 +1,6 @@
-// The read-only module reader: open, enumerate every numeric type, find each name by
-// id, by text and by "#id" (the first few names of each type), and touch the bytes found.
+// The read-only module reader over PE and 16-bit NE input (seeds of both kinds):
+// open, enumerate every numeric type, find each name by id, by text and by "#id" (the
+// first few names of each type), and touch the bytes found.
 
 #include "peres/ModuleReader.h"
 

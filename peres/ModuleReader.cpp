@@ -101,6 +101,8 @@ bool ModuleReader::Index() {
     if (size_ < pe::DosHeaderSize || LoadU16(d) != pe::DosSignature)
         return false;
     const uint32_t peOffset = LoadU32(d + pe::NewHeaderOffsetField);
+    if (RangeFits(peOffset, 2, size_) && LoadU16(d + peOffset) == ne::Signature)
+        return IndexNE(peOffset);
     if (!RangeFits(peOffset, 4 + pe::CoffHeaderSize, size_) ||
         LoadU32(d + peOffset) != pe::PeSignature)
         return false;
@@ -185,6 +187,10 @@ std::optional<ResourceDirectoryTable> ModuleReader::NameTable(uint32_t type) con
 
 void ModuleReader::EnumResourceNames(
     uint32_t type, const std::function<bool(const ResourceName&)>& callback) const {
+    if (ne_) {
+        EnumNEResourceNames(type, callback);
+        return;
+    }
     const std::optional<ResourceDirectoryTable> names = NameTable(type);
     if (!names)
         return;
@@ -222,6 +228,8 @@ ModuleReader::FirstLanguageData(const ResourceDirectoryEntry& nameEntry) const {
 }
 
 std::optional<ResourceBytes> ModuleReader::Find(const ResourceName& name, uint32_t type) const {
+    if (ne_)
+        return FindNE(name, type);
     const std::optional<ResourceDirectoryTable> names = NameTable(type);
     if (!names)
         return std::nullopt;

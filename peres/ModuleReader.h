@@ -1,6 +1,7 @@
 #pragma once
-// Read-only resource access over a PE32 or PE32+ file: the stand-in for mapping a
-// module as a data file and enumerating, finding and reading its resources.
+// Read-only resource access over a PE32 or PE32+ file or a 16-bit NE module: the
+// stand-in for mapping a module as a data file and enumerating, finding and reading
+// its resources.
 //
 // Opening maps the file and reads only the headers and the root of the resource
 // directory; enumeration reads one name table; nothing touches resource data until
@@ -8,6 +9,7 @@
 // mapping: a malformed image is no module (Open answers nullptr) or the damaged entry
 // is absent, never a read outside the file.
 
+#include "peres/NEResourceTable.h"
 #include "peres/ResourceDirectory.h"
 
 #include <cstdint>
@@ -63,6 +65,11 @@ private:
     std::optional<ResourceBytes> FirstLanguageData(const ResourceDirectoryEntry& nameEntry) const;
     std::optional<ResourceBytes> Find(const ResourceName& name, uint32_t type) const;
     const SectionRange* SectionOfRva(uint32_t rva) const;
+    // 16-bit NE modules (ModuleReaderNE.cpp).
+    bool IndexNE(uint32_t neOffset);
+    void EnumNEResourceNames(uint32_t type,
+                             const std::function<bool(const ResourceName&)>& callback) const;
+    std::optional<ResourceBytes> FindNE(const ResourceName& name, uint32_t type) const;
 
     // The bytes of the file: either a read-only mapping or a vector held here.
     std::vector<uint8_t> owned_;
@@ -75,6 +82,7 @@ private:
     std::vector<SectionRange> sections_;
     std::optional<ResourceDirectory> directory_; // absent: the module has no resources
     ResourceDirectoryTable root_;
+    std::optional<NEResourceTable> ne_; // set for an NE module
 };
 
 } // namespace pictavo

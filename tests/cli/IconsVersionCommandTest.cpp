@@ -57,6 +57,17 @@ TEST(IconsCommandTest, NeitherModuleNorIconFileFails) {
     }
 }
 
+TEST(IconsCommandTest, SixteenBitModuleListsAsThePEModuleWithTheSameIcons) {
+    // ne/icons16.dll packs the .ico files of pe/icons32.dll in the same order.
+    const CliRun ne = RunCli("icons " + Fixture("ne/icons16.dll"));
+    const CliRun pe = RunCli("icons " + Fixture("pe/icons32.dll"));
+    EXPECT_EQ(ne.Status, 0);
+    EXPECT_EQ(ne.Out, pe.Out);
+    const CliRun cursorsOnly = RunCli("icons " + Fixture("ne/cursors16.dll"));
+    EXPECT_EQ(cursorsOnly.Status, 1);
+    EXPECT_EQ(cursorsOnly.Out, "");
+}
+
 TEST(VersionCommandTest, PrintsTheFieldsOfAModule) {
     const CliRun run = RunCli("version " + Fixture("pe/icons32.dll"));
     EXPECT_EQ(run.Status, 0);
