@@ -3,7 +3,7 @@
 JOBS ?= 2
 CMAKE_GEN := -G Ninja -Wno-dev
 
-.PHONY: run build test fuzz fuzz-smoke bench deps clean
+.PHONY: run build install test fuzz fuzz-smoke bench deps clean
 
 # `gui` brings Qt 6 and a CJK font: both the program and its tests need the window.
 deps:
@@ -12,6 +12,11 @@ deps:
 build: deps
 	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
 	cmake --build build -j $(JOBS)
+
+# `make install PREFIX=~/.local`: the programs, desktop entry, icons, thumbnailer, man page.
+PREFIX ?= /usr/local
+install: build
+	cmake --install build --prefix $(PREFIX)
 
 run: build
 	./build/bin/pictavo

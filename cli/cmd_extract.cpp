@@ -1,11 +1,13 @@
 // pictavo-cli extract: whole icons of a file written as .ico files, named as the
-// window's "保存为图标" names them (base_N.ico).
+// window's "保存为图标" names them (base_N.ico), or each of their images as a PNG file.
 
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
+#include "cli/PngExport.h"
 #include "cli/Progress.h"
 #include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
+#include "util/AtomicFile.h"
 #include "util/Exceptions.h"
 
 #include <cstdio>
@@ -14,13 +16,18 @@
 namespace pictavo::cli {
 
 extern const char ExtractHelp[] =
-    "Usage: pictavo-cli extract FILE [-i N]... [-o DIR]\n"
+    "Usage: pictavo-cli extract FILE [--png] [-i N]... [-o DIR]\n"
     "Writes icons of FILE (all their images) as .ico files named BASE_N.ico, where\n"
     "BASE is FILE's name without folder and without its last extension and N the\n"
     "icon's number (0-based, in the order `pictavo-cli icons` lists them). For an ICO\n"
     "or CUR file, icon 0 is the file itself. Existing files are overwritten.\n"
     "  -i N    write icon N (repeatable); default: every icon\n"
     "  -o DIR  write into DIR (default: the current folder)\n"
+    "  --png   write every image of each icon as BASE_N_WxH_Dbit.png instead, D being\n"
+    "          the bit count `pictavo-cli icons` prints (a second image of the same\n"
+    "          size and bit count in one icon gets BASE_N_WxH_Dbit-2.png, and so on):\n"
+    "          PNG images as they are stored, bitmap images as 32-bit RGBA with the\n"
+    "          mask (below 32 bits) or the alpha channel as transparency\n"
     "Prints the name of each file written. An icon without images (an empty group of\n"
     "an icon library) is not written.\n"
     "Exit status 0; 1 when FILE holds no icons, an icon number is out of range, an\n"
@@ -32,12 +39,15 @@ struct ExtractOptions {
     std::string FileName;
     std::vector<int> Indexes;
     std::string Folder = ".";
+    bool Png = false;
 };
 
 std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "-i" || arg == "-o") {
+        if (arg == "--png") {
+            options.Png = true;
+        } else if (arg == "-i" || arg == "-o") {
             if (i + 1 == args.size())
                 return arg + " needs a value";
             const std::string& value = args[++i];
@@ -68,6 +78,17 @@ std::string BaseName(const std::string& fileName) {
     std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
     const size_t dot = name.find_last_of('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+void WriteImagesAsPng(const TMultiIcon& icon, const std::string& prefix) {
+    std::vector<std::string> written;
+    for (int i = 0; i < icon.IconCount(); ++i) {
+        const TMultiIconImage image = icon.GetIconData(i);
+        const std::string target = PngImageFileName(prefix, image, written);
+        written.push_back(target);
+        WriteFileAtomically(target, ImageAsPng(image));
+        std::printf("%s\n", target.c_str());
+    }
 }
 
 } // namespace
@@ -110,7 +131,12 @@ int RunExtract(const Arguments& args) {
             status = ExitFailure;
             continue;
         }
-        const std::string target = folder + Format("%s_%d", base.c_str(), index) + ".ico";
+        const std::string prefix = folder + Format("%s_%d", base.c_str(), index);
+        if (options.Png) {
+            WriteImagesAsPng(icon, prefix);
+            continue;
+        }
+        const std::string target = prefix + ".ico";
         icon.SaveToFile(target);
         std::printf("%s\n", target.c_str());
     }

@@ -215,6 +215,8 @@ void TPngImage::LoadFromBytes(const uint8_t* data, size_t size) {
     width_ = static_cast<int>(job.width);
     height_ = static_cast<int>(job.height);
     pixels_ = std::move(pixels);
+    // The decoder stops behind IEND: padding a module stores after the file is left out.
+    stored_.assign(data, data + job.position);
 }
 
 std::vector<uint8_t> TPngImage::SaveToBytes() const {
@@ -248,6 +250,7 @@ void TPngImage::SetPixels(int width, int height, std::vector<uint8_t> rgba) {
     width_ = width;
     height_ = height;
     pixels_ = std::move(rgba);
+    stored_.clear();
 }
 
 void TPngImage::Draw(platform::Surface& canvas, const platform::Rect& rect) const {

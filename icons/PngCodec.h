@@ -28,6 +28,9 @@ public:
     // Top-down rows of Width() x 4 bytes: red, green, blue, alpha.
     const std::vector<uint8_t>& Pixels() const { return pixels_; }
     void SetPixels(int width, int height, std::vector<uint8_t> rgba);
+    // The PNG file the pixels were decoded from, up to its IEND chunk; empty once the
+    // pixels were set. Exports write it unchanged.
+    const std::vector<uint8_t>& StoredBytes() const { return stored_; }
 
     // Scales the image into `rect` (nearest pixel) and blends it over the canvas:
     // each channel (s * a + d * (255 - a) + 127) / 255.
@@ -37,6 +40,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint8_t> pixels_;
+    std::vector<uint8_t> stored_;
 };
 
 // True when the first 8 bytes are the PNG or the MNG file signature.

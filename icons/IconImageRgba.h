@@ -1,0 +1,24 @@
+#pragma once
+// One image of an icon as plain 8-bit RGBA pixels, for writing PNG files and making
+// thumbnails: palettes resolved, the mask as transparency below 32 bits, the alpha
+// channel at 32 bits. PNG images give their decoded pixels.
+
+#include "icons/MultiIcon.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace pictavo {
+
+struct RgbaImage {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Pixels; // top-down rows of Width x 4 bytes: red, green, blue, alpha
+};
+
+// Raises EInvalidGraphic for an empty record. A 32-bit image whose alpha channel is
+// zero everywhere was made before icons had alpha: its mask gives the transparency, as
+// Windows draws it, instead of the image vanishing.
+RgbaImage IconImageToRgba(const TMultiIconImage& image);
+
+} // namespace pictavo

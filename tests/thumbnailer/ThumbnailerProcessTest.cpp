@@ -1,0 +1,108 @@
+// Runs the built pictavo-thumbnailer as a file manager does: -s SIZE INPUT OUTPUT.
+
+#include "icons/PngCodec.h"
+#include "library/PrivateTempFolder.h"
+#include "tests/CliRunner.h"
+#include "util/Stream.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <dirent.h>
+#include <sys/wait.h>
+
+namespace pictavo {
+namespace {
+
+using testsupport::ShellQuoted;
+
+std::string Fixture(const std::string& name) {
+    return std::string(PICTAVO_FIXTURES) + "/" + name;
+}
+
+struct ThumbnailerRunResult {
+    int Status = -1;
+    std::string Err;
+};
+
+ThumbnailerRunResult Thumbnail(const std::vector<std::string>& args, const std::string& errFile) {
+    std::string command = ShellQuoted(std::string(PICTAVO_BIN_DIR) + "/pictavo-thumbnailer");
+    for (const std::string& arg : args)
+        command += " " + ShellQuoted(arg);
+    command += " 2>" + ShellQuoted(errFile);
+    ThumbnailerRunResult run;
+    const int status = std::system(command.c_str());
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::vector<uint8_t> err = ReadFileBytes(errFile);
+    run.Err.assign(err.begin(), err.end());
+    return run;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.')
+                names.push_back(entry->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
+
+struct SizeCase {
+    const char* input;
+    int size;
+    int width;
+    int height;
+};
+
+void PrintTo(const SizeCase& c, std::ostream* out) {
+    *out << c.input << " at " << c.size;
+}
+
+class ThumbnailerRun : public testing::TestWithParam<SizeCase> {
+protected:
+    TPrivateTempFolder work;
+    TPrivateTempFolder errors;
+};
+
+TEST_P(ThumbnailerRun, WritesOnlyThePngOfTheFittingSize) {
+    const std::string output = work.Path() + "thumb.png";
+    const ThumbnailerRunResult run =
+        Thumbnail({"-s", std::to_string(GetParam().size), Fixture(GetParam().input), output},
+                  errors.Path() + "err");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(FilesIn(work.Path()), std::vector<std::string>{"thumb.png"});
+    const std::vector<uint8_t> bytes = ReadFileBytes(output);
+    TPngImage png;
+    png.LoadFromBytes(bytes.data(), bytes.size());
+    EXPECT_EQ(png.Width(), GetParam().width);
+    EXPECT_EQ(png.Height(), GetParam().height);
+}
+
+// icons32.dll and icons16.dll: first icon 16x16 at 4 bits and 32x32 at 32 bits.
+INSTANTIATE_TEST_SUITE_P(Cases, ThumbnailerRun,
+                         testing::Values(SizeCase{"pe/icons32.dll", 256, 32, 32},
+                                         SizeCase{"ne/icons16.dll", 24, 24, 24},
+                                         SizeCase{"pe/icons64.dll", 128, 32, 32},
+                                         SizeCase{"pe/big.ico", 128, 128, 128},
+                                         SizeCase{"pe/arrow.cur", 16, 16, 16}));
+
+TEST(Thumbnailer, NoIconMeansExitOneWithOneLineAndNoOutput) {
+    TPrivateTempFolder work;
+    for (const char* input : {"pe/icons32.rc", "ne/cursors16.dll", "pe/missing.dll"}) {
+        const ThumbnailerRunResult run = Thumbnail(
+            {"-s", "128", Fixture(input), work.Path() + "thumb.png"}, work.Path() + "err");
+        EXPECT_EQ(run.Status, 1) << input;
+        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+        EXPECT_EQ(FilesIn(work.Path()), std::vector<std::string>{"err"}) << input;
+    }
+    EXPECT_EQ(
+        Thumbnail({"-s", "0", Fixture("pe/one.ico"), work.Path() + "t.png"}, work.Path() + "err")
+            .Status,
+        2);
+}
+
+} // namespace
+} // namespace pictavo
