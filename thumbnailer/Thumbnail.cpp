@@ -148,18 +148,46 @@ RgbaImage FitByAreaAveraging(const RgbaImage& image, int size) {
     return out;
 }
 
-RgbaImage MakeThumbnail(const std::string& fileName, int size) {
-    TMultiIcon icon;
+namespace {
+
+// The first icon of a module, else the file itself as an ICO or CUR file.
+void LoadFirstIcon(TMultiIcon& icon, const std::string& fileName) {
     if (GetModuleIconCount(fileName) > 0)
         icon.LoadFromModule(fileName, 0);
     else if (ModuleReader::Open(fileName))
         throw Exception("The file holds no icon"); // a module without icon groups
     else
         icon.LoadFromFile(fileName);
+}
+
+TMultiIconImage BestImage(const TMultiIcon& icon, int size) {
     const int best = BestThumbnailImage(icon, size);
     if (best < 0)
         throw Exception("The file holds no icon");
-    return FitByAreaAveraging(IconImageToRgba(icon.GetIconData(best)), size);
+    return icon.GetIconData(best);
+}
+
+} // namespace
+
+RgbaImage MakeThumbnail(const std::string& fileName, int size) {
+    TMultiIcon icon;
+    LoadFirstIcon(icon, fileName);
+    return FitByAreaAveraging(IconImageToRgba(BestImage(icon, size)), size);
+}
+
+std::vector<uint8_t> MakeThumbnailPng(const std::string& fileName, int size) {
+    TMultiIcon icon;
+    LoadFirstIcon(icon, fileName);
+    const TMultiIconImage image = BestImage(icon, size);
+    // A stored PNG that needs no scaling is the thumbnail already; encoding it again
+    // would cost more than everything else together.
+    if (image.IsPng && !image.Png->StoredBytes().empty() && image.Png->Width() <= size &&
+        image.Png->Height() <= size)
+        return image.Png->StoredBytes();
+    const RgbaImage thumbnail = FitByAreaAveraging(IconImageToRgba(image), size);
+    TPngImage png;
+    png.SetPixels(thumbnail.Width, thumbnail.Height, thumbnail.Pixels);
+    return png.SaveToBytes();
 }
 
 } // namespace pictavo

@@ -7,6 +7,7 @@
 #include "icons/MultiIcon.h"
 
 #include <string>
+#include <vector>
 
 namespace pictavo {
 
@@ -24,5 +25,7 @@ RgbaImage FitByAreaAveraging(const RgbaImage& image, int size);
 // The thumbnail of the file at `size`. Raises Exception when the file holds no icon or
 // cannot be read.
 RgbaImage MakeThumbnail(const std::string& fileName, int size);
+// The same as a PNG file. A PNG image that needs no scaling is given as it is stored.
+std::vector<uint8_t> MakeThumbnailPng(const std::string& fileName, int size);
 
 } // namespace pictavo

@@ -2,7 +2,6 @@
 // as a PNG, called by file managers through share/thumbnailers/pictavo.thumbnailer.
 // OUTPUT appears complete or not at all.
 
-#include "icons/PngCodec.h"
 #include "thumbnailer/Thumbnail.h"
 #include "util/AtomicFile.h"
 
@@ -67,10 +66,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const RgbaImage thumbnail = MakeThumbnail(options.Input, options.Size);
-        TPngImage png;
-        png.SetPixels(thumbnail.Width, thumbnail.Height, thumbnail.Pixels);
-        WriteFileAtomically(options.Output, png.SaveToBytes());
+        WriteFileAtomically(options.Output, MakeThumbnailPng(options.Input, options.Size));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pictavo-thumbnailer: %s: %s\n", options.Input.c_str(), error.what());
         return 1;

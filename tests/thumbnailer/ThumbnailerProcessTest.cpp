@@ -3,6 +3,7 @@
 #include "icons/PngCodec.h"
 #include "library/PrivateTempFolder.h"
 #include "tests/CliRunner.h"
+#include "util/Bytes.h"
 #include "util/Stream.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, ThumbnailerRun,
                                          SizeCase{"pe/icons64.dll", 128, 32, 32},
                                          SizeCase{"pe/big.ico", 128, 128, 128},
                                          SizeCase{"pe/arrow.cur", 16, 16, 16}));
+
+TEST(Thumbnailer, StoredPngOfTheWantedSizeIsWrittenAsItIs) {
+    TPrivateTempFolder work;
+    const std::string output = work.Path() + "thumb.png";
+    ASSERT_EQ(Thumbnail({"-s", "256", Fixture("pe/big.ico"), output}, work.Path() + "err").Status,
+              0);
+    // big.ico's second directory entry: the 256x256 PNG.
+    const std::vector<uint8_t> ico = ReadFileBytes(Fixture("pe/big.ico"));
+    const uint8_t* entry = ico.data() + 6 + 16;
+    const auto png = ico.begin() + LoadU32(entry + 12);
+    EXPECT_EQ(ReadFileBytes(output), std::vector<uint8_t>(png, png + LoadU32(entry + 8)));
+}
 
 TEST(Thumbnailer, NoIconMeansExitOneWithOneLineAndNoOutput) {
     TPrivateTempFolder work;
