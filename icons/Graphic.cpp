@@ -1,5 +1,6 @@
 #include "icons/Graphic.h"
 
+#include "util/AtomicFile.h"
 #include "util/Exceptions.h"
 
 namespace pictavo {
@@ -22,8 +23,8 @@ void TGraphic::LoadFromFile(const std::string& fileName) {
 }
 
 void TGraphic::SaveToFile(const std::string& fileName) {
-    FileStream stream(fileName, FileMode::Create);
-    SaveToStream(&stream);
+    // Through a temporary file: a failed save leaves no broken picture behind.
+    WriteFileAtomically(fileName, [this](Stream& stream) { SaveToStream(&stream); });
 }
 
 int TGraphic::AddChangeObserver(ChangeObserver observer) {

@@ -3,13 +3,10 @@
 #include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 #include "platform/Locale.h"
+#include "util/AtomicFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pictavo {
 
@@ -42,11 +39,6 @@ int CompareIdentifiers(const std::string& a, const std::string& b) {
         return 1;
     // Case-insensitive in the user's collation; equal only when the folded texts are.
     return platform::CompareTextLocale(platform::LowerCase8(a), platform::LowerCase8(b));
-}
-
-bool FileExists(const std::string& fileName) {
-    struct stat info {};
-    return ::lstat(fileName.c_str(), &info) == 0;
 }
 
 } // namespace
@@ -178,8 +170,11 @@ uint32_t AnsiCodePageOfLanguage(int32_t language) {
 }
 
 std::string BackupFileName(const std::string& fileName) {
+    // Only the file-name part: a dot in a folder name is no extension.
+    const size_t slash = fileName.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos)
+    if (dot == std::string::npos || dot < nameStart)
         return fileName + ".~";
     return fileName.substr(0, dot) + ".~" + fileName.substr(dot + 1);
 }
@@ -212,28 +207,12 @@ void TResourceModule::ReadFromFile(const std::string& fileName) {
 
 void TResourceModule::WriteToFile(const std::string& fileName) {
     CheckWritable();
-    const std::string backup = BackupFileName(fileName);
-    if (FileExists(backup) && ::unlink(backup.c_str()) != 0)
-        throw EFCreateError(Format("Cannot delete the backup file \"%s\". %s", backup.c_str(),
-                                   std::strerror(errno)));
-    // Only a target that does not exist yet may go without a backup.
-    bool backedUp = false;
-    if (std::rename(fileName.c_str(), backup.c_str()) == 0) {
-        backedUp = true;
-    } else if (errno != ENOENT) {
-        throw EFCreateError(Format("Cannot rename \"%s\" to \"%s\". %s", fileName.c_str(),
-                                   backup.c_str(), std::strerror(errno)));
-    }
-    try {
-        FileStream file(fileName, FileMode::Create);
-        WriteToStream(file);
-        file.Sync();
-    } catch (...) {
-        ::unlink(fileName.c_str());
-        if (backedUp)
-            std::rename(backup.c_str(), fileName.c_str());
-        throw;
-    }
+    // The new library is complete on the disk before the previous one is touched; then
+    // the previous content becomes the backup and the new one takes its name in one
+    // rename. A failure at any step leaves the previous file where it was.
+    TAtomicFile file(fileName);
+    WriteToStream(file.Output());
+    file.CommitKeepingBackup(BackupFileName(fileName));
     ResetModified();
 }
 

@@ -181,7 +181,8 @@ int CompareResources(const TResourceDetails& a, const TResourceDetails& b);
 // The default ANSI code page of a language, else the process's code page.
 uint32_t AnsiCodePageOfLanguage(int32_t language);
 
-// The backup name of a file: lib.icl -> lib.~icl; without a dot, the name + ".~".
+// The backup name of a file, from its file-name part: lib.icl -> lib.~icl; a name
+// without a dot gets ".~" (my.libs/iconlib -> my.libs/iconlib.~).
 std::string BackupFileName(const std::string& fileName);
 
 class TResourceModule {
@@ -205,9 +206,11 @@ public:
     // Raise "Module doesn't support streaming" in the base.
     virtual void WriteToStream(Stream& stream);
     virtual void ReadFromStream(Stream& stream);
-    // Saves with a backup of the previous file (BackupFileName). The previous file is
-    // never lost: when it cannot be renamed to the backup name the save is refused and
-    // the file left as it was; when writing fails, the previous file is put back.
+    // Saves with a backup of the previous file (BackupFileName), through a temporary
+    // file: the name holds the previous or the complete new module, never a part, and
+    // the previous content is always under the file name or the backup name. When the
+    // previous file cannot be kept as the backup the save is refused and it stays as it
+    // was. A symbolic link at the name is replaced, not followed.
     virtual void WriteToFile(const std::string& fileName);
     virtual void ReadFromFile(const std::string& fileName);
     virtual void Sort() {}

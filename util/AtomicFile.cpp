@@ -39,12 +39,16 @@ std::string ErrorText() {
 }
 
 // Permission bits for the new file: those of the regular file it replaces, else none
-// (a new file then gets the usual 0666 less the umask).
+// (a new file then gets the usual 0666 less the umask). A device or pipe at the name is
+// refused: renaming over it would replace the node, not write into it.
 mode_t ModeToKeep(const std::string& fileName) {
     struct stat info {};
-    if (::lstat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        return info.st_mode & 0777;
-    return 0;
+    if (::lstat(fileName.c_str(), &info) != 0 || S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
+        return 0;
+    if (!S_ISREG(info.st_mode))
+        throw EFCreateError(
+            Format("Cannot create file \"%s\". Not a regular file", fileName.c_str()));
+    return info.st_mode & 0777;
 }
 
 void SyncFolder(const std::string& folder) {

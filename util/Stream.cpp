@@ -1,5 +1,6 @@
 #include "util/Stream.h"
 
+#include "util/AtomicFile.h"
 #include "util/Exceptions.h"
 
 #include <algorithm>
@@ -302,8 +303,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& fileName) {
 }
 
 void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes) {
-    FileStream file(fileName, FileMode::Create);
-    file.WriteBuffer(bytes.data(), bytes.size());
+    WriteFileAtomically(fileName, bytes);
 }
 
 } // namespace pictavo

@@ -120,7 +120,8 @@ private:
     int fd_ = -1;
 };
 
-// Whole-file helpers.
+// Whole-file helpers. Writing goes through a temporary file (util/AtomicFile.h): the
+// file holds the old or the complete new bytes, never a part.
 std::vector<uint8_t> ReadFileBytes(const std::string& fileName);
 void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes);
 

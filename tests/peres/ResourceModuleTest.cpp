@@ -234,10 +234,13 @@ TEST(ResourceModel, ReplaceDataCopiesTheWholeStream) {
     EXPECT_EQ(r.Data().Bytes(), (std::vector<uint8_t>{1, 2, 3}));
 }
 
-TEST(ResourceModel, BackupFileName) {
+TEST(ResourceModel, BackupFileNameComesFromTheFileNamePart) {
+    EXPECT_EQ(BackupFileName("lib.icl"), "lib.~icl");
     EXPECT_EQ(BackupFileName("dir/lib.icl"), "dir/lib.~icl");
     EXPECT_EQ(BackupFileName("noext"), "noext.~");
-    EXPECT_EQ(BackupFileName("my.dir/file"), "my.~dir/file");
+    EXPECT_EQ(BackupFileName("my.libs/iconlib"), "my.libs/iconlib.~");
+    EXPECT_EQ(BackupFileName("./iconlib"), "./iconlib.~");
+    EXPECT_EQ(BackupFileName("my.libs/a.b.icl"), "my.libs/a.b.~icl");
 }
 
 // ---- WriteToFile ----
@@ -299,6 +302,16 @@ TEST_F(WriteToFileTest, PreviousFileBecomesTheBackupReplacingAnOldOne) {
     EXPECT_EQ(Get(Path("lib.icl")), "new content");
     EXPECT_EQ(Get(Path("lib.~icl")), "previous");
     EXPECT_FALSE(module.Item(0)->Modified());
+}
+
+// A dot in a folder name once gave a backup name in a folder that does not exist.
+TEST_F(WriteToFileTest, PreviousFileInAFolderWithADotIsKeptAsTheBackup) {
+    fs::create_directories(Path("my.libs"));
+    Put(Path("my.libs/iconlib"), "previous");
+    TestFileModule module;
+    module.WriteToFile(Path("my.libs/iconlib"));
+    EXPECT_EQ(Get(Path("my.libs/iconlib")), "new content");
+    EXPECT_EQ(Get(Path("my.libs/iconlib.~")), "previous");
 }
 
 TEST_F(WriteToFileTest, FailedWriteRestoresThePreviousFile) {

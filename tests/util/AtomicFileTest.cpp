@@ -145,6 +145,14 @@ TEST_F(AtomicFileTest, APreviousFileThatCannotBeKeptIsLeftUntouched) {
     EXPECT_EQ(Names(), std::set<std::string>{"lib.icl"});
 }
 
+// Renaming over a pipe would replace the node instead of writing into it.
+TEST_F(AtomicFileTest, APipeAtTheTargetNameIsRefused) {
+    ASSERT_EQ(::mkfifo((dir + "pipe").c_str(), 0600), 0);
+    EXPECT_THROW(WriteFileAtomically(dir + "pipe", Bytes("x")), EFCreateError);
+    EXPECT_TRUE(S_ISFIFO(ModeOf(dir + "pipe")));
+    EXPECT_EQ(Names(), std::set<std::string>{"pipe"});
+}
+
 TEST_F(AtomicFileTest, AFolderThatCannotTakeFilesIsAClearError) {
     EXPECT_THROW(WriteFileAtomically(dir + "missing/a.ico", Bytes("x")), EFCreateError);
 }
