@@ -23,7 +23,10 @@ extern const char BuildHelp[] =
     "  --update     keep its icons and append the new ones\n"
     "  --overwrite  build it again from the template\n"
     "Either way the previous file stays beside it as the backup (lib.icl gives\n"
-    "lib.~icl); if the build fails, LIBRARY is left as it was.\n"
+    "lib.~icl); if the build fails or is interrupted, LIBRARY is left as it was.\n"
+    "When LIBRARY is a symbolic link, the file it points to is updated (the link\n"
+    "stays). Builds and removals of one library run one after the other: a second\n"
+    "one waits while LIBRARY.lock is held.\n"
     "Prints the number of icon groups added.\n"
     "Exit status 0; 1 when a source cannot be read or the library cannot be read or\n"
     "written; 2 on bad usage.\n";

@@ -12,6 +12,8 @@ extern const char RemoveHelp[] =
     "Removes icon number INDEX (0-based, as `pictavo-cli icons` counts them) with its\n"
     "images from the icon library LIBRARY. The other icons keep their numbers inside\n"
     "the file; the previous file stays beside it as the backup (lib.icl gives lib.~icl).\n"
+    "When LIBRARY is a symbolic link, the file it points to is updated (the link stays).\n"
+    "Waits while another build or removal of LIBRARY holds LIBRARY.lock.\n"
     "Exit status 0; 1 when LIBRARY cannot be read or written or has no such icon; 2 on\n"
     "bad usage.\n";
 

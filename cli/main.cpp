@@ -1,6 +1,7 @@
 // pictavo-cli: the command-line front end over the same core as the window.
 
 #include "cli/Command.h"
+#include "util/TempFileCleanup.h"
 
 #include <cstdio>
 #include <cstring>
@@ -24,6 +25,8 @@ void PrintOverview(FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // An interrupted command leaves no temporary files behind.
+    pictavo::InstallTempFileCleanupOnSignals();
     if (argc < 2) {
         PrintOverview(stderr);
         return pictavo::cli::ExitUsage;

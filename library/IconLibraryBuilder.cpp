@@ -2,6 +2,7 @@
 
 #include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
+#include "library/LibraryLock.h"
 #include "library/PrivateTempFolder.h"
 #include "library/ProgramStorage.h"
 #include "peres/IconGroupResources.h"
@@ -9,6 +10,8 @@
 #include "platform/CaseFolding.h"
 #include "util/Exceptions.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace pictavo {
@@ -18,14 +21,20 @@ namespace {
 constexpr const char* IconGroupType = "14";
 constexpr int MaxImageHeight = 255; // images this high or higher cannot be listed in a group
 
-bool FileExists(const std::string& fileName) {
+// Asked of the file system: only "no such file" means there is no library yet.
+bool LibraryExists(const std::string& fileName) {
     struct stat info {};
-    return ::stat(fileName.c_str(), &info) == 0;
+    if (::stat(fileName.c_str(), &info) == 0)
+        return true;
+    if (errno == ENOENT)
+        return false;
+    throw EFOpenError(
+        Format("Cannot open file \"%s\". %s", fileName.c_str(), std::strerror(errno)));
 }
 
 // The existing library, or the template DLL extracted from the program's storage.
 void OpenLibrary(TPEResourceModule& module, const std::string& fileName, bool rebuild) {
-    if (!rebuild && FileExists(fileName)) {
+    if (!rebuild && LibraryExists(fileName)) {
         module.ReadFromFile(fileName);
         return;
     }
@@ -69,13 +78,16 @@ std::vector<TIconSource> EveryIconOf(const std::string& fileName, int iconCount)
 }
 
 int BuildIconLibrary(const TIconLibraryBuild& build) {
+    const std::string fileName = LibraryFileName(build.FileName);
     TPrivateTempFolder tempFolder;
-    const std::string iconFile = tempFolder.Path() + "temp.ico";
+    // Held from reading the library to writing it, so no other writer's icons are lost.
+    TLibraryLock lock(fileName);
+    const std::string iconFile = tempFolder.File("temp.ico");
     TPEResourceModule module;
     TMultiIcon icon;
     icon.SetDrawAllImages(false);
 
-    OpenLibrary(module, build.FileName, build.Rebuild);
+    OpenLibrary(module, fileName, build.Rebuild);
     int added = 0;
     for (const TIconSource& source : build.Sources) {
         TIconGroupResourceDetails* group = nullptr;
@@ -91,7 +103,7 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
         ++added;
     }
     module.Sort();
-    module.WriteToFile(build.FileName);
+    module.WriteToFile(fileName);
     return added;
 }
 
@@ -105,7 +117,9 @@ int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSou
     return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::AfterSave});
 }
 
-bool RemoveIconGroupFromLibrary(const std::string& fileName, int iconIndex) {
+bool RemoveIconGroupFromLibrary(const std::string& libraryPath, int iconIndex) {
+    const std::string fileName = LibraryFileName(libraryPath);
+    TLibraryLock lock(fileName);
     TPEResourceModule module;
     module.ReadFromFile(fileName);
     int seen = 0;

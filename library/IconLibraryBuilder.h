@@ -33,7 +33,9 @@ struct TIconLibraryBuild {
 // Every icon index 0 .. iconCount - 1 of a file, in order.
 std::vector<TIconSource> EveryIconOf(const std::string& fileName, int iconCount);
 
-// Builds (or updates) the library and returns the number of groups added. An icon that
+// Builds (or updates) the library and returns the number of groups added. A library
+// path that is a symbolic link updates the file the link points to. The library is
+// locked (TLibraryLock) from reading to writing; another writer waits. An icon that
 // can be read neither from a module nor as an icon file ends the build with its error,
 // and nothing is written. Images 255 pixels high or more are dropped; an icon whose
 // images cannot be taken into a group gets an empty group. The resources are sorted
@@ -47,8 +49,9 @@ int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSou
                          bool rebuild);
 
 // Removes icon number `iconIndex` (counting the icon groups in list order) with its
-// images and writes the library back (with the backup). False, and the file left
-// untouched, when the library has no such icon.
+// images and writes the library back (with the backup), links followed and locked as
+// BuildIconLibrary does. False, and the file left untouched, when the library has no
+// such icon.
 bool RemoveIconGroupFromLibrary(const std::string& fileName, int iconIndex);
 
 } // namespace pictavo

@@ -21,6 +21,13 @@ TPrivateTempFolder::TPrivateTempFolder() {
         throw EFCreateError(Format("Cannot create a temporary folder in \"%s\". %s",
                                    GetTempFolder().c_str(), std::strerror(errno)));
     FPath = std::string(buffer.data()) + "/";
+    FRegistration = std::make_unique<TTempFileRegistration>(buffer.data(), TTempKind::Folder);
+}
+
+std::string TPrivateTempFolder::File(const std::string& name) {
+    const std::string path = FPath + name;
+    FFiles.emplace_back(path, TTempKind::File);
+    return path;
 }
 
 TPrivateTempFolder::~TPrivateTempFolder() {

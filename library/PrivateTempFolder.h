@@ -4,6 +4,10 @@
 // Files with fixed names ("temp.ico") go in here, never directly into the shared
 // temporary folder where another user could plant a link under that name.
 
+#include "util/TempFileCleanup.h"
+
+#include <list>
+#include <memory>
 #include <string>
 
 namespace pictavo {
@@ -19,8 +23,14 @@ public:
     // The folder with a trailing "/".
     const std::string& Path() const { return FPath; }
 
+    // The path of a file of this folder, removed with the folder also when a SIGINT or
+    // SIGTERM ends the process.
+    std::string File(const std::string& name);
+
 private:
     std::string FPath;
+    std::unique_ptr<TTempFileRegistration> FRegistration;
+    std::list<TTempFileRegistration> FFiles;
 };
 
 } // namespace pictavo

@@ -1,0 +1,80 @@
+#include "library/LibraryLock.h"
+
+#include "util/AtomicFile.h"
+#include "util/Exceptions.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace pictavo {
+
+namespace {
+
+// As many links as the system follows in one path before it gives up (ELOOP).
+constexpr int MaxLinks = 40;
+
+// The text of a symbolic link, or "" when the path is not one.
+std::string LinkText(const std::string& path) {
+    std::vector<char> buffer(PATH_MAX);
+    const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (length <= 0 || static_cast<size_t>(length) >= buffer.size())
+        return "";
+    return std::string(buffer.data(), static_cast<size_t>(length));
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
+std::string LibraryFileName(const std::string& path) {
+    std::string current = path;
+    for (int i = 0; i < MaxLinks; ++i) {
+        const std::string target = LinkText(current);
+        if (target.empty())
+            return current;
+        current = target[0] == '/' ? target : FolderOfPath(current) + "/" + target;
+    }
+    throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(ELOOP)));
+}
+
+TLibraryLock::TLibraryLock(const std::string& libraryFileName)
+    : FLockName(libraryFileName + ".lock") {
+    // The holder removes the lock file when it ends; a waiter that then gets the lock of
+    // the removed file tries again with the file now under the name.
+    for (;;) {
+        FFd = ::open(FLockName.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (FFd < 0)
+            throw EFCreateError(Format("Cannot create the lock file \"%s\". %s", FLockName.c_str(),
+                                       std::strerror(errno)));
+        int locked;
+        while ((locked = ::flock(FFd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        struct stat held {
+        }, named{};
+        if (locked == 0 && ::fstat(FFd, &held) == 0 && ::lstat(FLockName.c_str(), &named) == 0 &&
+            SameFile(held, named))
+            return;
+        const int error = errno;
+        ::close(FFd);
+        FFd = -1;
+        if (locked != 0)
+            throw EFCreateError(
+                Format("Cannot lock \"%s\". %s", FLockName.c_str(), std::strerror(error)));
+    }
+}
+
+TLibraryLock::~TLibraryLock() {
+    // Removed while still held, so nobody can lock the file that is going away unseen.
+    ::unlink(FLockName.c_str());
+    ::close(FFd);
+}
+
+} // namespace pictavo

@@ -1,0 +1,30 @@
+#pragma once
+// One writer of an icon library at a time. A build or a removal reads the library,
+// changes it and writes it back; two of them at once would each write their own
+// version and one would lose the other's icons. The lock is taken on a lock file beside
+// the library ("lib.icl.lock"), which outlives the renames of the library and its
+// backup, and is removed again by the holder that ends.
+
+#include <string>
+
+namespace pictavo {
+
+// The library file a path names: symbolic links are followed (also to a file that does
+// not exist yet), so that the file the link points to is updated and the link stays.
+std::string LibraryFileName(const std::string& path);
+
+class TLibraryLock {
+public:
+    // Waits while another process (or another lock of this one) holds the library;
+    // raises EFCreateError when the lock file cannot be made.
+    explicit TLibraryLock(const std::string& libraryFileName);
+    ~TLibraryLock();
+    TLibraryLock(const TLibraryLock&) = delete;
+    TLibraryLock& operator=(const TLibraryLock&) = delete;
+
+private:
+    std::string FLockName;
+    int FFd = -1;
+};
+
+} // namespace pictavo
