@@ -92,5 +92,17 @@ TEST(NEModuleCommands, ScanListsModulesWithIconGroupsOnly) {
     EXPECT_NE(lines[0].find("icons16.dll"), std::string::npos);
 }
 
+TEST(NEModuleCommands, BuilderTakesTheIconsOfAnNEModule) {
+    // icons16.dll holds the icons of icons32.dll: the libraries built from them agree.
+    TPrivateTempFolder work;
+    const CliRun ne = RunCli({"build", work.Path() + "ne.icl", Fixture("ne/icons16.dll")});
+    const CliRun pe = RunCli({"build", work.Path() + "pe.icl", Fixture("pe/icons32.dll")});
+    ASSERT_EQ(ne.Status, 0) << ne.Err;
+    ASSERT_EQ(pe.Status, 0) << pe.Err;
+    EXPECT_EQ(ne.Out, "3\n");
+    EXPECT_EQ(RunCli({"icons", work.Path() + "ne.icl"}).Out,
+              RunCli({"icons", work.Path() + "pe.icl"}).Out);
+}
+
 } // namespace
 } // namespace pictavo
