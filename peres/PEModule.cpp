@@ -215,21 +215,53 @@ TImageSection* TPEModule::ResourceSection(uint32_t& offset) const {
 
 // ---- TPEModule: layout and writing ----
 
+uint64_t TPEModule::HeadersEnd() const {
+    return FDOSStub.Bytes().size() + DOSHeaderSize + 4 + COFFHeaderSize + FOptionalHeader.size() +
+           TImageSection::HeaderSize * FSections.size();
+}
+
 void TPEModule::Relayout() {
     // A module that holds no parsed image (never read, or its last read was refused)
     // has no headers to lay out.
     if (FOptionalHeader.size() < MinOptionalHeaderSize || FSections.empty())
         RefuseImage();
+    if (FSections.size() > 0xFFFF)
+        RefuseImage();
+    uint32_t offset = 0;
+    TImageSection* resources = ResourceSection(offset);
+    // Code and data refer to each other by address, and nothing inside a section is
+    // adjusted here: only the resource section may move.
+    if (PackingKeepsSectionsInPlace(resources))
+        PackSections();
+    else
+        ResizeInPlace(resources);
+}
+
+bool TPEModule::PackingKeepsSectionsInPlace(const TImageSection* resources) const {
+    const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
+    const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
+    uint64_t filePos = Align(FHeaderTail.size() + HeadersEnd(), fileAlignment);
+    uint64_t rva = sectionAlignment;
+    for (const std::unique_ptr<TImageSection>& section : FSections) {
+        const uint64_t rawSize = section->FRawData.Size();
+        if (section.get() != resources &&
+            (rva != section->VirtualAddress() ||
+             (rawSize != 0 && filePos != section->PointerToRawData())))
+            return false;
+        filePos += Align(rawSize, fileAlignment);
+        rva += Align(rawSize + uint64_t{section->FUninitializedTail}, sectionAlignment);
+    }
+    return true;
+}
+
+void TPEModule::PackSections() {
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
     const uint64_t newHeaderOffset = FDOSStub.Size() + DOSHeaderSize;
     StoreU32(&FDOSHeader[pe::NewHeaderOffsetField], Fit32(newHeaderOffset));
-    if (FSections.size() > 0xFFFF)
-        RefuseImage();
     StoreU16(&FCOFFHeader[pe::NumberOfSectionsField], static_cast<uint16_t>(FSections.size()));
 
-    const uint64_t headersEnd = newHeaderOffset + 4 + COFFHeaderSize + FOptionalHeader.size() +
-                                TImageSection::HeaderSize * FSections.size();
+    const uint64_t headersEnd = HeadersEnd();
     SetOptionalField(pe::SizeOfHeadersField, Fit32(Align(headersEnd, fileAlignment)));
     SetOptionalField(pe::CheckSumField, 0);
     uint32_t baseOfCode = 0xFFFFFFFFu;
@@ -270,6 +302,96 @@ void TPEModule::Relayout() {
     SetOptionalField(pe::SizeOfImageField, Fit32(imageSize));
 }
 
+void TPEModule::ResizeInPlace(TImageSection* resources) {
+    const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
+    const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
+    StoreU16(&FCOFFHeader[pe::NumberOfSectionsField], static_cast<uint16_t>(FSections.size()));
+    SetOptionalField(pe::SizeOfHeadersField, std::max(OptionalField(pe::SizeOfHeadersField),
+                                                      Fit32(Align(HeadersEnd(), fileAlignment))));
+    SetOptionalField(pe::CheckSumField, 0);
+
+    if (resources != nullptr) {
+        // The totals count each section's memory size rounded to the file alignment;
+        // only the resource section's share changes.
+        const uint64_t oldShare = Align(resources->VirtualSize(), fileAlignment);
+        const uint64_t virtualSize =
+            resources->FRawData.Size() + uint64_t{resources->FUninitializedTail};
+        const uint64_t newShare = Align(virtualSize, fileAlignment);
+        const uint32_t flags = resources->Characteristics();
+        const uint32_t total = flags & pe::SectionExecute ? pe::SizeOfCodeField
+                               : flags & pe::SectionInitializedData
+                                   ? pe::SizeOfInitializedDataField
+                                   : pe::SizeOfUninitializedDataField;
+        SetOptionalField(
+            total, Fit32(std::max<uint64_t>(OptionalField(total) + newShare, oldShare) - oldShare));
+        resources->SetField(pe::VirtualSizeField, Fit32(virtualSize));
+        resources->SetField(pe::SizeOfRawDataField,
+                            Fit32(Align(resources->FRawData.Size(), fileAlignment)));
+    }
+    uint64_t imageEnd = Align(HeadersEnd(), sectionAlignment);
+    for (const std::unique_ptr<TImageSection>& section : FSections)
+        imageEnd = std::max(imageEnd, uint64_t{section->VirtualAddress()} +
+                                          Align(section->VirtualSize(), sectionAlignment));
+    SetOptionalField(pe::SizeOfImageField, Fit32(imageEnd));
+}
+
+TImageSection& TPEModule::PlaceResourceSection(TImageSection& section, uint64_t contentSize) {
+    const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
+    const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
+    // The room before the next section, in memory and in the file.
+    uint64_t nextAddress = UINT64_MAX, nextRaw = UINT64_MAX, firstRaw = UINT64_MAX;
+    uint64_t imageEnd = 0, fileEnd = 0;
+    for (const std::unique_ptr<TImageSection>& other : FSections) {
+        imageEnd = std::max(imageEnd, uint64_t{other->VirtualAddress()} + other->VirtualSize());
+        if (other->SizeOfRawData() != 0) {
+            firstRaw = std::min<uint64_t>(firstRaw, other->PointerToRawData());
+            fileEnd =
+                std::max(fileEnd, uint64_t{other->PointerToRawData()} + other->SizeOfRawData());
+        }
+        if (other.get() == &section)
+            continue;
+        if (other->VirtualAddress() > section.VirtualAddress())
+            nextAddress = std::min<uint64_t>(nextAddress, other->VirtualAddress());
+        if (other->SizeOfRawData() != 0 && other->PointerToRawData() > section.PointerToRawData())
+            nextRaw = std::min<uint64_t>(nextRaw, other->PointerToRawData());
+    }
+    const uint64_t memoryEnd = section.VirtualAddress() + contentSize + section.FUninitializedTail;
+    if (Align(memoryEnd, sectionAlignment) <= nextAddress &&
+        section.PointerToRawData() + Align(contentSize, fileAlignment) <= nextRaw)
+        return section;
+
+    // A new section header takes the first 40 bytes after the section table, which
+    // must be free (zero) and before the first section's data.
+    const bool tailFree =
+        FHeaderTail.size() >= TImageSection::HeaderSize &&
+        std::all_of(FHeaderTail.begin(), FHeaderTail.begin() + TImageSection::HeaderSize,
+                    [](uint8_t b) { return b == 0; });
+    if (!tailFree || HeadersEnd() + TImageSection::HeaderSize > firstRaw)
+        throw EPEException(Format("Cannot write the image: the resources no longer fit before "
+                                  "section %s, and the headers have no room for another "
+                                  "section header",
+                                  NextSectionName(section).c_str()));
+    std::array<uint8_t, TImageSection::HeaderSize> header = section.FHeader;
+    // Counted from nothing: the totals then add the whole new section.
+    StoreU32(&header[pe::VirtualSizeField], 0);
+    StoreU32(&header[pe::SizeOfRawDataField], 0);
+    StoreU32(&header[pe::VirtualAddressField], Fit32(Align(imageEnd, sectionAlignment)));
+    StoreU32(&header[pe::PointerToRawDataField],
+             Fit32(Align(std::max(fileEnd, HeadersEnd()), fileAlignment)));
+    FSections.push_back(std::make_unique<TImageSection>(this, header.data(), header.data()));
+    FHeaderTail.erase(FHeaderTail.begin(), FHeaderTail.begin() + TImageSection::HeaderSize);
+    return *FSections.back();
+}
+
+std::string TPEModule::NextSectionName(const TImageSection& section) const {
+    const TImageSection* next = nullptr;
+    for (const std::unique_ptr<TImageSection>& other : FSections)
+        if (other->VirtualAddress() > section.VirtualAddress() &&
+            (next == nullptr || other->VirtualAddress() < next->VirtualAddress()))
+            next = other.get();
+    return next != nullptr ? next->Name() : section.Name();
+}
+
 void TPEModule::WriteToStream(Stream& stream) {
     Relayout();
     // The image is assembled in memory so that the checksum can be set before any
@@ -287,6 +409,10 @@ void TPEModule::WriteToStream(Stream& stream) {
     image.WriteBuffer(FHeaderTail.data(), FHeaderTail.size());
     for (const std::unique_ptr<TImageSection>& section : FSections) {
         const int64_t start = section->PointerToRawData();
+        // Sections are written in table order; one that begins inside the previous one's
+        // data would overwrite it.
+        if (section->SizeOfRawData() != 0 && image.Position() > start)
+            throw EPEException("Cannot write the image: its sections are not in file order");
         if (image.Position() < start)
             image.WriteZeros(static_cast<size_t>(start - image.Position()));
         section->FRawData.SetPosition(0);

@@ -65,7 +65,11 @@ public:
     // Raises EPEException "Invalid DOS signature", "Invalid COFF signature", or "图像无效"
     // for a 64-bit image and for headers or sections that do not fit the block.
     virtual void ParseImage(const uint8_t* memory, size_t size);
-    // Places every section again, one after the other, and recomputes the header totals.
+    // Lays the image out again after the resource section changed size. No other
+    // section moves: when placing every section again, one after the other, keeps
+    // them where they are, that is done and the header totals recomputed; otherwise
+    // every section keeps its place and only the resource section's sizes and the
+    // totals that depend on them change.
     virtual void Relayout();
 
     uint32_t DataDirectoryCount() const;
@@ -88,7 +92,20 @@ public:
     const std::vector<uint8_t>& HeaderTail() const { return FHeaderTail; }
     const std::vector<uint8_t>& Overlay() const { return FOverlay; }
 
+protected:
+    // The section that is to hold a rebuilt resource section of contentSize bytes
+    // without moving any other section: the section itself when it is the last one or
+    // the new content fits in the room before the next section, else a new last section
+    // (the old one stays, unreferenced). Raises EPEException when the headers have no
+    // room for another section header.
+    TImageSection& PlaceResourceSection(TImageSection& section, uint64_t contentSize);
+
 private:
+    bool PackingKeepsSectionsInPlace(const TImageSection* resources) const;
+    void PackSections();
+    void ResizeInPlace(TImageSection* resources);
+    uint64_t HeadersEnd() const;
+    std::string NextSectionName(const TImageSection& section) const;
     uint32_t OptionalField(uint32_t offset) const;
     void SetOptionalField(uint32_t offset, uint32_t value);
 

@@ -294,21 +294,17 @@ void TPEResourceModule::CheckWritable() {
     WritableResourceSection();
 }
 
-void TPEResourceModule::Relayout() {
-    TImageSection& section = WritableResourceSection();
-    // The section's address depends only on the sections before it; place them first so
-    // that the data RVAs written below are final.
-    TPEModule::Relayout();
-
+std::vector<uint8_t> TPEResourceModule::EncodeResources(const TImageSection& section,
+                                                        uint32_t virtualAddress) const {
     TResourceNode root;
     for (const std::unique_ptr<TResourceDetails>& resource : FResources)
         root.AddPath(resource->Type(), resource->Name(), resource->Language(), resource->Data(),
                      resource->CodePage());
 
-    MemoryStream& raw = section.RawData();
+    const MemoryStream& raw = section.RawData();
     uint32_t timeDateStamp = 0;
     uint16_t majorVersion = 0, minorVersion = 0;
-    if (raw.Size() >= ResourceDirectory::TableHeaderSize) {
+    if (raw.Bytes().size() >= ResourceDirectory::TableHeaderSize) {
         timeDateStamp = LoadU32(raw.Memory() + 4);
         majorVersion = LoadU16(raw.Memory() + 8);
         minorVersion = LoadU16(raw.Memory() + 10);
@@ -322,17 +318,37 @@ void TPEResourceModule::Relayout() {
     if (total > 0x7FFFFFFFu)
         throw EPEException("Resource section too large");
     std::vector<uint8_t> content(static_cast<size_t>(total), 0);
-    SectionWriter writer(content, section.VirtualAddress(), timeDateStamp, majorVersion,
-                         minorVersion, sizes);
+    SectionWriter writer(content, virtualAddress, timeDateStamp, majorVersion, minorVersion, sizes);
     writer.WriteTable(root);
+    return content;
+}
 
-    raw.Clear();
-    raw.WriteBuffer(content.data(), content.size());
-    raw.SetPosition(0);
-    TPEModule::Relayout();
+void TPEResourceModule::Relayout() {
+    TImageSection& section = WritableResourceSection();
+    // The encoded size does not depend on the section's address; the data entries do.
+    std::vector<uint8_t> content = EncodeResources(section, section.VirtualAddress());
+    TImageSection& target = PlaceResourceSection(section, content.size());
+    const auto setContent = [&target](const std::vector<uint8_t>& bytes) {
+        MemoryStream& raw = target.RawData();
+        raw.Clear();
+        raw.WriteBuffer(bytes.data(), bytes.size());
+        raw.SetPosition(0);
+    };
+    const uint32_t encodedAt = section.VirtualAddress();
+    setContent(content);
     // Loaders and tools that check the directory size must find every resource.
-    SetDataDirectory(pe::ResourceDirectoryIndex,
-                     TImageDataDirectory{section.VirtualAddress(), static_cast<uint32_t>(total)});
+    const auto pointDirectory = [&] {
+        SetDataDirectory(
+            pe::ResourceDirectoryIndex,
+            TImageDataDirectory{target.VirtualAddress(), static_cast<uint32_t>(content.size())});
+    };
+    pointDirectory();
+    TPEModule::Relayout();
+    if (target.VirtualAddress() != encodedAt) {
+        content = EncodeResources(section, target.VirtualAddress());
+        setContent(content);
+        pointDirectory();
+    }
 }
 
 } // namespace pictavo

@@ -48,8 +48,9 @@ public:
     void Sort() override;
 
     void ParseImage(const uint8_t* memory, size_t size) override;
-    // Rebuilds the resource section from the list, lays the image out, and points the
-    // resource data directory at the new content.
+    // Rebuilds the resource section from the list, lays the image out without moving
+    // any other section (PlaceResourceSection), and points the resource data directory
+    // at the new content.
     void Relayout() override;
 
 protected:
@@ -60,6 +61,10 @@ protected:
 private:
     void DecodeResources();
     TImageSection& WritableResourceSection();
+    // The resource section's new content for a section at this address; the directory
+    // stamps and versions are kept from the section's current content.
+    std::vector<uint8_t> EncodeResources(const TImageSection& section,
+                                         uint32_t virtualAddress) const;
 
     std::vector<std::unique_ptr<TResourceDetails>> FResources;
 };
