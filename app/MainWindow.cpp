@@ -1,9 +1,502 @@
 #include "app/MainWindow.h"
 
-Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent) : QMainWindow(parent) {
-    setObjectName("wnd_pictavo_Main");
-    setWindowTitle("Pictavo");
-    resize(771, 653);
+#include "app/FileList.h"
+#include "app/FlowLayout.h"
+#include "app/IconThumbnail.h"
+#include "app/Panels.h"
+#include "app/QtColor.h"
+#include "app/WheelScrollBox.h"
+#include "peres/VersionInfo.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <exception>
+
+using namespace pictavo;
+
+namespace {
+
+// The labels and check boxes of the left panel use a 12-pixel CJK font; fontconfig picks
+// the first installed family.
+QFont LeftPanelFont() {
+    QFont font;
+    font.setFamilies({"宋体", "SimSun", "Noto Sans CJK SC", "WenQuanYi Micro Hei"});
+    font.setPixelSize(12);
+    return font;
 }
 
-Twnd_pictavo_Main::~Twnd_pictavo_Main() = default;
+QAction* AddTagged(QMenu* menu, const char* name, const char* caption, int tag) {
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    action->setObjectName(name);
+    action->setProperty("Tag", tag);
+    return action;
+}
+
+} // namespace
+
+Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
+    : QMainWindow(parent), FDialogs(std::make_unique<QtDialogs>(this)) {
+    setObjectName("wnd_pictavo_Main");
+    setWindowTitle("Pictavo");
+    QFont base;
+    base.setFamilies({"Tahoma", "DejaVu Sans", "Noto Sans CJK SC", "WenQuanYi Micro Hei"});
+    base.setPointSize(8);
+    setFont(base);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    BuildHeader(central);
+    layout->addWidget(Header);
+    Splitter3 = new QSplitter(Qt::Horizontal, central);
+    Splitter3->setObjectName("Splitter3");
+    Splitter3->setChildrenCollapsible(false);
+    Splitter3->addWidget(BuildLeftPanel());
+    Splitter3->addWidget(BuildClientPanel());
+    Splitter3->setStretchFactor(1, 1);
+    Splitter3->setSizes({219, 771 - 219});
+    layout->addWidget(Splitter3, 1);
+    setCentralWidget(central);
+
+    sb = new QStatusBar(this);
+    sb->setObjectName("sb");
+    sbPanel0 = new QLabel(sb);
+    // The panel is at least 100 pixels wide and takes the bar's width, so that the
+    // file being examined stays readable.
+    sbPanel0->setMinimumWidth(100);
+    sb->addWidget(sbPanel0, 1);
+    setStatusBar(sb);
+
+    BuildMenus();
+    ConnectEvents();
+    FConfirm = std::make_unique<ConfirmDlgInstall>(FDialogs.get());
+    FormCreate();
+
+    resize(771, 653);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+Twnd_pictavo_Main::~Twnd_pictavo_Main() {
+    // Settings are saved on close; a window destroyed without closing saves here.
+    if (FRestored && !FSaved) {
+        FormStorageBeforeSavePlacement();
+        SaveSettings();
+    }
+    FindFile.Abort();
+    FindFile.OnFileMatch = nullptr;
+    FindFile.OnSearchBegin = nullptr;
+    FindFile.OnSearchFinish = nullptr;
+}
+
+void Twnd_pictavo_Main::SetDialogs(std::unique_ptr<TDialogs> dialogs) {
+    FConfirm.reset();
+    FDialogs = std::move(dialogs);
+    FConfirm = std::make_unique<ConfirmDlgInstall>(FDialogs.get());
+}
+
+void Twnd_pictavo_Main::FormCreate() {
+    FSelectedThumb = -1;
+    Icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    lTitle->setText(QString::fromStdString(AppVersionInfo.FileDescription));
+    lCopy->setText(QString::fromStdString(AppVersionInfo.LegalCopyright));
+    lVer->setText(
+        QString::fromUtf8("汉化版: %1").arg(QString::fromStdString(AppVersionInfo.VersionText)));
+    FIcon.SetDrawAllImages(false);
+}
+
+void Twnd_pictavo_Main::BuildHeader(QWidget* parent) {
+    Header = new TGradientHeader(40, parent);
+    Header->setObjectName("Header");
+    Icon = new QLabel(Header);
+    Icon->setObjectName("Icon");
+    Icon->setGeometry(7, 4, 32, 32);
+    lTitle = new QLabel(Header);
+    lTitle->setObjectName("lTitle");
+    QFont title;
+    title.setFamilies({"Tahoma", "DejaVu Sans", "Noto Sans CJK SC"});
+    title.setPixelSize(15);
+    title.setBold(true);
+    lTitle->setFont(title);
+    lTitle->move(45, 4);
+    lVer = new QLabel(Header);
+    lVer->setObjectName("lVer");
+    lVer->move(56, 23);
+    lCopy = new QLabel(Header);
+    lCopy->setObjectName("lCopy");
+    lCopy->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    for (QLabel* label : {lTitle, lVer, lCopy}) {
+        QPalette white = label->palette();
+        white.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(white);
+    }
+}
+
+void Twnd_pictavo_Main::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    lTitle->adjustSize();
+    lVer->adjustSize();
+    lCopy->adjustSize();
+    // The header spans the window; its own width is not laid out yet on the first resize.
+    lCopy->move(width() - lCopy->width() - 6, Header->height() - lCopy->height() - 3);
+}
+
+QWidget* Twnd_pictavo_Main::BuildLeftPanel() {
+    LeftPanel = new QWidget;
+    LeftPanel->setObjectName("LeftPanel");
+    auto* layout = new QVBoxLayout(LeftPanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    ShellModel = new QFileSystemModel(LeftPanel);
+    ShellModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    ShellModel->setRootPath("/");
+    ShellTree = new QTreeView(LeftPanel);
+    ShellTree->setObjectName("ShellTree");
+    ShellTree->setModel(ShellModel);
+    ShellTree->setHeaderHidden(true);
+    for (int column = 1; column < ShellModel->columnCount(); ++column)
+        ShellTree->hideColumn(column);
+    ShellTree->setRootIndex(ShellModel->index("/").parent());
+    layout->addWidget(ShellTree, 1);
+    layout->addWidget(BuildDisplayOptions());
+    layout->addWidget(BuildSearchOptions());
+    return LeftPanel;
+}
+
+QWidget* Twnd_pictavo_Main::BuildDisplayOptions() {
+    epDisplay = new TExpandPanel(QString::fromUtf8("显示选项"), 145, LeftPanel);
+    epDisplay->setObjectName("epDisplay");
+    auto* layout = new QVBoxLayout(epDisplay->Content());
+    layout->setContentsMargins(8, 4, 8, 4);
+    cbxClearView = new QCheckBox(QString::fromUtf8("清除先前选择项"));
+    cbxClearView->setObjectName("cbxClearView");
+    cbxClearView->setChecked(true);
+    cbx32 = new QCheckBox(QString::fromUtf8("仅显示 32bit (位)图标(较慢)"));
+    cbx32->setObjectName("cbx32");
+    Label2 = new QLabel(QString::fromUtf8("图标背景颜色:"));
+    Label2->setObjectName("Label2");
+    ColorPicker = new TColorCombo;
+    ColorPicker->setObjectName("ColorPicker");
+    ColorPicker->PickCustom = [this](TColor initial) { return FDialogs->PickColor(initial); };
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{cbxClearView, cbx32, Label2, ColorPicker}) {
+        widget->setFont(LeftPanelFont());
+        layout->addWidget(widget);
+    }
+    layout->addStretch(1);
+    return epDisplay;
+}
+
+QWidget* Twnd_pictavo_Main::BuildSearchOptions() {
+    epSearch = new TExpandPanel(QString::fromUtf8("搜索"), 225, LeftPanel);
+    epSearch->setObjectName("epSearch");
+    auto* layout = new QVBoxLayout(epSearch->Content());
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSpacing(3);
+    de = new TDirectoryEdit;
+    de->setObjectName("de");
+    de->BrowseFolder = [this](const QString& start) {
+        return FDialogs->FolderName(QString(), start);
+    };
+    Label1 = new QLabel(QString::fromUtf8("文件类型:"));
+    Label1->setObjectName("Label1");
+    cbMask = new QComboBox;
+    cbMask->setObjectName("cbMask");
+    cbMask->setEditable(true);
+    cbMask->setInsertPolicy(QComboBox::NoInsert);
+    cbMask->addItems({"*.*", "*.ico", "*.icl", "*.exe", "*.dll", "*.ocx", "*.cur",
+                      "*.dll;*.ico;*.icl;*.exe;*.ocx"});
+    cbMask->setCurrentText("*.*");
+    cbxClear = new QCheckBox(QString::fromUtf8("清除先前的搜索结果"));
+    cbxClear->setObjectName("cbxClear");
+    cbxClear->setChecked(true);
+    cbxSub = new QCheckBox(QString::fromUtf8("包括子文件夹"));
+    cbxSub->setObjectName("cbxSub");
+    cbxSub->setChecked(true);
+    cbxIgnore = new QCheckBox(QString::fromUtf8("忽略重复文件"));
+    cbxIgnore->setObjectName("cbxIgnore");
+    cbxIgnore->setChecked(true);
+    cbxViewAll = new QCheckBox(QString::fromUtf8("查看所有找到的图标"));
+    cbxViewAll->setObjectName("cbxViewAll");
+    bSearch = new QPushButton(QString::fromUtf8("开始"));
+    bSearch->setObjectName("bSearch");
+    bSearch->setEnabled(false);
+    for (QWidget* widget : std::initializer_list<QWidget*>{de, Label1, cbMask, cbxClear, cbxSub,
+                                                           cbxIgnore, cbxViewAll, bSearch}) {
+        widget->setFont(LeftPanelFont());
+        layout->addWidget(widget);
+    }
+    layout->addStretch(1);
+    return epSearch;
+}
+
+QWidget* Twnd_pictavo_Main::BuildClientPanel() {
+    ClientPanel = new QWidget;
+    ClientPanel->setObjectName("ClientPanel");
+    auto* layout = new QVBoxLayout(ClientPanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    NxSplitter1 = new QSplitter(Qt::Vertical, ClientPanel);
+    NxSplitter1->setObjectName("NxSplitter1");
+    NxSplitter1->setChildrenCollapsible(false);
+    FileList = new TFileList;
+    NxSplitter1->addWidget(FileList);
+
+    Splitter1 = new QSplitter(Qt::Horizontal);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    IconListPanel = new QWidget;
+    IconListPanel->setObjectName("IconListPanel");
+    auto* listLayout = new QVBoxLayout(IconListPanel);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(0);
+    IconListHeader = new TGradientHeader(18);
+    IconListHeader->setObjectName("IconListHeader");
+    ScrollBox = new TWheelScrollBox;
+    ScrollBox->setObjectName("ScrollBox");
+    ScrollBox->setWidgetResizable(true);
+    ScrollBox->setFrameShape(QFrame::NoFrame);
+    ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    FlowPanel = new QWidget;
+    FlowPanel->setObjectName("FlowPanel");
+    FlowPanel->setProperty("Tag", 1);
+    FlowPanel->setContextMenuPolicy(Qt::NoContextMenu);
+    new FlowLayout(FlowPanel);
+    ScrollBox->setWidget(FlowPanel);
+    QPalette white = ScrollBox->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    ScrollBox->setPalette(white);
+    ScrollBox->viewport()->setPalette(white);
+    FlowPanel->setPalette(white);
+    listLayout->addWidget(IconListHeader);
+    listLayout->addWidget(ScrollBox, 1);
+    Splitter1->addWidget(IconListPanel);
+
+    IconBoxPanel = new QWidget;
+    IconBoxPanel->setObjectName("IconBoxPanel");
+    auto* boxLayout = new QVBoxLayout(IconBoxPanel);
+    boxLayout->setContentsMargins(0, 0, 0, 0);
+    boxLayout->setSpacing(0);
+    IconBoxHeader = new TGradientHeader(18);
+    IconBoxHeader->setObjectName("IconBoxHeader");
+    IconBox = new QListWidget;
+    IconBox->setObjectName("IconBox");
+    IconBox->setToolTip(QString::fromUtf8("单击右键->菜单"));
+    IconBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    IconBox->setFrameShape(QFrame::NoFrame);
+    boxLayout->addWidget(IconBoxHeader);
+    boxLayout->addWidget(IconBox, 1);
+    Splitter1->addWidget(IconBoxPanel);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setSizes({771 - 219 - 257, 257});
+
+    NxSplitter1->addWidget(Splitter1);
+    NxSplitter1->setStretchFactor(1, 1);
+    NxSplitter1->setSizes({152, 400});
+    layout->addWidget(NxSplitter1);
+    return ClientPanel;
+}
+
+void Twnd_pictavo_Main::BuildMenus() {
+    FileListPopup = new QMenu(this);
+    FileListPopup->setObjectName("FileListPopup");
+    QMenu* addToView = FileListPopup->addMenu(QString::fromUtf8("添加到查看"));
+    pmAddToView = addToView->menuAction();
+    pmAddToView->setObjectName("pmAddToView");
+    Selected2 = AddTagged(addToView, "Selected2", "选择的", 0);
+    All2 = AddTagged(addToView, "All2", "所有", 1);
+    FileListPopup->addSeparator();
+    QMenu* iclFromList = FileListPopup->addMenu(QString::fromUtf8("保存到图标库"));
+    pmSaveICLFromList = iclFromList->menuAction();
+    pmSaveICLFromList->setObjectName("pmSaveICLFromList");
+    Selected4 = AddTagged(iclFromList, "Selected4", "选择的", 0);
+    All4 = AddTagged(iclFromList, "All4", "所有", 1);
+    FileListPopup->addSeparator();
+    pmRefresh = FileListPopup->addAction(QString::fromUtf8("刷新"));
+    pmRefresh->setObjectName("pmRefresh");
+
+    IconListPopup = new QMenu(this);
+    IconListPopup->setObjectName("IconListPopup");
+    QMenu* iclFromView = IconListPopup->addMenu(QString::fromUtf8("保存到图标库"));
+    pmSaveToICLFromView = iclFromView->menuAction();
+    pmSaveToICLFromView->setObjectName("pmSaveToICLFromView");
+    Selected1 = AddTagged(iclFromView, "Selected1", "选择的", 0);
+    All1 = AddTagged(iclFromView, "All1", "所有", 1);
+    IconListPopup->addSeparator();
+    QMenu* saveToIcon = IconListPopup->addMenu(QString::fromUtf8("保存为图标"));
+    pmSaveToIcon = saveToIcon->menuAction();
+    pmSaveToIcon->setObjectName("pmSaveToIcon");
+    Selected3 = AddTagged(saveToIcon, "Selected3", "选择的", 0);
+    All3 = AddTagged(saveToIcon, "All3", "所有", 1);
+    IconListPopup->addSeparator();
+    Remove1 = IconListPopup->addAction(QString::fromUtf8("由视图中移除"));
+    Remove1->setObjectName("Remove1");
+
+    IconBoxPopup = new QMenu(this);
+    IconBoxPopup->setObjectName("IconBoxPopup");
+    pmSavetoIco = IconBoxPopup->addAction(QString::fromUtf8("保存为图标..."));
+    pmSavetoIco->setObjectName("pmSavetoIco");
+    pmSaveToBMP = IconBoxPopup->addAction(QString::fromUtf8("保存为位图..."));
+    pmSaveToBMP->setObjectName("pmSaveToBMP");
+
+    // The library and export commands arrive with the image list; until then their
+    // items are shown disabled rather than doing nothing.
+    for (QAction* pending :
+         {pmSaveICLFromList, pmSaveToICLFromView, pmSaveToIcon, pmSavetoIco, pmSaveToBMP})
+        pending->setEnabled(false);
+}
+
+void Twnd_pictavo_Main::ConnectEvents() {
+    connect(ColorPicker, &TColorCombo::colorChanged, this, [this] { ColorPickerChange(); });
+    for (QAction* action : {Selected2, All2})
+        connect(action, &QAction::triggered, this,
+                [this, action] { Guarded([&] { cmView(action); }); });
+    connect(pmRefresh, &QAction::triggered, this, [this] { pmRefreshClick(); });
+    connect(Remove1, &QAction::triggered, this, [this] { Guarded([&] { cmRemoveFromView(); }); });
+
+    connect(FileList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (FileListPopupOpens())
+            FileListPopup->popup(FileList->viewport()->mapToGlobal(at));
+    });
+    connect(ScrollBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (IconListPopupOpens())
+            IconListPopup->popup(ScrollBox->mapToGlobal(at));
+    });
+    connect(IconBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (IconBoxPopupOpens())
+            IconBoxPopup->popup(IconBox->viewport()->mapToGlobal(at));
+    });
+
+    connect(FileList->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { FileListHeaderClick(column); });
+    connect(FileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                // Act on one reported row: the row just selected, or the one just
+                // deselected when nothing was selected with it.
+                QSet<int> added, removed;
+                for (const QModelIndex& index : selected.indexes())
+                    added.insert(index.row());
+                for (const QModelIndex& index : deselected.indexes())
+                    removed.insert(index.row());
+                int row = -1;
+                if (added.size() == 1)
+                    row = *added.begin();
+                else if (added.isEmpty() && removed.size() == 1)
+                    row = *removed.begin();
+                Guarded([&] { FileListChange(row); });
+            });
+
+    connect(ShellTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                ShellTreeFolderSelected(ShellModel->filePath(current));
+            });
+    // Folders load in the background: keep the selected one in sight as its parents fill.
+    connect(ShellModel, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (ShellTree->currentIndex().isValid())
+            ShellTree->scrollTo(ShellTree->currentIndex());
+    });
+    connect(ShellTree, &QTreeView::doubleClicked, this, [this] { ShellTreeDblClick(); });
+    connect(de, &TDirectoryEdit::textChanged, this, [this] { deChange(); });
+    connect(bSearch, &QPushButton::clicked, this, [this] { bSearchClick(); });
+
+    FindFile.Threaded = false;
+    FindFile.OnSearchBegin = [this](TFindFile&) { FindFileSearchBegin(); };
+    FindFile.OnFileMatch = [this](TFindFile&, const TFileDetails& info) {
+        FindFileFileMatch(info);
+    };
+    FindFile.OnSearchFinish = [this](TFindFile&) { FindFileSearchFinish(); };
+}
+
+void Twnd_pictavo_Main::Guarded(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& error) {
+        FDialogs->ShowError(QString::fromUtf8(error.what()));
+    }
+}
+
+void Twnd_pictavo_Main::ColorPickerChange() {
+    const TColor color = ColorPicker->ColorValue();
+    QPalette background = IconBox->palette();
+    background.setColor(QPalette::Base, ToQColor(color));
+    IconBox->setPalette(background);
+    for (int i = 0; i < ThumbCount(); ++i)
+        Thumb(i)->SetColor(color);
+}
+
+bool Twnd_pictavo_Main::FileListPopupOpens() const {
+    return FileList->Model().rowCount() > 0;
+}
+
+bool Twnd_pictavo_Main::IconListPopupOpens() const {
+    return ThumbCount() > 0;
+}
+
+bool Twnd_pictavo_Main::IconBoxPopupOpens() const {
+    return !IconBox->selectedItems().isEmpty();
+}
+
+void Twnd_pictavo_Main::ShowStatus(const QString& text) {
+    sbPanel0->setText(text);
+}
+
+void Twnd_pictavo_Main::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (FRestored)
+        return;
+    FRestored = true;
+    RestoreSettings();
+    FormStorageAfterRestorePlacement();
+}
+
+void Twnd_pictavo_Main::closeEvent(QCloseEvent* event) {
+    FindFile.Abort();
+    FormStorageBeforeSavePlacement();
+    SaveSettings();
+    FSaved = true;
+    QMainWindow::closeEvent(event);
+}
+
+void Twnd_pictavo_Main::FormStorageAfterRestorePlacement() {
+    if (!ShellTreeStartInFolder.isEmpty() && !ShellTreeNavigate(ShellTreeStartInFolder))
+        FDialogs->ShowError(QString("%1: folder not found").arg(ShellTreeStartInFolder));
+    de->SetText(de->Text());
+    deChange();
+}
+
+void Twnd_pictavo_Main::FormStorageBeforeSavePlacement() {
+    const QString folder = ShellTreeSelectedFolder();
+    if (!folder.isEmpty())
+        ShellTreeStartInFolder = folder;
+}
+
+QString Twnd_pictavo_Main::ShellTreeSelectedFolder() const {
+    const QModelIndex current = ShellTree->currentIndex();
+    return current.isValid() ? ShellModel->filePath(current) : QString();
+}
+
+bool Twnd_pictavo_Main::ShellTreeNavigate(const QString& folder) {
+    if (!QFileInfo(folder).isDir())
+        return false;
+    const QModelIndex index = ShellModel->index(folder);
+    if (!index.isValid())
+        return false;
+    ShellTree->scrollTo(index);
+    ShellTree->setCurrentIndex(index);
+    return true;
+}

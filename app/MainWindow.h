@@ -1,11 +1,185 @@
-// Twnd_pictavo_Main: the program's one window.
+// Twnd_pictavo_Main: the program's one window. Its components keep their names and are
+// public, as the fields of a form are, so tests drive it as a person would. The
+// handlers live in files by subsystem: MainWindow.cpp (construction, menus, colour),
+// Settings.cpp (settings kept between runs), IconView.cpp (tiles), SearchCommands.cpp
+// (folder scan and search), FileListCommands.cpp (file-list events).
 #pragma once
 
+#include "app/Dialogs.h"
+#include "icons/MultiIcon.h"
+#include "library/FileScan.h"
+#include "search/FindFile.h"
+
 #include <QMainWindow>
+#include <QSet>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTreeView;
+class TColorCombo;
+class TDirectoryEdit;
+class TExpandPanel;
+class TFileList;
+class TGradientHeader;
+class TIconThumbnail;
+class TWheelScrollBox;
 
 class Twnd_pictavo_Main : public QMainWindow {
     Q_OBJECT
 public:
     explicit Twnd_pictavo_Main(QWidget* parent = nullptr);
     ~Twnd_pictavo_Main() override;
+
+    // Replaces the modal questions (tests answer them without a person).
+    void SetDialogs(std::unique_ptr<TDialogs> dialogs);
+    TDialogs& Dialogs() { return *FDialogs; }
+
+    // ---- components ----
+    TGradientHeader* Header;
+    QLabel* Icon;
+    QLabel* lTitle;
+    QLabel* lVer;
+    QLabel* lCopy;
+    QSplitter* Splitter3;
+    QWidget* LeftPanel;
+    QTreeView* ShellTree;
+    QFileSystemModel* ShellModel;
+    TExpandPanel* epDisplay;
+    QCheckBox* cbxClearView;
+    QCheckBox* cbx32;
+    QLabel* Label2;
+    TColorCombo* ColorPicker;
+    TExpandPanel* epSearch;
+    TDirectoryEdit* de;
+    QLabel* Label1;
+    QComboBox* cbMask;
+    QCheckBox* cbxClear;
+    QCheckBox* cbxSub;
+    QCheckBox* cbxIgnore;
+    QCheckBox* cbxViewAll;
+    QPushButton* bSearch;
+    QWidget* ClientPanel;
+    QSplitter* NxSplitter1;
+    TFileList* FileList;
+    QSplitter* Splitter1;
+    QWidget* IconListPanel;
+    TGradientHeader* IconListHeader;
+    TWheelScrollBox* ScrollBox;
+    QWidget* FlowPanel;
+    QWidget* IconBoxPanel;
+    TGradientHeader* IconBoxHeader;
+    QListWidget* IconBox;
+    QStatusBar* sb;
+    QLabel* sbPanel0;
+    pictavo::TFindFile FindFile;
+
+    QMenu* FileListPopup;
+    QAction* pmAddToView;
+    QAction* Selected2;
+    QAction* All2;
+    QAction* pmSaveICLFromList;
+    QAction* Selected4;
+    QAction* All4;
+    QAction* pmRefresh;
+    QMenu* IconListPopup;
+    QAction* pmSaveToICLFromView;
+    QAction* Selected1;
+    QAction* All1;
+    QAction* pmSaveToIcon;
+    QAction* Selected3;
+    QAction* All3;
+    QAction* Remove1;
+    QMenu* IconBoxPopup;
+    QAction* pmSavetoIco;
+    QAction* pmSaveToBMP;
+
+    // ---- state ----
+    int32_t FIconTotal() const { return FScan.IconTotal(); }
+    int32_t FSelectedThumb = -1;
+    pictavo::TMultiIcon FIcon;
+    uint64_t FSearchStart = 0;
+    // The folder the tree opens at the next start (kept between runs).
+    QString ShellTreeStartInFolder;
+
+    // ---- the tiles of the icon view, in display order ----
+    int ThumbCount() const;
+    TIconThumbnail* Thumb(int position) const;
+
+    // ---- handlers (names as the command table gives them) ----
+    void ColorPickerChange();
+    // Context menus open only when they have something to act on; true when shown.
+    bool FileListPopupOpens() const;
+    bool IconListPopupOpens() const;
+    bool IconBoxPopupOpens() const;
+
+    void FileListChange(int row); // -1: no single row reported
+    void FileListHeaderClick(int column);
+
+    int AddFileIcons(const std::string& FileName, int IconCount, bool Append);
+    void AddThumbnail(QWidget* Panel, const std::string& FileName, int Position, int IconIndex,
+                      bool Reuse);
+    void RemoveThumbnails(QWidget* Panel, int Count);
+    int FindSelectedThumb() const;
+    void ThumbnailClick(TIconThumbnail* Sender);
+    void ScrollBoxResize();
+    void cmView(QObject* Sender);
+    void cmRemoveFromView();
+
+    void ShellTreeFolderSelected(const QString& folder);
+    void pmRefreshClick();
+    void ShellTreeDblClick();
+    void deChange();
+    void bSearchClick();
+    void FindFileSearchBegin();
+    void FindFileFileMatch(const pictavo::TFileDetails& FileInfo);
+    void FindFileSearchFinish();
+
+    // The path of the folder selected in the tree, empty when none.
+    QString ShellTreeSelectedFolder() const;
+    // Selects the folder in the tree (which scans it); false when it does not exist.
+    bool ShellTreeNavigate(const QString& folder);
+
+    // ---- settings (Settings.cpp) ----
+    void RestoreSettings();
+    void SaveSettings();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildHeader(QWidget* parent);
+    QWidget* BuildLeftPanel();
+    QWidget* BuildDisplayOptions();
+    QWidget* BuildSearchOptions();
+    QWidget* BuildClientPanel();
+    void BuildMenus();
+    void ConnectEvents();
+    void FormStorageAfterRestorePlacement();
+    void FormStorageBeforeSavePlacement();
+    // Runs a command; an error that escapes it goes to the application's error report.
+    void Guarded(const std::function<void()>& command);
+    void ShowStatus(const QString& text);
+    QString ThumbName(int number) const;
+    bool ThumbNameTaken(const QString& name) const;
+
+    std::unique_ptr<TDialogs> FDialogs;
+    std::unique_ptr<ConfirmDlgInstall> FConfirm;
+    pictavo::TFileScan FScan; // the remembered names and the running totals
+    QSet<QString> FThumbNames;
+    bool FRestored = false;
+    bool FSaved = false;
 };

@@ -1,5 +1,6 @@
 // Program entry: the application object, then the main window, then the message loop.
 #include "app/MainWindow.h"
+#include "app/ProgramIcon.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -26,6 +27,7 @@ void useVncWhenThereIsNoDisplay() {
 int main(int argc, char** argv) {
     useVncWhenThereIsNoDisplay();
     QApplication app(argc, argv);
+    app.setWindowIcon(ProgramIcon());
     Twnd_pictavo_Main window;
     window.show();
     return app.exec();

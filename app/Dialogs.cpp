@@ -1,0 +1,48 @@
+#include "app/Dialogs.h"
+
+#include "app/QtColor.h"
+#include "util/ConfirmDlg.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+bool QtDialogs::YesNo(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    FParent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtDialogs::SaveFileName(const QString& title, const QString& fileName,
+                                const QString& filter, bool confirmOverwrite) {
+    QFileDialog::Options options;
+    if (!confirmOverwrite)
+        options |= QFileDialog::DontConfirmOverwrite;
+    return QFileDialog::getSaveFileName(FParent, title, fileName, filter, nullptr, options);
+}
+
+QString QtDialogs::FolderName(const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(FParent, title, start);
+}
+
+std::optional<pictavo::TColor> QtDialogs::PickColor(pictavo::TColor initial) {
+    const QColor picked = QColorDialog::getColor(ToQColor(initial), FParent);
+    if (!picked.isValid())
+        return std::nullopt;
+    return FromQColor(picked);
+}
+
+void QtDialogs::ShowError(const QString& text) {
+    QMessageBox::critical(FParent, "Pictavo", text);
+}
+
+ConfirmDlgInstall::ConfirmDlgInstall(TDialogs* dialogs) {
+    FPrevious =
+        pictavo::SetConfirmHandler([dialogs](const std::string& text, const std::string& caption) {
+            return dialogs->YesNo(QString::fromStdString(text), QString::fromStdString(caption));
+        });
+}
+
+ConfirmDlgInstall::~ConfirmDlgInstall() {
+    pictavo::SetConfirmHandler(std::move(FPrevious));
+}

@@ -1,0 +1,57 @@
+// Every modal question the window asks goes through TDialogs, so tests replace it and
+// drive every command without a person. QtDialogs shows the real boxes.
+#pragma once
+
+#include "util/Color.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+    // A question with the buttons Yes and No; true exactly for Yes.
+    virtual bool YesNo(const QString& text, const QString& caption) = 0;
+    // A save dialog; `filter` as Qt writes it ("Icons (*.ico);;All files (*)"). Empty when
+    // cancelled. With confirmOverwrite the dialog asks before an existing file is chosen.
+    virtual QString SaveFileName(const QString& title, const QString& fileName,
+                                 const QString& filter, bool confirmOverwrite) = 0;
+    // A folder browser; empty when cancelled.
+    virtual QString FolderName(const QString& title, const QString& start) = 0;
+    // A colour dialog starting at `initial`; nothing when cancelled.
+    virtual std::optional<pictavo::TColor> PickColor(pictavo::TColor initial) = 0;
+    // The application's error report for an error no command handles itself.
+    virtual void ShowError(const QString& text) = 0;
+};
+
+class QtDialogs : public TDialogs {
+public:
+    // The boxes are owned by `parent` (the main window).
+    explicit QtDialogs(QWidget* parent) : FParent(parent) {}
+    bool YesNo(const QString& text, const QString& caption) override;
+    QString SaveFileName(const QString& title, const QString& fileName, const QString& filter,
+                         bool confirmOverwrite) override;
+    QString FolderName(const QString& title, const QString& start) override;
+    std::optional<pictavo::TColor> PickColor(pictavo::TColor initial) override;
+    void ShowError(const QString& text) override;
+
+private:
+    QWidget* FParent;
+};
+
+// Routes the core's ConfirmDlg to dialogs->YesNo while it lives, and restores the
+// previous handler when it ends.
+class ConfirmDlgInstall {
+public:
+    explicit ConfirmDlgInstall(TDialogs* dialogs);
+    ~ConfirmDlgInstall();
+    ConfirmDlgInstall(const ConfirmDlgInstall&) = delete;
+    ConfirmDlgInstall& operator=(const ConfirmDlgInstall&) = delete;
+
+private:
+    std::function<bool(const std::string&, const std::string&)> FPrevious;
+};

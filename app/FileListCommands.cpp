@@ -1,0 +1,47 @@
+// The file list's events: a selection change shows the changed file's icons, a header
+// click sorts.
+#include "app/CursorGuard.h"
+#include "app/FileList.h"
+#include "app/MainWindow.h"
+#include "app/Panels.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QListWidget>
+
+using namespace pictavo;
+
+void Twnd_pictavo_Main::FileListChange(int row) {
+    IconBox->clear();
+    IconBoxHeader->SetText({});
+    if (row < 0 || row >= FileList->Model().rowCount())
+        return;
+    FlowPanel->hide();
+    const int kept = cbxClearView->isChecked() ? 0 : ThumbCount();
+    CursorGuard hourglass;
+    const TFileEntry& entry = FileList->Model().Entry(row);
+    struct Finish {
+        Twnd_pictavo_Main* window;
+        QString fileName;
+        ~Finish() {
+            window->FlowPanel->show();
+            window->ScrollBoxResize();
+            window->IconListHeader->SetText(
+                QString::fromUtf8("%1 - %2 图标").arg(fileName).arg(window->ThumbCount()));
+        }
+    } finish{this, QString::fromStdString(ExtractFileName(entry.FileName))};
+    const int added = AddFileIcons(entry.FileName, entry.IconCount, !cbxClearView->isChecked());
+    RemoveThumbnails(FlowPanel, ThumbCount() - kept - added);
+}
+
+void Twnd_pictavo_Main::FileListHeaderClick(int column) {
+    TFileListModel& model = FileList->Model();
+    Qt::SortOrder order = Qt::AscendingOrder;
+    if (column == model.SortColumn())
+        order =
+            model.SortDirection() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    model.sort(column, order);
+    FileList->header()->setSortIndicatorShown(true);
+    FileList->header()->setSortIndicator(column, order);
+    FileList->setFocus();
+}

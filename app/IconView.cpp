@@ -1,0 +1,218 @@
+// The icon view: the tiles of FlowPanel, built for one file or many, one selected at a
+// time, with the image list filled from the clicked tile.
+#include "app/CursorGuard.h"
+#include "app/FileList.h"
+#include "app/IconThumbnail.h"
+#include "app/MainWindow.h"
+#include "app/Panels.h"
+#include "app/WheelScrollBox.h"
+#include "library/FileIcons.h"
+
+#include <QCheckBox>
+#include <QLayout>
+#include <QListWidget>
+#include <chrono>
+
+using namespace pictavo;
+
+namespace {
+
+uint64_t TickCount() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+// True when the icon has an image of 32 bits per pixel or more.
+bool HasDeepImage(const TMultiIcon& icon) {
+    for (int i = 0; i < icon.IconCount(); ++i)
+        if (icon.GetIconData(i).BitsPerPixel >= 32)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int Twnd_pictavo_Main::ThumbCount() const {
+    return FlowPanel->layout()->count();
+}
+
+TIconThumbnail* Twnd_pictavo_Main::Thumb(int position) const {
+    QLayoutItem* item = FlowPanel->layout()->itemAt(position);
+    return item ? static_cast<TIconThumbnail*>(item->widget()) : nullptr;
+}
+
+int Twnd_pictavo_Main::AddFileIcons(const std::string& FileName, int IconCount, bool Append) {
+    const int base = Append ? ThumbCount() : 0;
+    int added = 0;
+    for (int i = 0; i < IconCount; ++i) {
+        if (cbx32->isChecked()) {
+            try {
+                LoadFileIcon(FIcon, FileName, i);
+            } catch (const std::exception&) {
+                continue; // an icon that cannot be loaded is not shown
+            }
+            if (!HasDeepImage(FIcon))
+                continue;
+        }
+        AddThumbnail(FlowPanel, FileName, base + added, i, !Append);
+        ++added;
+    }
+    for (int i = 0; i < ThumbCount(); ++i)
+        Thumb(i)->SetSelected(false);
+    FSelectedThumb = -1;
+    return added;
+}
+
+bool Twnd_pictavo_Main::ThumbNameTaken(const QString& name) const {
+    return FThumbNames.contains(name) ||
+           findChild<QObject*>(name, Qt::FindDirectChildrenOnly) != nullptr;
+}
+
+QString Twnd_pictavo_Main::ThumbName(int number) const {
+    return QString("Thumb%1").arg(number);
+}
+
+void Twnd_pictavo_Main::AddThumbnail(QWidget* Panel, const std::string& FileName, int Position,
+                                     int IconIndex, bool Reuse) {
+    const int count = Panel->layout()->count();
+    TIconThumbnail* tile = nullptr;
+    if (Reuse && Position < count) {
+        tile = static_cast<TIconThumbnail*>(Panel->layout()->itemAt(Position)->widget());
+    } else {
+        tile = new TIconThumbnail;
+        uint64_t k = 0;
+        while (ThumbNameTaken(ThumbName(static_cast<int>(Position + k))))
+            k += TickCount() / 2;
+        const QString name = ThumbName(static_cast<int>(Position + k));
+        tile->setObjectName(name);
+        FThumbNames.insert(name);
+        connect(tile, &QObject::destroyed, this, [this, name] { FThumbNames.remove(name); });
+        connect(tile, &QAbstractButton::clicked, this,
+                [this, tile] { Guarded([&] { ThumbnailClick(tile); }); });
+        connect(tile, &TThumbnail::rightClicked, this,
+                [this, tile] { Guarded([&] { ThumbnailClick(tile); }); });
+    }
+    const QString fileName = QString::fromStdString(FileName);
+    tile->setToolTip(fileName);
+    tile->SetColor(ColorPicker->ColorValue());
+    if (tile->parentWidget() != Panel)
+        Panel->layout()->addWidget(tile);
+    tile->SetModuleName(FileName);
+    tile->setProperty("Tag", Panel->property("Tag"));
+    tile->SetIconIndex(IconIndex);
+    tile->SetIndex(Position);
+    tile->SetCaption(QString::fromUtf8("图标 %1").arg(Position));
+    tile->show();
+}
+
+void Twnd_pictavo_Main::RemoveThumbnails(QWidget* Panel, int Count) {
+    QLayout* layout = Panel->layout();
+    if (Count == -1)
+        Count = layout->count();
+    Panel->hide();
+    int freed = 0;
+    while (layout->count() > 0 && freed < Count) {
+        QLayoutItem* item = layout->takeAt(layout->count() - 1);
+        delete item->widget();
+        delete item;
+        ++freed;
+    }
+    Panel->show();
+}
+
+int Twnd_pictavo_Main::FindSelectedThumb() const {
+    for (int i = 0; i < ThumbCount(); ++i)
+        if (Thumb(i)->Selected())
+            return i;
+    return -1;
+}
+
+void Twnd_pictavo_Main::ThumbnailClick(TIconThumbnail* Sender) {
+    if (FSelectedThumb >= 0 && FSelectedThumb < ThumbCount())
+        Thumb(FSelectedThumb)->SetSelected(false);
+    Sender->SetSelected(true);
+    FSelectedThumb = FindSelectedThumb();
+
+    FIcon.ClearImages();
+    LoadFileIcon(FIcon, Sender->ModuleName(), Sender->IconIndex());
+
+    IconBox->setUpdatesEnabled(false);
+    IconBox->clear();
+    for (int i = 0; i < FIcon.IconCount(); ++i) {
+        if (cbx32->isChecked() && FIcon.GetIconData(i).BitsPerPixel < 32)
+            continue;
+        IconBox->addItem(QString::number(i));
+    }
+    IconBox->setUpdatesEnabled(true);
+    IconBoxHeader->SetText(
+        QString::fromUtf8("%1 - %2 图像").arg(Sender->Caption()).arg(IconBox->count()));
+}
+
+void Twnd_pictavo_Main::ScrollBoxResize() {
+    FlowPanel->hide();
+    FlowPanel->layout()->invalidate();
+    FlowPanel->layout()->activate();
+    FlowPanel->show();
+    if (FSelectedThumb != -1 && FSelectedThumb < ThumbCount()) {
+        TIconThumbnail* tile = Thumb(FSelectedThumb);
+        tile->setFocus();
+        ScrollBox->ensureWidgetVisible(tile);
+    }
+}
+
+void Twnd_pictavo_Main::cmView(QObject* Sender) {
+    CursorGuard hourglass;
+    IconBox->clear();
+    IconBoxHeader->SetText({});
+    FlowPanel->hide();
+    RemoveThumbnails(FlowPanel, -1);
+    int files = 0;
+    const bool all = Sender == nullptr || Sender->property("Tag").toInt() == 1;
+    struct Finish {
+        Twnd_pictavo_Main* window;
+        const int& files;
+        ~Finish() {
+            window->ScrollBoxResize();
+            window->IconListHeader->SetText(
+                QString::fromUtf8("%1 文件 - %2 图标").arg(files).arg(window->ThumbCount()));
+        }
+    } finish{this, files};
+    int added = 0;
+    TFileListModel& rows = FileList->Model();
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        if (!all && !FileList->selectionModel()->isRowSelected(row, {}))
+            continue;
+        const TFileEntry& entry = rows.Entry(row);
+        added += AddFileIcons(entry.FileName, entry.IconCount, true);
+        ++files;
+    }
+    RemoveThumbnails(FlowPanel, ThumbCount() - added);
+}
+
+void Twnd_pictavo_Main::cmRemoveFromView() {
+    if (FSelectedThumb == -1)
+        return;
+    CursorGuard hourglass;
+    struct Finish {
+        Twnd_pictavo_Main* window;
+        ~Finish() {
+            window->IconListHeader->SetText(QString::fromUtf8("%1 图标").arg(window->ThumbCount()));
+        }
+    } finish{this};
+    IconBox->clear();
+    IconBoxHeader->SetText({});
+    if (TIconThumbnail* tile = Thumb(FSelectedThumb)) {
+        tile->SetSelected(false);
+        QLayoutItem* item = FlowPanel->layout()->takeAt(FSelectedThumb);
+        delete item;
+        delete tile;
+    }
+    if (FSelectedThumb >= ThumbCount())
+        --FSelectedThumb;
+    if (FSelectedThumb != -1) {
+        TIconThumbnail* tile = Thumb(FSelectedThumb);
+        tile->SetSelected(true);
+        tile->setFocus();
+    }
+}
