@@ -37,14 +37,18 @@ std::vector<int> TFileList::SelectedRows() const {
     return rows;
 }
 
+void TFileList::ClickRow(int row) {
+    const QModelIndex index = FModel.index(row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
 int TFileList::IncrementalSearch(const QString& typed) {
     const std::string text = typed.toStdString();
     for (int row = 0; row < FModel.rowCount(); ++row) {
         if (FileListIncrementalSearch(text, FModel.Entry(row)) == 0) {
-            const QModelIndex index = FModel.index(row, 0);
-            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                         QItemSelectionModel::Rows);
-            scrollTo(index);
+            ClickRow(row);
             return row;
         }
     }

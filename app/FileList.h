@@ -16,6 +16,9 @@ public:
     // The rows in display order that are selected.
     std::vector<int> SelectedRows() const;
 
+    // Makes the row the current and only selected row, as a click on it does.
+    void ClickRow(int row);
+
     // Jumps to the first row, from the top, that matches the typed text; typing within
     // the keyboard input interval extends the text. Returns the row or -1.
     int IncrementalSearch(const QString& typed);

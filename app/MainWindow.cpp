@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -99,6 +100,11 @@ Twnd_pictavo_Main::~Twnd_pictavo_Main() {
         SaveSettings();
     }
     FindFile.Abort();
+    // The tiles go first: they report their end to the window's name list.
+    while (QLayoutItem* item = FlowPanel->layout()->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
     FindFile.OnFileMatch = nullptr;
     FindFile.OnSearchBegin = nullptr;
     FindFile.OnSearchFinish = nullptr;
@@ -387,7 +393,8 @@ void Twnd_pictavo_Main::ConnectEvents() {
     connect(FileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
                 // Act on one reported row: the row just selected, or the one just
-                // deselected when nothing was selected with it.
+                // deselected (Ctrl+click) while other rows stay selected. A selection
+                // cleared altogether reports no row.
                 QSet<int> added, removed;
                 for (const QModelIndex& index : selected.indexes())
                     added.insert(index.row());
@@ -396,7 +403,8 @@ void Twnd_pictavo_Main::ConnectEvents() {
                 int row = -1;
                 if (added.size() == 1)
                     row = *added.begin();
-                else if (added.isEmpty() && removed.size() == 1)
+                else if (added.isEmpty() && removed.size() == 1 &&
+                         FileList->selectionModel()->hasSelection())
                     row = *removed.begin();
                 Guarded([&] { FileListChange(row); });
             });

@@ -1,17 +1,180 @@
-#include "app/MainWindow.h"
+// The main window's start-up, settings, context menus and background colour.
 #include "AppTest.h"
+#include "WindowTestSupport.h"
+#include "app/FileList.h"
+#include "app/IconThumbnail.h"
+#include "app/Panels.h"
+#include "app/Settings.h"
+#include "util/ConfirmDlg.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
 #include <QtTest>
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void opensWithCaptionAndSize() {
+    void init() { ClearStoredSettings(); }
+
+    void firstRunHasTheDesignTimeDefaults() {
         Twnd_pictavo_Main window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.windowTitle(), QString("Pictavo"));
         QCOMPARE(window.size(), QSize(771, 653));
+        QCOMPARE(window.cbMask->currentText(), QString("*.*"));
+        QCOMPARE(window.cbMask->count(), 8);
+        QVERIFY(window.cbxSub->isChecked());
+        QVERIFY(window.cbxIgnore->isChecked());
+        QVERIFY(window.cbxClear->isChecked());
+        QVERIFY(!window.cbxViewAll->isChecked());
+        QVERIFY(window.cbxClearView->isChecked());
+        QVERIFY(!window.cbx32->isChecked());
+        QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0xF0F0F0));
+        QVERIFY(!window.bSearch->isEnabled());
+        QCOMPARE(window.bSearch->text(), QString("开始"));
+        QCOMPARE(window.LeftPanel->width(), 219);
+        QVERIFY(window.lVer->text().startsWith("汉化版: 4.2.0.0"));
+        QCOMPARE(window.lTitle->text(), QString("Pictavo icon browser and extractor"));
+        QCOMPARE(window.FSelectedThumb, -1);
+    }
+
+    void booleanWordsAreRead_data() {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<int>("value"); // 1 true, 0 false, -1 none
+        for (const char* word : {"TRUE", "YES", "Y", "true", "y"})
+            QTest::newRow(word) << word << 1;
+        for (const char* word : {"FALSE", "NO", "N", "no"})
+            QTest::newRow(word) << word << 0;
+        for (const char* word : {"", "1", "maybe"})
+            QTest::newRow(word) << word << -1;
+    }
+    void booleanWordsAreRead() {
+        QFETCH(QString, word);
+        QFETCH(int, value);
+        const std::optional<bool> read = ReadBooleanWord(word);
+        QCOMPARE(read ? int(*read) : -1, value);
+    }
+
+    void settingsAreSavedOnCloseAndRestoredWhenShown() {
+        IconFolder folder;
+        {
+            Twnd_pictavo_Main window;
+            UseFakeDialogs(window);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.cbMask->setCurrentText("*.dll");
+            window.cbx32->setChecked(true);
+            window.cbxSub->setChecked(false);
+            window.cbxViewAll->setChecked(true);
+            window.epSearch->SetExpanded(false);
+            window.ColorPicker->SetColorValue(0x0000FF);
+            window.de->SetText(folder.Path());
+            QVERIFY(window.ShellTreeNavigate(folder.Path()));
+            window.close();
+        }
+        QSettings stored("Vantrel", "Pictavo");
+        stored.beginGroup(SettingsGroup);
+        QCOMPARE(stored.value("cbx32.Checked").toString(), QString("TRUE"));
+        QCOMPARE(stored.value("cbxSub.Checked").toString(), QString("FALSE"));
+        QCOMPARE(stored.value("ShellTree.StartInFolder").toString(), folder.Path());
+        QCOMPARE(stored.childKeys().size(), 17); // sixteen properties and the placement
+
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.cbMask->currentText(), QString("*.dll"));
+        QVERIFY(window.cbx32->isChecked());
+        QVERIFY(!window.cbxSub->isChecked());
+        QVERIFY(window.cbxViewAll->isChecked());
+        QVERIFY(!window.epSearch->Expanded());
+        QVERIFY(window.epDisplay->Expanded());
+        QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0x0000FF));
+        QCOMPARE(window.de->Text(), folder.Path());
+        QVERIFY(window.bSearch->isEnabled());
+        // The tree opens at the stored folder, which scans it.
+        QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
+        QCOMPARE(window.FileList->Model().rowCount(), 4);
+    }
+
+    void unknownWordsKeepTheDefaults() {
+        {
+            QSettings stored("Vantrel", "Pictavo");
+            stored.beginGroup(SettingsGroup);
+            stored.setValue("cbxSub.Checked", "N");
+            stored.setValue("cbxClear.Checked", "perhaps");
+        }
+        Twnd_pictavo_Main window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(!window.cbxSub->isChecked());
+        QVERIFY(window.cbxClear->isChecked());
+    }
+
+    void contextMenusOpenOnlyWithSomethingToActOn() {
+        IconFolder folder;
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        QVERIFY(!window.FileListPopupOpens());
+        QVERIFY(!window.IconListPopupOpens());
+        QVERIFY(!window.IconBoxPopupOpens());
+        window.ShellTreeFolderSelected(folder.Path());
+        QVERIFY(window.FileListPopupOpens());
+        QVERIFY(!window.IconListPopupOpens());
+        window.cmView(window.All2);
+        QVERIFY(window.IconListPopupOpens());
+        window.ThumbnailClick(window.Thumb(0));
+        QVERIFY(!window.IconBoxPopupOpens());
+        window.IconBox->setCurrentRow(0);
+        QVERIFY(window.IconBoxPopupOpens());
+    }
+
+    void menuPairsCarryTags() {
+        Twnd_pictavo_Main window;
+        for (QAction* all : {window.All1, window.All2, window.All3, window.All4})
+            QCOMPARE(all->property("Tag").toInt(), 1);
+        for (QAction* selected :
+             {window.Selected1, window.Selected2, window.Selected3, window.Selected4})
+            QCOMPARE(selected->property("Tag").toInt(), 0);
+    }
+
+    void colourChangeRepaintsEveryTileAndLaterTilesTakeIt() {
+        IconFolder folder;
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        window.ShellTreeFolderSelected(folder.Path());
+        window.cmView(window.All2);
+        window.ColorPicker->SetColorValue(0x00FFFF);
+        for (int i = 0; i < window.ThumbCount(); ++i)
+            QCOMPARE(window.Thumb(i)->Color(), pictavo::TColor(0x00FFFF));
+        QCOMPARE(window.IconBox->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0x00));
+        window.AddThumbnail(window.FlowPanel, folder.File("c.ico").toStdString(), 99, 0, false);
+        QCOMPARE(window.Thumb(window.ThumbCount() - 1)->Color(), pictavo::TColor(0x00FFFF));
+    }
+
+    void customColourComesFromTheColourDialog() {
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        dialogs->ColorAnswer = 0x123456;
+        window.ColorPicker->activated(window.ColorPicker->count() - 1);
+        QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0x123456));
+        dialogs->ColorAnswer.reset(); // cancelled: the colour stays
+        window.ColorPicker->activated(window.ColorPicker->count() - 1);
+        QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0x123456));
+    }
+
+    void confirmDlgAsksThroughTheWindowsDialogs() {
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        dialogs->YesAnswer = true;
+        QVERIFY(pictavo::ConfirmDlg("sure?", ""));
+        QCOMPARE(dialogs->Questions, QStringList{"Confirmation: sure?"});
     }
 };
 PICTAVO_APP_TEST(MainWindowTest)

@@ -1,0 +1,143 @@
+// The icon view: cmView, the 32-bit filter, removing tiles, one selected tile, naming.
+#include "AppTest.h"
+#include "WindowTestSupport.h"
+#include "app/FileList.h"
+#include "app/IconThumbnail.h"
+#include "app/Panels.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QtTest>
+
+class IconViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        ClearStoredSettings();
+        window = std::make_unique<Twnd_pictavo_Main>();
+        UseFakeDialogs(*window);
+        window->ShellTreeFolderSelected(folder.Path()); // a.dll 3, b.dll 2, c.ico 1, arrow.cur 1
+    }
+    void cleanup() { window.reset(); }
+
+    void viewAllShowsEveryIconCountedThroughTheView() {
+        window->cmView(window->All2);
+        QCOMPARE(window->ThumbCount(), 7);
+        QCOMPARE(window->IconListHeader->Text(), QString("4 文件 - 7 图标"));
+        for (int i = 0; i < 7; ++i) {
+            QCOMPARE(window->Thumb(i)->Caption(), QString("图标 %1").arg(i));
+            QCOMPARE(window->Thumb(i)->Index(), i);
+            QCOMPARE(window->Thumb(i)->toolTip().toStdString(), window->Thumb(i)->ModuleName());
+        }
+        QCOMPARE(window->FSelectedThumb, -1);
+    }
+
+    void viewSelectedTakesTheSelectedRowsOnly() {
+        window->cmView(window->Selected2);
+        QCOMPARE(window->IconListHeader->Text(), QString("0 文件 - 0 图标"));
+        window->FileList->selectAll();
+        window->FileList->selectionModel()->select(
+            window->FileList->Model().index(RowOf("a.dll"), 0),
+            QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        window->cmView(window->Selected2);
+        QCOMPARE(window->IconListHeader->Text(), QString("3 文件 - 4 图标"));
+    }
+
+    void filterOf32BitsSkipsIconsWithoutDeepImages() {
+        window->cbx32->setChecked(true);
+        window->cmView(nullptr); // no sender: every row
+        // arrow.cur has a 1-bit image only; every other icon has a 32-bit image.
+        QCOMPARE(window->ThumbCount(), 6);
+        for (int i = 0; i < window->ThumbCount(); ++i)
+            QVERIFY(window->Thumb(i)->ModuleName() != folder.File("arrow.cur").toStdString());
+        // The image list then shows the 32-bit images with their true indices.
+        window->ThumbnailClick(window->Thumb(0));
+        QCOMPARE(window->IconBox->count(), 1);
+        QCOMPARE(window->IconBox->item(0)->text(), QString("1"));
+    }
+
+    void clickSelectsOneTileAndListsItsImages() {
+        window->cmView(window->All2);
+        const int a0 = FirstTileOf("a.dll");
+        window->ThumbnailClick(window->Thumb(a0));
+        QCOMPARE(window->FSelectedThumb, a0);
+        QCOMPARE(window->IconBox->count(), 2);
+        QCOMPARE(window->IconBoxHeader->Text(), QString("图标 %1 - 2 图像").arg(a0));
+        // Append more icons while a tile is selected, then click another one.
+        window->cbxClearView->setChecked(false);
+        window->FileList->ClickRow(RowOf("b.dll"));
+        window->ThumbnailClick(window->Thumb(window->ThumbCount() - 1));
+        window->ThumbnailClick(window->Thumb(1));
+        QCOMPARE(SelectedTiles(), 1);
+        QCOMPARE(window->FindSelectedThumb(), 1);
+    }
+
+    void removeFirstMiddleAndLastTile() {
+        window->cmView(window->All2); // 7 tiles
+        window->ThumbnailClick(window->Thumb(3));
+        TIconThumbnail* next = window->Thumb(4);
+        window->cmRemoveFromView();
+        QCOMPARE(window->ThumbCount(), 6);
+        QCOMPARE(window->Thumb(3), next); // the tile that took its place is selected
+        QVERIFY(next->Selected());
+        QCOMPARE(window->FSelectedThumb, 3);
+        QCOMPARE(window->IconBox->count(), 0);
+        QCOMPARE(window->IconListHeader->Text(), QString("6 图标"));
+        QCOMPARE(next->Caption(), QString("图标 4")); // captions are not renumbered
+
+        window->ThumbnailClick(window->Thumb(0));
+        window->cmRemoveFromView();
+        QCOMPARE(window->FSelectedThumb, 0);
+
+        window->ThumbnailClick(window->Thumb(window->ThumbCount() - 1));
+        window->cmRemoveFromView(); // the last: the selection moves to the new last tile
+        QCOMPARE(window->ThumbCount(), 4);
+        QCOMPARE(window->FSelectedThumb, 3);
+        QVERIFY(window->Thumb(3)->Selected());
+        QCOMPARE(SelectedTiles(), 1);
+
+        while (window->ThumbCount() > 0)
+            window->cmRemoveFromView();
+        QCOMPARE(window->FSelectedThumb, -1);
+        QCOMPARE(window->IconListHeader->Text(), QString("0 图标"));
+        window->cmRemoveFromView(); // nothing selected: nothing happens
+    }
+
+    void tileNameTakenByAnotherComponentGetsAnotherNumber() {
+        auto* other = new QObject(window.get());
+        other->setObjectName("Thumb0");
+        window->AddThumbnail(window->FlowPanel, folder.File("c.ico").toStdString(), 0, 0, false);
+        const QString name = window->Thumb(0)->objectName();
+        QVERIFY(name.startsWith("Thumb"));
+        QVERIFY(name != "Thumb0");
+        window->AddThumbnail(window->FlowPanel, folder.File("c.ico").toStdString(), 1, 0, false);
+        QCOMPARE(window->Thumb(1)->objectName(), QString("Thumb1"));
+    }
+
+private:
+    int RowOf(const std::string& name) const {
+        const TFileListModel& model = window->FileList->Model();
+        for (int row = 0; row < model.rowCount(); ++row)
+            if (ExtractFileName(model.Entry(row).FileName) == name)
+                return row;
+        return -1;
+    }
+    int FirstTileOf(const QString& name) const {
+        for (int i = 0; i < window->ThumbCount(); ++i)
+            if (window->Thumb(i)->ModuleName() == folder.File(name).toStdString())
+                return i;
+        return -1;
+    }
+    int SelectedTiles() const {
+        int selected = 0;
+        for (int i = 0; i < window->ThumbCount(); ++i)
+            selected += window->Thumb(i)->Selected() ? 1 : 0;
+        return selected;
+    }
+
+    IconFolder folder;
+    std::unique_ptr<Twnd_pictavo_Main> window;
+};
+PICTAVO_APP_TEST(IconViewTest)
+
+#include "IconViewTest.moc"

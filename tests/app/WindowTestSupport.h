@@ -1,0 +1,69 @@
+// Support for the main window's tests: dialogs answered by the test, a folder of icon
+// files copied from the fixtures, and the window's settings emptied before each test.
+#pragma once
+
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+
+class FakeDialogs : public TDialogs {
+public:
+    bool YesNo(const QString& text, const QString& caption) override {
+        Questions.append(caption + ": " + text);
+        return YesAnswer;
+    }
+    QString SaveFileName(const QString&, const QString&, const QString&, bool) override {
+        return SaveAnswer;
+    }
+    QString FolderName(const QString&, const QString&) override { return FolderAnswer; }
+    std::optional<pictavo::TColor> PickColor(pictavo::TColor) override { return ColorAnswer; }
+    void ShowError(const QString& text) override { Errors.append(text); }
+
+    bool YesAnswer = false;
+    QString SaveAnswer;
+    QString FolderAnswer;
+    std::optional<pictavo::TColor> ColorAnswer;
+    QStringList Questions;
+    QStringList Errors;
+};
+
+// a.dll (3 icons), b.dll (2 icons), c.ico (1 icon), arrow.cur (1 icon, 1 bit only),
+// notes.txt (none).
+class IconFolder {
+public:
+    IconFolder() {
+        Copy("pe/icons32.dll", "a.dll");
+        Copy("pe/icons64.dll", "b.dll");
+        Copy("pe/one.ico", "c.ico");
+        Copy("pe/arrow.cur", "arrow.cur");
+        QFile text(Path() + "/notes.txt");
+        text.open(QIODevice::WriteOnly);
+        text.write("text");
+    }
+    QString Path() const { return FDir.path(); }
+    QString File(const QString& name) const { return FDir.path() + "/" + name; }
+    void Copy(const QString& fixture, const QString& name) const {
+        QFile::copy(QString(PICTAVO_FIXTURES) + "/" + fixture, File(name));
+    }
+
+private:
+    QTemporaryDir FDir;
+};
+
+// A window with fake dialogs and no stored settings.
+inline FakeDialogs* UseFakeDialogs(Twnd_pictavo_Main& window) {
+    auto dialogs = std::make_unique<FakeDialogs>();
+    FakeDialogs* fake = dialogs.get();
+    window.SetDialogs(std::move(dialogs));
+    return fake;
+}
+
+inline void ClearStoredSettings() {
+    QSettings("Vantrel", "Pictavo").clear();
+}
