@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/Panels.h"
 
+#include "app/IconBox.h"
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QListWidget>

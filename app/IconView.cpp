@@ -2,6 +2,7 @@
 // time, with the image list filled from the clicked tile.
 #include "app/CursorGuard.h"
 #include "app/FileList.h"
+#include "app/IconBox.h"
 #include "app/IconThumbnail.h"
 #include "app/MainWindow.h"
 #include "app/Panels.h"
@@ -137,14 +138,7 @@ void Twnd_pictavo_Main::ThumbnailClick(TIconThumbnail* Sender) {
     FIcon.ClearImages();
     LoadFileIcon(FIcon, Sender->ModuleName(), Sender->IconIndex());
 
-    IconBox->setUpdatesEnabled(false);
-    IconBox->clear();
-    for (int i = 0; i < FIcon.IconCount(); ++i) {
-        if (cbx32->isChecked() && FIcon.GetIconData(i).BitsPerPixel < 32)
-            continue;
-        IconBox->addItem(QString::number(i));
-    }
-    IconBox->setUpdatesEnabled(true);
+    IconBox->ListImages(cbx32->isChecked());
     IconBoxHeader->SetText(
         QString::fromUtf8("%1 - %2 图像").arg(Sender->Caption()).arg(IconBox->count()));
 }

@@ -2,9 +2,9 @@
 
 #include "app/FileList.h"
 #include "app/FlowLayout.h"
+#include "app/IconBox.h"
 #include "app/IconThumbnail.h"
 #include "app/Panels.h"
-#include "app/QtColor.h"
 #include "app/WheelScrollBox.h"
 #include "peres/VersionInfo.h"
 
@@ -300,9 +300,9 @@ QWidget* Twnd_pictavo_Main::BuildClientPanel() {
     boxLayout->setSpacing(0);
     IconBoxHeader = new TGradientHeader(18);
     IconBoxHeader->setObjectName("IconBoxHeader");
-    IconBox = new QListWidget;
+    IconBox = new TIconBox;
     IconBox->setObjectName("IconBox");
-    IconBox->setToolTip(QString::fromUtf8("单击右键->菜单"));
+    IconBox->SetIcon(&FIcon);
     IconBox->setContextMenuPolicy(Qt::CustomContextMenu);
     IconBox->setFrameShape(QFrame::NoFrame);
     boxLayout->addWidget(IconBoxHeader);
@@ -440,9 +440,7 @@ void Twnd_pictavo_Main::Guarded(const std::function<void()>& command) {
 
 void Twnd_pictavo_Main::ColorPickerChange() {
     const TColor color = ColorPicker->ColorValue();
-    QPalette background = IconBox->palette();
-    background.setColor(QPalette::Base, ToQColor(color));
-    IconBox->setPalette(background);
+    IconBox->SetColor(color);
     for (int i = 0; i < ThumbCount(); ++i)
         Thumb(i)->SetColor(color);
 }

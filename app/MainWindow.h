@@ -21,7 +21,6 @@ class QCheckBox;
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QPushButton;
 class QSplitter;
@@ -32,6 +31,7 @@ class TDirectoryEdit;
 class TExpandPanel;
 class TFileList;
 class TGradientHeader;
+class TIconBox;
 class TIconThumbnail;
 class TWheelScrollBox;
 
@@ -79,7 +79,7 @@ public:
     QWidget* FlowPanel;
     QWidget* IconBoxPanel;
     TGradientHeader* IconBoxHeader;
-    QListWidget* IconBox;
+    TIconBox* IconBox;
     QStatusBar* sb;
     QLabel* sbPanel0;
     pictavo::TFindFile FindFile;

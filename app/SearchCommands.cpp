@@ -7,6 +7,7 @@
 #include "util/ConfirmDlg.h"
 #include "util/ElapsedTime.h"
 
+#include "app/IconBox.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,6 +5,7 @@
 #include "app/IconThumbnail.h"
 #include "app/Panels.h"
 
+#include "app/IconBox.h"
 #include <QCheckBox>
 #include <QListWidget>
 #include <QtTest>

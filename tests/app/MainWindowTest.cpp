@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "util/ConfirmDlg.h"
 
+#include "app/IconBox.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
