@@ -63,6 +63,9 @@ TIconGroupResourceDetails* CreateGroup(TPEResourceModule& module) {
 void FillGroup(TIconGroupResourceDetails& group, const std::string& iconFile) {
     try {
         group.ReplaceFromFile(iconFile);
+    } catch (const EImageNumbersExhausted&) {
+        // The library has no numbers left for the images: nothing useful can be written.
+        throw;
     } catch (const std::exception&) {
         // Unsupported depth, PNG data or no image left: the group stays, empty.
     }

@@ -37,8 +37,9 @@ std::vector<TIconSource> EveryIconOf(const std::string& fileName, int iconCount)
 // path that is a symbolic link updates the file the link points to. The library is
 // locked (TLibraryLock) from reading to writing; another writer waits. An icon that
 // can be read neither from a module nor as an icon file ends the build with its error,
-// and nothing is written. Images 255 pixels high or more are dropped; an icon whose
-// images cannot be taken into a group gets an empty group. The resources are sorted
+// and nothing is written, as does a library with no image numbers left for an icon's
+// images (EImageNumbersExhausted). Images 255 pixels high or more are dropped; an icon
+// whose images cannot be taken into a group gets an empty group. The resources are sorted
 // and the library written with the previous file kept as the backup.
 int BuildIconLibrary(const TIconLibraryBuild& build);
 

@@ -4,6 +4,7 @@
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace pictavo {
@@ -37,12 +38,26 @@ std::string TypeText(int32_t number) {
     return std::to_string(number);
 }
 
+constexpr int64_t kHighestImageId = std::numeric_limits<uint16_t>::max();
+
 // The 16-bit image id an entry stores for an image name.
 uint16_t ImageIdOfName(const std::string& name) {
     const int32_t id = NumericName(name);
-    if (id < 1 || id > std::numeric_limits<uint16_t>::max())
-        throw Exception(Format("No free image number for a group entry (%s)", name.c_str()));
+    if (id < 1 || id > kHighestImageId)
+        throw EImageNumbersExhausted(
+            Format("No free image number for a group entry (%s)", name.c_str()));
     return static_cast<uint16_t>(id);
+}
+
+// The groups of the owner that list images of this image type, in list order.
+std::vector<TIconCursorGroupResourceDetails*> GroupsOf(const TResourceModule& owner,
+                                                       const std::string& groupType) {
+    std::vector<TIconCursorGroupResourceDetails*> groups;
+    for (int i = 0; i < owner.Count(); ++i)
+        if (auto* group = dynamic_cast<TIconCursorGroupResourceDetails*>(owner.Item(i)))
+            if (group->Type() == groupType)
+                groups.push_back(group);
+    return groups;
 }
 
 // Resets the group's Clearing flag on every path out of PrepareForRemoval.
@@ -197,26 +212,42 @@ bool TIconCursorGroupResourceDetails::HoldsImage(const TIconCursorResourceDetail
     return false;
 }
 
-void TIconCursorGroupResourceDetails::RemoveImageEntry(const TIconCursorResourceDetails& image) {
-    if (Type() != image.GroupType())
-        return;
+void TIconCursorGroupResourceDetails::RemoveEntryAt(int index) {
     const int stored = StoredEntries();
-    for (int i = 0; i < stored; ++i) {
+    std::vector<uint8_t> bytes = Data().Bytes();
+    const size_t at = kGroupHeaderSize + kGroupEntrySize * static_cast<size_t>(index);
+    bytes.erase(bytes.begin() + static_cast<ptrdiff_t>(at),
+                bytes.begin() + static_cast<ptrdiff_t>(at + kGroupEntrySize));
+    // The count follows the entries really there, also when the header claimed more.
+    bytes.resize(kGroupHeaderSize + kGroupEntrySize * static_cast<size_t>(stored - 1));
+    StoreU16(bytes.data() + 4, static_cast<uint16_t>(stored - 1));
+    Data().Clear();
+    Data().WriteBuffer(bytes.data(), bytes.size());
+    Data().SetPosition(0);
+}
+
+bool TIconCursorGroupResourceDetails::RemoveImageEntry(const TIconCursorResourceDetails& image) {
+    if (Type() != image.GroupType())
+        return false;
+    for (int i = 0; i < StoredEntries(); ++i) {
         if (!NameIsNumber(image.Name(), EntryImageId(i)))
             continue;
-        std::vector<uint8_t> bytes = Data().Bytes();
-        const size_t at = kGroupHeaderSize + kGroupEntrySize * static_cast<size_t>(i);
-        bytes.erase(bytes.begin() + static_cast<ptrdiff_t>(at),
-                    bytes.begin() + static_cast<ptrdiff_t>(at + kGroupEntrySize));
-        const uint16_t count = LoadU16(bytes.data() + 4);
-        StoreU16(bytes.data() + 4, static_cast<uint16_t>(count - 1));
-        Data().Clear();
-        Data().WriteBuffer(bytes.data(), bytes.size());
-        Data().SetPosition(0);
-        if (count == 1 && !FClearing && Owner() != nullptr)
+        RemoveEntryAt(i);
+        if (StoredEntries() == 0 && !FClearing && Owner() != nullptr) {
             Owner()->RemoveAt(Owner()->IndexOf(this)); // destroys this group: return at once
-        return;
+            return true;
+        }
+        return false;
     }
+    return false;
+}
+
+bool TIconCursorGroupResourceDetails::NamedByAnotherGroup(
+    const TIconCursorResourceDetails& image) const {
+    for (const TIconCursorGroupResourceDetails* group : GroupsOf(*Owner(), Type()))
+        if (group != this && group->HoldsImage(image))
+            return true;
+    return false;
 }
 
 void TIconCursorGroupResourceDetails::PrepareForRemoval() {
@@ -224,12 +255,45 @@ void TIconCursorGroupResourceDetails::PrepareForRemoval() {
         return;
     ClearingScope clearing(FClearing);
     TResourceModule& owner = *Owner();
-    // Every round removes one resource or raises, so this ends; the bound only guards
-    // a container whose RemoveAt keeps the resource.
-    for (int rounds = owner.Count() + 1; EntryCount() > 0 && rounds > 0; --rounds) {
+    // Only this group's entries go. An image still listed by another group stays; an
+    // entry whose image is missing simply goes.
+    while (StoredEntries() > 0) {
         TIconCursorResourceDetails* image = ImageOfEntry(0);
-        owner.RemoveAt(image != nullptr ? owner.IndexOf(image) : -1);
+        RemoveEntryAt(0);
+        if (image != nullptr && !HoldsImage(*image) && !NamedByAnotherGroup(*image))
+            owner.RemoveAt(owner.IndexOf(image));
     }
+    WriteHeader(0);
+    Data().SetPosition(0);
+}
+
+int64_t TIconCursorGroupResourceDetails::HighestImageNumber(
+    const std::vector<const TResourceDetails*>& leaving) const {
+    const std::string imageType = ImageType();
+    int64_t highest = 0;
+    for (int i = 0; i < Owner()->Count(); ++i) {
+        const TResourceDetails* resource = Owner()->Item(i);
+        if (resource->Type() == imageType &&
+            std::find(leaving.begin(), leaving.end(), resource) == leaving.end())
+            highest = std::max<int64_t>(highest, NumericName(resource->Name()));
+    }
+    // A number another group names, even for an image that is missing, is taken: a new
+    // image under it would become part of that group too.
+    for (const TIconCursorGroupResourceDetails* group : GroupsOf(*Owner(), Type()))
+        if (group != this)
+            for (int i = 0; i < group->StoredEntries(); ++i)
+                highest = std::max<int64_t>(highest, group->EntryImageId(i));
+    return highest;
+}
+
+std::vector<const TResourceDetails*> TIconCursorGroupResourceDetails::ImagesLeavingWithUs() const {
+    std::vector<const TResourceDetails*> leaving;
+    for (int i = 0; i < StoredEntries(); ++i) {
+        const TIconCursorResourceDetails* image = ImageOfEntry(i);
+        if (image != nullptr && !NamedByAnotherGroup(*image))
+            leaving.push_back(image);
+    }
+    return leaving;
 }
 
 void TIconCursorGroupResourceDetails::FillDefault() {
@@ -238,8 +302,8 @@ void TIconCursorGroupResourceDetails::FillDefault() {
         Data().SetPosition(0);
         return;
     }
-    const std::string imageType = ImageType();
-    const std::string name = Owner()->NextFreeName(imageType);
+    const std::string name = std::to_string(HighestImageNumber({}) + 1);
+    const uint16_t id = ImageIdOfName(name); // checked before anything is added
     TIconCursorResourceDetails* image =
         IsIconGroup() ? static_cast<TIconCursorResourceDetails*>(
                             CreateEmpty<TIconResourceDetails>(*Owner(), Language(), name))
@@ -257,20 +321,36 @@ void TIconCursorGroupResourceDetails::FillDefault() {
     Data().WriteU16(1);
     Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(kDefaultFormat)));
     Data().WriteU32(static_cast<uint32_t>(image->Data().Size()));
-    Data().WriteU16(ImageIdOfName(image->Name()));
+    Data().WriteU16(id);
     Data().SetPosition(0);
 }
 
 void TIconCursorGroupResourceDetails::ReplaceFromFile(const std::string& fileName) {
     if (Owner() == nullptr)
         throw Exception("The group is not part of a resource module");
-    PrepareForRemoval();
     std::unique_ptr<TExIconCursor> graphic;
     if (IsIconGroup())
         graphic = std::make_unique<TExIcon>();
     else
         graphic = std::make_unique<TExCursor>();
-    graphic->LoadFromFile(fileName);
+    try {
+        graphic->LoadFromFile(fileName);
+    } catch (...) {
+        // A file that cannot be taken leaves the group without images.
+        PrepareForRemoval();
+        throw;
+    }
+    // Every new image number is checked before anything changes: the new images are
+    // numbered on from the highest number that stays.
+    const int64_t first = HighestImageNumber(ImagesLeavingWithUs()) + 1;
+    const int64_t last = first + graphic->ImageCount() - 1;
+    if (graphic->ImageCount() > 0 && last > kHighestImageId)
+        throw EImageNumbersExhausted(
+            Format("No free image numbers for the %d images of \"%s\": they would need "
+                   "numbers %lld to %lld, above %lld",
+                   graphic->ImageCount(), fileName.c_str(), static_cast<long long>(first),
+                   static_cast<long long>(last), static_cast<long long>(kHighestImageId)));
+    PrepareForRemoval();
 
     TResourceModule& owner = *Owner();
     const std::string imageType = ImageType();
@@ -293,15 +373,14 @@ void TIconCursorGroupResourceDetails::ReplaceFromFile(const std::string& fileNam
         Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(format)));
         Data().WriteU32(static_cast<uint32_t>(bytes.size()));
 
-        const std::string name = owner.NextFreeName(imageType);
-        const uint16_t id = ImageIdOfName(name);
+        const std::string name = std::to_string(first + i);
         if (IsIconGroup())
             owner.Append(CreateWithData<TIconResourceDetails>(&owner, Language(), name, imageType,
                                                               bytes.size(), bytes.data()));
         else
             owner.Append(CreateWithData<TCursorResourceDetails>(&owner, Language(), name, imageType,
                                                                 bytes.size(), bytes.data()));
-        Data().WriteU16(id);
+        Data().WriteU16(static_cast<uint16_t>(first + i));
     }
     Data().SetPosition(0);
 }
@@ -340,13 +419,14 @@ void TIconCursorResourceDetails::FillDefault() {
 void TIconCursorResourceDetails::PrepareForRemoval() {
     if (Owner() == nullptr)
         return;
-    const std::string groupType = GroupType();
-    for (int i = 0; i < Owner()->Count(); ++i) {
-        auto* group = dynamic_cast<TIconCursorGroupResourceDetails*>(Owner()->Item(i));
-        if (group != nullptr && group->Type() == groupType && group->HoldsImage(*this)) {
-            group->RemoveImageEntry(*this);
-            return;
-        }
+    // Every group that lists the image loses that entry: an entry left behind would name
+    // an image that is gone. A group clearing itself has taken its entry out already.
+    for (TIconCursorGroupResourceDetails* group : GroupsOf(*Owner(), GroupType())) {
+        if (group->Clearing())
+            continue;
+        while (group->HoldsImage(*this))
+            if (group->RemoveImageEntry(*this))
+                break; // the group went with its last entry
     }
 }
 

@@ -25,11 +25,20 @@
 #include "peres/IconGraphics.h"
 #include "peres/ResourceModule.h"
 
+#include "util/Exceptions.h"
+
 #include <string>
+#include <vector>
 
 namespace pictavo {
 
 class TIconCursorResourceDetails;
+
+// A group's images would need numbers above 65535, the most a group entry can name.
+// Raised before the group or the module is changed.
+class EImageNumbersExhausted : public Exception {
+    using Exception::Exception;
+};
 
 // Group data: reserved (16 bits, 0), kind (1 icon, 2 cursor), entry count (16 bits),
 // then one 14-byte entry per image ending with the image id (the image's numeric name).
@@ -40,8 +49,9 @@ public:
     // Creates one default image (32 x 32, 16 colours) in the owner and lists it. A group
     // without an owner gets a header with no entries.
     void FillDefault() override;
-    // Removes every image of the group from the owner; the group stays, with 0 entries.
-    // An entry whose image is missing ends this with EListError.
+    // Takes every entry out of the group and removes its images from the owner, except
+    // images another group still lists; the group stays, with 0 entries. An entry whose
+    // image is missing just goes.
     void PrepareForRemoval() override;
 
     // The entry count of the header (0 for data shorter than the header).
@@ -50,11 +60,14 @@ public:
     TIconCursorResourceDetails* ImageOfEntry(int index) const;
     bool HoldsImage(const TIconCursorResourceDetails& image) const;
     // Takes the first entry of the image out; the group removes itself from its owner
-    // when that was its last entry, unless it is clearing itself.
-    void RemoveImageEntry(const TIconCursorResourceDetails& image);
+    // when that was its last entry, unless it is clearing itself. True when the group
+    // removed itself (it is destroyed then).
+    bool RemoveImageEntry(const TIconCursorResourceDetails& image);
     // Replaces all images with those of an .ico file (icon group) or .cur file (cursor
-    // group). Each new image gets the owner's next free name of the image type. Errors
-    // of the file propagate; the group is then left with no entries. Needs an owner.
+    // group). The new images are numbered on from the highest image number that stays
+    // in the owner or is named by another group. Errors of the file propagate; the group
+    // is then left with no entries. Image numbers above 65535 raise
+    // EImageNumbersExhausted with the group and the owner unchanged. Needs an owner.
     void ReplaceFromFile(const std::string& fileName);
 
     bool Clearing() const { return FClearing; }
@@ -69,6 +82,13 @@ private:
     int StoredEntries() const;
     uint16_t EntryImageId(int index) const;
     void WriteHeader(uint16_t count);
+    void RemoveEntryAt(int index);
+    bool NamedByAnotherGroup(const TIconCursorResourceDetails& image) const;
+    // The images of this group that no other group lists: they go when it is cleared.
+    std::vector<const TResourceDetails*> ImagesLeavingWithUs() const;
+    // The highest image number of the owner, not counting `leaving`, and of the ids
+    // that other groups name.
+    int64_t HighestImageNumber(const std::vector<const TResourceDetails*>& leaving) const;
 
     bool FClearing = false;
 };

@@ -238,7 +238,13 @@ T* CreateEmpty(TResourceModule& owner, int32_t language, const std::string& name
     T* created = resource.get();
     if (owner.Append(std::move(resource)) < 0)
         throw Exception("Module cannot hold resources");
-    created->FillDefault();
+    try {
+        created->FillDefault();
+    } catch (...) {
+        // No half-made resource stays behind in the module.
+        owner.RemoveAt(owner.IndexOf(created));
+        throw;
+    }
     return created;
 }
 

@@ -230,6 +230,37 @@ TEST_F(IconLibraryBuilder, TallImagesAreDroppedAndAnIconWithNoneLeftGetsAnEmptyG
     ExpectValidChecksum(library);
 }
 
+// A library whose images are numbered up to 65534: the next icon's images would need
+// numbers a group entry cannot hold. Once the group said 2 images, held 1 entry, and the
+// build reported success.
+TEST_F(IconLibraryBuilder, NoImageNumbersLeftEndsTheBuildWithTheLibraryUnchanged) {
+    BuildLibraryFromList(library, {{PeFixture("one.ico"), 0}}, false);
+    {
+        TPEResourceModule module;
+        module.ReadFromFile(library);
+        for (int i = 0; i < module.Count(); ++i)
+            if (auto* group = dynamic_cast<TIconGroupResourceDetails*>(module.Item(i))) {
+                // Its images become 65534 - n + 1 ... 65534.
+                std::vector<uint8_t> bytes = group->Data().Bytes();
+                const int n = group->EntryCount();
+                for (int e = 0; e < n; ++e) {
+                    const uint16_t id = static_cast<uint16_t>(65534 - n + 1 + e);
+                    group->ImageOfEntry(e)->Rename(std::to_string(id));
+                    StoreU16(&bytes[6 + 14 * e + 12], id);
+                }
+                MemoryStream edited(bytes);
+                group->ReplaceData(edited);
+            }
+        module.WriteToFile(library);
+    }
+    const std::vector<uint8_t> before = FileBytes(library);
+    ASSERT_EQ(SourceIcon({PeFixture("app.ico"), 0})->IconCount(), 2);
+    for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave})
+        EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation}),
+                     EImageNumbersExhausted);
+    EXPECT_EQ(FileBytes(library), before);
+}
+
 TEST_F(IconLibraryBuilder, NoSourcesWritesTheTemplateAlone) {
     EXPECT_EQ(BuildLibraryFromView(library, {}, false), 0);
     TPEResourceModule module;

@@ -220,7 +220,9 @@ TEST(IconGroups, RemovingAnImageTakesItOutOfItsGroup) {
     EXPECT_EQ(Names(*module, "3"), (std::vector<std::string>{"1", "3"}));
 }
 
-TEST(IconGroups, AnEntryWithoutItsImageEndsTheRemovalWithAListError) {
+// An entry that names a missing image once ended the removal with a list-index error,
+// leaving a group nobody could remove.
+TEST(IconGroups, AGroupWhoseEntryNamesAMissingImageIsRemovedWhole) {
     auto module = EmptyModule();
     auto* group = CreateEmpty<TIconGroupResourceDetails>(*module, 0, "1");
     std::vector<uint8_t> bytes = group->Data().Bytes();
@@ -228,17 +230,114 @@ TEST(IconGroups, AnEntryWithoutItsImageEndsTheRemovalWithAListError) {
     MemoryStream edited(bytes);
     group->ReplaceData(edited);
     EXPECT_EQ(group->ImageOfEntry(0), nullptr);
-    EXPECT_THROW(module->RemoveAt(module->IndexOf(group)), EListError);
-    EXPECT_FALSE(group->Clearing());
-    EXPECT_EQ(Names(*module, "14"), (std::vector<std::string>{"1"}));
+    module->RemoveAt(module->IndexOf(group));
+    EXPECT_TRUE(Names(*module, "14").empty());
+    EXPECT_EQ(Names(*module, "3"), std::vector<std::string>{"1"}); // no group's image
 
     // Only images of the group's own kind count: cursor image 1 is not icon image 1.
+    auto* iconGroup = CreateEmpty<TIconGroupResourceDetails>(*module, 0, "2");
     auto* cursorGroup = CreateEmpty<TCursorGroupResourceDetails>(*module, 0, "1");
     auto* cursor = cursorGroup->ImageOfEntry(0);
     ASSERT_NE(cursor, nullptr);
     EXPECT_EQ(cursor->Name(), "1");
-    EXPECT_FALSE(group->HoldsImage(*cursor));
+    EXPECT_FALSE(iconGroup->HoldsImage(*cursor));
     EXPECT_TRUE(cursorGroup->HoldsImage(*cursor));
+}
+
+// ---- edits change only the group they are about ----
+
+void SetEntryId(TResourceDetails& group, int entry, uint16_t id) {
+    std::vector<uint8_t> bytes = group.Data().Bytes();
+    StoreU16(&bytes[6 + 14 * entry + 12], id);
+    MemoryStream edited(bytes);
+    group.ReplaceData(edited);
+}
+
+std::vector<int> EntryIds(const TResourceDetails& group) {
+    std::vector<int> ids;
+    for (const GroupEntry& entry : IconEntries(group))
+        ids.push_back(entry.Id);
+    return ids;
+}
+
+// Groups 1 [1 2] and 2 [2 3]: image 2 is shared.
+struct SharedImage : testing::Test {
+    void SetUp() override {
+        first =
+            AddGroupFromFile(*module, Container(1, {IconImage(16, 16, 4), IconImage(32, 32, 4)}));
+        second =
+            AddGroupFromFile(*module, Container(1, {IconImage(16, 16, 1), IconImage(32, 32, 1)}));
+        SetEntryId(*second, 0, 2);
+        module->RemoveAt(module->IndexOf(Find(*module, "3", "3")));
+        Find(*module, "3", "4")->Rename("3");
+        SetEntryId(*second, 1, 3);
+        ASSERT_EQ(EntryIds(*first), (std::vector<int>{1, 2}));
+        ASSERT_EQ(EntryIds(*second), (std::vector<int>{2, 3}));
+        ASSERT_EQ(Names(*module, "3"), (std::vector<std::string>{"1", "2", "3"}));
+    }
+    std::unique_ptr<TPEResourceModule> module = EmptyModule();
+    TIconGroupResourceDetails* first = nullptr;
+    TIconGroupResourceDetails* second = nullptr;
+};
+
+TEST_F(SharedImage, RemovingAGroupKeepsTheImagesAnotherGroupLists) {
+    module->RemoveAt(module->IndexOf(first));
+    EXPECT_EQ(Names(*module, "14"), std::vector<std::string>{"2"});
+    EXPECT_EQ(Names(*module, "3"), (std::vector<std::string>{"2", "3"}));
+    EXPECT_EQ(EntryIds(*second), (std::vector<int>{2, 3}));
+}
+
+TEST_F(SharedImage, ReplacingAGroupsImagesLeavesTheOtherGroupWhole) {
+    TempFile file(".ico", Container(1, {IconImage(48, 48, 4)}));
+    first->ReplaceFromFile(file.Path());
+    EXPECT_EQ(EntryIds(*second), (std::vector<int>{2, 3}));
+    EXPECT_EQ(EntryIds(*first), std::vector<int>{4}); // above the 3 the other group lists
+    EXPECT_EQ(Names(*module, "3"), (std::vector<std::string>{"2", "3", "4"}));
+}
+
+TEST_F(SharedImage, RemovingASharedImageTakesItOutOfEveryGroupThatListsIt) {
+    module->RemoveAt(module->IndexOf(Find(*module, "3", "2")));
+    EXPECT_EQ(EntryIds(*first), std::vector<int>{1});
+    EXPECT_EQ(EntryIds(*second), std::vector<int>{3});
+    module->RemoveAt(module->IndexOf(Find(*module, "3", "3")));
+    EXPECT_EQ(Names(*module, "14"), std::vector<std::string>{"1"});
+    EXPECT_EQ(EntryIds(*first), std::vector<int>{1});
+}
+
+// A group that names an image that is not there (7) must not take over a new image of
+// that number, nor lose its entry when the new group drops its default image.
+TEST(IconGroups, ANewGroupDoesNotTakeANumberAnotherGroupNames) {
+    auto module = EmptyModule();
+    auto* broken = AddGroupFromFile(*module, Container(1, {IconImage(16, 16, 4)}));
+    SetEntryId(*broken, 0, 2);
+    auto* group = CreateEmpty<TIconGroupResourceDetails>(*module, 0, "2");
+    EXPECT_EQ(group->ImageOfEntry(0)->Name(), "3");
+    TempFile file(".ico", Container(1, {IconImage(16, 16, 4), IconImage(32, 32, 4)}));
+    group->ReplaceFromFile(file.Path());
+    EXPECT_EQ(EntryIds(*broken), std::vector<int>{2});
+    EXPECT_EQ(EntryIds(*group), (std::vector<int>{3, 4}));
+    EXPECT_EQ(Names(*module, "14"), (std::vector<std::string>{"1", "2"}));
+    for (int i = 0; i < group->EntryCount(); ++i)
+        EXPECT_NE(group->ImageOfEntry(i), nullptr);
+}
+
+// Entries name images with 16 bits. Too few numbers left: refused before any change.
+TEST(IconGroups, ImageNumbersAbove65535AreRefusedBeforeTheGroupChanges) {
+    auto module = EmptyModule();
+    auto* high = AddGroupFromFile(*module, Container(1, {IconImage(16, 16, 4)}));
+    Find(*module, "3", "1")->Rename("65534");
+    SetEntryId(*high, 0, 65534);
+    auto* group = CreateEmpty<TIconGroupResourceDetails>(*module, 0, "2");
+    ASSERT_EQ(group->ImageOfEntry(0)->Name(), "65535");
+    const std::vector<uint8_t> before = group->Data().Bytes();
+    TempFile file(".ico", test::ThreeImageIcon());
+    EXPECT_THROW(group->ReplaceFromFile(file.Path()), EImageNumbersExhausted);
+    EXPECT_EQ(group->Data().Bytes(), before);
+    EXPECT_EQ(Names(*module, "3"), (std::vector<std::string>{"65534", "65535"}));
+
+    // No number left even for a new group's default image.
+    EXPECT_THROW(CreateEmpty<TIconGroupResourceDetails>(*module, 0, "3"), EImageNumbersExhausted);
+    EXPECT_EQ(Names(*module, "14"), (std::vector<std::string>{"1", "2"}));
 }
 
 TEST(IconGroups, AFileWithoutImagesLeavesAnEmptyGroup) {
