@@ -478,8 +478,30 @@ void Twnd_pictavo_Main::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
+void Twnd_pictavo_Main::SetStartPath(const QString& path) {
+    FStartPath = StartPathOf(path);
+    if (!FStartPath)
+        FDialogs->ShowError(QString("%1: no such file or folder").arg(path));
+}
+
+// The row of that file, made the selected row as a click would; nothing when the file
+// holds no icons and so has no row.
+void Twnd_pictavo_Main::SelectFileRow(const QString& fileName) {
+    const TFileListModel& rows = FileList->Model();
+    for (int row = 0; row < rows.rowCount(); ++row)
+        if (QFileInfo(QString::fromStdString(rows.Entry(row).FileName)).absoluteFilePath() ==
+            fileName) {
+            FileList->ClickRow(row);
+            return;
+        }
+}
+
 void Twnd_pictavo_Main::FormStorageAfterRestorePlacement() {
-    if (!ShellTreeStartInFolder.isEmpty() && !ShellTreeNavigate(ShellTreeStartInFolder))
+    if (FStartPath) {
+        // The scan of the folder runs while the tree selects it.
+        if (ShellTreeNavigate(FStartPath->Folder) && !FStartPath->FileName.isEmpty())
+            SelectFileRow(FStartPath->FileName);
+    } else if (!ShellTreeStartInFolder.isEmpty() && !ShellTreeNavigate(ShellTreeStartInFolder))
         FDialogs->ShowError(QString("%1: folder not found").arg(ShellTreeStartInFolder));
     de->SetText(de->Text());
     deChange();

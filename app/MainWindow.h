@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/Dialogs.h"
+#include "app/StartPath.h"
 #include "icons/MultiIcon.h"
 #include "library/FileScan.h"
 #include "search/FindFile.h"
@@ -149,6 +150,10 @@ public:
     QString ShellTreeSelectedFolder() const;
     // Selects the folder in the tree (which scans it); false when it does not exist.
     bool ShellTreeNavigate(const QString& folder);
+    // The path given on the command line: the window opens at this folder, or at this
+    // file's folder with the file's row selected, instead of the folder kept from the
+    // last run. Takes effect when the window is first shown.
+    void SetStartPath(const QString& path);
 
     // ---- settings (Settings.cpp) ----
     void RestoreSettings();
@@ -180,6 +185,8 @@ private:
     std::unique_ptr<ConfirmDlgInstall> FConfirm;
     pictavo::TFileScan FScan; // the remembered names and the running totals
     QSet<QString> FThumbNames;
+    void SelectFileRow(const QString& fileName);
+    std::optional<TStartPath> FStartPath;
     bool FRestored = false;
     bool FSaved = false;
 };

@@ -3,6 +3,7 @@
 #include "app/ProgramIcon.h"
 
 #include <QApplication>
+#include <QStringList>
 #include <cstdio>
 
 namespace {
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setWindowIcon(ProgramIcon());
     Twnd_pictavo_Main window;
+    // A file or folder to open, as file managers pass it (the desktop entry's %f).
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        window.SetStartPath(arguments.at(1));
     window.show();
     return app.exec();
 }

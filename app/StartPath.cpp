@@ -1,0 +1,12 @@
+#include "app/StartPath.h"
+
+#include <QFileInfo>
+
+std::optional<TStartPath> StartPathOf(const QString& argument) {
+    const QFileInfo info(argument);
+    if (argument.isEmpty() || !info.exists())
+        return std::nullopt;
+    if (info.isDir())
+        return TStartPath{info.absoluteFilePath(), QString()};
+    return TStartPath{info.absolutePath(), info.absoluteFilePath()};
+}

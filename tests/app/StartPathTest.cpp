@@ -1,0 +1,80 @@
+// The path given on the window's command line: a folder, a file, or nothing that exists.
+
+#include "app/StartPath.h"
+#include "AppTest.h"
+#include "WindowTestSupport.h"
+#include "app/FileList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class StartPathTest : public QObject {
+    Q_OBJECT
+private slots:
+    void folderFileAndMissing() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        QFile file(dir.filePath("sub/a.ico"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QString sub = QDir(dir.path()).absoluteFilePath("sub");
+
+        const std::optional<TStartPath> folder = StartPathOf(sub);
+        QVERIFY(folder);
+        QCOMPARE(folder->Folder, sub);
+        QCOMPARE(folder->FileName, QString());
+
+        // A relative file name counts from the current folder.
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(sub);
+        const std::optional<TStartPath> relative = StartPathOf("a.ico");
+        QDir::setCurrent(previous);
+        QVERIFY(relative);
+        QCOMPARE(relative->Folder, sub);
+        QCOMPARE(relative->FileName, sub + "/a.ico");
+
+        QVERIFY(!StartPathOf(dir.filePath("missing.dll")));
+        QVERIFY(!StartPathOf(QString()));
+    }
+
+    void windowOpensTheFilesFolderWithItsRowSelected() {
+        ClearStoredSettings();
+        IconFolder folder;
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        window.SetStartPath(folder.File("b.dll"));
+        window.show();
+        QCOMPARE(window.ShellTreeSelectedFolder(), QFileInfo(folder.Path()).absoluteFilePath());
+        QCOMPARE(window.FileList->Model().rowCount(), 4); // a.dll, b.dll, c.ico, arrow.cur
+        const std::vector<int> selected = window.FileList->SelectedRows();
+        QCOMPARE(selected.size(), size_t{1});
+        QVERIFY(QString::fromStdString(window.FileList->Model().Entry(selected[0]).FileName)
+                    .endsWith("/b.dll"));
+        QCOMPARE(window.ThumbCount(), 2);
+        QVERIFY(dialogs->Errors.isEmpty());
+    }
+
+    void windowOpensAFolderAndReportsAMissingPath() {
+        ClearStoredSettings();
+        IconFolder folder;
+        {
+            Twnd_pictavo_Main window;
+            UseFakeDialogs(window);
+            window.SetStartPath(folder.Path());
+            window.show();
+            QCOMPARE(window.ShellTreeSelectedFolder(), QFileInfo(folder.Path()).absoluteFilePath());
+            QVERIFY(window.FileList->SelectedRows().empty());
+        }
+        ClearStoredSettings();
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        window.SetStartPath(folder.File("missing.dll"));
+        QCOMPARE(dialogs->Errors.size(), 1);
+        window.show();
+    }
+};
+
+PICTAVO_APP_TEST(StartPathTest)
+#include "StartPathTest.moc"
