@@ -60,8 +60,10 @@ TLibraryLock::TLibraryLock(const std::string& libraryFileName)
         struct stat held {
         }, named{};
         if (locked == 0 && ::fstat(FFd, &held) == 0 && ::lstat(FLockName.c_str(), &named) == 0 &&
-            SameFile(held, named))
+            SameFile(held, named)) {
+            FRegistration = std::make_unique<TTempFileRegistration>(FLockName, TTempKind::File);
             return;
+        }
         const int error = errno;
         ::close(FFd);
         FFd = -1;

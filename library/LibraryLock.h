@@ -5,6 +5,9 @@
 // the library ("lib.icl.lock"), which outlives the renames of the library and its
 // backup, and is removed again by the holder that ends.
 
+#include "util/TempFileCleanup.h"
+
+#include <memory>
 #include <string>
 
 namespace pictavo {
@@ -25,6 +28,8 @@ public:
 private:
     std::string FLockName;
     int FFd = -1;
+    // Held locks only: a SIGINT or SIGTERM then removes the lock file as the holder would.
+    std::unique_ptr<TTempFileRegistration> FRegistration;
 };
 
 } // namespace pictavo

@@ -7,6 +7,7 @@
 #include "library/PrivateTempFolder.h"
 #include "tests/CliRunner.h"
 #include "util/Stream.h"
+#include "util/TempFileCleanup.h"
 
 #include <gtest/gtest.h>
 
@@ -212,6 +213,26 @@ TEST_F(LibrarySafety, TheLibraryLockMakesASecondHolderWait) {
     ::close(go[0]);
     ::close(go[1]);
     EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"second-had-it"});
+}
+
+TEST_F(LibrarySafety, AHolderEndedBySigtermLeavesNoLockFile) {
+    const std::string library = dir + "lib.icl";
+    const std::string held = dir + "held";
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        InstallTempFileCleanupOnSignals();
+        TLibraryLock lock(library);
+        WriteFileBytes(held, {});
+        for (;;)
+            ::pause();
+    }
+    for (int i = 0; i < 1000 && ::access(held.c_str(), F_OK) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(FolderEntries(dir), (std::vector<std::string>{"held", "lib.icl.lock"}));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(WaitFor(pid), 128 + SIGTERM);
+    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"held"});
 }
 
 TEST(LibraryFileName, FollowsLinksAlsoToAFileNotYetThere) {
