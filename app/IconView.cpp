@@ -173,6 +173,8 @@ void Twnd_pictavo_Main::cmView(QObject* Sender) {
         }
     } finish{this, files};
     int added = 0;
+    // Tiles are added to the hidden panel so the flow is laid out once, not per tile.
+    FlowPanel->hide();
     TFileListModel& rows = FileList->Model();
     for (int row = 0; row < rows.rowCount(); ++row) {
         if (!all && !FileList->selectionModel()->isRowSelected(row, {}))

@@ -80,6 +80,8 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     // The panel is at least 100 pixels wide and takes the bar's width, so that the
     // file being examined stays readable.
     sbPanel0->setMinimumWidth(100);
+    // A new text must not lay out the window again: a scan sets one per file.
+    sbPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     sb->addWidget(sbPanel0, 1);
     setStatusBar(sb);
 

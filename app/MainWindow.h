@@ -11,6 +11,7 @@
 #include "library/FileScan.h"
 #include "search/FindFile.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSet>
 #include <cstdint>
@@ -178,6 +179,11 @@ private:
     // Runs a command; an error that escapes it goes to the application's error report.
     void Guarded(const std::function<void()>& command);
     void ShowStatus(const QString& text);
+    // A scan shows its rows and status at most every 50 ms (a list or label change per
+    // file costs a layout each, many times the file's own probe); the waiting events are
+    // still processed after every file, so "取消" works at once.
+    void ProcessScanEvents();
+    void ShowPendingScanResults();
     QString ThumbName(int number) const;
     bool ThumbNameTaken(const QString& name) const;
 
@@ -187,6 +193,9 @@ private:
     QSet<QString> FThumbNames;
     void SelectFileRow(const QString& fileName);
     std::optional<TStartPath> FStartPath;
+    QElapsedTimer FProgressClock;
+    std::vector<pictavo::TFileEntry> FPendingRows;
+    QString FPendingStatus;
     bool FRestored = false;
     bool FSaved = false;
 };

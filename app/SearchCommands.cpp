@@ -101,6 +101,25 @@ void Twnd_pictavo_Main::FindFileSearchBegin() {
     IconListHeader->SetText({});
     RemoveThumbnails(FlowPanel, -1);
     FSearchStart = TickCount() & 0xFFFFFFFFu;
+    FPendingRows.clear();
+    FPendingStatus.clear();
+    FProgressClock.start();
+}
+
+void Twnd_pictavo_Main::ShowPendingScanResults() {
+    for (pictavo::TFileEntry& entry : FPendingRows)
+        FileList->Model().AddEntry(std::move(entry));
+    FPendingRows.clear();
+    if (!FPendingStatus.isEmpty())
+        ShowStatus(FPendingStatus);
+    FPendingStatus.clear();
+    FProgressClock.start();
+}
+
+void Twnd_pictavo_Main::ProcessScanEvents() {
+    if (!FProgressClock.isValid() || FProgressClock.elapsed() >= 50)
+        ShowPendingScanResults();
+    QApplication::processEvents();
 }
 
 void Twnd_pictavo_Main::FindFileFileMatch(const TFileDetails& FileInfo) {
@@ -109,18 +128,20 @@ void Twnd_pictavo_Main::FindFileFileMatch(const TFileDetails& FileInfo) {
         Twnd_pictavo_Main* window;
         QString& status;
         ~Finish() {
-            window->ShowStatus(Totals(window->FileList->Model().rowCount(), window->FIconTotal()) +
-                               status);
-            QApplication::processEvents();
+            const int rows = window->FileList->Model().rowCount() +
+                             static_cast<int>(window->FPendingRows.size());
+            window->FPendingStatus = Totals(rows, window->FIconTotal()) + status;
+            window->ProcessScanEvents();
         }
     } finish{this, status};
     const TScanStep step = FScan.FileMatch(FileInfo, cbxIgnore->isChecked());
     status = QString::fromStdString(step.StatusName);
     if (step.Entry)
-        FileList->Model().AddEntry(*step.Entry);
+        FPendingRows.push_back(*step.Entry);
 }
 
 void Twnd_pictavo_Main::FindFileSearchFinish() {
+    ShowPendingScanResults();
     const int rows = FileList->Model().rowCount();
     ShowStatus(Totals(rows, FIconTotal()) + QString::fromUtf8("结果..."));
     sb->repaint();
