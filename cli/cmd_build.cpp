@@ -6,8 +6,10 @@
 #include "cli/Progress.h"
 #include "library/IconLibraryBuilder.h"
 #include "util/Exceptions.h"
+#include "util/FileErrorText.h"
 
 #include <cstdio>
+#include <exception>
 #include <sys/stat.h>
 
 namespace pictavo::cli {
@@ -107,8 +109,20 @@ int RunBuild(const Arguments& args) {
         for (const TIconSource& icon : ExpandSource(source))
             sources.push_back(icon);
     }
-    progress.Show(Format("writing %zu icons to %s", sources.size(), options.Library.c_str()));
-    const int added = BuildLibraryFromList(options.Library, sources, options.Overwrite);
+    // The builder tells which file it turns to; an error is about the last one.
+    std::string current = options.Library;
+    int added = 0;
+    try {
+        added = BuildLibraryFromList(options.Library, sources, options.Overwrite,
+                                     [&](const std::string& fileName, size_t done, size_t total) {
+                                         current = fileName;
+                                         progress.Show(
+                                             Format("[%zu/%zu] %s", done, total, fileName.c_str()));
+                                     });
+    } catch (const std::exception& failure) {
+        progress.Clear();
+        return Failure(FileErrorText(current, failure.what()));
+    }
     progress.Clear();
     std::printf("%d\n", added);
     return ExitOk;

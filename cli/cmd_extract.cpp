@@ -9,8 +9,10 @@
 #include "library/FileIcons.h"
 #include "util/AtomicFile.h"
 #include "util/Exceptions.h"
+#include "util/FileErrorText.h"
 
 #include <cstdio>
+#include <exception>
 #include <sys/stat.h>
 
 namespace pictavo::cli {
@@ -118,12 +120,19 @@ int RunExtract(const Arguments& args) {
         folder.push_back('/');
     const std::string base = BaseName(options.FileName);
     Progress progress;
+    TFileIconLoader loader; // all the icons in one pass over the file
     int status = ExitOk;
     for (size_t k = 0; k < options.Indexes.size(); ++k) {
         const int index = options.Indexes[k];
         progress.Show(Format("[%zu/%zu] icon %d", k + 1, options.Indexes.size(), index));
         TMultiIcon icon;
-        LoadFileIcon(icon, options.FileName, index);
+        try {
+            loader.Load(icon, options.FileName, index);
+        } catch (const std::exception& failure) {
+            progress.Clear();
+            return Failure(
+                FileErrorText(options.FileName, Format("icon %d: %s", index, failure.what())));
+        }
         progress.Clear();
         if (icon.IconCount() == 0) {
             // An empty .ico file would be no icon at all.
@@ -137,7 +146,11 @@ int RunExtract(const Arguments& args) {
             continue;
         }
         const std::string target = prefix + ".ico";
-        icon.SaveToFile(target);
+        try {
+            icon.SaveToFile(target);
+        } catch (const std::exception& failure) {
+            return Failure(FileErrorText(target, failure.what()));
+        }
         std::printf("%s\n", target.c_str());
     }
     return status;

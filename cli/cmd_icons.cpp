@@ -5,6 +5,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/ImageLines.h"
 #include "icons/ModuleIcons.h"
+#include "util/FileErrorText.h"
 
 #include <cstdio>
 #include <exception>
@@ -28,14 +29,16 @@ void PrintIcon(int position, const TMultiIcon& icon) {
 }
 
 // Every group is listed even when one of them is damaged; the damage sets the exit status.
-int PrintModuleIcons(const std::string& fileName, int count) {
+// One pass over the module: it is opened and its groups enumerated once.
+int PrintModuleIcons(const std::string& fileName, TModuleIcons& module) {
     int status = ExitOk;
-    for (int n = 0; n < count; ++n) {
+    for (int n = 0; n < module.Count(); ++n) {
         TMultiIcon icon;
         try {
-            icon.LoadFromModule(fileName, n);
+            module.Load(icon, n);
         } catch (const std::exception& error) {
-            std::fprintf(stderr, "icon %d: %s\n", n, error.what());
+            std::fprintf(stderr, "%s\n",
+                         FileErrorText(fileName, Format("icon %d: %s", n, error.what())).c_str());
             status = ExitFailure;
             continue;
         }
@@ -50,15 +53,16 @@ int RunIcons(const Arguments& args) {
     if (args.size() != 1)
         return UsageError(CommandNamed("icons"), "expected exactly one FILE");
     const std::string& fileName = args[0];
-    const int count = GetModuleIconCount(fileName);
-    if (count > 0)
-        return PrintModuleIcons(fileName, count);
-
+    {
+        TModuleIcons module(fileName);
+        if (module.Count() > 0)
+            return PrintModuleIcons(fileName, module);
+    }
     TMultiIcon icon;
     try {
         icon.LoadFromFile(fileName);
     } catch (const std::exception& error) {
-        return Failure(error.what());
+        return Failure(FileErrorText(fileName, error.what()));
     }
     PrintIcon(0, icon);
     return ExitOk;

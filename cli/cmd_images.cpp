@@ -4,6 +4,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/ImageLines.h"
 #include "icons/MultiIcon.h"
+#include "util/FileErrorText.h"
 
 #include <cstdio>
 #include <exception>
@@ -23,7 +24,7 @@ int RunImages(const Arguments& args) {
     try {
         icon.LoadFromFile(args[0]);
     } catch (const std::exception& error) {
-        return Failure(error.what());
+        return Failure(FileErrorText(args[0], error.what()));
     }
     PrintImageLines(icon);
     return ExitOk;

@@ -4,6 +4,9 @@
 #include "cli/CommandSupport.h"
 #include "library/IconLibraryBuilder.h"
 #include "util/Exceptions.h"
+#include "util/FileErrorText.h"
+
+#include <exception>
 
 namespace pictavo::cli {
 
@@ -23,7 +26,13 @@ int RunRemove(const Arguments& args) {
     const std::optional<int> index = ParseIndex(args[1]);
     if (!index)
         return UsageError(CommandNamed("remove"), "INDEX must be a non-negative number");
-    if (!RemoveIconGroupFromLibrary(args[0], *index))
+    bool removed = false;
+    try {
+        removed = RemoveIconGroupFromLibrary(args[0], *index);
+    } catch (const std::exception& error) {
+        return Failure(FileErrorText(args[0], error.what()));
+    }
+    if (!removed)
         return Failure(Format("%s: no icon %d", args[0].c_str(), *index));
     return ExitOk;
 }

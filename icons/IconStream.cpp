@@ -1,9 +1,11 @@
 // The ICO/CUR stream format: a 6-byte header, 16-byte directory entries, then the
 // image data blocks one after another in directory order.
 
+#include "icons/DecodeBudget.h"
 #include "icons/MultiIcon.h"
 #include "util/Bytes.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace pictavo {
@@ -75,9 +77,10 @@ void TMultiIcon::LoadFromStream(Stream* stream) {
         image.ImageOffset = LoadU32(entry + 12);
         image.BitsPerPixel = LoadU16(entry + 6);
     }
+    TDecodeBudget budget = IconDecodeBudget();
     for (size_t i = 0; i < FImages.size(); ++i) {
         try {
-            LoadImageBlock(*stream, FImages[i]);
+            LoadImageBlock(*stream, FImages[i], budget);
         } catch (...) {
             // The failing image and the ones not reached yet are left empty.
             for (size_t j = i; j < FImages.size(); ++j)
@@ -89,7 +92,7 @@ void TMultiIcon::LoadFromStream(Stream* stream) {
     Changed();
 }
 
-void TMultiIcon::LoadImageBlock(Stream& stream, TMultiIconImage& image) {
+void TMultiIcon::LoadImageBlock(Stream& stream, TMultiIconImage& image, TDecodeBudget& budget) {
     uint8_t signature[8] = {};
     const size_t got = stream.Read(signature, sizeof signature);
     stream.Seek(-static_cast<int64_t>(got), SeekOrigin::Current);
@@ -99,6 +102,7 @@ void TMultiIcon::LoadImageBlock(Stream& stream, TMultiIconImage& image) {
             StreamTooShort();
         std::vector<uint8_t> block(static_cast<size_t>(image.BytesInRes));
         stream.ReadBuffer(block.data(), block.size());
+        budget.Spend(DecodedBytesOfBlock(block.data(), block.size()));
         ReadPngImageBlock(image, block.data(), block.size());
         // A cursor's bit-count field holds the hotspot; the decoded image is RGBA.
         if (FIsCursor)
@@ -116,11 +120,71 @@ void TMultiIcon::LoadImageBlock(Stream& stream, TMultiIconImage& image) {
         throw Exception("Invalid icon format");
     if (stream.Remaining() < image.BytesInRes - 40)
         StreamTooShort();
+    budget.Spend(static_cast<uint64_t>(layout.colorSize + layout.maskSize));
     std::vector<uint8_t> block(static_cast<size_t>(image.BytesInRes));
     std::memcpy(block.data(), header, sizeof header);
     stream.ReadBuffer(block.data() + 40, block.size() - 40);
     ReadBitmapImageBlock(image, block.data(), block.size());
     StoreU32(image.Header.get() + 20, 0); // the image-size field is not kept from files
+}
+
+namespace {
+
+// A PNG block as the decoder will take it: a PNG header chunk with a size the decoder
+// accepts. The pixel bytes are added to `pixels`.
+bool PngBlockLooksLoadable(Stream& stream, int32_t bytesInRes, uint64_t& pixels) {
+    if (bytesInRes < 0 || stream.Remaining() < bytesInRes)
+        return false;
+    uint8_t start[24] = {};
+    const size_t got = stream.Read(start, std::min<size_t>(sizeof start, bytesInRes));
+    uint32_t width = 0, height = 0;
+    if (!ReadPngSize(start, got, width, height) || width == 0 || height == 0)
+        return false;
+    pixels += uint64_t{width} * height * 4;
+    stream.Seek(bytesInRes - static_cast<int64_t>(got), SeekOrigin::Current);
+    return true;
+}
+
+// A bitmap block as the loader takes it: sizes that match the entry, a depth and size a
+// bitmap can have, all of it in the stream.
+bool BitmapBlockLooksLoadable(Stream& stream, int32_t bytesInRes, uint64_t& pixels) {
+    uint8_t header[40];
+    if (stream.Read(header, sizeof header) != sizeof header)
+        return false;
+    const BitmapBlockLayout layout = MeasureBitmapBlock(header);
+    if (!layout.valid || layout.Total() != bytesInRes || layout.width <= 0 || layout.height <= 0 ||
+        !platform::IsDibDepth(layout.bitsPerPixel) || stream.Remaining() < bytesInRes - 40)
+        return false;
+    pixels += static_cast<uint64_t>(layout.colorSize + layout.maskSize);
+    stream.Seek(bytesInRes - 40, SeekOrigin::Current);
+    return true;
+}
+
+} // namespace
+
+bool IconStreamHasImages(Stream& stream) {
+    uint8_t header[HeaderBytes];
+    if (stream.Read(header, sizeof header) != sizeof header)
+        return false;
+    const int count = LoadU16(header + 4);
+    if (count == 0 || stream.Remaining() < int64_t{count} * EntryBytes)
+        return false;
+    std::vector<uint8_t> directory(static_cast<size_t>(count) * EntryBytes);
+    stream.ReadBuffer(directory.data(), directory.size());
+    uint64_t pixels = 0;
+    for (int i = 0; i < count; ++i) {
+        const int32_t bytesInRes =
+            LoadI32(directory.data() + static_cast<size_t>(i) * EntryBytes + 8);
+        uint8_t signature[8] = {};
+        const size_t got = stream.Read(signature, sizeof signature);
+        stream.Seek(-static_cast<int64_t>(got), SeekOrigin::Current);
+        const bool loadable = HasPngSignature(signature, got)
+                                  ? PngBlockLooksLoadable(stream, bytesInRes, pixels)
+                                  : BitmapBlockLooksLoadable(stream, bytesInRes, pixels);
+        if (!loadable || pixels > IconDecodeLimit)
+            return false;
+    }
+    return true;
 }
 
 void TMultiIcon::SaveToStream(Stream* stream) {

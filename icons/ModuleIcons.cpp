@@ -6,6 +6,7 @@
 #include "util/Exceptions.h"
 
 #include <algorithm>
+#include <map>
 
 namespace pictavo {
 
@@ -39,9 +40,35 @@ int SizeOrDefault(uint16_t size) {
     return size == 0 ? 256 : size;
 }
 
+// The pictures one group load has decoded, by the bytes they came from, and what it may
+// still decode. Entries that name the same bytes share one decoded picture.
+struct GroupDecoding {
+    TDecodeBudget Icon = IconDecodeBudget();
+    TDecodeBudget* File = nullptr;
+    std::map<std::pair<uint64_t, uint32_t>, const TMultiIconImage*> Decoded;
+};
+
+void SharePicture(const TMultiIconImage& from, TMultiIconImage& image) {
+    image.IsPng = from.IsPng;
+    image.Png = from.Png;
+    if (from.IsPng)
+        return; // size and depth stay as the entry gave them
+    image.BitsPerPixel = from.BitsPerPixel;
+    image.Width = from.Width;
+    image.Height = from.Height;
+    image.HeaderSize = from.HeaderSize;
+    image.Header = from.Header;
+    image.ColorBits = from.ColorBits;
+    image.ColorBitsSize = from.ColorBitsSize;
+    image.ColorBitmap = from.ColorBitmap;
+    image.MaskBits = from.MaskBits;
+    image.MaskBitsSize = from.MaskBitsSize;
+    image.MaskBitmap = from.MaskBitmap;
+}
+
 // Fills one image record from the image resource the entry names.
 void LoadGroupImage(const ModuleReader& module, const TGroupEntry& entry, bool isCursor,
-                    TMultiIconImage& image) {
+                    TMultiIconImage& image, GroupDecoding& decoding) {
     const std::optional<ResourceBytes> resource =
         module.FindResource(entry.Id, isCursor ? pe::RtCursor : pe::RtIcon);
     if (!resource || !resource->Data)
@@ -60,18 +87,31 @@ void LoadGroupImage(const ModuleReader& module, const TGroupEntry& entry, bool i
     image.Height = SizeOrDefault(entry.Height);
 
     // The byte count may come from the group entry; the copy never goes past the
-    // resource, whatever the entry says.
-    const uint32_t bytesInRes = GetIconResourceSize(module, entry);
+    // resource, whatever the entry says. An icon image's own size is at hand already.
+    const uint32_t bytesInRes = isCursor
+                                    ? GetIconResourceSize(module, entry)
+                                    : (resource->Size != 0 ? resource->Size : entry.BytesInRes);
     image.BytesInRes = static_cast<int32_t>(bytesInRes);
     image.BitsPerPixel = entry.BitCount;
 
-    if (HasPngSignature(block, std::min<uint32_t>({bytesInRes, 8, blockSize}))) {
-        if (bytesInRes > blockSize)
-            InvalidIconResource();
-        ReadPngImageBlock(image, block, bytesInRes);
+    const bool isPng = HasPngSignature(block, std::min<uint32_t>({bytesInRes, 8, blockSize}));
+    if (isPng && bytesInRes > blockSize)
+        InvalidIconResource();
+    const std::pair<uint64_t, uint32_t> bytes{resource->FileOffset, resource->Size};
+    const auto decoded = decoding.Decoded.find(bytes);
+    if (decoded != decoding.Decoded.end() && decoded->second->IsPng == isPng) {
+        SharePicture(*decoded->second, image);
         return;
     }
-    ReadBitmapImageBlock(image, block, blockSize, "Invalid icon resource");
+    const uint64_t pixels = DecodedBytesOfBlock(block, isPng ? bytesInRes : blockSize);
+    decoding.Icon.Spend(pixels);
+    if (decoding.File)
+        decoding.File->Spend(pixels);
+    if (isPng)
+        ReadPngImageBlock(image, block, bytesInRes);
+    else
+        ReadBitmapImageBlock(image, block, blockSize, "Invalid icon resource");
+    decoding.Decoded.emplace(bytes, &image);
 }
 
 } // namespace
@@ -90,6 +130,25 @@ uint32_t GetIconResourceSize(const ModuleReader& module, const TGroupEntry& entr
     if (resource && resource->Size != 0)
         return resource->Size;
     return entry.BytesInRes;
+}
+
+TModuleIcons::TModuleIcons(const std::string& fileName)
+    : FModule(ModuleReader::Open(fileName)), FBudget(FileDecodeBudget(0)) {
+    if (!FModule)
+        return;
+    FBudget = FileDecodeBudget(FModule->FileSize());
+    FModule->EnumResourceNames(pe::RtGroupIcon, [this](const ResourceName& name) {
+        FGroupNames.push_back(name.IsNumeric ? Format("#%u", name.Id) : name.Text);
+        return true;
+    });
+}
+
+void TModuleIcons::Load(TMultiIcon& icon, int n) {
+    if (FGroupNames.empty())
+        throw Exception("Invalid module or no icon resources");
+    if (n < 0 || n >= Count())
+        throw Exception("Invalid icon resource index");
+    icon.LoadGroupResource(*FModule, FGroupNames[static_cast<size_t>(n)], &FBudget);
 }
 
 int GetModuleIconCount(const std::string& fileName) {
@@ -127,7 +186,8 @@ void TMultiIcon::LoadModuleIcon(const ModuleReader& module, int n) {
         throw Exception("Invalid icon resource index");
 }
 
-void TMultiIcon::LoadGroupResource(const ModuleReader& module, const std::string& name) {
+void TMultiIcon::LoadGroupResource(const ModuleReader& module, const std::string& name,
+                                   TDecodeBudget* fileBudget) {
     const std::optional<ResourceBytes> group =
         module.FindResource(name, FIsCursor ? pe::RtGroupCursor : pe::RtGroupIcon);
     if (!group || !group->Data || group->Size < GroupHeaderBytes)
@@ -142,11 +202,13 @@ void TMultiIcon::LoadGroupResource(const ModuleReader& module, const std::string
 
     ClearImages();
     FImages.assign(count, TMultiIconImage{});
+    GroupDecoding decoding;
+    decoding.File = fileBudget;
     for (size_t i = 0; i < count; ++i) {
         const TGroupEntry entry =
             ReadGroupEntry(group->Data + GroupHeaderBytes + i * GroupEntryBytes, FIsCursor);
         try {
-            LoadGroupImage(module, entry, FIsCursor, FImages[i]);
+            LoadGroupImage(module, entry, FIsCursor, FImages[i], decoding);
         } catch (...) {
             // The images before stay loaded; this one and the later ones are empty.
             FreeImage(FImages[i]);

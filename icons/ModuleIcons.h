@@ -3,12 +3,15 @@
 // resource per icon and one image resource per image. A module's icons are named by
 // their position among the icon groups; TMultiIcon::LoadFromModule loads one of them.
 
+#include "icons/DecodeBudget.h"
 #include "icons/MultiIcon.h"
 #include "peres/ModuleReader.h"
 #include "peres/PEFormat.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace pictavo {
 
@@ -27,6 +30,28 @@ struct TGroupEntry {
     uint16_t BitCount = 0;
     uint32_t BytesInRes = 0;
     uint16_t Id = 0; // of the image resource
+};
+
+// The icons of one module file, opened once: the group names are enumerated once and
+// every icon is loaded by its name, so that listing or loading all icons of a module is
+// one pass over it (reopening the file and walking its directory again for every icon
+// makes that quadratic in the number of icons). What all the loads decode together is
+// bounded by FileDecodeBudget of the file's size.
+class TModuleIcons {
+public:
+    explicit TModuleIcons(const std::string& fileName);
+
+    // False when the file cannot be opened as a module.
+    bool IsModule() const { return FModule != nullptr; }
+    // The number of icon groups, as GetModuleIconCount counts them.
+    int Count() const { return static_cast<int>(FGroupNames.size()); }
+    // As TMultiIcon::LoadFromModule(fileName, n), with the same errors.
+    void Load(TMultiIcon& icon, int n);
+
+private:
+    std::unique_ptr<ModuleReader> FModule;
+    std::vector<std::string> FGroupNames; // in enumeration order, "#<id>" for numbers
+    TDecodeBudget FBudget;
 };
 
 // Number of icon-group resources in the file; 0 when it is no module. Never raises.

@@ -16,6 +16,7 @@
 namespace pictavo {
 
 class ModuleReader; // icons in modules
+class TDecodeBudget;
 
 // One image. A bitmap image has Header, both bit blocks and both bitmaps; a PNG image
 // has IsPng and Png; an all-zero record is what a failed load leaves behind. Copies
@@ -88,6 +89,13 @@ void ReadBitmapImageBlock(TMultiIconImage& image, const uint8_t* block, size_t s
 // (EInvalidGraphic) propagate.
 void ReadPngImageBlock(TMultiIconImage& image, const uint8_t* block, size_t size);
 
+// Whether LoadFromStream would give at least one image, judged from the stream's
+// structure without decoding a pixel: the header, the directory and each block's sizes
+// as the loader checks them, a PNG image by its header chunk. Probes of arbitrary files
+// (the folder scan) use it; a PNG whose compressed data is damaged passes here and
+// fails when the icon is loaded.
+bool IconStreamHasImages(Stream& stream);
+
 class TMultiIcon : public TGraphic {
 public:
     TMultiIcon();
@@ -157,8 +165,12 @@ public:
     void LoadFromModule(const std::string& fileName, int n);
     // Finds the name of icon group n and loads it with LoadGroupResource.
     void LoadModuleIcon(const ModuleReader& module, int n);
-    // Loads the group resource with that name ("#123" for a numeric id).
-    void LoadGroupResource(const ModuleReader& module, const std::string& name);
+    // Loads the group resource with that name ("#123" for a numeric id). Entries that
+    // name the same bytes share one decoded picture; the pictures may take IconDecodeLimit
+    // in all, and are also taken from `fileBudget` when one is given. Raises
+    // EInvalidGraphic "Icon too large: ..." (or the file budget's text) beyond that.
+    void LoadGroupResource(const ModuleReader& module, const std::string& name,
+                           TDecodeBudget* fileBudget = nullptr);
     // ---- end of icons in modules ----
 
 protected:
@@ -179,7 +191,7 @@ protected:
     int FPreferredHeight = 32;
 
 private:
-    void LoadImageBlock(Stream& stream, TMultiIconImage& image);
+    void LoadImageBlock(Stream& stream, TMultiIconImage& image, TDecodeBudget& budget);
 };
 
 // The compositing step of icon drawing: composes the w x h colour image over the

@@ -81,6 +81,10 @@ void WriteBytes(png_structp png, png_bytep data, png_size_t count) {
 
 void FlushBytes(png_structp) {}
 
+uint32_t ReadBigEndian(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
 // The decoder allocates a chunk's whole length before reading it. No chunk can be
 // longer than the data, so one allocation may not exceed the data's size (or 4 MB,
 // room for rows, the inflate state and compressed text); a length field beyond that
@@ -200,6 +204,17 @@ bool RunWrite(WriteJob* job) {
 bool HasPngSignature(const uint8_t* data, size_t size) {
     return size >= 8 &&
            (std::memcmp(data, PngSignature, 8) == 0 || std::memcmp(data, MngSignature, 8) == 0);
+}
+
+bool ReadPngSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height) {
+    // Signature, then the first chunk: length 13, type IHDR, width and height big-endian.
+    constexpr size_t HeaderBytes = 8 + 8 + 8;
+    if (data == nullptr || size < HeaderBytes || std::memcmp(data, PngSignature, 8) != 0 ||
+        ReadBigEndian(data + 8) != 13 || std::memcmp(data + 12, "IHDR", 4) != 0)
+        return false;
+    width = ReadBigEndian(data + 16);
+    height = ReadBigEndian(data + 20);
+    return true;
 }
 
 void TPngImage::LoadFromBytes(const uint8_t* data, size_t size) {

@@ -89,15 +89,22 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
     TPEResourceModule module;
     TMultiIcon icon;
     icon.SetDrawAllImages(false);
+    const auto progress = [&build](const std::string& file, size_t done) {
+        if (build.OnProgress)
+            build.OnProgress(file, done, build.Sources.size());
+    };
 
+    progress(build.FileName, 0);
     OpenLibrary(module, fileName, build.Rebuild);
+    TFileIconLoader loader; // every icon of one source file in one pass over it
     int added = 0;
     for (const TIconSource& source : build.Sources) {
+        progress(source.FileName, static_cast<size_t>(added));
         TIconGroupResourceDetails* group = nullptr;
         if (build.GroupCreation == TGroupCreation::BeforeLoad)
             group = CreateGroup(module);
         // An icon that is neither in a module nor an icon file ends the build.
-        LoadFileIcon(icon, source.FileName, source.IconIndex);
+        loader.Load(icon, source.FileName, source.IconIndex);
         DropTallImages(icon);
         icon.SaveToFile(iconFile);
         if (build.GroupCreation == TGroupCreation::AfterSave)
@@ -105,6 +112,7 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
         FillGroup(*group, iconFile);
         ++added;
     }
+    progress(build.FileName, build.Sources.size());
     module.Sort();
     module.WriteToFile(fileName);
     return added;
@@ -112,12 +120,17 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
 
 int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild) {
-    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad});
+    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad, {}});
+}
+
+int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
+                         bool rebuild, const TBuildProgress& onProgress) {
+    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad, onProgress});
 }
 
 int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild) {
-    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::AfterSave});
+    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::AfterSave, {}});
 }
 
 bool RemoveIconGroupFromLibrary(const std::string& libraryPath, int iconIndex) {

@@ -3,6 +3,7 @@
 // one icon-group resource per icon, made from the template DLL of the program's
 // storage or updated in place, and removing an icon from such a library again.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct TIconSource {
 // shows only when a load fails and ends the build.
 enum class TGroupCreation { BeforeLoad, AfterSave };
 
+// Told the file a build turns to before it reads or writes it, with the icons done so
+// far and the icons in all.
+using TBuildProgress = std::function<void(const std::string& fileName, size_t done, size_t total)>;
+
 struct TIconLibraryBuild {
     std::string FileName;
     std::vector<TIconSource> Sources;
@@ -28,6 +33,11 @@ struct TIconLibraryBuild {
     // and then remains as the backup (lib.icl -> lib.~icl).
     bool Rebuild = false;
     TGroupCreation GroupCreation = TGroupCreation::BeforeLoad;
+    // Told the file the build turns to before it reads or writes it, with the icons done
+    // so far: the library first (0), each source, the library again before it is written
+    // (all done). A front end shows progress with it and, when an error ends the build,
+    // names the file the error is about: the last one it was told.
+    TBuildProgress OnProgress;
 };
 
 // Every icon index 0 .. iconCount - 1 of a file, in order.
@@ -46,6 +56,9 @@ int BuildIconLibrary(const TIconLibraryBuild& build);
 // The window's two builders over their sources.
 int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild);
+// The same with progress (see TIconLibraryBuild::OnProgress).
+int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
+                         bool rebuild, const TBuildProgress& onProgress);
 int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild);
 

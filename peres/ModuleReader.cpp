@@ -1,11 +1,14 @@
 #include "peres/ModuleReader.h"
 
 #include "peres/PEFormat.h"
+#include "platform/RegularFile.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,26 +16,14 @@ namespace pictavo {
 
 namespace {
 
-// Closes the descriptor on every path of Open.
-struct FileDescriptor {
-    int Fd;
-    ~FileDescriptor() {
-        if (Fd >= 0)
-            ::close(Fd);
-    }
-};
-
 char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool SameTextIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
-            return false;
-    return true;
+std::string UpperAscii(const std::string& text) {
+    std::string upper = text;
+    std::transform(upper.begin(), upper.end(), upper.begin(), AsciiUpper);
+    return upper;
 }
 
 // "#123" names the numeric identifier 123; anything else is a text name.
@@ -59,27 +50,20 @@ ResourceName ParseResourceName(const std::string& text) {
 } // namespace
 
 ModuleReader::~ModuleReader() {
-    if (mapping_ != nullptr)
-        ::munmap(mapping_, mappingSize_);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 std::unique_ptr<ModuleReader> ModuleReader::Open(const std::string& fileName) {
-    // Non-blocking, so that probing a FIFO does not wait for a writer.
-    FileDescriptor file{::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
-    if (file.Fd < 0)
-        return nullptr;
-    struct stat info {};
-    if (::fstat(file.Fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
-        return nullptr;
-    const size_t size = static_cast<size_t>(info.st_size);
-    void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.Fd, 0);
-    if (mapping == MAP_FAILED)
+    const int fd = platform::OpenRegularFile(fileName, O_RDONLY);
+    if (fd < 0)
         return nullptr;
     std::unique_ptr<ModuleReader> reader(new ModuleReader());
-    reader->mapping_ = mapping;
-    reader->mappingSize_ = size;
-    reader->data_ = static_cast<const uint8_t*>(mapping);
-    reader->size_ = size;
+    reader->fd_ = fd;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_size <= 0)
+        return nullptr;
+    reader->size_ = static_cast<uint64_t>(info.st_size);
     if (!reader->Index())
         return nullptr;
     return reader;
@@ -87,33 +71,53 @@ std::unique_ptr<ModuleReader> ModuleReader::Open(const std::string& fileName) {
 
 std::unique_ptr<ModuleReader> ModuleReader::FromMemory(std::vector<uint8_t> bytes) {
     std::unique_ptr<ModuleReader> reader(new ModuleReader());
-    reader->owned_ = std::move(bytes);
-    reader->data_ = reader->owned_.data();
-    reader->size_ = reader->owned_.size();
+    reader->bytes_ = std::move(bytes);
+    reader->size_ = reader->bytes_.size();
     if (!reader->Index())
         return nullptr;
     return reader;
 }
 
+bool ModuleReader::ReadAt(uint64_t offset, size_t count, uint8_t* out) const {
+    if (!RangeFits(offset, count, size_))
+        return false;
+    if (fd_ < 0) {
+        std::copy(bytes_.data() + offset, bytes_.data() + offset + count, out);
+        return true;
+    }
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false; // an error, or the file is shorter now than when it was opened
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 // Reads the headers, the section table and the root table of the resource directory.
 bool ModuleReader::Index() {
-    const uint8_t* d = data_;
-    if (size_ < pe::DosHeaderSize || LoadU16(d) != pe::DosSignature)
+    uint8_t dos[pe::DosHeaderSize];
+    if (!ReadAt(0, sizeof dos, dos) || LoadU16(dos) != pe::DosSignature)
         return false;
-    const uint32_t peOffset = LoadU32(d + pe::NewHeaderOffsetField);
-    if (RangeFits(peOffset, 2, size_) && LoadU16(d + peOffset) == ne::Signature)
+    const uint32_t peOffset = LoadU32(dos + pe::NewHeaderOffsetField);
+    uint8_t neSignature[2];
+    if (ReadAt(peOffset, sizeof neSignature, neSignature) && LoadU16(neSignature) == ne::Signature)
         return IndexNE(peOffset);
-    if (!RangeFits(peOffset, 4 + pe::CoffHeaderSize, size_) ||
-        LoadU32(d + peOffset) != pe::PeSignature)
+    uint8_t signatureAndCoff[4 + pe::CoffHeaderSize];
+    if (!ReadAt(peOffset, sizeof signatureAndCoff, signatureAndCoff) ||
+        LoadU32(signatureAndCoff) != pe::PeSignature)
         return false;
-    const uint8_t* coff = d + peOffset + 4;
+    const uint8_t* coff = signatureAndCoff + 4;
     const uint32_t sectionCount = LoadU16(coff + pe::NumberOfSectionsField);
     const uint32_t optionalSize = LoadU16(coff + pe::SizeOfOptionalHeaderField);
     const uint64_t optionalOffset = static_cast<uint64_t>(peOffset) + 4 + pe::CoffHeaderSize;
-    if (optionalSize < 2 || !RangeFits(optionalOffset, optionalSize, size_))
+    std::vector<uint8_t> optional(optionalSize);
+    if (optionalSize < 2 || !ReadAt(optionalOffset, optional.size(), optional.data()))
         return false;
-    const uint8_t* optional = d + optionalOffset;
-    const uint16_t magic = LoadU16(optional);
+    const uint16_t magic = LoadU16(optional.data());
     if (magic != pe::Pe32Magic && magic != pe::Pe32PlusMagic)
         return false;
     is64Bit_ = magic == pe::Pe32PlusMagic;
@@ -121,12 +125,12 @@ bool ModuleReader::Index() {
         is64Bit_ ? pe::NumberOfRvaAndSizesField64 : pe::NumberOfRvaAndSizesField32;
     const uint32_t directories = is64Bit_ ? pe::DataDirectories64 : pe::DataDirectories32;
 
-    const uint64_t tableOffset = optionalOffset + optionalSize;
-    if (!RangeFits(tableOffset, static_cast<uint64_t>(sectionCount) * pe::SectionHeaderSize, size_))
+    std::vector<uint8_t> table(static_cast<size_t>(sectionCount) * pe::SectionHeaderSize);
+    if (!ReadAt(optionalOffset + optionalSize, table.size(), table.data()))
         return false;
     sections_.reserve(sectionCount);
     for (uint32_t i = 0; i < sectionCount; ++i) {
-        const uint8_t* h = d + tableOffset + static_cast<uint64_t>(i) * pe::SectionHeaderSize;
+        const uint8_t* h = table.data() + static_cast<size_t>(i) * pe::SectionHeaderSize;
         SectionRange s;
         s.VirtualSize = LoadU32(h + pe::VirtualSizeField);
         s.VirtualAddress = LoadU32(h + pe::VirtualAddressField);
@@ -141,17 +145,22 @@ bool ModuleReader::Index() {
     const uint64_t resourceEntry =
         directories + static_cast<uint64_t>(pe::ResourceDirectoryIndex) * pe::DataDirectorySize;
     if (optionalSize < countField + 4 ||
-        LoadU32(optional + countField) <= pe::ResourceDirectoryIndex ||
+        LoadU32(optional.data() + countField) <= pe::ResourceDirectoryIndex ||
         optionalSize < resourceEntry + pe::DataDirectorySize)
         return true;
-    const uint32_t rootRva = LoadU32(optional + resourceEntry);
+    const uint32_t rootRva = LoadU32(optional.data() + resourceEntry);
     if (rootRva == 0)
         return true;
     const SectionRange* section = SectionOfRva(rootRva);
     if (section == nullptr)
         return false;
     const uint32_t rootInSection = rootRva - section->VirtualAddress;
-    directory_.emplace(d + section->RawOffset + rootInSection, section->RawSize - rootInSection);
+    directoryOffset_ = uint64_t{section->RawOffset} + rootInSection;
+    directory_.emplace(
+        [this](uint64_t offset, size_t count, uint8_t* out) {
+            return ReadAt(directoryOffset_ + offset, count, out);
+        },
+        section->RawSize - rootInSection);
     try {
         root_ = directory_->ReadTable(0);
     } catch (const Exception&) {
@@ -168,21 +177,55 @@ const ModuleReader::SectionRange* ModuleReader::SectionOfRva(uint32_t rva) const
     return nullptr;
 }
 
-std::optional<ResourceDirectoryTable> ModuleReader::NameTable(uint32_t type) const {
-    if (!directory_)
-        return std::nullopt;
+const ModuleReader::TypeNames* ModuleReader::Names(uint32_t type) const {
+    const auto known = names_.find(type);
+    if (known != names_.end())
+        return known->second.get();
+    std::unique_ptr<TypeNames> names;
     for (const ResourceDirectoryEntry& entry : root_.Entries) {
-        if (entry.IsNamed || entry.Name != type)
+        if (!directory_ || entry.IsNamed || entry.Name != type)
             continue;
         if (!entry.IsDirectory)
-            return std::nullopt;
+            break;
         try {
-            return directory_->ReadTable(entry.Offset);
+            names = std::make_unique<TypeNames>();
+            names->Entries = directory_->ReadTable(entry.Offset).Entries;
         } catch (const Exception&) {
-            return std::nullopt;
+            names.reset();
+            break;
+        }
+        for (const ResourceDirectoryEntry& nameEntry : names->Entries) {
+            try {
+                names->Names.push_back(directory_->ReadEntryName(nameEntry));
+            } catch (const Exception&) {
+                break; // a damaged name ends the list of names there
+            }
+        }
+        break;
+    }
+    if (names) {
+        // Every entry can be found, also those behind a damaged name; the first of equal
+        // names wins, as a search in directory order finds it.
+        for (size_t i = 0; i < names->Entries.size(); ++i) {
+            const ResourceDirectoryEntry& entry = names->Entries[i];
+            if (!entry.IsNamed) {
+                names->ById.emplace(entry.Name, i);
+                continue;
+            }
+            std::string text;
+            if (i < names->Names.size()) {
+                text = names->Names[i].Text;
+            } else {
+                try {
+                    text = directory_->ReadNameText(entry.Name);
+                } catch (const Exception&) {
+                    continue; // a damaged name matches nothing
+                }
+            }
+            names->ByUpperText.emplace(UpperAscii(text), i);
         }
     }
-    return std::nullopt;
+    return names_.emplace(type, std::move(names)).first->second.get();
 }
 
 void ModuleReader::EnumResourceNames(
@@ -191,19 +234,12 @@ void ModuleReader::EnumResourceNames(
         EnumNEResourceNames(type, callback);
         return;
     }
-    const std::optional<ResourceDirectoryTable> names = NameTable(type);
-    if (!names)
+    const TypeNames* names = Names(type);
+    if (names == nullptr)
         return;
-    for (const ResourceDirectoryEntry& entry : names->Entries) {
-        ResourceName name;
-        try {
-            name = directory_->ReadEntryName(entry);
-        } catch (const Exception&) {
-            return; // a damaged name ends the enumeration
-        }
+    for (const ResourceName& name : names->Names)
         if (!callback(name))
             return;
-    }
 }
 
 std::optional<ResourceBytes>
@@ -221,34 +257,46 @@ ModuleReader::FirstLanguageData(const ResourceDirectoryEntry& nameEntry) const {
         const uint32_t inSection = data.DataRva - section->VirtualAddress;
         if (!RangeFits(inSection, data.Size, section->RawSize))
             return std::nullopt;
-        return ResourceBytes{data_ + section->RawOffset + inSection, data.Size};
+        return ReadResource(uint64_t{section->RawOffset} + inSection, data.Size);
     } catch (const Exception&) {
         return std::nullopt;
     }
 }
 
+std::optional<ResourceBytes> ModuleReader::ReadResource(uint64_t offset, uint32_t size) const {
+    if (size > MaxResourceBytes || !RangeFits(offset, size, size_))
+        return std::nullopt;
+    ResourceBytes found;
+    found.Size = size;
+    found.FileOffset = offset;
+    if (fd_ < 0) {
+        found.Data = bytes_.data() + offset;
+        return found;
+    }
+    auto storage = std::make_shared<std::vector<uint8_t>>(size);
+    if (!ReadAt(offset, storage->size(), storage->data()))
+        return std::nullopt;
+    found.Data = storage->data();
+    found.Storage = std::move(storage);
+    return found;
+}
+
 std::optional<ResourceBytes> ModuleReader::Find(const ResourceName& name, uint32_t type) const {
     if (ne_)
         return FindNE(name, type);
-    const std::optional<ResourceDirectoryTable> names = NameTable(type);
-    if (!names)
+    const TypeNames* names = Names(type);
+    if (names == nullptr)
         return std::nullopt;
-    for (const ResourceDirectoryEntry& entry : names->Entries) {
-        if (name.IsNumeric) {
-            if (!entry.IsNamed && entry.Name == name.Id)
-                return FirstLanguageData(entry);
-            continue;
-        }
-        if (!entry.IsNamed)
-            continue;
-        try {
-            if (SameTextIgnoringAsciiCase(directory_->ReadNameText(entry.Name), name.Text))
-                return FirstLanguageData(entry);
-        } catch (const Exception&) {
-            continue; // a damaged name matches nothing
-        }
+    if (name.IsNumeric) {
+        const auto found = names->ById.find(name.Id);
+        if (found == names->ById.end())
+            return std::nullopt;
+        return FirstLanguageData(names->Entries[found->second]);
     }
-    return std::nullopt;
+    const auto found = names->ByUpperText.find(UpperAscii(name.Text));
+    if (found == names->ByUpperText.end())
+        return std::nullopt;
+    return FirstLanguageData(names->Entries[found->second]);
 }
 
 std::optional<ResourceBytes> ModuleReader::FindResource(const std::string& name,

@@ -3,44 +3,60 @@
 // stand-in for mapping a module as a data file and enumerating, finding and reading
 // its resources.
 //
-// Opening maps the file and reads only the headers and the root of the resource
-// directory; enumeration reads one name table; nothing touches resource data until
-// a resource is asked for. Every offset, size and count is checked against the
-// mapping: a malformed image is no module (Open answers nullptr) or the damaged entry
-// is absent, never a read outside the file.
+// The file is read with ordinary reads, never mapped: a file that another program
+// truncates while it is read then only lacks the bytes (the resource is absent, the
+// module an error), where a mapping would kill the process with SIGBUS.
+//
+// Opening reads only the headers and the root of the resource directory; the name
+// table of a type is read once, when first needed, and kept; the bytes of a resource
+// are read when it is asked for. Every offset, size and count is checked against the
+// file: a malformed image is no module (Open answers nullptr) or the damaged entry is
+// absent, never a read outside the file.
 
 #include "peres/NEResourceTable.h"
 #include "peres/ResourceDirectory.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pictavo {
 
-// The bytes of one resource, valid as long as the reader lives.
+// The bytes of one resource. Data stays valid as long as this record (or a copy of it)
+// and the reader live.
 struct ResourceBytes {
     const uint8_t* Data = nullptr;
     uint32_t Size = 0;
+    // Where the bytes lie in the file: two resources with the same offset and size are
+    // the same bytes.
+    uint64_t FileOffset = 0;
+    std::shared_ptr<const std::vector<uint8_t>> Storage; // the bytes read from a file
 };
 
 class ModuleReader {
 public:
+    // A resource larger than this is refused (absent): no icon or version block comes
+    // near it, and reading it would only serve to exhaust memory.
+    static constexpr uint32_t MaxResourceBytes = 96u << 20;
+
     ~ModuleReader();
     ModuleReader(const ModuleReader&) = delete;
     ModuleReader& operator=(const ModuleReader&) = delete;
 
-    // nullptr when the file cannot be opened, is not a PE module, or is malformed.
+    // nullptr when the file cannot be opened, is not a regular file, is not a PE
+    // module, or is malformed. Never waits on a FIFO or device.
     static std::unique_ptr<ModuleReader> Open(const std::string& fileName);
     // The same over bytes held in memory (tests, fuzzing).
     static std::unique_ptr<ModuleReader> FromMemory(std::vector<uint8_t> bytes);
 
     // Names of one numeric resource type in directory order (named entries first, then
     // numeric ids as stored) until the callback answers false. A module without that
-    // type, or whose name table is damaged, calls it never.
+    // type calls it never; a damaged name ends the enumeration there.
     void EnumResourceNames(uint32_t type,
                            const std::function<bool(const ResourceName&)>& callback) const;
 
@@ -50,6 +66,8 @@ public:
     std::optional<ResourceBytes> FindResource(uint32_t id, uint32_t type) const;
 
     bool Is64Bit() const { return is64Bit_; }
+    // The size of the file (or bytes) when it was opened.
+    uint64_t FileSize() const { return size_; }
 
 private:
     struct SectionRange {
@@ -59,29 +77,41 @@ private:
         uint32_t RawOffset = 0;
     };
 
+    // The name table of one type, read once: the entries in directory order with their
+    // names up to the first damaged one, and indexes for finding.
+    struct TypeNames {
+        std::vector<ResourceDirectoryEntry> Entries;
+        std::vector<ResourceName> Names; // of Entries[0 .. Names.size())
+        std::unordered_map<uint32_t, size_t> ById;
+        std::unordered_map<std::string, size_t> ByUpperText;
+    };
+
     ModuleReader() = default;
+    // Reads count bytes at offset of the file; false when the file does not hold them.
+    bool ReadAt(uint64_t offset, size_t count, uint8_t* out) const;
     bool Index();
-    std::optional<ResourceDirectoryTable> NameTable(uint32_t type) const;
+    const TypeNames* Names(uint32_t type) const;
     std::optional<ResourceBytes> FirstLanguageData(const ResourceDirectoryEntry& nameEntry) const;
     std::optional<ResourceBytes> Find(const ResourceName& name, uint32_t type) const;
     const SectionRange* SectionOfRva(uint32_t rva) const;
+    // The bytes of a resource at `offset` in the file; nullopt when they are not there.
+    std::optional<ResourceBytes> ReadResource(uint64_t offset, uint32_t size) const;
     // 16-bit NE modules (ModuleReaderNE.cpp).
     bool IndexNE(uint32_t neOffset);
     void EnumNEResourceNames(uint32_t type,
                              const std::function<bool(const ResourceName&)>& callback) const;
     std::optional<ResourceBytes> FindNE(const ResourceName& name, uint32_t type) const;
 
-    // The bytes of the file: either a read-only mapping or a vector held here.
-    std::vector<uint8_t> owned_;
-    void* mapping_ = nullptr;
-    size_t mappingSize_ = 0;
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
+    int fd_ = -1;                // a file read with ordinary reads
+    std::vector<uint8_t> bytes_; // or bytes held in memory
+    uint64_t size_ = 0;
 
     bool is64Bit_ = false;
     std::vector<SectionRange> sections_;
     std::optional<ResourceDirectory> directory_; // absent: the module has no resources
+    uint64_t directoryOffset_ = 0;               // of the root table in the file
     ResourceDirectoryTable root_;
+    mutable std::map<uint32_t, std::unique_ptr<TypeNames>> names_;
     std::optional<NEResourceTable> ne_; // set for an NE module
 };
 

@@ -9,12 +9,16 @@
 namespace pictavo {
 
 bool ModuleReader::IndexNE(uint32_t neOffset) {
-    if (!RangeFits(neOffset, ne::HeaderSize, size_))
+    uint8_t header[ne::HeaderSize];
+    if (!ReadAt(neOffset, sizeof header, header))
         return false;
     try {
-        const NEResourceTableRange range = FindNEResourceTable(data_ + neOffset, neOffset, size_);
+        const NEResourceTableRange range = FindNEResourceTable(header, neOffset, size_);
+        std::vector<uint8_t> table(static_cast<size_t>(range.Size));
+        if (!ReadAt(range.Offset, table.size(), table.data()))
+            return false;
         ne_ = range.Size == 0 ? NEResourceTable()
-                              : NEResourceTable::Read(data_ + range.Offset, range.Size, size_);
+                              : NEResourceTable::Read(table.data(), table.size(), size_);
     } catch (const Exception&) {
         return false;
     }
@@ -35,8 +39,7 @@ std::optional<ResourceBytes> ModuleReader::FindNE(const ResourceName& name, uint
     const NEResource* resource = ne_->Find(name, type);
     if (resource == nullptr)
         return std::nullopt;
-    // The table was checked against the file when it was read.
-    return ResourceBytes{data_ + resource->Offset, resource->Length};
+    return ReadResource(resource->Offset, resource->Length);
 }
 
 } // namespace pictavo

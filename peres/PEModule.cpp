@@ -85,9 +85,30 @@ void TImageSection::SetField(uint32_t offset, uint32_t value) {
 
 // ---- TPEModule: parsing ----
 
+// The signatures are checked before the rest is read, with the errors ParseImage would
+// raise for them: a large file that is no module fails at once, not after reading it all.
+static void CheckSignaturesFirst(Stream& stream, int64_t size) {
+    uint8_t dos[TPEModule::DOSHeaderSize];
+    if (size < static_cast<int64_t>(sizeof dos))
+        throw EPEException("Invalid DOS signature");
+    stream.ReadBuffer(dos, sizeof dos);
+    if (LoadU16(dos) != pe::DosSignature)
+        throw EPEException("Invalid DOS signature");
+    const uint32_t peOffset = LoadU32(dos + pe::NewHeaderOffsetField);
+    if (!RangeFits(peOffset, 4 + TPEModule::COFFHeaderSize + 2, static_cast<uint64_t>(size)))
+        RefuseImage();
+    uint8_t signature[4];
+    stream.SetPosition(peOffset);
+    stream.ReadBuffer(signature, sizeof signature);
+    if (LoadU32(signature) != pe::PeSignature)
+        throw EPEException("Invalid COFF signature");
+}
+
 void TPEModule::ReadFromStream(Stream& stream) {
     stream.SetPosition(0);
     const int64_t size = stream.Size();
+    CheckSignaturesFirst(stream, size);
+    stream.SetPosition(0);
     std::vector<uint8_t> image(static_cast<size_t>(std::max<int64_t>(size, 0)));
     stream.ReadBuffer(image.data(), image.size());
     ParseImage(image.data(), image.size());

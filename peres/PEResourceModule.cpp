@@ -155,9 +155,9 @@ void TResourceNode::AddPath(const std::string& type, const std::string& name, in
 }
 
 TResourceNode& TResourceNode::FindOrAddChild(const std::string& key) {
-    for (Entry& entry : Entries)
-        if (entry.Key == key)
-            return *entry.Child;
+    const auto known = FIndex.find(key);
+    if (known != FIndex.end())
+        return *Entries[known->second].Child;
     Entry entry;
     entry.Key = key;
     entry.IsNumeric = KeyIsNumeric(key, entry.Id);
@@ -168,6 +168,7 @@ TResourceNode& TResourceNode::FindOrAddChild(const std::string& key) {
     }
     entry.Child = std::make_unique<TResourceNode>();
     Entries.push_back(std::move(entry));
+    FIndex.emplace(key, Entries.size() - 1);
     return *Entries.back().Child;
 }
 
@@ -198,13 +199,15 @@ TResourceDetails* TPEResourceModule::Item(int index) const {
 }
 
 int TPEResourceModule::IndexOf(const TResourceDetails* resource) const {
-    for (size_t i = 0; i < FResources.size(); ++i)
+    // From the end: the resources asked for are mostly the ones just added.
+    for (size_t i = FResources.size(); i-- > 0;)
         if (FResources[i].get() == resource)
             return static_cast<int>(i);
     return -1;
 }
 
 int TPEResourceModule::Append(std::unique_ptr<TResourceDetails> resource) {
+    NoteNewName(*resource);
     FResources.push_back(std::move(resource));
     return Count() - 1;
 }
@@ -212,6 +215,7 @@ int TPEResourceModule::Append(std::unique_ptr<TResourceDetails> resource) {
 void TPEResourceModule::InsertAt(int index, std::unique_ptr<TResourceDetails> resource) {
     if (index < 0 || index > Count())
         throw EListError(Format("List index out of bounds (%d)", index));
+    NoteNewName(*resource);
     FResources.insert(FResources.begin() + index, std::move(resource));
 }
 
@@ -219,8 +223,10 @@ void TPEResourceModule::RemoveAt(int index) {
     const TResourceDetails* resource = Item(index);
     TResourceModule::RemoveAt(index);
     const int current = IndexOf(resource);
-    if (current >= 0)
+    if (current >= 0) {
+        NoteRemovedName(*resource);
         FResources.erase(FResources.begin() + current);
+    }
 }
 
 void TPEResourceModule::Sort() {
@@ -241,6 +247,7 @@ void TPEResourceModule::Sort() {
 
 void TPEResourceModule::ParseImage(const uint8_t* memory, size_t size) {
     FResources.clear();
+    ForgetFreeNames();
     TPEModule::ParseImage(memory, size);
     DecodeResources();
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pictavo {
@@ -33,6 +34,9 @@ public:
 private:
     TResourceNode& FindOrAddChild(const std::string& key);
     void SetLeaf(int32_t language, const MemoryStream& data, uint32_t codePage);
+
+    // Entries by key, so that adding a path does not walk every sibling.
+    std::unordered_map<std::string, size_t> FIndex;
 };
 
 class TPEResourceModule : public TPEModule {

@@ -4,6 +4,8 @@
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 
+#include <algorithm>
+
 namespace pictavo {
 
 namespace {
@@ -17,10 +19,27 @@ constexpr int LanguageLevel = 2;
 
 } // namespace
 
+ResourceDirectory::ResourceDirectory(const uint8_t* bytes, size_t size)
+    : read_([bytes, size](uint64_t offset, size_t count, uint8_t* out) {
+          if (!RangeFits(offset, count, size))
+              return false;
+          std::copy(bytes + offset, bytes + offset + count, out);
+          return true;
+      }),
+      size_(size) {}
+
+std::vector<uint8_t> ResourceDirectory::Fetch(uint64_t offset, uint64_t count) const {
+    std::vector<uint8_t> bytes(static_cast<size_t>(count));
+    if (count != 0 && !read_(offset, bytes.size(), bytes.data()))
+        Fault("bytes missing from the file", static_cast<uint32_t>(offset));
+    return bytes;
+}
+
 ResourceDirectoryTable ResourceDirectory::ReadTable(uint32_t offset) const {
     if (!RangeFits(offset, TableHeaderSize, size_))
         Fault("table outside the resource section", offset);
-    const uint8_t* p = bytes_ + offset;
+    const std::vector<uint8_t> header = Fetch(offset, TableHeaderSize);
+    const uint8_t* p = header.data();
     ResourceDirectoryTable table;
     table.Characteristics = LoadU32(p);
     table.TimeDateStamp = LoadU32(p + 4);
@@ -29,11 +48,13 @@ ResourceDirectoryTable ResourceDirectory::ReadTable(uint32_t offset) const {
     table.NamedCount = LoadU16(p + 12);
     const uint32_t count = static_cast<uint32_t>(table.NamedCount) + LoadU16(p + 14);
     // The entries must lie inside the bytes, which also bounds absurd counts.
-    if (!RangeFits(static_cast<uint64_t>(offset) + TableHeaderSize,
-                   static_cast<uint64_t>(count) * EntrySize, size_))
+    const uint64_t entriesOffset = static_cast<uint64_t>(offset) + TableHeaderSize;
+    const uint64_t entriesSize = static_cast<uint64_t>(count) * EntrySize;
+    if (!RangeFits(entriesOffset, entriesSize, size_))
         Fault("entry count beyond the resource section", offset);
+    const std::vector<uint8_t> entries = Fetch(entriesOffset, entriesSize);
     table.Entries.resize(count);
-    const uint8_t* entry = p + TableHeaderSize;
+    const uint8_t* entry = entries.data();
     for (uint32_t i = 0; i < count; ++i, entry += EntrySize) {
         ResourceDirectoryEntry& e = table.Entries[i];
         e.IsNamed = i < table.NamedCount;
@@ -49,19 +70,22 @@ ResourceDirectoryTable ResourceDirectory::ReadTable(uint32_t offset) const {
 ResourceDataEntry ResourceDirectory::ReadDataEntry(uint32_t offset) const {
     if (!RangeFits(offset, DataEntrySize, size_))
         Fault("data entry outside the resource section", offset);
-    const uint8_t* p = bytes_ + offset;
+    const std::vector<uint8_t> bytes = Fetch(offset, DataEntrySize);
+    const uint8_t* p = bytes.data();
     return ResourceDataEntry{LoadU32(p), LoadU32(p + 4), LoadU32(p + 8)};
 }
 
 std::string ResourceDirectory::ReadNameText(uint32_t offset) const {
     if (!RangeFits(offset, 2, size_))
         Fault("name outside the resource section", offset);
-    const uint32_t length = LoadU16(bytes_ + offset);
-    if (!RangeFits(static_cast<uint64_t>(offset) + 2, static_cast<uint64_t>(length) * 2, size_))
+    const uint32_t length = LoadU16(Fetch(offset, 2).data());
+    const uint64_t textOffset = static_cast<uint64_t>(offset) + 2;
+    if (!RangeFits(textOffset, static_cast<uint64_t>(length) * 2, size_))
         Fault("name longer than the resource section", offset);
+    const std::vector<uint8_t> text = Fetch(textOffset, static_cast<uint64_t>(length) * 2);
     std::u16string units;
     units.reserve(length);
-    const uint8_t* p = bytes_ + offset + 2;
+    const uint8_t* p = text.data();
     for (uint32_t i = 0; i < length; ++i) {
         const char16_t unit = static_cast<char16_t>(LoadU16(p + 2 * i));
         if (unit == 0)

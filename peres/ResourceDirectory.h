@@ -65,8 +65,14 @@ public:
     static constexpr uint32_t EntrySize = 8;
     static constexpr uint32_t DataEntrySize = 16;
 
+    // Copies `count` bytes at `offset` (counted from the root table) into `out`; false
+    // when they are not there, as when a file shrank while it was read.
+    using ReadBytes = std::function<bool(uint64_t offset, size_t count, uint8_t* out)>;
+
     // bytes: from the root table to the end of the section's content; not owned.
-    ResourceDirectory(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+    ResourceDirectory(const uint8_t* bytes, size_t size);
+    // The same `size` bytes, read piece by piece.
+    ResourceDirectory(ReadBytes read, uint64_t size) : read_(std::move(read)), size_(size) {}
 
     ResourceDirectoryTable ReadTable(uint32_t offset) const;
     ResourceDataEntry ReadDataEntry(uint32_t offset) const;
@@ -84,8 +90,12 @@ private:
               std::unordered_set<uint32_t>& seen,
               const std::function<void(const ResourceLeaf&)>& visit) const;
 
-    const uint8_t* bytes_;
-    size_t size_;
+    // The `count` bytes at `offset`, a range the caller found inside the bytes; a fault
+    // when they cannot be read all the same (the file shrank).
+    std::vector<uint8_t> Fetch(uint64_t offset, uint64_t count) const;
+
+    ReadBytes read_;
+    uint64_t size_;
 };
 
 } // namespace pictavo

@@ -63,6 +63,8 @@ void TResourceDetails::Rename(const std::string& name) {
         return;
     FName = name;
     FModified = true;
+    if (FOwner != nullptr)
+        FOwner->ForgetFreeNames();
 }
 
 void TResourceDetails::ReplaceData(Stream& source) {
@@ -223,13 +225,49 @@ void TResourceModule::ResetModified() {
 }
 
 std::string TResourceModule::NextFreeName(const std::string& type) const {
-    int64_t highest = 0;
-    for (int i = 0; i < Count(); ++i) {
-        const TResourceDetails* resource = Item(i);
-        if (resource->Type() == type)
-            highest = std::max<int64_t>(highest, NumericName(resource->Name()));
+    auto known = FNumericNames.find(type);
+    if (known == FNumericNames.end()) {
+        std::map<int32_t, int> names;
+        for (int i = 0; i < Count(); ++i) {
+            const TResourceDetails* resource = Item(i);
+            if (resource->Type() != type)
+                continue;
+            const int32_t number = NumericName(resource->Name());
+            if (number >= 0)
+                ++names[number];
+        }
+        known = FNumericNames.emplace(type, std::move(names)).first;
     }
+    const int64_t highest = known->second.empty() ? 0 : known->second.rbegin()->first;
     return std::to_string(highest + 1);
+}
+
+void TResourceModule::NoteNewName(const TResourceDetails& resource) {
+    const auto known = FNumericNames.find(resource.Type());
+    if (known == FNumericNames.end())
+        return;
+    try {
+        const int32_t number = NumericName(resource.Name());
+        if (number >= 0)
+            ++known->second[number];
+    } catch (const EConvertError&) {
+        // A name too long for a number: the next NextFreeName scans and raises, as ever.
+        FNumericNames.erase(known);
+    }
+}
+
+void TResourceModule::NoteRemovedName(const TResourceDetails& resource) {
+    const auto known = FNumericNames.find(resource.Type());
+    if (known == FNumericNames.end())
+        return;
+    try {
+        const int32_t number = NumericName(resource.Name());
+        const auto name = known->second.find(number);
+        if (name != known->second.end() && --name->second == 0)
+            known->second.erase(name);
+    } catch (const EConvertError&) {
+        FNumericNames.erase(known); // scanned again without it
+    }
 }
 
 } // namespace pictavo

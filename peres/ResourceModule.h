@@ -11,6 +11,7 @@
 #include "util/Stream.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -218,7 +219,13 @@ public:
     // Clears Modified of the module and of every resource.
     void ResetModified();
     // One more than the largest numeric name of the type ("1" when there is none).
+    // The numeric names of a type are kept once asked for, and follow every resource
+    // that comes or goes, so that a new name does not scan the whole module (a library
+    // build names two resources per icon).
     std::string NextFreeName(const std::string& type) const;
+    // Forgets the names NextFreeName keeps: the next call scans again. For a renamed
+    // resource or a list replaced as a whole.
+    void ForgetFreeNames() { FNumericNames.clear(); }
 
     bool Modified() const { return FModified; }
     void SetModified(bool modified) { FModified = modified; }
@@ -227,9 +234,15 @@ protected:
     // Raises when the module cannot be written as it stands; WriteToFile calls it
     // before it touches any file. Nothing to check in the base.
     virtual void CheckWritable() {}
+    // Containers call these for every resource they take in or let go.
+    void NoteNewName(const TResourceDetails& resource);
+    void NoteRemovedName(const TResourceDetails& resource);
 
 private:
     bool FModified = false;
+    // For each type asked for so far: its numeric names, with how many resources bear
+    // each (the same name may recur in other languages).
+    mutable std::map<std::string, std::map<int32_t, int>> FNumericNames;
 };
 
 template <class T>

@@ -14,10 +14,6 @@ int screenDepth = 32;
 // for gigabytes.
 constexpr int64_t MaxPixelBytes = int64_t{256} << 20;
 
-bool IsDibDepth(int bpp) {
-    return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
-}
-
 int32_t LoadI32(const uint8_t* p) {
     return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
                                 (static_cast<uint32_t>(p[2]) << 16) |
@@ -245,6 +241,10 @@ void StretchBlt(Surface& dst, const Rect& dstRect, const Surface& src, const Rec
 }
 
 // ---- Bitmap ----
+
+bool IsDibDepth(int bpp) {
+    return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+}
 
 std::unique_ptr<Bitmap> Bitmap::Make(int width, int height, int bpp) {
     if (width <= 0 || height <= 0 || !IsDibDepth(bpp))

@@ -25,6 +25,8 @@ void SetScreenDepth(int depth);
 // Size of one DIB row of `width` pixels at `bitsPerPixel`, padded to 4 bytes; -1 when
 // the width or depth is not positive or the row would not fit in 2 GB.
 int64_t DibRowBytes(int64_t width, int64_t bitsPerPixel);
+// The bit depths a device-independent bitmap can have: 1, 4, 8, 16, 24 and 32.
+bool IsDibDepth(int bpp);
 
 struct Rect {
     int left = 0;

@@ -1,5 +1,6 @@
 #include "util/Stream.h"
 
+#include "platform/RegularFile.h"
 #include "util/AtomicFile.h"
 #include "util/Exceptions.h"
 
@@ -198,29 +199,13 @@ void ByteViewStream::SetSize(int64_t) {
 // ---- FileStream
 
 FileStream::FileStream(const std::string& fileName, FileMode mode) : fileName_(fileName) {
-    int flags = O_CLOEXEC;
-    switch (mode) {
-    case FileMode::OpenRead:
-        flags |= O_RDONLY;
-        break;
-    case FileMode::OpenReadWrite:
-        flags |= O_RDWR;
-        break;
-    case FileMode::Create:
-        flags |= O_RDWR | O_CREAT | O_TRUNC;
-        break;
-    }
-    fd_ = ::open(fileName.c_str(), flags, 0666);
-    if (fd_ >= 0 && mode != FileMode::Create) {
-        struct stat info {};
-        if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
-            ::close(fd_);
-            fd_ = -1;
-            errno = EISDIR;
-        }
-    }
+    // Readers take regular files only: a FIFO or device would block or misbehave.
+    if (mode == FileMode::Create)
+        fd_ = ::open(fileName.c_str(), O_CLOEXEC | O_RDWR | O_CREAT | O_TRUNC, 0666);
+    else
+        fd_ = platform::OpenRegularFile(fileName, mode == FileMode::OpenRead ? O_RDONLY : O_RDWR);
     if (fd_ < 0) {
-        const std::string reason = std::strerror(errno);
+        const std::string reason = platform::OpenErrorText(errno);
         if (mode == FileMode::Create)
             throw EFCreateError(
                 Format("Cannot create file \"%s\". %s", fileName.c_str(), reason.c_str()));

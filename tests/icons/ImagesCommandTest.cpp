@@ -27,11 +27,12 @@ TEST_F(ImagesCommand, ListsEveryImage) {
               "[0] 32x32 - 1bit\n[1] 16x16 - 8bit\n");
 }
 
-TEST_F(ImagesCommand, ReportsTheContainersErrorAndExitsWithOne) {
-    const testsupport::CliRun result = RunCli({"images", test::IconFixture("short-palette.ico")});
+TEST_F(ImagesCommand, ReportsTheContainersErrorAfterTheFileNameAndExitsWithOne) {
+    const std::string file = test::IconFixture("short-palette.ico");
+    const testsupport::CliRun result = RunCli({"images", file});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Out, "");
-    EXPECT_EQ(result.Err, "Invalid icon format\n");
+    EXPECT_EQ(result.Err, file + ": Invalid icon format\n");
 }
 
 } // namespace

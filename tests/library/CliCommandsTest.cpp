@@ -10,11 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <map>
 #include <ostream>
 #include <regex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pictavo {
@@ -258,6 +262,62 @@ TEST_F(CliCommands, BuildUpdateOverwriteAndRemove) {
     EXPECT_EQ(Run({"remove", library}).Status, 2);
     ::unlink(library.c_str());
     ::unlink((work.Path() + "lib.~icl").c_str());
+}
+
+// The core's messages do not say which file they are about; the commands put it first.
+TEST_F(CliCommands, ErrorsNameTheFile) {
+    const std::string notes = dir + "notes.txt";
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"images", notes}, notes + ": Stream read error\n"},
+        {{"icons", notes}, notes + ": Stream read error\n"},
+        {{"remove", notes, "0"}, notes + ": Invalid DOS signature\n"},
+        {{"build", notes, "--update", dir + "b.ico"}, notes + ": Invalid DOS signature\n"},
+        // A message that names the file already is left as it is.
+        {{"images", dir + "missing.ico"},
+         "Cannot open file \"" + dir + "missing.ico\". No such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Run(c.args);
+        EXPECT_EQ(run.Status, 1) << c.args[0];
+        EXPECT_EQ(run.Err, c.err) << c.args[0];
+    }
+}
+
+// A FIFO given as a file is refused at once: nothing waits for a writer. Should a
+// command wait all the same, the watchdog opens the FIFO for writing after a few
+// seconds and closes it, which ends the wait, and the test fails.
+TEST_F(CliCommands, FifoIsRefusedWithoutWaiting) {
+    const std::string fifo = dir + "f.ico";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string library = work.Path() + "fifo.icl";
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"images", fifo},
+                                               {"icons", fifo},
+                                               {"extract", fifo, "-o", work.Path()},
+                                               {"build", library, fifo},
+                                               {"build", fifo, "--update", dir + "b.ico"}}) {
+        std::atomic<bool> finished{false}, unblocked{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 50 && !finished; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (finished)
+                return;
+            unblocked = true;
+            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        const CliRun run = Run(args);
+        finished = true;
+        watchdog.join();
+        EXPECT_FALSE(unblocked) << args[0] << " waited on the FIFO";
+        EXPECT_EQ(run.Status, 1) << args[0] << ": " << run.Err;
+    }
+    EXPECT_NE(::access(library.c_str(), F_OK), 0);
+    ::unlink(fifo.c_str());
 }
 
 TEST_F(CliCommands, EveryCommandHasHelpAndRefusesBadUsage) {

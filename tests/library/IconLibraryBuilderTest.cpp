@@ -155,7 +155,7 @@ TEST_F(IconLibraryBuilder, NewLibraryFromTwoFilesNumbersGroupsAndImagesWithoutGa
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
         ::unlink(library.c_str());
         const std::vector<TIconSource> sources = Join(threeIcons, twoIcons);
-        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation}), 5);
+        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation, {}}), 5);
         EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 5));
         EXPECT_EQ(ResourcesOf(library, "16"), (std::vector<ResourceId>{{"16", "1", 0x0405}}));
         EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, ImagesIn(sources)));

@@ -52,7 +52,8 @@ TEST(ModuleReader, FindsByIdByNameAndByHashText) {
     const auto byId = reader->FindResource(100, pe::RtGroupIcon);
     const auto byHash = reader->FindResource("#100", pe::RtGroupIcon);
     ASSERT_TRUE(byId && byHash);
-    EXPECT_EQ(byId->Data, byHash->Data);
+    EXPECT_EQ(byId->FileOffset, byHash->FileOffset);
+    EXPECT_EQ(std::memcmp(byId->Data, byHash->Data, byId->Size), 0);
     // A group of two images: 6-byte header and two 14-byte entries.
     EXPECT_EQ(byId->Size, 6u + 2 * 14);
     EXPECT_EQ(LoadU16(byId->Data + 4), 2);
@@ -91,6 +92,26 @@ TEST(ModuleReader, FifoIsRefusedWithoutWaiting) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(ModuleReader::Open(fifo), nullptr);
     ::unlink(fifo.c_str());
+}
+
+// Another program may truncate a file while it is read: the bytes that are gone make
+// the resource absent, never a signal (reading a mapping past the new end raises SIGBUS).
+TEST(ModuleReader, FileTruncatedWhileOpenLacksTheBytesInsteadOfCrashing) {
+    const std::string copy = testing::TempDir() + "pictavo-truncated.dll";
+    const std::vector<uint8_t> bytes = PeFixtureBytes("icons32.dll");
+    WriteFileBytes(copy, bytes);
+    const auto reader = ModuleReader::Open(copy);
+    ASSERT_NE(reader, nullptr);
+    ASSERT_EQ(GroupNames(*reader, pe::RtGroupIcon).size(), 3u); // name table read and kept
+
+    ASSERT_EQ(::truncate(copy.c_str(), 1024), 0);
+    EXPECT_FALSE(reader->FindResource(100, pe::RtGroupIcon));
+    EXPECT_TRUE(GroupNames(*reader, pe::RtIcon).empty()); // its table is beyond the end now
+
+    // Restored, the same reader finds the bytes again.
+    WriteFileBytes(copy, bytes);
+    EXPECT_TRUE(reader->FindResource(100, pe::RtGroupIcon));
+    ::unlink(copy.c_str());
 }
 
 TEST(ModuleReader, ModuleWithoutIconGroupsEnumeratesNothing) {

@@ -169,6 +169,61 @@ TEST(PEModule, ZeroVirtualSizeTakesTheRawSize) {
     EXPECT_EQ(module.Section(0).VirtualSize(), 0x200u);
 }
 
+// A 2 GB stream of zeros, or of a PE header followed by nothing useful, counting what
+// is read from it.
+class LargeStream : public Stream {
+public:
+    explicit LargeStream(std::vector<uint8_t> head) : head_(std::move(head)) {}
+    size_t Read(void* buffer, size_t count) override {
+        const size_t n = static_cast<size_t>(std::min<int64_t>(count, Size() - position_));
+        auto* out = static_cast<uint8_t*>(buffer);
+        for (size_t i = 0; i < n; ++i) {
+            const uint64_t at = static_cast<uint64_t>(position_) + i;
+            out[i] = at < head_.size() ? head_[at] : 0;
+        }
+        position_ += static_cast<int64_t>(n);
+        read += n;
+        return n;
+    }
+    size_t Write(const void*, size_t) override { return 0; }
+    int64_t Seek(int64_t offset, SeekOrigin origin) override {
+        position_ = (origin == SeekOrigin::Begin ? 0
+                     : origin == SeekOrigin::End ? Size()
+                                                 : position_) +
+                    offset;
+        return position_;
+    }
+    int64_t Size() override { return int64_t{2} << 30; }
+    void SetSize(int64_t) override {}
+    uint64_t read = 0;
+
+private:
+    std::vector<uint8_t> head_;
+    int64_t position_ = 0;
+};
+
+// Reading a library checks the signatures before it reads the rest.
+TEST(PEModule, LargeFileThatIsNoModuleFailsBeforeBeingRead) {
+    std::vector<uint8_t> dosOnly(64, 0);
+    StoreU16(dosOnly.data(), pe::DosSignature);
+    StoreU32(dosOnly.data() + pe::NewHeaderOffsetField, 0x80);
+    const struct {
+        std::vector<uint8_t> head;
+        const char* error;
+    } cases[] = {{{}, "Invalid DOS signature"}, {dosOnly, "Invalid COFF signature"}};
+    for (const auto& c : cases) {
+        LargeStream stream(c.head);
+        TPEResourceModule module;
+        try {
+            module.ReadFromStream(stream);
+            ADD_FAILURE() << "read as a module";
+        } catch (const EPEException& error) {
+            EXPECT_EQ(error.Message(), c.error);
+        }
+        EXPECT_LT(stream.read, 4096u) << c.error;
+    }
+}
+
 TEST(PEModule, AModuleWithoutAnImageIsNotWritten) {
     // Never read, and read again from bytes that are refused: no headers to lay out.
     PlainPEModule never;

@@ -51,6 +51,30 @@ TEST(ResourceModel, NextFreeNameCountsOnlyNumericNamesOfTheType) {
     EXPECT_EQ(module.NextFreeName("14"), "6");
 }
 
+// The names NextFreeName keeps follow every change of the list: a removed highest name
+// is free again, as a scan of the module would find.
+TEST(ResourceModel, NextFreeNameFollowsAddsRemovalsAndRenames) {
+    TPEResourceModule module;
+    Add(module, "14", "1");
+    Add(module, "14", "2");
+    TResourceDetails& five = Add(module, "14", "5");
+    Add(module, "14", "5").SetLanguage(0x0409); // the same name in a second language
+    EXPECT_EQ(module.NextFreeName("14"), "6");
+    module.RemoveAt(module.IndexOf(&five));
+    EXPECT_EQ(module.NextFreeName("14"), "6"); // the other language still bears 5
+    module.RemoveAt(module.Count() - 1);
+    EXPECT_EQ(module.NextFreeName("14"), "3");
+    module.InsertAt(0, CreateWithData<TResourceDetails>(&module, 0, "9", "14", 1,
+                                                        reinterpret_cast<const uint8_t*>("x")));
+    EXPECT_EQ(module.NextFreeName("14"), "10");
+    module.Item(0)->Rename("Nine");
+    EXPECT_EQ(module.NextFreeName("14"), "3");
+    Add(module, "14", "99999999999"); // too long for a number, as a scan would find
+    EXPECT_THROW(module.NextFreeName("14"), EConvertError);
+    module.RemoveAt(module.Count() - 1);
+    EXPECT_EQ(module.NextFreeName("14"), "3");
+}
+
 TEST(ResourceModel, SortPutsNamedTypesFirstThenNumbers) {
     TPEResourceModule module;
     Add(module, "14", "2");

@@ -2,9 +2,11 @@
 #include "platform/CodePage.h"
 #include "util/DateTime.h"
 #include "util/Exceptions.h"
+#include "util/FileErrorText.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace pictavo {
 
@@ -51,6 +53,42 @@ TEST(StreamTest, FileStreamWritesReadsAndReportsMissingFiles) {
     } catch (const EFOpenError& error) {
         EXPECT_NE(std::string(error.what()).find("Cannot open file"), std::string::npos);
     }
+}
+
+// Readers take regular files only; a FIFO would wait for a writer, a device be read.
+TEST(StreamTest, FileStreamReadsRegularFilesOnly) {
+    const std::string fifo = std::filesystem::temp_directory_path() / "pictavo-stream-fifo";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {fifo, "Not a regular file"},
+        {"/dev/null", "Not a regular file"},
+        {std::filesystem::temp_directory_path(), "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        for (FileMode mode : {FileMode::OpenRead, FileMode::OpenReadWrite}) {
+            try {
+                FileStream stream(c.path, mode);
+                ADD_FAILURE() << "opened " << c.path;
+            } catch (const EFOpenError& error) {
+                EXPECT_EQ(error.Message(),
+                          "Cannot open file \"" + c.path + "\". " + std::string(c.reason));
+            }
+        }
+    }
+    std::filesystem::remove(fifo);
+}
+
+TEST(FileErrorTextTest, PutsTheFileFirstUnlessTheMessageNamesIt) {
+    EXPECT_EQ(FileErrorText("a.dll", "Invalid DOS signature"), "a.dll: Invalid DOS signature");
+    EXPECT_EQ(FileErrorText("图标.ico", "图像无效"), "图标.ico: 图像无效");
+    EXPECT_EQ(FileErrorText("a.dll", "Cannot open file \"a.dll\". Not a regular file"),
+              "Cannot open file \"a.dll\". Not a regular file");
+    EXPECT_EQ(FileErrorText("a.dll", "a.dll: no icons"), "a.dll: no icons");
+    EXPECT_EQ(FileErrorText("", "Stream read error"), "Stream read error");
 }
 
 TEST(CodePageTest, Utf8AndUtf16RoundTripAndRepairBadInput) {
