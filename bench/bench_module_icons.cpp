@@ -3,9 +3,13 @@
 // Target: GetModuleIconCount on a 20 MB DLL with 200 icon groups <= 50 us once the file
 // is in the page cache.
 //
-// The DLL is built here, once, into the temporary folder: a PE32 image with a 20 MB
-// data section followed by a resource section of 200 icon groups, each with one
-// 16 x 16 32-bit image.
+// ListModuleIcons: what `pictavo-cli icons` does, every icon of a module loaded in one
+// pass, for 1 000 and 16 000 groups. Linear: the time per icon must not grow with the
+// number of icons.
+//
+// The DLLs are built here, once, into the temporary folder: a PE32 image with a data
+// section followed by a resource section of icon groups, each with one 16 x 16 32-bit
+// image (200 groups behind 20 MB of data; 1 000 and 16 000 groups behind 64 KB).
 
 #include "icons/ModuleIcons.h"
 #include "util/Bytes.h"
@@ -14,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,6 +30,7 @@ constexpr uint32_t FileAlignment = 0x200;
 constexpr uint32_t SectionAlignment = 0x1000;
 constexpr uint32_t HeadersSize = 0x400;
 const char* const LibraryPath = "/tmp/pictavo-bench-200-icons-20mb.dll";
+constexpr uint32_t SmallDataSize = 64 * 1024;
 
 uint32_t AlignUp(uint32_t value, uint32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
@@ -72,21 +78,21 @@ std::vector<uint8_t> GroupBlock(uint16_t imageId, uint32_t imageSize) {
 
 // The resource section: root (pe::RtIcon, pe::RtGroupIcon), one name table per type, one
 // language table per resource, the data entries, then the data.
-std::vector<uint8_t> ResourceSection(uint32_t sectionRva) {
+std::vector<uint8_t> ResourceSection(uint32_t sectionRva, uint32_t groupCount) {
     const uint32_t types[2] = {pe::RtIcon, pe::RtGroupIcon};
     const uint32_t rootSize = 16 + 2 * 8;
-    const uint32_t nameTableSize = 16 + GroupCount * 8;
+    const uint32_t nameTableSize = 16 + groupCount * 8;
     const uint32_t languageTableSize = 16 + 8;
     const uint32_t languageTables = rootSize + 2 * nameTableSize;
-    const uint32_t dataEntries = languageTables + 2 * GroupCount * languageTableSize;
-    const uint32_t dataStart = dataEntries + 2 * GroupCount * 16;
+    const uint32_t dataEntries = languageTables + 2 * groupCount * languageTableSize;
+    const uint32_t dataStart = dataEntries + 2 * groupCount * 16;
 
     std::vector<std::vector<uint8_t>> data;
-    for (int i = 0; i < GroupCount; ++i)
-        data.push_back(ImageBlock(i));
-    for (int i = 0; i < GroupCount; ++i)
-        data.push_back(GroupBlock(static_cast<uint16_t>(i + 1),
-                                  static_cast<uint32_t>(data[static_cast<size_t>(i)].size())));
+    for (uint32_t i = 0; i < groupCount; ++i)
+        data.push_back(ImageBlock(static_cast<int>(i)));
+    for (uint32_t i = 0; i < groupCount; ++i)
+        data.push_back(
+            GroupBlock(static_cast<uint16_t>(i + 1), static_cast<uint32_t>(data[i].size())));
 
     std::vector<uint8_t> out;
     PutTableHeader(out, 2);
@@ -95,14 +101,14 @@ std::vector<uint8_t> ResourceSection(uint32_t sectionRva) {
         AppendU32(out, 0x80000000u | (rootSize + t * nameTableSize));
     }
     for (uint32_t t = 0; t < 2; ++t) {
-        PutTableHeader(out, GroupCount);
-        for (uint32_t i = 0; i < GroupCount; ++i) {
+        PutTableHeader(out, static_cast<uint16_t>(groupCount));
+        for (uint32_t i = 0; i < groupCount; ++i) {
             AppendU32(out, t == 0 ? i + 1 : 1000 + i);
             AppendU32(out,
-                      0x80000000u | (languageTables + (t * GroupCount + i) * languageTableSize));
+                      0x80000000u | (languageTables + (t * groupCount + i) * languageTableSize));
         }
     }
-    for (uint32_t r = 0; r < 2 * GroupCount; ++r) {
+    for (uint32_t r = 0; r < 2 * groupCount; ++r) {
         PutTableHeader(out, 1);
         AppendU32(out, 0x0409);
         AppendU32(out, dataEntries + r * 16);
@@ -133,7 +139,9 @@ void PutSectionHeader(uint8_t* h, const char* name, uint32_t virtualSize, uint32
     StoreU32(h + 36, 0x40000040); // initialised data, readable
 }
 
-std::vector<uint8_t> LargeLibrary() {
+// A library of `groupCount` icon groups behind `dataSize` bytes of data; the file is
+// `fileSize` bytes long, or just long enough when that is 0.
+std::vector<uint8_t> Library(uint32_t groupCount, uint32_t dataSize, uint32_t fileSize) {
     std::vector<uint8_t> file(HeadersSize, 0);
     StoreU16(file.data(), 0x5A4D);
     StoreU32(file.data() + 60, 0x40);
@@ -145,12 +153,14 @@ std::vector<uint8_t> LargeLibrary() {
     StoreU16(coff + 18, 0x2102); // executable, 32-bit, DLL
     uint8_t* optional = coff + 20;
 
-    const uint32_t dataRawSize = FileSize - HeadersSize - 0x40000; // room for the resources
+    const uint32_t dataRawSize = dataSize;
     const uint32_t dataRva = SectionAlignment;
     const uint32_t resourceRva = dataRva + AlignUp(dataRawSize, SectionAlignment);
-    std::vector<uint8_t> resources = ResourceSection(resourceRva);
+    std::vector<uint8_t> resources = ResourceSection(resourceRva, groupCount);
     const uint32_t resourceSize = static_cast<uint32_t>(resources.size());
-    resources.resize(FileSize - HeadersSize - dataRawSize, 0);
+    resources.resize(fileSize != 0 ? fileSize - HeadersSize - dataRawSize
+                                   : AlignUp(resourceSize, FileAlignment),
+                     0);
 
     StoreU16(optional, 0x10B);
     StoreU32(optional + 28, 0x10000000); // image base
@@ -177,9 +187,39 @@ std::vector<uint8_t> LargeLibrary() {
 bool PrepareLibrary() {
     struct stat info {};
     if (stat(LibraryPath, &info) != 0 || info.st_size != FileSize)
-        WriteFileBytes(LibraryPath, LargeLibrary());
+        WriteFileBytes(LibraryPath,
+                       Library(GroupCount, FileSize - HeadersSize - 0x40000, FileSize));
     return ReadFileBytes(LibraryPath).size() == FileSize;
 }
+
+// The library of `groupCount` small groups, written once per run.
+std::string ManyGroupsLibrary(uint32_t groupCount) {
+    const std::string path = "/tmp/pictavo-bench-" + std::to_string(groupCount) + "-groups.dll";
+    WriteFileBytes(path, Library(groupCount, SmallDataSize, 0));
+    return path;
+}
+
+void BM_ListModuleIcons(benchmark::State& state) {
+    const auto groups = static_cast<uint32_t>(state.range(0));
+    const std::string path = ManyGroupsLibrary(groups);
+    if (GetModuleIconCount(path) != static_cast<int>(groups)) {
+        state.SkipWithError("the generated library has the wrong number of groups");
+        return;
+    }
+    for (auto _ : state) {
+        TModuleIcons icons(path);
+        for (int n = 0; n < icons.Count(); ++n) {
+            TMultiIcon icon;
+            icons.Load(icon, n);
+            benchmark::DoNotOptimize(icon.IconCount());
+        }
+    }
+    state.counters["icons/s"] =
+        benchmark::Counter(static_cast<double>(groups) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    ::unlink(path.c_str());
+}
+BENCHMARK(BM_ListModuleIcons)->Arg(1000)->Arg(16000)->Unit(benchmark::kMillisecond);
 
 void BM_GetModuleIconCount(benchmark::State& state) {
     if (!PrepareLibrary() || GetModuleIconCount(LibraryPath) != GroupCount) {
