@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 
 namespace pictavo {
 
@@ -190,17 +192,23 @@ bool IconStreamHasImages(Stream& stream) {
 void TMultiIcon::SaveToStream(Stream* stream) {
     if (!stream || GetEmpty())
         return;
-    // PNG images are always re-encoded; their entries carry the new lengths.
+    // PNG images are always re-encoded; their entries carry the new lengths. Images that
+    // share one picture (entries of a module that named the same bytes) share its
+    // encoding too.
     std::vector<const TMultiIconImage*> written;
-    std::vector<std::vector<uint8_t>> encoded;
+    std::vector<std::shared_ptr<const std::vector<uint8_t>>> encoded;
+    std::map<const TPngImage*, std::shared_ptr<const std::vector<uint8_t>>> encodings;
     for (TMultiIconImage& image : FImages) {
         if (!HoldsData(image))
             continue;
         written.push_back(&image);
         encoded.emplace_back();
         if (image.IsPng) {
-            encoded.back() = image.Png->SaveToBytes();
-            image.BytesInRes = static_cast<int32_t>(encoded.back().size());
+            auto& encoding = encodings[image.Png.get()];
+            if (!encoding)
+                encoding = std::make_shared<const std::vector<uint8_t>>(image.Png->SaveToBytes());
+            encoded.back() = encoding;
+            image.BytesInRes = static_cast<int32_t>(encoding->size());
         }
     }
 
@@ -219,7 +227,7 @@ void TMultiIcon::SaveToStream(Stream* stream) {
     }
     for (size_t k = 0; k < written.size(); ++k) {
         if (written[k]->IsPng)
-            stream->WriteBuffer(encoded[k].data(), encoded[k].size());
+            stream->WriteBuffer(encoded[k]->data(), encoded[k]->size());
         else
             WriteBitmapBlock(*stream, *written[k]);
     }
