@@ -108,8 +108,11 @@ TEST(ModuleReader, FileTruncatedWhileOpenLacksTheBytesInsteadOfCrashing) {
     EXPECT_FALSE(reader->FindResource(100, pe::RtGroupIcon));
     EXPECT_TRUE(GroupNames(*reader, pe::RtIcon).empty()); // its table is beyond the end now
 
-    // Restored, the same reader finds the bytes again.
-    WriteFileBytes(copy, bytes);
+    // Restored in place, the same reader finds the bytes again.
+    {
+        FileStream file(copy, FileMode::OpenReadWrite);
+        file.WriteBuffer(bytes.data(), bytes.size());
+    }
     EXPECT_TRUE(reader->FindResource(100, pe::RtGroupIcon));
     ::unlink(copy.c_str());
 }
