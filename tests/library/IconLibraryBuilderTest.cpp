@@ -256,7 +256,7 @@ TEST_F(IconLibraryBuilder, NoImageNumbersLeftEndsTheBuildWithTheLibraryUnchanged
     const std::vector<uint8_t> before = FileBytes(library);
     ASSERT_EQ(SourceIcon({PeFixture("app.ico"), 0})->IconCount(), 2);
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave})
-        EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation}),
+        EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}}),
                      EImageNumbersExhausted);
     EXPECT_EQ(FileBytes(library), before);
 }
