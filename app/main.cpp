@@ -1,6 +1,7 @@
 // Program entry: the application object, then the main window, then the message loop.
 #include "app/MainWindow.h"
 #include "app/ProgramIcon.h"
+#include "util/TempFileCleanup.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -27,6 +28,8 @@ void useVncWhenThereIsNoDisplay() {
 
 int main(int argc, char** argv) {
     useVncWhenThereIsNoDisplay();
+    // An export or library write cut short by SIGINT/SIGTERM leaves no temporary file.
+    pictavo::InstallTempFileCleanupOnSignals();
     QApplication app(argc, argv);
     app.setWindowIcon(ProgramIcon());
     Twnd_pictavo_Main window;

@@ -4,6 +4,7 @@
 
 #include "thumbnailer/Thumbnail.h"
 #include "util/AtomicFile.h"
+#include "util/TempFileCleanup.h"
 
 #include <cstdio>
 #include <exception>
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
         std::fputs(Usage, stderr);
         return 2;
     }
+    // A file manager that gives up on a slow thumbnail must not leave a temporary file.
+    InstallTempFileCleanupOnSignals();
     try {
         WriteFileAtomically(options.Output, MakeThumbnailPng(options.Input, options.Size));
     } catch (const std::exception& error) {
