@@ -8,21 +8,15 @@
 #include "app/Panels.h"
 #include "app/WheelScrollBox.h"
 #include "library/FileIcons.h"
+#include "platform/TickCount.h"
 
 #include <QCheckBox>
 #include <QLayout>
 #include <QListWidget>
-#include <chrono>
 
 using namespace pictavo;
 
 namespace {
-
-uint64_t TickCount() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
-}
 
 // True when the icon has an image of 32 bits per pixel or more.
 bool HasDeepImage(const TMultiIcon& icon) {
@@ -84,7 +78,7 @@ void Twnd_pictavo_Main::AddThumbnail(QWidget* Panel, const std::string& FileName
         tile = new TIconThumbnail;
         uint64_t k = 0;
         while (ThumbNameTaken(ThumbName(static_cast<int>(Position + k))))
-            k += TickCount() / 2;
+            k += platform::TickCount() / 2;
         const QString name = ThumbName(static_cast<int>(Position + k));
         tile->setObjectName(name);
         FThumbNames.insert(name);

@@ -8,6 +8,7 @@
 #include "util/ElapsedTime.h"
 
 #include "app/IconBox.h"
+#include "platform/TickCount.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,17 +20,10 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeView>
-#include <chrono>
 
 using namespace pictavo;
 
 namespace {
-
-uint64_t TickCount() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
-}
 
 // Files and icons as every status text begins.
 QString Totals(int files, int icons) {
@@ -100,7 +94,7 @@ void Twnd_pictavo_Main::FindFileSearchBegin() {
     IconBoxHeader->SetText({});
     IconListHeader->SetText({});
     RemoveThumbnails(FlowPanel, -1);
-    FSearchStart = TickCount() & 0xFFFFFFFFu;
+    FSearchStart = platform::TickCount() & 0xFFFFFFFFu;
     FPendingRows.clear();
     FPendingStatus.clear();
     FProgressClock.start();
@@ -155,7 +149,7 @@ void Twnd_pictavo_Main::FindFileSearchFinish() {
     // The tick counter is 32 bits wide; across its wrap the difference is taken modulo
     // 2^32, so the elapsed time stays right instead of turning negative.
     const uint32_t elapsedMs =
-        static_cast<uint32_t>(TickCount()) - static_cast<uint32_t>(FSearchStart);
+        static_cast<uint32_t>(platform::TickCount()) - static_cast<uint32_t>(FSearchStart);
     const int64_t seconds = static_cast<int64_t>(elapsedMs) / 1000;
     ShowStatus(Totals(FileList->Model().rowCount(), FIconTotal()) +
                QString::fromUtf8("搜索时间: %1 秒")

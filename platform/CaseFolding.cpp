@@ -1,6 +1,7 @@
 #include "platform/CaseFolding.h"
 
 #include "platform/CodePage.h"
+#include "platform/Locale.h"
 
 #include <cwctype>
 #include <locale.h>
@@ -10,20 +11,9 @@ namespace pictavo::platform {
 
 namespace {
 
-// A UTF-8 character-classification locale; "C" when none is installed (then only
-// ASCII letters fold).
-locale_t Utf8Ctype() {
-    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8", ""}) {
-        const locale_t made = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr));
-        if (made != static_cast<locale_t>(nullptr))
-            return made;
-    }
-    return newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-}
-
 std::unique_ptr<uint16_t[]> MakeLowerCase16() {
     auto table = std::make_unique<uint16_t[]>(65536);
-    const locale_t ctype = Utf8Ctype();
+    const locale_t ctype = NewUtf8CtypeLocale();
     for (unsigned c = 0; c < 65536; ++c) {
         const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
         const wint_t wide = static_cast<wint_t>(c);

@@ -34,4 +34,13 @@ int CompareTextLocale(const std::string& a, const std::string& b) {
     return Sign(a.compare(b));
 }
 
+locale_t NewUtf8CtypeLocale() {
+    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8", ""}) {
+        const locale_t made = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr));
+        if (made != static_cast<locale_t>(nullptr))
+            return made;
+    }
+    return newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+}
+
 } // namespace pictavo::platform

@@ -1,6 +1,7 @@
 #include "search/CharTables.h"
 
 #include "platform/CaseFolding.h"
+#include "platform/Locale.h"
 
 #include <cwctype>
 #include <locale.h>
@@ -14,17 +15,6 @@ bool IsAlphaNumeric8(unsigned c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
 }
 
-// A UTF-8 character-classification locale; "C" when none is installed (then only
-// ASCII letters and digits are classified).
-locale_t Utf8Ctype() {
-    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8", ""}) {
-        const locale_t made = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr));
-        if (made != static_cast<locale_t>(nullptr))
-            return made;
-    }
-    return newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-}
-
 void Fill(CharTables& t) {
     for (unsigned c = 0; c < 256; ++c) {
         t.Identity8[c] = static_cast<uint8_t>(c);
@@ -32,7 +22,7 @@ void Fill(CharTables& t) {
         t.Delimiter8[c] = IsAlphaNumeric8(c) ? 0 : 1;
     }
     const uint16_t* lower16 = platform::LowerCase16Table();
-    const locale_t ctype = Utf8Ctype();
+    const locale_t ctype = platform::NewUtf8CtypeLocale();
     for (unsigned c = 0; c < 65536; ++c) {
         t.Identity16[c] = static_cast<uint16_t>(c);
         const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
