@@ -34,11 +34,14 @@ TIconBox::TIconBox(QWidget* parent) : QListWidget(parent) {
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setToolTip("单击右键->菜单");
-    SetColor(FColor);
+    SetColor(0xF0F0F0);
+}
+
+pictavo::TColor TIconBox::Color() const {
+    return FromQColor(palette().color(QPalette::Base));
 }
 
 void TIconBox::SetColor(pictavo::TColor color) {
-    FColor = color;
     QPalette colors = palette();
     colors.setColor(QPalette::Base, ToQColor(color));
     setPalette(colors);

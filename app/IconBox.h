@@ -28,7 +28,8 @@ public:
     // The image index of the selected item, or -1 when none is selected.
     int SelectedImageIndex() const;
 
-    pictavo::TColor Color() const { return FColor; }
+    // The background of the items (the palette's base colour).
+    pictavo::TColor Color() const;
     void SetColor(pictavo::TColor color);
 
 protected:
@@ -38,7 +39,6 @@ protected:
 
 private:
     pictavo::TMultiIcon* FIcon = nullptr;
-    pictavo::TColor FColor = 0xF0F0F0;
 };
 
 // Measures and paints the items of a TIconBox.
