@@ -1,5 +1,6 @@
 #include "app/Dialogs.h"
 
+#include "app/ColorDialog.h"
 #include "app/QtColor.h"
 #include "util/ConfirmDlg.h"
 
@@ -30,6 +31,12 @@ std::optional<pictavo::TColor> QtDialogs::PickColor(pictavo::TColor initial) {
     if (!picked.isValid())
         return std::nullopt;
     return FromQColor(picked);
+}
+
+bool QtDialogs::PickBackgroundColor(const pictavo::platform::IconHandle& icon,
+                                    pictavo::TColor& color) {
+    return ::PickBackgroundColor(FParent, icon, color,
+                                 [this](pictavo::TColor initial) { return PickColor(initial); });
 }
 
 void QtDialogs::ShowError(const QString& text) {

@@ -2,6 +2,7 @@
 // drive every command without a person. QtDialogs shows the real boxes.
 #pragma once
 
+#include "platform/Raster.h"
 #include "util/Color.h"
 
 #include <QString>
@@ -24,6 +25,10 @@ public:
     virtual QString FolderName(const QString& title, const QString& start) = 0;
     // A colour dialog starting at `initial`; nothing when cancelled.
     virtual std::optional<pictavo::TColor> PickColor(pictavo::TColor initial) = 0;
+    // The background colour dialog of the bitmap export, showing the icon on the colour;
+    // on OK stores the chosen colour and returns true, on cancel returns false.
+    virtual bool PickBackgroundColor(const pictavo::platform::IconHandle& icon,
+                                     pictavo::TColor& color) = 0;
     // The application's error report for an error no command handles itself.
     virtual void ShowError(const QString& text) = 0;
 };
@@ -37,6 +42,8 @@ public:
                          bool confirmOverwrite) override;
     QString FolderName(const QString& title, const QString& start) override;
     std::optional<pictavo::TColor> PickColor(pictavo::TColor initial) override;
+    bool PickBackgroundColor(const pictavo::platform::IconHandle& icon,
+                             pictavo::TColor& color) override;
     void ShowError(const QString& text) override;
 
 private:

@@ -362,11 +362,10 @@ void Twnd_pictavo_Main::BuildMenus() {
     pmSaveToBMP = IconBoxPopup->addAction(QString::fromUtf8("保存为位图..."));
     pmSaveToBMP->setObjectName("pmSaveToBMP");
 
-    // The library and export commands arrive with the image list; until then their
-    // items are shown disabled rather than doing nothing.
-    for (QAction* pending :
-         {pmSaveICLFromList, pmSaveToICLFromView, pmSaveToIcon, pmSavetoIco, pmSaveToBMP})
-        pending->setEnabled(false);
+    // Shown only for a tile of an .icl file (set as the menu opens).
+    IconListPopup->addSeparator();
+    pmRemoveFromICL = IconListPopup->addAction(QString::fromUtf8("从图标库中删除..."));
+    pmRemoveFromICL->setObjectName("pmRemoveFromICL");
 }
 
 void Twnd_pictavo_Main::ConnectEvents() {
@@ -376,6 +375,21 @@ void Twnd_pictavo_Main::ConnectEvents() {
                 [this, action] { Guarded([&] { cmView(action); }); });
     connect(pmRefresh, &QAction::triggered, this, [this] { pmRefreshClick(); });
     connect(Remove1, &QAction::triggered, this, [this] { Guarded([&] { cmRemoveFromView(); }); });
+    for (QAction* action : {Selected3, All3})
+        connect(action, &QAction::triggered, this,
+                [this, action] { Guarded([&] { cmSaveIcon(action); }); });
+    for (QAction* action : {Selected4, All4})
+        connect(action, &QAction::triggered, this,
+                [this, action] { Guarded([&] { cmICLFromList(action); }); });
+    for (QAction* action : {Selected1, All1})
+        connect(action, &QAction::triggered, this,
+                [this, action] { Guarded([&] { cmICLFromView(action); }); });
+    connect(pmSavetoIco, &QAction::triggered, this, [this] { Guarded([&] { cmSavetoIcon(); }); });
+    connect(pmSaveToBMP, &QAction::triggered, this, [this] { Guarded([&] { cmSaveToBMP(); }); });
+    connect(pmRemoveFromICL, &QAction::triggered, this,
+            [this] { Guarded([&] { cmRemoveFromICL(); }); });
+    connect(IconListPopup, &QMenu::aboutToShow, this,
+            [this] { pmRemoveFromICL->setVisible(RemoveFromICLOffered()); });
 
     connect(FileList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (FileListPopupOpens())

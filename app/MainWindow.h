@@ -105,6 +105,7 @@ public:
     QMenu* IconBoxPopup;
     QAction* pmSavetoIco;
     QAction* pmSaveToBMP;
+    QAction* pmRemoveFromICL;
 
     // ---- state ----
     int32_t FIconTotal() const { return FScan.IconTotal(); }
@@ -137,6 +138,20 @@ public:
     void ScrollBoxResize();
     void cmView(QObject* Sender);
     void cmRemoveFromView();
+
+    // ---- export commands (ExportCommands.cpp) ----
+    // The tile at FSelectedThumb, or null when none is selected.
+    TIconThumbnail* SelectedThumb() const;
+    void cmSaveIcon(QObject* Sender);
+    void cmSavetoIcon();
+    void cmSaveToBMP();
+
+    // ---- library commands (LibraryCommands.cpp) ----
+    void cmICLFromList(QObject* Sender);
+    void cmICLFromView(QObject* Sender);
+    // Removing an icon rewrites its library, so it is offered for .icl files only.
+    bool RemoveFromICLOffered() const;
+    void cmRemoveFromICL();
 
     void ShellTreeFolderSelected(const QString& folder);
     void pmRefreshClick();
@@ -184,6 +199,8 @@ private:
     // still processed after every file, so "取消" works at once.
     void ProcessScanEvents();
     void ShowPendingScanResults();
+    // Asks for the library file; rebuild is the answer to the overwrite question.
+    bool AskLibraryFile(const char* overwriteQuestion, std::string& fileName, bool& rebuild);
     QString ThumbName(int number) const;
     bool ThumbNameTaken(const QString& name) const;
 

@@ -18,17 +18,29 @@ public:
         Questions.append(caption + ": " + text);
         return YesAnswer;
     }
-    QString SaveFileName(const QString&, const QString&, const QString&, bool) override {
+    QString SaveFileName(const QString&, const QString& fileName, const QString&, bool) override {
+        SaveProposals.append(fileName);
         return SaveAnswer;
     }
     QString FolderName(const QString&, const QString&) override { return FolderAnswer; }
     std::optional<pictavo::TColor> PickColor(pictavo::TColor) override { return ColorAnswer; }
+    bool PickBackgroundColor(const pictavo::platform::IconHandle&,
+                             pictavo::TColor& color) override {
+        BackgroundOffered = color;
+        if (!BackgroundAnswer)
+            return false;
+        color = *BackgroundAnswer;
+        return true;
+    }
     void ShowError(const QString& text) override { Errors.append(text); }
 
     bool YesAnswer = false;
     QString SaveAnswer;
     QString FolderAnswer;
     std::optional<pictavo::TColor> ColorAnswer;
+    std::optional<pictavo::TColor> BackgroundAnswer = pictavo::clWhite; // nothing: cancel
+    std::optional<pictavo::TColor> BackgroundOffered;
+    QStringList SaveProposals; // the names the save dialogs proposed
     QStringList Questions;
     QStringList Errors;
 };

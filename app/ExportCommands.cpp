@@ -1,0 +1,85 @@
+// The export commands of the main window: whole icons into a folder
+// ("保存为图标"), the selected image as .ico or .png ("保存为图标...") and as
+// .bmp on a chosen colour
+// ("保存为位图..."). The file work is the core's (library/IconExport); write
+// errors reach the application's error report.
+
+#include "app/CursorGuard.h"
+#include "app/IconBox.h"
+#include "app/IconThumbnail.h"
+#include "app/MainWindow.h"
+#include "icons/ExportNames.h"
+#include "icons/IconOnColor.h"
+#include "library/IconExport.h"
+
+using pictavo::TColor;
+
+namespace {
+
+const QString IconFilter = "Icons (*.ico);;All files (*)";
+const QString BitmapFilter = "Bitmaps (*.bmp);;All files (*)";
+
+} // namespace
+
+TIconThumbnail* Twnd_pictavo_Main::SelectedThumb() const {
+    return FSelectedThumb >= 0 && FSelectedThumb < ThumbCount() ? Thumb(FSelectedThumb) : nullptr;
+}
+
+void Twnd_pictavo_Main::cmSaveIcon(QObject* Sender) {
+    const QString folder = FDialogs->FolderName("选择目标", QString());
+    if (folder.isEmpty())
+        return;
+    CursorGuard hourglass;
+    const bool all = Sender != nullptr && Sender->property("Tag").toInt() == 1;
+    for (int i = 0; i < ThumbCount(); ++i) {
+        const TIconThumbnail* tile = Thumb(i);
+        if (all || tile->Selected())
+            pictavo::SaveIconIntoFolder(folder.toStdString(), tile->ModuleName(),
+                                        tile->IconIndex());
+    }
+}
+
+void Twnd_pictavo_Main::cmSavetoIcon() {
+    const int image = IconBox->SelectedImageIndex();
+    const TIconThumbnail* tile = SelectedThumb();
+    if (image < 0 || tile == nullptr)
+        return;
+    const std::string proposed =
+        pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".ico");
+    const QString fileName =
+        FDialogs->SaveFileName("保存为图标", QString::fromStdString(proposed), IconFilter, true);
+    if (fileName.isEmpty())
+        return;
+    pictavo::SaveImageAsIcon(FIcon, image, fileName.toStdString());
+}
+
+void Twnd_pictavo_Main::cmSaveToBMP() {
+    const int image = IconBox->SelectedImageIndex();
+    const TIconThumbnail* tile = SelectedThumb();
+    if (image < 0 || tile == nullptr)
+        return;
+    const std::string proposed =
+        pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".bmp");
+
+    pictavo::TAlphaBitmap bitmap;
+    std::unique_ptr<pictavo::platform::IconHandle> handle;
+    try {
+        handle = FIcon.CreateIconHandle(image);
+    } catch (const pictavo::EOutOfResources&) {
+        const pictavo::TMultiIconImage data = FIcon.GetIconData(image);
+        if (!data.IsPng || !data.Png)
+            throw; // nothing that could be written
+        pictavo::DrawPngOnWhite(*data.Png, bitmap);
+    }
+    if (handle) {
+        TColor color = pictavo::clWhite;
+        if (!FDialogs->PickBackgroundColor(*handle, color))
+            return;
+        pictavo::DrawIconOnColor(*handle, color, bitmap);
+    }
+    const QString fileName =
+        FDialogs->SaveFileName("保存为位图", QString::fromStdString(proposed), BitmapFilter, true);
+    if (fileName.isEmpty())
+        return;
+    pictavo::SaveBitmapFile(bitmap, fileName.toStdString());
+}

@@ -1,0 +1,103 @@
+// The library commands of the main window: the icons of the file list's rows
+// ("保存到图标库" in its menu) or of the icon view's tiles (the same in the
+// view's menu) collected into a new or existing icon library, and removing the
+// selected tile's icon from the icon library it comes from.
+
+#include "app/CursorGuard.h"
+#include "app/FileList.h"
+#include "app/IconThumbnail.h"
+#include "app/MainWindow.h"
+#include "library/IconLibraryBuilder.h"
+#include "library/LibrarySources.h"
+#include "util/ConfirmDlg.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+
+namespace {
+
+const QString LibraryFilter = "Icon libraries (*.icl *.dll);;All files (*)";
+
+bool TakesSelectedOnly(QObject* Sender) {
+    return Sender == nullptr || Sender->property("Tag").toInt() == 0;
+}
+
+} // namespace
+
+bool Twnd_pictavo_Main::AskLibraryFile(const char* overwriteQuestion, std::string& fileName,
+                                       bool& rebuild) {
+    // sdICL asks nothing on overwrite: the question below does.
+    const QString chosen = FDialogs->SaveFileName("保存到图标库", QString(), LibraryFilter, false);
+    if (chosen.isEmpty())
+        return false;
+    fileName = chosen.toStdString();
+    // Yes rebuilds from the template, No updates; either way the previous file
+    // stays as the backup.
+    rebuild = QFileInfo::exists(chosen) && pictavo::ConfirmDlg(overwriteQuestion);
+    return true;
+}
+
+void Twnd_pictavo_Main::cmICLFromList(QObject* Sender) {
+    std::string fileName;
+    bool rebuild = false;
+    if (!AskLibraryFile(pictavo::OverwriteLibraryQuestionList, fileName, rebuild))
+        return;
+    std::vector<pictavo::TListedFile> rows;
+    const std::vector<int> selected = FileList->SelectedRows();
+    for (int row = 0; row < FileList->Model().rowCount(); ++row) {
+        const pictavo::TFileEntry& entry = FileList->Model().Entry(row);
+        const bool isSelected = std::find(selected.begin(), selected.end(), row) != selected.end();
+        rows.push_back({entry.FileName, entry.IconCount, isSelected});
+    }
+    CursorGuard hourglass;
+    pictavo::BuildLibraryFromList(
+        fileName, pictavo::SourcesFromList(rows, TakesSelectedOnly(Sender)), rebuild);
+}
+
+void Twnd_pictavo_Main::cmICLFromView(QObject* Sender) {
+    std::string fileName;
+    bool rebuild = false;
+    if (!AskLibraryFile(pictavo::OverwriteLibraryQuestionView, fileName, rebuild))
+        return;
+    std::vector<pictavo::TViewedIcon> tiles;
+    for (int i = 0; i < ThumbCount(); ++i)
+        tiles.push_back({Thumb(i)->ModuleName(), Thumb(i)->IconIndex(), Thumb(i)->Selected()});
+    CursorGuard hourglass;
+    pictavo::BuildLibraryFromView(
+        fileName, pictavo::SourcesFromView(tiles, TakesSelectedOnly(Sender)), rebuild);
+}
+
+bool Twnd_pictavo_Main::RemoveFromICLOffered() const {
+    const TIconThumbnail* tile = SelectedThumb();
+    return tile != nullptr && pictavo::IsIconLibraryName(tile->ModuleName());
+}
+
+void Twnd_pictavo_Main::cmRemoveFromICL() {
+    const TIconThumbnail* tile = SelectedThumb();
+    if (tile == nullptr)
+        return;
+    const std::string library = tile->ModuleName();
+    const int iconIndex = tile->IconIndex();
+    const QString question =
+        QString("是否从图标库中删除这个图标？\r\n%1").arg(QString::fromStdString(library));
+    if (!pictavo::ConfirmDlg(question.toStdString()))
+        return;
+    bool removed = false;
+    try {
+        CursorGuard hourglass;
+        removed = pictavo::RemoveIconGroupFromLibrary(library, iconIndex);
+    } catch (...) {
+        cmRemoveFromView();
+        throw;
+    }
+    cmRemoveFromView();
+    if (!removed)
+        return;
+    // The library's later icons moved up by one: so do the tiles that show them.
+    for (int i = 0; i < ThumbCount(); ++i) {
+        TIconThumbnail* other = Thumb(i);
+        if (other->ModuleName() == library && other->IconIndex() > iconIndex)
+            other->SetIconIndex(other->IconIndex() - 1);
+    }
+}

@@ -1,0 +1,232 @@
+// The export and library commands of the window, driven through the window with the
+// dialogs answered by the test. Every written .ico is read back with the icon
+// container and every library with the module code.
+
+#include "AppTest.h"
+#include "WindowTestSupport.h"
+#include "app/FileList.h"
+#include "app/IconBox.h"
+#include "app/IconThumbnail.h"
+#include "icons/ModuleIcons.h"
+#include "icons/MultiIcon.h"
+#include "util/Bytes.h"
+#include "util/Stream.h"
+
+#include <QFileInfo>
+#include <QtTest>
+
+namespace {
+
+std::string Path(const QString& path) {
+    return path.toStdString();
+}
+
+// A window showing the icons of one file, the tile of `iconIndex` clicked.
+struct ShownFile {
+    ShownFile(const QString& fileName, int iconCount, int iconIndex) {
+        dialogs = UseFakeDialogs(window);
+        window.FileList->Model().AddEntry({Path(fileName), iconCount, 45000.0, 1000});
+        window.FileListChange(0);
+        window.ThumbnailClick(window.Thumb(iconIndex));
+    }
+    TIconBox& Box() { return *window.IconBox; }
+    void SelectImage(int imageIndex) {
+        for (int i = 0; i < Box().count(); ++i)
+            if (IconBoxImageIndex(Box().item(i)->text()) == imageIndex)
+                Box().setCurrentRow(i);
+    }
+
+    Twnd_pictavo_Main window;
+    FakeDialogs* dialogs = nullptr;
+};
+
+int ModuleIcons(const QString& fileName) {
+    return pictavo::GetModuleIconCount(Path(fileName));
+}
+
+} // namespace
+
+class ExportCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { ClearStoredSettings(); }
+
+    void saveIconWritesSelectedOrAllTilesAndOverwrites() {
+        IconFolder folder;
+        folder.Copy("pe/icons32.dll", "my.app.dll");
+        ShownFile shown(folder.File("my.app.dll"), 3, 2);
+        QTemporaryDir target;
+        shown.dialogs->FolderAnswer = target.path();
+
+        QObject selected, all;
+        selected.setProperty("Tag", 0);
+        all.setProperty("Tag", 1);
+        shown.window.cmSaveIcon(&selected);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"my.app_2.ico"});
+        shown.window.cmSaveIcon(&all); // my.app_2.ico again, silently replaced
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files),
+                 (QStringList{"my.app_0.ico", "my.app_1.ico", "my.app_2.ico"}));
+        for (int i = 0; i < 3; ++i) {
+            pictavo::TMultiIcon written, source;
+            written.LoadFromFile(Path(target.filePath(QString("my.app_%1.ico").arg(i))));
+            source.LoadFromModule(Path(folder.File("my.app.dll")), i);
+            QCOMPARE(written.IconCount(), source.IconCount());
+        }
+        QVERIFY(shown.dialogs->Errors.isEmpty());
+    }
+
+    void saveIconIntoAFolderThatCannotBeWrittenReportsIt() {
+        IconFolder folder;
+        ShownFile shown(folder.File("c.ico"), 1, 0);
+        shown.dialogs->FolderAnswer = "/nonexistent-folder";
+        QObject all;
+        all.setProperty("Tag", 1);
+        QVERIFY_THROWS_EXCEPTION(std::exception, shown.window.cmSaveIcon(&all));
+    }
+
+    void singleImageAsIcoWithTheProposedName() {
+        IconFolder folder;
+        folder.Copy("pe/icons32.dll", "my.app.dll");
+        ShownFile shown(folder.File("my.app.dll"), 3, 1);
+        QVERIFY(shown.Box().count() > 0);
+        const int image = IconBoxImageIndex(shown.Box().item(0)->text());
+        shown.SelectImage(image);
+        QTemporaryDir target;
+        shown.dialogs->SaveAnswer = target.filePath("chosen.ico");
+        shown.window.cmSavetoIcon();
+        QCOMPARE(shown.dialogs->SaveProposals, QStringList{QString("my.app_1_%1.ico").arg(image)});
+        pictavo::TMultiIcon written;
+        written.LoadFromFile(Path(target.filePath("chosen.ico")));
+        QCOMPARE(written.IconCount(), 1);
+        QCOMPARE(written.GetIconWidth(0), shown.window.FIcon.GetIconWidth(image));
+    }
+
+    void pngImageIsWrittenAsPng() {
+        IconFolder folder;
+        folder.Copy("icons/png256.ico", "big.ico");
+        ShownFile shown(folder.File("big.ico"), 1, 0);
+        shown.SelectImage(0);
+        QVERIFY(shown.window.FIcon.GetIconData(0).IsPng);
+        QTemporaryDir target;
+        shown.dialogs->SaveAnswer = target.filePath("big_0_0.ico");
+        shown.window.cmSavetoIcon();
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"big_0_0.png"});
+    }
+
+    void bitmapOnTheChosenColourWithAnExtraRow() {
+        IconFolder folder;
+        folder.Copy("pe/icons32.dll", "my.app.dll");
+        ShownFile shown(folder.File("my.app.dll"), 3, 0);
+        int image = -1;
+        for (int i = 0; i < shown.window.FIcon.IconCount(); ++i)
+            if (shown.window.FIcon.GetIconWidth(i) == 32 &&
+                shown.window.FIcon.GetIconHeight(i) == 32)
+                image = i;
+        QVERIFY(image >= 0);
+        shown.SelectImage(image);
+        QTemporaryDir target;
+        shown.dialogs->SaveAnswer = target.filePath("out.bmp");
+        shown.dialogs->BackgroundAnswer = pictavo::RGB(0x12, 0x34, 0x56);
+        shown.window.cmSaveToBMP();
+        QCOMPARE(shown.dialogs->BackgroundOffered,
+                 std::optional<pictavo::TColor>(pictavo::clWhite));
+        QCOMPARE(shown.dialogs->SaveProposals, QStringList{QString("my.app_0_%1.bmp").arg(image)});
+        const std::vector<uint8_t> bytes = pictavo::ReadFileBytes(Path(target.filePath("out.bmp")));
+        QCOMPARE(pictavo::LoadI32(bytes.data() + 18), 32);
+        QCOMPARE(pictavo::LoadI32(bytes.data() + 22), 33);
+        QCOMPARE(pictavo::LoadU16(bytes.data() + 28), 32);
+        for (int x = 0; x < 32; ++x) // the bottom row comes first: blue, green, red, alpha
+            QCOMPARE(pictavo::LoadU32(bytes.data() + 54 + 4 * x), 0xFF123456u);
+    }
+
+    void cancellingTheColourDialogWritesNothing() {
+        IconFolder folder;
+        ShownFile shown(folder.File("c.ico"), 1, 0);
+        shown.SelectImage(0);
+        QTemporaryDir target;
+        shown.dialogs->SaveAnswer = target.filePath("out.bmp");
+        shown.dialogs->BackgroundAnswer.reset();
+        shown.window.cmSaveToBMP();
+        QVERIFY(shown.dialogs->BackgroundOffered.has_value());
+        QVERIFY(shown.dialogs->SaveProposals.isEmpty()); // no save dialog either
+        QVERIFY(QDir(target.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void libraryFromTheListSelectedOrAll() {
+        IconFolder folder;
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        window.FileList->Model().AddEntry({Path(folder.File("a.dll")), 3, 45000.0, 1});
+        window.FileList->Model().AddEntry({Path(folder.File("c.ico")), 1, 45000.0, 1});
+        window.FileList->Model().AddEntry({Path(folder.File("b.dll")), 2, 45000.0, 1});
+        window.FileList->selectionModel()->select(window.FileList->model()->index(1, 0),
+                                                  QItemSelectionModel::Select |
+                                                      QItemSelectionModel::Rows);
+        QTemporaryDir target;
+        dialogs->SaveAnswer = target.filePath("lib.icl");
+
+        QObject selected, all;
+        selected.setProperty("Tag", 0);
+        all.setProperty("Tag", 1);
+        window.cmICLFromList(&selected);
+        QCOMPARE(ModuleIcons(dialogs->SaveAnswer), 1);
+        QVERIFY(dialogs->Questions.isEmpty()); // a new library: nothing to ask
+
+        // No: the existing library is updated.
+        dialogs->YesAnswer = false;
+        window.cmICLFromList(&all);
+        QCOMPARE(dialogs->Questions.size(), 1);
+        QVERIFY(dialogs->Questions[0].contains("是否覆盖现有的文件？"));
+        QCOMPARE(ModuleIcons(dialogs->SaveAnswer), 1 + 6);
+        QVERIFY(QFileInfo::exists(target.filePath("lib.~icl")));
+
+        // Yes: rebuilt from the template; the previous library stays as the backup.
+        dialogs->YesAnswer = true;
+        window.cmICLFromList(&all);
+        QCOMPARE(ModuleIcons(dialogs->SaveAnswer), 6);
+        QCOMPARE(ModuleIcons(target.filePath("lib.~icl")), 7);
+        pictavo::TMultiIcon fromLibrary, fromFile;
+        fromLibrary.LoadFromModule(Path(dialogs->SaveAnswer), 3);
+        fromFile.LoadFromFile(Path(folder.File("c.ico")));
+        QCOMPARE(fromLibrary.IconCount(), fromFile.IconCount());
+    }
+
+    void libraryFromTheViewAndRemovingAnIconFromIt() {
+        IconFolder folder;
+        ShownFile shown(folder.File("a.dll"), 3, 1);
+        QTemporaryDir target;
+        shown.dialogs->SaveAnswer = target.filePath("view.icl");
+        QObject selected, all;
+        selected.setProperty("Tag", 0);
+        all.setProperty("Tag", 1);
+        shown.window.cmICLFromView(&selected);
+        QCOMPARE(ModuleIcons(shown.dialogs->SaveAnswer), 1);
+        shown.dialogs->YesAnswer = false;
+        shown.window.cmICLFromView(&all);
+        QVERIFY(
+            shown.dialogs->Questions.last().contains("Do you want to overwrite existing file?"));
+        QCOMPARE(ModuleIcons(shown.dialogs->SaveAnswer), 4);
+
+        // Removal is offered for tiles of .icl files only, after a question.
+        QVERIFY(!shown.window.RemoveFromICLOffered());
+        shown.window.FileList->Model().AddEntry({Path(shown.dialogs->SaveAnswer), 4, 45000.0, 1});
+        shown.window.FileListChange(1);
+        QCOMPARE(shown.window.ThumbCount(), 4);
+        shown.window.ThumbnailClick(shown.window.Thumb(1));
+        QVERIFY(shown.window.RemoveFromICLOffered());
+        shown.dialogs->YesAnswer = false;
+        shown.window.cmRemoveFromICL();
+        QCOMPARE(ModuleIcons(shown.dialogs->SaveAnswer), 4);
+        QCOMPARE(shown.window.ThumbCount(), 4);
+        shown.dialogs->YesAnswer = true;
+        shown.window.cmRemoveFromICL();
+        QCOMPARE(ModuleIcons(shown.dialogs->SaveAnswer), 3);
+        QCOMPARE(shown.window.ThumbCount(), 3);
+        // The tiles after the removed icon now name the icons that moved up.
+        QCOMPARE(shown.window.Thumb(1)->IconIndex(), 1);
+        QCOMPARE(shown.window.Thumb(2)->IconIndex(), 2);
+    }
+};
+PICTAVO_APP_TEST(ExportCommandsTest)
+
+#include "ExportCommandsTest.moc"
