@@ -71,6 +71,14 @@ void FillGroup(TIconGroupResourceDetails& group, const std::string& iconFile) {
     }
 }
 
+// The scratch icon lives in the build's private folder and is rewritten for every icon:
+// it needs no temporary file, rename or flush to the disk, which would cost more than
+// the rest of the build.
+void SaveScratchIcon(TMultiIcon& icon, const std::string& iconFile) {
+    FileStream stream(iconFile, FileMode::Create);
+    icon.SaveToStream(&stream);
+}
+
 } // namespace
 
 std::vector<TIconSource> EveryIconOf(const std::string& fileName, int iconCount) {
@@ -106,7 +114,7 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
         // An icon that is neither in a module nor an icon file ends the build.
         loader.Load(icon, source.FileName, source.IconIndex);
         DropTallImages(icon);
-        icon.SaveToFile(iconFile);
+        SaveScratchIcon(icon, iconFile);
         if (build.GroupCreation == TGroupCreation::AfterSave)
             group = CreateGroup(module);
         FillGroup(*group, iconFile);
