@@ -9,6 +9,8 @@
 #include "app/WheelScrollBox.h"
 #include "library/FileIcons.h"
 #include "platform/TickCount.h"
+#include "util/Exceptions.h"
+#include "util/FileErrorText.h"
 
 #include <QCheckBox>
 #include <QLayout>
@@ -130,7 +132,12 @@ void Twnd_pictavo_Main::ThumbnailClick(TIconThumbnail* Sender) {
     FSelectedThumb = FindSelectedThumb();
 
     FIcon.ClearImages();
-    LoadFileIcon(FIcon, Sender->ModuleName(), Sender->IconIndex());
+    try {
+        LoadFileIcon(FIcon, Sender->ModuleName(), Sender->IconIndex());
+    } catch (const std::exception& error) {
+        // The core's message does not say which file it is about; the error box does.
+        throw Exception(FileErrorText(Sender->ModuleName(), error.what()));
+    }
 
     IconBox->ListImages(cbx32->isChecked());
     IconBoxHeader->SetText(

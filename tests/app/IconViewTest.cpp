@@ -104,6 +104,21 @@ private slots:
         window->cmRemoveFromView(); // nothing selected: nothing happens
     }
 
+    void clickOnATileWhoseFileBrokeNamesTheFileInTheError() {
+        window->cmView(window->All2);
+        const int c0 = FirstTileOf("c.ico");
+        QFile broken(folder.File("c.ico"));
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write("not an icon");
+        broken.close();
+        try {
+            window->ThumbnailClick(window->Thumb(c0));
+            QFAIL("the click should raise");
+        } catch (const std::exception& error) {
+            QVERIFY(QString::fromUtf8(error.what()).startsWith(folder.File("c.ico") + ": "));
+        }
+    }
+
     void tileNameTakenByAnotherComponentGetsAnotherNumber() {
         auto* other = new QObject(window.get());
         other->setObjectName("Thumb0");
