@@ -9,19 +9,14 @@
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 
+#include "LibraryTestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 namespace pictavo {
 namespace {
-
-std::string PeFixture(const std::string& name) {
-    return std::string(PICTAVO_FIXTURES) + "/pe/" + name;
-}
-std::string IconFixture(const std::string& name) {
-    return std::string(PICTAVO_FIXTURES) + "/icons/" + name;
-}
 
 bool Exists(const std::string& fileName) {
     struct stat info {};

@@ -11,6 +11,8 @@
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 
+#include "LibraryTestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -22,12 +24,6 @@
 namespace pictavo {
 namespace {
 
-std::string PeFixture(const std::string& name) {
-    return std::string(PICTAVO_FIXTURES) + "/pe/" + name;
-}
-std::string IconFixture(const std::string& name) {
-    return std::string(PICTAVO_FIXTURES) + "/icons/" + name;
-}
 std::string LibraryFixture(const std::string& name) {
     return std::string(PICTAVO_FIXTURES) + "/library/" + name;
 }
@@ -289,17 +285,6 @@ public:
 private:
     std::optional<std::string> FSaved;
 };
-
-std::vector<std::string> FolderEntries(const std::string& path) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(dir))
-            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-                names.push_back(entry->d_name);
-        ::closedir(dir);
-    }
-    return names;
-}
 
 TEST_F(IconLibraryBuilder, TemporaryIconFileStaysInAPrivateFolderThatIsRemoved) {
     const std::string tmp = folder.Path() + "tmp/";

@@ -9,6 +9,8 @@
 #include "util/Stream.h"
 #include "util/TempFileCleanup.h"
 
+#include "LibraryTestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -33,18 +35,6 @@ std::string Fixture(const std::string& name) {
 
 std::vector<uint8_t> FileBytes(const std::string& fileName) {
     return ReadFileBytes(fileName);
-}
-
-std::vector<std::string> FolderEntries(const std::string& path) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(dir))
-            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-                names.push_back(entry->d_name);
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 bool IsLink(const std::string& path) {
