@@ -18,20 +18,20 @@ constexpr size_t kGroupEntrySize = 14;
 constexpr int kDefaultSize = 32;
 constexpr TPixelFormat kDefaultFormat = TPixelFormat::pf4bit;
 
-// True when `name` is the decimal text of `id` (leading zeros allowed). Never raises:
-// a digit text too long for a number simply names some other resource.
-bool NameIsNumber(const std::string& name, uint32_t id) {
+// The number a name gives an image, or -1 when it is no number a group entry can hold.
+// Never raises: a digit text too long for a number simply names some other resource.
+int32_t ImageNumberOfName(const std::string& name) {
     if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
-        return false;
+        return -1;
     const size_t first = name.find_first_not_of('0');
     if (first == std::string::npos)
-        return id == 0;
-    if (name.size() - first > 10)
-        return false;
-    uint64_t value = 0;
+        return 0;
+    if (name.size() - first > 5)
+        return -1;
+    int32_t value = 0;
     for (size_t i = first; i < name.size(); ++i)
-        value = value * 10 + static_cast<uint64_t>(name[i] - '0');
-    return value == id;
+        value = value * 10 + (name[i] - '0');
+    return value <= 0xFFFF ? value : -1;
 }
 
 std::string TypeText(int32_t number) {
@@ -49,15 +49,22 @@ uint16_t ImageIdOfName(const std::string& name) {
     return static_cast<uint16_t>(id);
 }
 
-// The groups of the owner that list images of this image type, in list order.
-std::vector<TIconCursorGroupResourceDetails*> GroupsOf(const TResourceModule& owner,
-                                                       const std::string& groupType) {
-    std::vector<TIconCursorGroupResourceDetails*> groups;
-    for (int i = 0; i < owner.Count(); ++i)
-        if (auto* group = dynamic_cast<TIconCursorGroupResourceDetails*>(owner.Item(i)))
-            if (group->Type() == groupType)
-                groups.push_back(group);
-    return groups;
+// The first of these resources in the owner's list. Usually there is one; the same
+// number recurs for other languages or with leading zeros.
+TResourceDetails* FirstInList(const TResourceModule& owner,
+                              const std::vector<TResourceDetails*>& resources) {
+    if (resources.size() <= 1)
+        return resources.empty() ? nullptr : resources.front();
+    TResourceDetails* first = nullptr;
+    int firstIndex = 0;
+    for (TResourceDetails* resource : resources) {
+        const int index = owner.IndexOf(resource);
+        if (first == nullptr || index < firstIndex) {
+            first = resource;
+            firstIndex = index;
+        }
+    }
+    return first;
 }
 
 // Resets the group's Clearing flag on every path out of PrepareForRemoval.
@@ -193,21 +200,32 @@ void TIconCursorGroupResourceDetails::WriteHeader(uint16_t count) {
 TIconCursorResourceDetails* TIconCursorGroupResourceDetails::ImageOfEntry(int index) const {
     if (Owner() == nullptr || index < 0 || index >= StoredEntries())
         return nullptr;
-    const std::string imageType = ImageType();
-    const uint16_t id = EntryImageId(index);
-    for (int i = 0; i < Owner()->Count(); ++i) {
-        auto* image = dynamic_cast<TIconCursorResourceDetails*>(Owner()->Item(i));
-        if (image != nullptr && image->Type() == imageType && NameIsNumber(image->Name(), id))
-            return image;
-    }
-    return nullptr;
+    std::vector<TResourceDetails*> images = Owner()->ResourcesNamed(ImageType(), EntryImageId(index));
+    // A resource of the image type that is no image (its data did not read) is skipped.
+    std::erase_if(images, [](TResourceDetails* resource) {
+        return dynamic_cast<TIconCursorResourceDetails*>(resource) == nullptr;
+    });
+    return static_cast<TIconCursorResourceDetails*>(FirstInList(*Owner(), images));
+}
+
+std::vector<uint16_t> TIconCursorGroupResourceDetails::NamedNumbers() const {
+    std::vector<uint16_t> ids;
+    for (int i = 0; i < StoredEntries(); ++i)
+        ids.push_back(EntryImageId(i));
+    return ids;
+}
+
+void TIconCursorGroupResourceDetails::NoteEntriesChanged() {
+    if (Owner() != nullptr)
+        Owner()->NoteNamedNumbersChanged(*this);
 }
 
 bool TIconCursorGroupResourceDetails::HoldsImage(const TIconCursorResourceDetails& image) const {
     if (Type() != image.GroupType())
         return false;
+    const int32_t number = ImageNumberOfName(image.Name());
     for (int i = 0; i < StoredEntries(); ++i)
-        if (NameIsNumber(image.Name(), EntryImageId(i)))
+        if (number == EntryImageId(i))
             return true;
     return false;
 }
@@ -224,13 +242,15 @@ void TIconCursorGroupResourceDetails::RemoveEntryAt(int index) {
     Data().Clear();
     Data().WriteBuffer(bytes.data(), bytes.size());
     Data().SetPosition(0);
+    NoteEntriesChanged();
 }
 
 bool TIconCursorGroupResourceDetails::RemoveImageEntry(const TIconCursorResourceDetails& image) {
     if (Type() != image.GroupType())
         return false;
+    const int32_t number = ImageNumberOfName(image.Name());
     for (int i = 0; i < StoredEntries(); ++i) {
-        if (!NameIsNumber(image.Name(), EntryImageId(i)))
+        if (number != EntryImageId(i))
             continue;
         RemoveEntryAt(i);
         if (StoredEntries() == 0 && !FClearing && Owner() != nullptr) {
@@ -244,8 +264,12 @@ bool TIconCursorGroupResourceDetails::RemoveImageEntry(const TIconCursorResource
 
 bool TIconCursorGroupResourceDetails::NamedByAnotherGroup(
     const TIconCursorResourceDetails& image) const {
-    for (const TIconCursorGroupResourceDetails* group : GroupsOf(*Owner(), Type()))
-        if (group != this && group->HoldsImage(image))
+    const int32_t number = ImageNumberOfName(image.Name());
+    if (image.GroupType() != Type() || number < 0)
+        return false;
+    for (const TResourceDetails* group :
+         Owner()->ResourcesNaming(Type(), static_cast<uint16_t>(number)))
+        if (group != this)
             return true;
     return false;
 }
@@ -256,34 +280,28 @@ void TIconCursorGroupResourceDetails::PrepareForRemoval() {
     ClearingScope clearing(FClearing);
     TResourceModule& owner = *Owner();
     // Only this group's entries go. An image still listed by another group stays; an
-    // entry whose image is missing simply goes.
-    while (StoredEntries() > 0) {
-        TIconCursorResourceDetails* image = ImageOfEntry(0);
-        RemoveEntryAt(0);
-        if (image != nullptr && !HoldsImage(*image) && !NamedByAnotherGroup(*image))
-            owner.RemoveAt(owner.IndexOf(image));
+    // entry whose image is missing simply goes. Each image once: an image listed twice
+    // is destroyed with its first removal.
+    std::vector<TIconCursorResourceDetails*> images;
+    for (int i = 0; i < StoredEntries(); ++i) {
+        TIconCursorResourceDetails* image = ImageOfEntry(i);
+        if (image != nullptr && std::find(images.begin(), images.end(), image) == images.end())
+            images.push_back(image);
     }
     WriteHeader(0);
     Data().SetPosition(0);
+    NoteEntriesChanged();
+    for (TIconCursorResourceDetails* image : images)
+        if (!NamedByAnotherGroup(*image))
+            owner.RemoveAt(owner.IndexOf(image));
 }
 
 int64_t TIconCursorGroupResourceDetails::HighestImageNumber(
     const std::vector<const TResourceDetails*>& leaving) const {
-    const std::string imageType = ImageType();
-    int64_t highest = 0;
-    for (int i = 0; i < Owner()->Count(); ++i) {
-        const TResourceDetails* resource = Owner()->Item(i);
-        if (resource->Type() == imageType &&
-            std::find(leaving.begin(), leaving.end(), resource) == leaving.end())
-            highest = std::max<int64_t>(highest, NumericName(resource->Name()));
-    }
     // A number another group names, even for an image that is missing, is taken: a new
     // image under it would become part of that group too.
-    for (const TIconCursorGroupResourceDetails* group : GroupsOf(*Owner(), Type()))
-        if (group != this)
-            for (int i = 0; i < group->StoredEntries(); ++i)
-                highest = std::max<int64_t>(highest, group->EntryImageId(i));
-    return highest;
+    return std::max(Owner()->HighestNumericName(ImageType(), leaving),
+                    Owner()->HighestNamedNumber(Type(), this));
 }
 
 std::vector<const TResourceDetails*> TIconCursorGroupResourceDetails::ImagesLeavingWithUs() const {
@@ -323,6 +341,7 @@ void TIconCursorGroupResourceDetails::FillDefault() {
     Data().WriteU32(static_cast<uint32_t>(image->Data().Size()));
     Data().WriteU16(id);
     Data().SetPosition(0);
+    NoteEntriesChanged();
 }
 
 void TIconCursorGroupResourceDetails::ReplaceFromFile(const std::string& fileName) {
@@ -354,6 +373,11 @@ void TIconCursorGroupResourceDetails::ReplaceFromFile(const std::string& fileNam
 
     TResourceModule& owner = *Owner();
     const std::string imageType = ImageType();
+    // The index learns the entries however the loop ends.
+    struct EntriesNote {
+        TIconCursorGroupResourceDetails& Group;
+        ~EntriesNote() { Group.NoteEntriesChanged(); }
+    } note{*this};
     WriteHeader(static_cast<uint16_t>(graphic->ImageCount()));
     for (int i = 0; i < graphic->ImageCount(); ++i) {
         const TExIconImage& image = graphic->Image(i);
@@ -421,8 +445,13 @@ void TIconCursorResourceDetails::PrepareForRemoval() {
         return;
     // Every group that lists the image loses that entry: an entry left behind would name
     // an image that is gone. A group clearing itself has taken its entry out already.
-    for (TIconCursorGroupResourceDetails* group : GroupsOf(*Owner(), GroupType())) {
-        if (group->Clearing())
+    const int32_t number = ImageNumberOfName(Name());
+    if (number < 0)
+        return;
+    for (TResourceDetails* listing :
+         Owner()->ResourcesNaming(GroupType(), static_cast<uint16_t>(number))) {
+        auto* group = dynamic_cast<TIconCursorGroupResourceDetails*>(listing);
+        if (group == nullptr || group->Clearing())
             continue;
         while (group->HoldsImage(*this))
             if (group->RemoveImageEntry(*this))

@@ -54,6 +54,9 @@ public:
     // image is missing just goes.
     void PrepareForRemoval() override;
 
+    // The image ids of the entries, for the owner's index.
+    std::vector<uint16_t> NamedNumbers() const override;
+
     // The entry count of the header (0 for data shorter than the header).
     int EntryCount() const;
     // The image resource entry `index` refers to, or null.
@@ -83,6 +86,8 @@ private:
     uint16_t EntryImageId(int index) const;
     void WriteHeader(uint16_t count);
     void RemoveEntryAt(int index);
+    // Tells the owner's index which images the group names now.
+    void NoteEntriesChanged();
     bool NamedByAnotherGroup(const TIconCursorResourceDetails& image) const;
     // The images of this group that no other group lists: they go when it is cleared.
     std::vector<const TResourceDetails*> ImagesLeavingWithUs() const;

@@ -207,7 +207,7 @@ int TPEResourceModule::IndexOf(const TResourceDetails* resource) const {
 }
 
 int TPEResourceModule::Append(std::unique_ptr<TResourceDetails> resource) {
-    NoteNewName(*resource);
+    NoteNewResource(*resource);
     FResources.push_back(std::move(resource));
     return Count() - 1;
 }
@@ -215,7 +215,7 @@ int TPEResourceModule::Append(std::unique_ptr<TResourceDetails> resource) {
 void TPEResourceModule::InsertAt(int index, std::unique_ptr<TResourceDetails> resource) {
     if (index < 0 || index > Count())
         throw EListError(Format("List index out of bounds (%d)", index));
-    NoteNewName(*resource);
+    NoteNewResource(*resource);
     FResources.insert(FResources.begin() + index, std::move(resource));
 }
 
@@ -224,7 +224,7 @@ void TPEResourceModule::RemoveAt(int index) {
     TResourceModule::RemoveAt(index);
     const int current = IndexOf(resource);
     if (current >= 0) {
-        NoteRemovedName(*resource);
+        NoteRemovedResource(*resource);
         FResources.erase(FResources.begin() + current);
     }
 }
@@ -247,7 +247,7 @@ void TPEResourceModule::Sort() {
 
 void TPEResourceModule::ParseImage(const uint8_t* memory, size_t size) {
     FResources.clear();
-    ForgetFreeNames();
+    ForgetIndex();
     TPEModule::ParseImage(memory, size);
     DecodeResources();
 }

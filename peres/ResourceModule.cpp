@@ -64,13 +64,15 @@ void TResourceDetails::Rename(const std::string& name) {
     FName = name;
     FModified = true;
     if (FOwner != nullptr)
-        FOwner->ForgetFreeNames();
+        FOwner->ForgetIndex();
 }
 
 void TResourceDetails::ReplaceData(Stream& source) {
     FData.Clear();
     FData.CopyFrom(source, 0);
     FData.SetPosition(0);
+    if (FOwner != nullptr)
+        FOwner->NoteNamedNumbersChanged(*this);
 }
 
 bool TAnsiResourceDetails::RecognisesData(size_t size, const uint8_t* data) {
@@ -225,49 +227,27 @@ void TResourceModule::ResetModified() {
 }
 
 std::string TResourceModule::NextFreeName(const std::string& type) const {
-    auto known = FNumericNames.find(type);
-    if (known == FNumericNames.end()) {
-        std::map<int32_t, int> names;
-        for (int i = 0; i < Count(); ++i) {
-            const TResourceDetails* resource = Item(i);
-            if (resource->Type() != type)
-                continue;
-            const int32_t number = NumericName(resource->Name());
-            if (number >= 0)
-                ++names[number];
-        }
-        known = FNumericNames.emplace(type, std::move(names)).first;
-    }
-    const int64_t highest = known->second.empty() ? 0 : known->second.rbegin()->first;
-    return std::to_string(highest + 1);
+    return std::to_string(HighestNumericName(type) + 1);
 }
 
-void TResourceModule::NoteNewName(const TResourceDetails& resource) {
-    const auto known = FNumericNames.find(resource.Type());
-    if (known == FNumericNames.end())
-        return;
-    try {
-        const int32_t number = NumericName(resource.Name());
-        if (number >= 0)
-            ++known->second[number];
-    } catch (const EConvertError&) {
-        // A name too long for a number: the next NextFreeName scans and raises, as ever.
-        FNumericNames.erase(known);
-    }
+std::vector<TResourceDetails*> TResourceModule::ResourcesNamed(const std::string& type,
+                                                               int32_t number) const {
+    return FIndex.Named(*this, type, number);
 }
 
-void TResourceModule::NoteRemovedName(const TResourceDetails& resource) {
-    const auto known = FNumericNames.find(resource.Type());
-    if (known == FNumericNames.end())
-        return;
-    try {
-        const int32_t number = NumericName(resource.Name());
-        const auto name = known->second.find(number);
-        if (name != known->second.end() && --name->second == 0)
-            known->second.erase(name);
-    } catch (const EConvertError&) {
-        FNumericNames.erase(known); // scanned again without it
-    }
+int64_t TResourceModule::HighestNumericName(
+    const std::string& type, const std::vector<const TResourceDetails*>& except) const {
+    return FIndex.HighestName(*this, type, except);
+}
+
+std::vector<TResourceDetails*> TResourceModule::ResourcesNaming(const std::string& type,
+                                                                uint16_t number) const {
+    return FIndex.Naming(*this, type, number);
+}
+
+int64_t TResourceModule::HighestNamedNumber(const std::string& type,
+                                            const TResourceDetails* except) const {
+    return FIndex.HighestNamed(*this, type, except);
 }
 
 } // namespace pictavo

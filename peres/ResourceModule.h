@@ -7,6 +7,7 @@
 // Types and names are UTF-8 text. A numeric identifier is its decimal text ("14");
 // only a non-empty text of the digits 0-9 is numeric ("#12" is a name).
 
+#include "peres/ResourceIndex.h"
 #include "util/Exceptions.h"
 #include "util/Stream.h"
 
@@ -45,6 +46,10 @@ public:
     void Rename(const std::string& name);
     // Replaces Data with the whole of the stream, from its start.
     void ReplaceData(Stream& source);
+    // The numbers of the other resources this one names (an icon group's images); none
+    // in the base. A resource that changes them in its data tells its owner
+    // (NoteNamedNumbersChanged); ReplaceData does so itself.
+    virtual std::vector<uint16_t> NamedNumbers() const { return {}; }
 
     TResourceModule* Owner() const { return FOwner; }
     MemoryStream& Data() { return FData; }
@@ -219,13 +224,26 @@ public:
     // Clears Modified of the module and of every resource.
     void ResetModified();
     // One more than the largest numeric name of the type ("1" when there is none).
-    // The numeric names of a type are kept once asked for, and follow every resource
-    // that comes or goes, so that a new name does not scan the whole module (a library
-    // build names two resources per icon).
     std::string NextFreeName(const std::string& type) const;
-    // Forgets the names NextFreeName keeps: the next call scans again. For a renamed
-    // resource or a list replaced as a whole.
-    void ForgetFreeNames() { FNumericNames.clear(); }
+
+    // Questions by number, answered from an index kept in step with every resource that
+    // comes or goes, so that a library build, which asks for every icon it adds, does
+    // not walk the whole module each time.
+    // The resources of the type whose name is the number (leading zeros allowed).
+    std::vector<TResourceDetails*> ResourcesNamed(const std::string& type, int32_t number) const;
+    // The highest numeric name of the type borne by a resource not in `except`; 0 when
+    // none. Raises EConvertError for a digit name too long for a number.
+    int64_t HighestNumericName(const std::string& type,
+                               const std::vector<const TResourceDetails*>& except = {}) const;
+    // The resources of the type that name the number (NamedNumbers), each once.
+    std::vector<TResourceDetails*> ResourcesNaming(const std::string& type, uint16_t number) const;
+    // The highest number named by a resource of the type other than `except`; 0 when none.
+    int64_t HighestNamedNumber(const std::string& type, const TResourceDetails* except) const;
+    // A resource of the module changed the numbers it names.
+    void NoteNamedNumbersChanged(TResourceDetails& resource) { FIndex.NamedNumbersChanged(resource); }
+    // The index is built again when next asked for: for a renamed resource or a list
+    // replaced as a whole.
+    void ForgetIndex() { FIndex.Forget(); }
 
     bool Modified() const { return FModified; }
     void SetModified(bool modified) { FModified = modified; }
@@ -235,14 +253,12 @@ protected:
     // before it touches any file. Nothing to check in the base.
     virtual void CheckWritable() {}
     // Containers call these for every resource they take in or let go.
-    void NoteNewName(const TResourceDetails& resource);
-    void NoteRemovedName(const TResourceDetails& resource);
+    void NoteNewResource(TResourceDetails& resource) { FIndex.Added(resource); }
+    void NoteRemovedResource(const TResourceDetails& resource) { FIndex.Removed(resource); }
 
 private:
     bool FModified = false;
-    // For each type asked for so far: its numeric names, with how many resources bear
-    // each (the same name may recur in other languages).
-    mutable std::map<std::string, std::map<int32_t, int>> FNumericNames;
+    mutable TResourceIndex FIndex;
 };
 
 template <class T>

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+
 namespace pictavo {
 namespace {
 
@@ -338,6 +341,73 @@ TEST(IconGroups, ImageNumbersAbove65535AreRefusedBeforeTheGroupChanges) {
     // No number left even for a new group's default image.
     EXPECT_THROW(CreateEmpty<TIconGroupResourceDetails>(*module, 0, "3"), EImageNumbersExhausted);
     EXPECT_EQ(Names(*module, "14"), (std::vector<std::string>{"1", "2"}));
+}
+
+// ---- the owner's index answers as a scan of the module would ----
+
+// What the groups of the module name, found by reading every group's entries.
+std::map<int, std::set<const TResourceDetails*>> ScannedNaming(const TResourceModule& module) {
+    std::map<int, std::set<const TResourceDetails*>> naming;
+    for (int i = 0; i < module.Count(); ++i)
+        if (module.Item(i)->Type() == "14")
+            for (int id : EntryIds(*module.Item(i)))
+                naming[id].insert(module.Item(i));
+    return naming;
+}
+
+void ExpectIndexMatchesScan(const TResourceModule& module, const std::string& step) {
+    SCOPED_TRACE(step);
+    const auto scanned = ScannedNaming(module);
+    for (int id = 0; id <= 12; ++id) {
+        const std::vector<TResourceDetails*> found = module.ResourcesNaming("14", uint16_t(id));
+        const std::set<const TResourceDetails*> indexed(found.begin(), found.end());
+        const auto expected = scanned.find(id);
+        EXPECT_EQ(indexed, expected == scanned.end() ? std::set<const TResourceDetails*>{}
+                                                     : expected->second)
+            << "id " << id;
+    }
+    EXPECT_EQ(module.HighestNamedNumber("14", nullptr), scanned.empty() ? 0 : scanned.rbegin()->first);
+    int64_t highestImage = 0;
+    for (const std::string& name : Names(module, "3"))
+        highestImage = std::max<int64_t>(highestImage, NumericName(name));
+    EXPECT_EQ(module.HighestNumericName("3"), highestImage);
+}
+
+TEST(IconGroups, TheIndexFollowsEveryEditAsAScanWould) {
+    auto module = EmptyModule();
+    ExpectIndexMatchesScan(*module, "empty");
+    auto* a = AddGroupFromFile(*module, Container(1, {IconImage(16, 16, 4), IconImage(32, 32, 4)}));
+    auto* b = AddGroupFromFile(*module, Container(1, {IconImage(16, 16, 1)}));
+    auto* c = CreateEmpty<TIconGroupResourceDetails>(*module, 0, module->NextFreeName("14"));
+    ExpectIndexMatchesScan(*module, "three groups");
+    SetEntryId(*b, 0, 2); // b now shares a's image 2; image 3 is named by no group
+    ExpectIndexMatchesScan(*module, "entry edited as bytes");
+    TempFile file(".ico", Container(1, {IconImage(48, 48, 4), IconImage(24, 24, 4)}));
+    c->ReplaceFromFile(file.Path());
+    ExpectIndexMatchesScan(*module, "images replaced");
+    module->RemoveAt(module->IndexOf(Find(*module, "3", "2")));
+    ExpectIndexMatchesScan(*module, "shared image removed");
+    EXPECT_EQ(Names(*module, "14"), (std::vector<std::string>{"1", "3"})); // b went with it
+    Find(*module, "3", "3")->Rename("11");
+    ExpectIndexMatchesScan(*module, "image renamed");
+    module->Sort();
+    module->RemoveAt(module->IndexOf(a));
+    ExpectIndexMatchesScan(*module, "group removed after a sort");
+    EXPECT_EQ(EntryIds(*c), (std::vector<int>{4, 5}));
+    EXPECT_EQ(Names(*module, "3"), (std::vector<std::string>{"4", "5", "11"}));
+}
+
+// The same image number in two languages: an entry names the first in the list, as
+// when every resource was looked at in turn.
+TEST(IconGroups, AnEntryNamesTheFirstImageOfItsNumberInTheList) {
+    auto module = EmptyModule();
+    auto* group = CreateEmpty<TIconGroupResourceDetails>(*module, 0, "1");
+    TIconCursorResourceDetails* english = group->ImageOfEntry(0);
+    const std::vector<uint8_t> bytes = IconImageBytes(16, 16, 4);
+    module->InsertAt(0, CreateWithData<TIconResourceDetails>(module.get(), 1031, "001", "3",
+                                                             bytes.size(), bytes.data()));
+    EXPECT_NE(module->Item(0), english);
+    EXPECT_EQ(group->ImageOfEntry(0), module->Item(0));
 }
 
 TEST(IconGroups, AFileWithoutImagesLeavesAnEmptyGroup) {
