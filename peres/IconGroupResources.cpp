@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
+#include <unordered_set>
 
 namespace pictavo {
 
@@ -50,21 +52,17 @@ uint16_t ImageIdOfName(const std::string& name) {
 }
 
 // The first of these resources in the owner's list. Usually there is one; the same
-// number recurs for other languages or with leading zeros.
+// number recurs for other languages or with leading zeros, and then one walk of the list
+// decides.
 TResourceDetails* FirstInList(const TResourceModule& owner,
                               const std::vector<TResourceDetails*>& resources) {
     if (resources.size() <= 1)
         return resources.empty() ? nullptr : resources.front();
-    TResourceDetails* first = nullptr;
-    int firstIndex = 0;
-    for (TResourceDetails* resource : resources) {
-        const int index = owner.IndexOf(resource);
-        if (first == nullptr || index < firstIndex) {
-            first = resource;
-            firstIndex = index;
-        }
-    }
-    return first;
+    const std::unordered_set<const TResourceDetails*> wanted(resources.begin(), resources.end());
+    for (int i = 0; i < owner.Count(); ++i)
+        if (wanted.count(owner.Item(i)) != 0)
+            return owner.Item(i);
+    return nullptr;
 }
 
 // Resets the group's Clearing flag on every path out of PrepareForRemoval.
@@ -280,14 +278,8 @@ void TIconCursorGroupResourceDetails::PrepareForRemoval() {
     ClearingScope clearing(FClearing);
     TResourceModule& owner = *Owner();
     // Only this group's entries go. An image still listed by another group stays; an
-    // entry whose image is missing simply goes. Each image once: an image listed twice
-    // is destroyed with its first removal.
-    std::vector<TIconCursorResourceDetails*> images;
-    for (int i = 0; i < StoredEntries(); ++i) {
-        TIconCursorResourceDetails* image = ImageOfEntry(i);
-        if (image != nullptr && std::find(images.begin(), images.end(), image) == images.end())
-            images.push_back(image);
-    }
+    // entry whose image is missing simply goes.
+    const std::vector<TIconCursorResourceDetails*> images = ImagesOfEntries();
     WriteHeader(0);
     Data().SetPosition(0);
     NoteEntriesChanged();
@@ -304,13 +296,23 @@ int64_t TIconCursorGroupResourceDetails::HighestImageNumber(
                     Owner()->HighestNamedNumber(Type(), this));
 }
 
+std::vector<TIconCursorResourceDetails*> TIconCursorGroupResourceDetails::ImagesOfEntries() const {
+    std::vector<TIconCursorResourceDetails*> images;
+    std::set<uint16_t> seen; // a crafted group may name one image in every entry
+    for (int i = 0; i < StoredEntries(); ++i) {
+        if (!seen.insert(EntryImageId(i)).second)
+            continue;
+        if (TIconCursorResourceDetails* image = ImageOfEntry(i))
+            images.push_back(image);
+    }
+    return images;
+}
+
 std::vector<const TResourceDetails*> TIconCursorGroupResourceDetails::ImagesLeavingWithUs() const {
     std::vector<const TResourceDetails*> leaving;
-    for (int i = 0; i < StoredEntries(); ++i) {
-        const TIconCursorResourceDetails* image = ImageOfEntry(i);
-        if (image != nullptr && !NamedByAnotherGroup(*image))
+    for (const TIconCursorResourceDetails* image : ImagesOfEntries())
+        if (!NamedByAnotherGroup(*image))
             leaving.push_back(image);
-    }
     return leaving;
 }
 

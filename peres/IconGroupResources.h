@@ -89,6 +89,8 @@ private:
     // Tells the owner's index which images the group names now.
     void NoteEntriesChanged();
     bool NamedByAnotherGroup(const TIconCursorResourceDetails& image) const;
+    // The images the entries name, each once; missing ones left out.
+    std::vector<TIconCursorResourceDetails*> ImagesOfEntries() const;
     // The images of this group that no other group lists: they go when it is cleared.
     std::vector<const TResourceDetails*> ImagesLeavingWithUs() const;
     // The highest image number of the owner, not counting `leaving`, and of the ids

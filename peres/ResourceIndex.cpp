@@ -12,7 +12,7 @@ bool IsDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-template <class T> void EraseOne(std::vector<T*>& list, const T* item) {
+void EraseOne(std::vector<TResourceDetails*>& list, const TResourceDetails* item) {
     const auto found = std::find(list.begin(), list.end(), item);
     if (found != list.end())
         list.erase(found);
@@ -74,7 +74,7 @@ int64_t TResourceIndex::HighestName(const TResourceModule& module, const std::st
 void TResourceIndex::AddNaming(NamingOfType& naming, TResourceDetails& resource) {
     std::vector<uint16_t> numbers = resource.NamedNumbers();
     for (uint16_t number : numbers)
-        naming.ByNumber[number].push_back(&resource);
+        ++naming.ByNumber[number][&resource];
     naming.NumbersOf[&resource] = std::move(numbers);
 }
 
@@ -86,7 +86,9 @@ void TResourceIndex::RemoveNaming(NamingOfType& naming, const TResourceDetails& 
         const auto namers = naming.ByNumber.find(number);
         if (namers == naming.ByNumber.end())
             continue;
-        EraseOne(namers->second, &resource);
+        const auto namer = namers->second.find(const_cast<TResourceDetails*>(&resource));
+        if (namer != namers->second.end() && --namer->second == 0)
+            namers->second.erase(namer);
         if (namers->second.empty())
             naming.ByNumber.erase(namers);
     }
@@ -113,20 +115,18 @@ std::vector<TResourceDetails*> TResourceIndex::Naming(const TResourceModule& mod
     const auto found = naming.ByNumber.find(number);
     if (found == naming.ByNumber.end())
         return {};
-    std::vector<TResourceDetails*> unique;
-    for (TResourceDetails* resource : found->second)
-        if (std::find(unique.begin(), unique.end(), resource) == unique.end())
-            unique.push_back(resource);
-    return unique;
+    std::vector<TResourceDetails*> namers;
+    for (const auto& namer : found->second)
+        namers.push_back(namer.first);
+    return namers;
 }
 
 int64_t TResourceIndex::HighestNamed(const TResourceModule& module, const std::string& type,
                                      const TResourceDetails* except) {
     const NamingOfType& naming = NamingOf(module, type);
     for (auto it = naming.ByNumber.rbegin(); it != naming.ByNumber.rend(); ++it)
-        for (const TResourceDetails* resource : it->second)
-            if (resource != except)
-                return it->first;
+        if (it->second.size() > 1 || it->second.begin()->first != except)
+            return it->first;
     return 0;
 }
 

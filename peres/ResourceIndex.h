@@ -29,7 +29,7 @@ public:
     // is a digit text too long for a number.
     int64_t HighestName(const TResourceModule& module, const std::string& type,
                         const std::vector<const TResourceDetails*>& except);
-    // The resources of the type that name the number, each once.
+    // The resources of the type that name the number, each once, in no fixed order.
     std::vector<TResourceDetails*> Naming(const TResourceModule& module, const std::string& type,
                                           uint16_t number);
     // The highest number a resource of the type other than `except` names; 0 when none.
@@ -50,8 +50,9 @@ private:
         std::vector<TResourceDetails*> Overlong; // digit names too long for a number
     };
     struct NamingOfType {
-        // One element per entry: a resource naming a number twice is there twice.
-        std::map<uint16_t, std::vector<TResourceDetails*>> ByNumber;
+        // For each number, the resources naming it with how many times each does (a
+        // crafted group may name one image in all its 65535 entries).
+        std::map<uint16_t, std::map<TResourceDetails*, int>> ByNumber;
         // The numbers each resource of the type was indexed with, so that it can be
         // taken out again after its data changed.
         std::unordered_map<const TResourceDetails*, std::vector<uint16_t>> NumbersOf;

@@ -397,6 +397,27 @@ TEST(IconGroups, TheIndexFollowsEveryEditAsAScanWould) {
     EXPECT_EQ(Names(*module, "3"), (std::vector<std::string>{"4", "5", "11"}));
 }
 
+// A crafted group may name one image in several entries: the image goes once, with the
+// group or on its own taking every such entry along.
+TEST(IconGroups, AGroupNamingOneImageInSeveralEntries) {
+    for (const bool removeTheImageFirst : {false, true}) {
+        SCOPED_TRACE(removeTheImageFirst ? "image removed first" : "group removed");
+        auto module = EmptyModule();
+        auto* group = AddGroupFromFile(
+            *module, Container(1, {IconImage(16, 16, 4), IconImage(32, 32, 4), IconImage(48, 48, 4)}));
+        SetEntryId(*group, 2, 1); // entries 1 2 1; image 3 is left to no group
+        auto* other = AddGroupFromFile(*module, Container(1, {IconImage(16, 16, 1)}));
+        if (removeTheImageFirst) {
+            module->RemoveAt(module->IndexOf(Find(*module, "3", "1")));
+            EXPECT_EQ(EntryIds(*group), std::vector<int>{2});
+        }
+        module->RemoveAt(module->IndexOf(group));
+        EXPECT_EQ(Names(*module, "3"), (std::vector<std::string>{"3", "4"}));
+        EXPECT_EQ(EntryIds(*other), std::vector<int>{4});
+        ExpectIndexMatchesScan(*module, "after the removals");
+    }
+}
+
 // The same image number in two languages: an entry names the first in the list, as
 // when every resource was looked at in turn.
 TEST(IconGroups, AnEntryNamesTheFirstImageOfItsNumberInTheList) {
