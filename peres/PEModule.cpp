@@ -413,59 +413,88 @@ std::string TPEModule::NextSectionName(const TImageSection& section) const {
     return next != nullptr ? next->Name() : section.Name();
 }
 
-void TPEModule::WriteToStream(Stream& stream) {
-    Relayout();
-    // The image is assembled in memory so that the checksum can be set before any
-    // byte reaches the stream.
-    MemoryStream image;
-    image.WriteBuffer(FDOSHeader.data(), FDOSHeader.size());
-    FDOSStub.SetPosition(0);
-    image.CopyFrom(FDOSStub, FDOSStub.Size());
-    image.WriteU32(pe::PeSignature);
-    image.WriteBuffer(FCOFFHeader.data(), FCOFFHeader.size());
-    const int64_t checksumPos = image.Position() + pe::CheckSumField;
-    image.WriteBuffer(FOptionalHeader.data(), FOptionalHeader.size());
+void TPEModule::ForEachFilePart(const std::function<void(const uint8_t*, size_t)>& part) const {
+    uint64_t position = 0;
+    const auto bytes = [&](const uint8_t* data, size_t size) {
+        part(data, size);
+        position += size;
+    };
+    bytes(FDOSHeader.data(), FDOSHeader.size());
+    bytes(FDOSStub.Memory(), FDOSStub.Bytes().size());
+    uint8_t signature[4];
+    StoreU32(signature, pe::PeSignature);
+    bytes(signature, sizeof signature);
+    bytes(FCOFFHeader.data(), FCOFFHeader.size());
+    bytes(FOptionalHeader.data(), FOptionalHeader.size());
     for (const std::unique_ptr<TImageSection>& section : FSections)
-        image.WriteBuffer(section->FHeader.data(), section->FHeader.size());
-    image.WriteBuffer(FHeaderTail.data(), FHeaderTail.size());
+        bytes(section->FHeader.data(), section->FHeader.size());
+    bytes(FHeaderTail.data(), FHeaderTail.size());
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const int64_t start = section->PointerToRawData();
-        // Sections are written in table order; one that begins inside the previous one's
-        // data would overwrite it.
-        if (section->SizeOfRawData() != 0 && image.Position() > start)
+        const uint64_t start = section->PointerToRawData();
+        if (section->SizeOfRawData() != 0 && position > start)
             throw EPEException("Cannot write the image: its sections are not in file order");
-        if (image.Position() < start)
-            image.WriteZeros(static_cast<size_t>(start - image.Position()));
-        section->FRawData.SetPosition(0);
-        image.CopyFrom(section->FRawData, section->FRawData.Size());
+        if (position < start)
+            bytes(nullptr, static_cast<size_t>(start - position));
+        const std::vector<uint8_t>& raw = section->FRawData.Bytes();
+        bytes(raw.data(), raw.size());
         // Pad the file content (not the memory size) up to SizeOfRawData, so that a
         // section with an uninitialised tail still fills its place in the file.
-        const int64_t padding = int64_t{section->SizeOfRawData()} - section->FRawData.Size();
-        if (padding > 0)
-            image.WriteZeros(static_cast<size_t>(padding));
+        if (section->SizeOfRawData() > raw.size())
+            bytes(nullptr, section->SizeOfRawData() - raw.size());
     }
-    image.WriteBuffer(FOverlay.data(), FOverlay.size());
+    bytes(FOverlay.data(), FOverlay.size());
+}
 
-    const uint32_t checksum = ImageChecksum(image.Memory(), static_cast<size_t>(image.Size()),
-                                            static_cast<size_t>(checksumPos));
-    StoreU32(image.Memory() + checksumPos, checksum);
-    SetOptionalField(pe::CheckSumField, checksum);
-    stream.WriteBuffer(image.Memory(), static_cast<size_t>(image.Size()));
+void TPEModule::WriteToStream(Stream& stream) {
+    Relayout();
+    // The checksum is worked out over the parts first, so that the header holding it is
+    // right when written and the image is never copied whole into memory.
+    const size_t checksumPos = FDOSHeader.size() + FDOSStub.Bytes().size() + 4 +
+                               FCOFFHeader.size() + pe::CheckSumField;
+    TImageChecksum checksum(checksumPos);
+    ForEachFilePart([&checksum](const uint8_t* bytes, size_t size) { checksum.Add(bytes, size); });
+    SetOptionalField(pe::CheckSumField, checksum.Value());
+    ForEachFilePart([&stream](const uint8_t* bytes, size_t size) {
+        if (bytes != nullptr)
+            stream.WriteBuffer(bytes, size);
+        else
+            stream.WriteZeros(size);
+    });
 }
 
 uint32_t ImageChecksum(const uint8_t* image, size_t size, size_t checksumOffset) {
+    TImageChecksum checksum(checksumOffset);
+    checksum.Add(image, size);
+    return checksum.Value();
+}
+
+void TImageChecksum::AddByte(uint32_t byte) {
     // The CheckSum field counts as zero wherever it lies.
-    const auto byteAt = [&](size_t i) -> uint32_t {
-        const bool inField = i >= checksumOffset && i - checksumOffset < 4;
-        return (i < size && !inField) ? image[i] : 0;
-    };
-    uint32_t sum = 0;
-    for (size_t offset = 0; offset < size; offset += 2) {
-        sum += byteAt(offset) | (byteAt(offset + 1) << 8);
+    if (FSize >= FChecksumOffset && FSize - FChecksumOffset < 4)
+        byte = 0;
+    if (FSize % 2 == 0) {
+        FLowByte = byte;
+    } else {
+        FSum += FLowByte | (byte << 8);
+        FSum = (FSum & 0xFFFF) + (FSum >> 16);
+        FLowByte = 0;
+    }
+    ++FSize;
+}
+
+void TImageChecksum::Add(const uint8_t* bytes, size_t size) {
+    for (size_t i = 0; i < size; ++i)
+        AddByte(bytes != nullptr ? bytes[i] : 0);
+}
+
+uint32_t TImageChecksum::Value() const {
+    uint32_t sum = FSum;
+    if (FSize % 2 != 0) { // the last word's high byte is beyond the end: zero
+        sum += FLowByte;
         sum = (sum & 0xFFFF) + (sum >> 16);
     }
     sum = (sum & 0xFFFF) + (sum >> 16);
-    return sum + static_cast<uint32_t>(size);
+    return sum + static_cast<uint32_t>(FSize);
 }
 
 } // namespace pictavo

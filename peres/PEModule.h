@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -101,6 +102,9 @@ protected:
     TImageSection& PlaceResourceSection(TImageSection& section, uint64_t contentSize);
 
 private:
+    // Hands the file's parts to `part` in file order: bytes, or a run of zeros (null
+    // bytes). Raises when sections are not in file order.
+    void ForEachFilePart(const std::function<void(const uint8_t*, size_t)>& part) const;
     bool PackingKeepsSectionsInPlace(const TImageSection* resources) const;
     void PackSections();
     void ResizeInPlace(TImageSection* resources);
@@ -122,5 +126,23 @@ private:
 // little-endian word sum with carries folded back, the 4 bytes at checksumOffset
 // counted as 0, plus the length of the image.
 uint32_t ImageChecksum(const uint8_t* image, size_t size, size_t checksumOffset);
+
+// The same checksum over an image handed over in parts, so that a large image need not
+// be assembled in memory first.
+class TImageChecksum {
+public:
+    explicit TImageChecksum(size_t checksumOffset) : FChecksumOffset(checksumOffset) {}
+    // The next `size` bytes of the image; null bytes are zeros.
+    void Add(const uint8_t* bytes, size_t size);
+    uint32_t Value() const;
+
+private:
+    void AddByte(uint32_t byte);
+
+    size_t FChecksumOffset;
+    size_t FSize = 0;
+    uint32_t FSum = 0;
+    uint32_t FLowByte = 0; // the first byte of a word whose second is still to come
+};
 
 } // namespace pictavo

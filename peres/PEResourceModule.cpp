@@ -334,26 +334,23 @@ void TPEResourceModule::Relayout() {
     TImageSection& section = WritableResourceSection();
     // The encoded size does not depend on the section's address; the data entries do.
     std::vector<uint8_t> content = EncodeResources(section, section.VirtualAddress());
-    TImageSection& target = PlaceResourceSection(section, content.size());
-    const auto setContent = [&target](const std::vector<uint8_t>& bytes) {
-        MemoryStream& raw = target.RawData();
-        raw.Clear();
-        raw.WriteBuffer(bytes.data(), bytes.size());
-        raw.SetPosition(0);
+    const auto contentSize = static_cast<uint32_t>(content.size());
+    TImageSection& target = PlaceResourceSection(section, contentSize);
+    // Moved, not copied: a large library would otherwise be held twice more.
+    const auto setContent = [&target](std::vector<uint8_t> bytes) {
+        target.RawData() = MemoryStream(std::move(bytes));
     };
     const uint32_t encodedAt = section.VirtualAddress();
-    setContent(content);
     // Loaders and tools that check the directory size must find every resource.
     const auto pointDirectory = [&] {
-        SetDataDirectory(
-            pe::ResourceDirectoryIndex,
-            TImageDataDirectory{target.VirtualAddress(), static_cast<uint32_t>(content.size())});
+        SetDataDirectory(pe::ResourceDirectoryIndex,
+                         TImageDataDirectory{target.VirtualAddress(), contentSize});
     };
+    setContent(std::move(content));
     pointDirectory();
     TPEModule::Relayout();
     if (target.VirtualAddress() != encodedAt) {
-        content = EncodeResources(section, target.VirtualAddress());
-        setContent(content);
+        setContent(EncodeResources(section, target.VirtualAddress()));
         pointDirectory();
     }
 }
