@@ -160,6 +160,26 @@ TEST(PEModule, SectionContentFollowsVirtualAndRawSizes) {
               Optional32(image, pe::SizeOfInitializedDataField));
 }
 
+// Sections listed in another order than their data: refused before any byte reaches
+// the output, which the checksum pass runs ahead of.
+TEST(PEModule, SectionsOutOfFileOrderAreRefusedBeforeAnythingIsWritten) {
+    std::vector<uint8_t> image = PeFixtureBytes("noicons32.dll");
+    const uint32_t text = SectionTable, rdata = SectionTable + 40;
+    const uint32_t textData = LoadU32(&image[text + 20]);
+    StoreU32(&image[text + 20], LoadU32(&image[rdata + 20]));
+    StoreU32(&image[rdata + 20], textData);
+    PlainPEModule module;
+    module.ParseImage(image.data(), image.size());
+    MemoryStream out;
+    try {
+        module.WriteToStream(out);
+        FAIL() << "no error";
+    } catch (const EPEException& e) {
+        EXPECT_STREQ(e.what(), "Cannot write the image: its sections are not in file order");
+    }
+    EXPECT_EQ(out.Size(), 0);
+}
+
 TEST(PEModule, ZeroVirtualSizeTakesTheRawSize) {
     std::vector<uint8_t> image = PeFixtureBytes("noicons32.dll");
     StoreU32(&image[SectionTable + 8], 0);
