@@ -11,6 +11,11 @@ namespace pictavo {
 namespace {
 
 const char* const kInvalidBitmap = "Invalid bitmap";
+const char* const kBitmapTooLarge = "Bitmap too large: its pixels need more than 64 MB";
+
+// A few bytes of run-length codes may claim any size: a bitmap's pixels are bounded like
+// one picture of an icon.
+constexpr uint64_t kLargestBitmapBytes = uint64_t{64} << 20;
 
 constexpr uint16_t kBitmapSignature = 0x4D42; // "BM"
 constexpr int kDefaultWidth = 128;
@@ -141,6 +146,9 @@ std::unique_ptr<platform::Bitmap> LoadBitmapFile(const uint8_t* data, size_t siz
         throw EInvalidGraphic(kInvalidBitmap);
     // Uncompressed bits must all be there before the bitmap is made.
     const int64_t rowBytes = platform::DibRowBytes(width, bits);
+    if (rowBytes > 0 &&
+        static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(rows) > kLargestBitmapBytes)
+        throw EInvalidGraphic(kBitmapTooLarge);
     if (plain &&
         (rowBytes < 0 ||
          !RangeFits(0, static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(rows), available)))

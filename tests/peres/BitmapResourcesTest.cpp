@@ -215,6 +215,18 @@ TEST(BitmapResources, RleBitmapsAreExpanded) {
     auto broken =
         CreateWithData<TBitmapResourceDetails>(nullptr, 0, "1", "2", cut.size(), cut.data());
     EXPECT_THROW(broken->ReadPicture(picture), EInvalidGraphic);
+
+    // Four bytes of codes claiming 3 000 000 x 85 pixels (243 MB): refused before any
+    // memory is taken.
+    const std::vector<uint8_t> huge = BitmapInfo(3000000, 85, 8, 1, 256, {0, 0, 0, 1});
+    auto large =
+        CreateWithData<TBitmapResourceDetails>(nullptr, 0, "1", "2", huge.size(), huge.data());
+    try {
+        large->ReadPicture(picture);
+        FAIL() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Bitmap too large: its pixels need more than 64 MB");
+    }
 }
 
 TEST(BitmapResources, BitsShorterThanTheHeaderNeedsAreRefused) {
