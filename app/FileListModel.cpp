@@ -161,6 +161,17 @@ int TFileListModel::AddEntry(TFileEntry entry) {
     return static_cast<int>(row);
 }
 
+void TFileListModel::ReplaceEntry(int row, TFileEntry entry) {
+    FRows[static_cast<size_t>(row)] = std::move(entry);
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void TFileListModel::RemoveEntry(int row) {
+    beginRemoveRows({}, row, row);
+    FRows.erase(FRows.begin() + row);
+    endRemoveRows();
+}
+
 void TFileListModel::Clear() {
     beginResetModel();
     FRows.clear();

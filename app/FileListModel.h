@@ -44,6 +44,9 @@ public:
     const pictavo::TFileEntry& Entry(int row) const { return FRows[static_cast<size_t>(row)]; }
     // Adds a row: at the end, or, once the list is sorted, at its place in the order.
     int AddEntry(pictavo::TFileEntry entry);
+    // A row's file changed: the row shows its new entry where it stands.
+    void ReplaceEntry(int row, pictavo::TFileEntry entry);
+    void RemoveEntry(int row);
     void Clear();
 
     // -1 before the first header click.

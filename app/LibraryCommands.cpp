@@ -1,12 +1,14 @@
 // The library commands of the main window: the icons of the file list's rows
 // ("保存到图标库" in its menu) or of the icon view's tiles (the same in the
 // view's menu) collected into a new or existing icon library, and removing the
-// selected tile's icon from the icon library it comes from.
+// selected tile's icon from the icon library it comes from. A library the file list
+// shows has its row brought up to date afterwards.
 
 #include "app/CursorGuard.h"
 #include "app/FileList.h"
 #include "app/IconThumbnail.h"
 #include "app/MainWindow.h"
+#include "library/FileScan.h"
 #include "library/IconLibraryBuilder.h"
 #include "library/LibrarySources.h"
 #include "util/ConfirmDlg.h"
@@ -53,6 +55,7 @@ void Twnd_pictavo_Main::cmICLFromList(QObject* Sender) {
     CursorGuard hourglass;
     pictavo::BuildLibraryFromList(
         fileName, pictavo::SourcesFromList(rows, TakesSelectedOnly(Sender)), rebuild);
+    RefreshFileRows(fileName);
 }
 
 void Twnd_pictavo_Main::cmICLFromView(QObject* Sender) {
@@ -66,6 +69,21 @@ void Twnd_pictavo_Main::cmICLFromView(QObject* Sender) {
     CursorGuard hourglass;
     pictavo::BuildLibraryFromView(
         fileName, pictavo::SourcesFromView(tiles, TakesSelectedOnly(Sender)), rebuild);
+    RefreshFileRows(fileName);
+}
+
+void Twnd_pictavo_Main::RefreshFileRows(const std::string& fileName) {
+    const std::optional<pictavo::TFileEntry> entry = pictavo::ExamineFileAgain(fileName);
+    TFileListModel& model = FileList->Model();
+    for (int row = model.rowCount() - 1; row >= 0; --row) {
+        if (model.Entry(row).FileName != fileName)
+            continue;
+        // A library left without icons leaves the list, as a new scan would leave it out.
+        if (entry)
+            model.ReplaceEntry(row, *entry);
+        else
+            model.RemoveEntry(row);
+    }
 }
 
 bool Twnd_pictavo_Main::RemoveFromICLOffered() const {
@@ -94,6 +112,7 @@ void Twnd_pictavo_Main::cmRemoveFromICL() {
     cmRemoveFromView();
     if (!removed)
         return;
+    RefreshFileRows(library);
     // The library's later icons moved up by one: so do the tiles that show them.
     for (int i = 0; i < ThumbCount(); ++i) {
         TIconThumbnail* other = Thumb(i);

@@ -152,6 +152,8 @@ public:
     // Removing an icon rewrites its library, so it is offered for .icl files only.
     bool RemoveFromICLOffered() const;
     void cmRemoveFromICL();
+    // The rows of a file the window has just written show what it holds now.
+    void RefreshFileRows(const std::string& fileName);
 
     void ShellTreeFolderSelected(const QString& folder);
     void pmRefreshClick();

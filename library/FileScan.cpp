@@ -27,6 +27,14 @@ TScanStep TFileScan::FileMatch(const TFileDetails& fileInfo, bool ignoreDuplicat
     return step;
 }
 
+std::optional<TFileEntry> ExamineFileAgain(const std::string& fileName) {
+    TFileDetails details;
+    if (!GetFileDetails(fileName, details))
+        return std::nullopt;
+    TFileScan scan;
+    return scan.FileMatch(details, false).Entry;
+}
+
 void TFileScan::Clear() {
     FSeenNames.clear();
     FFileTotal = 0;

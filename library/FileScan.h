@@ -49,4 +49,8 @@ private:
     int32_t FIconTotal = 0;
 };
 
+// The entry of one file looked at again after it changed (a library an icon was taken
+// from): empty when it is gone or holds no icons any more.
+std::optional<TFileEntry> ExamineFileAgain(const std::string& fileName);
+
 } // namespace pictavo

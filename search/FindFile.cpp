@@ -75,6 +75,17 @@ void SetCurrentThreadPriority(TThreadPriority priority) {
 
 } // namespace
 
+bool GetFileDetails(const std::string& path, TFileDetails& details) {
+    platform::FindData data;
+    if (!platform::GetFindData(path, data))
+        return false;
+    const size_t slash = path.rfind('/');
+    details = MakeDetails(slash == std::string::npos ? std::string() : path.substr(0, slash + 1),
+                          data);
+    details.Name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    return true;
+}
+
 TFindFile::TFindFile()
     : criteria_(std::make_unique<TSearchCriteria>()), state_(std::make_shared<SearchState>()) {}
 

@@ -66,6 +66,9 @@ struct TFileDetails {
     TDateTime AccessedTime = 0;
 };
 
+// The details of one file as a search would report them; false when it is gone.
+bool GetFileDetails(const std::string& path, TFileDetails& details);
+
 class TFindFile {
 public:
     using TNotifyEvent = std::function<void(TFindFile& sender)>;

@@ -222,6 +222,11 @@ private slots:
         shown.window.cmRemoveFromICL();
         QCOMPARE(ModuleIcons(shown.dialogs->SaveAnswer), 3);
         QCOMPARE(shown.window.ThumbCount(), 3);
+        // The library's row counts what is left, with the file's new size.
+        const pictavo::TFileEntry& row = shown.window.FileList->Model().Entry(1);
+        QCOMPARE(row.FileName, Path(shown.dialogs->SaveAnswer));
+        QCOMPARE(row.IconCount, 3);
+        QCOMPARE(row.Size, static_cast<int64_t>(QFileInfo(shown.dialogs->SaveAnswer).size()));
         // The tiles after the removed icon now name the icons that moved up.
         QCOMPARE(shown.window.Thumb(1)->IconIndex(), 1);
         QCOMPARE(shown.window.Thumb(2)->IconIndex(), 2);

@@ -66,5 +66,18 @@ TEST_F(FileScanTest, IgnoredDuplicatesAreSkippedByTheirFoldedName) {
     EXPECT_TRUE(scan.FileMatch(Details(work.Path(), "One.ico", 3382), true).Entry);
 }
 
+// A file the window wrote is looked at again with its real size and time; one that is
+// gone or holds no icons gives no entry.
+TEST_F(FileScanTest, AFileIsExaminedAgainFromTheDisk) {
+    const std::optional<TFileEntry> ico = ExamineFileAgain(work.Path() + "One.ico");
+    ASSERT_TRUE(ico);
+    EXPECT_EQ(ico->FileName, work.Path() + "One.ico");
+    EXPECT_EQ(ico->IconCount, 1);
+    EXPECT_EQ(ico->Size, 3382);
+    EXPECT_GT(ico->ModifiedTime, 40000.0); // a local date after 2009
+    EXPECT_FALSE(ExamineFileAgain(work.Path() + "notes.txt"));
+    EXPECT_FALSE(ExamineFileAgain(work.Path() + "gone.ico"));
+}
+
 } // namespace
 } // namespace pictavo
