@@ -18,6 +18,15 @@ void EraseOne(std::vector<TResourceDetails*>& list, const TResourceDetails* item
         list.erase(found);
 }
 
+std::vector<TResourceDetails*> ResourcesOfType(const TResourceModule& module,
+                                               const std::string& type) {
+    std::vector<TResourceDetails*> resources;
+    for (int i = 0; i < module.Count(); ++i)
+        if (module.Item(i)->Type() == type)
+            resources.push_back(module.Item(i));
+    return resources;
+}
+
 bool Excepted(const std::vector<const TResourceDetails*>& except, const TResourceDetails* resource) {
     return std::find(except.begin(), except.end(), resource) != except.end();
 }
@@ -42,11 +51,8 @@ TResourceIndex::NamesOfType& TResourceIndex::NamesOf(const TResourceModule& modu
     if (known != FNames.end())
         return known->second;
     NamesOfType names;
-    for (int i = 0; i < module.Count(); ++i) {
-        TResourceDetails* resource = module.Item(i);
-        if (resource->Type() == type)
-            AddName(names, *resource);
-    }
+    for (TResourceDetails* resource : ResourcesOfType(module, type))
+        AddName(names, *resource);
     return FNames.emplace(type, std::move(names)).first->second;
 }
 
@@ -101,11 +107,8 @@ TResourceIndex::NamingOfType& TResourceIndex::NamingOf(const TResourceModule& mo
     if (known != FNaming.end())
         return known->second;
     NamingOfType naming;
-    for (int i = 0; i < module.Count(); ++i) {
-        TResourceDetails* resource = module.Item(i);
-        if (resource->Type() == type)
-            AddNaming(naming, *resource);
-    }
+    for (TResourceDetails* resource : ResourcesOfType(module, type))
+        AddNaming(naming, *resource);
     return FNaming.emplace(type, std::move(naming)).first->second;
 }
 
