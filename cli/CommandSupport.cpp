@@ -3,6 +3,7 @@
 #include "util/Exceptions.h"
 
 #include <climits>
+#include <cstdio>
 
 namespace pictavo::cli {
 
@@ -25,6 +26,11 @@ const Command& CommandNamed(const char* name) {
         if (std::string(command.name) == name)
             return command;
     throw Exception(std::string("no command ") + name);
+}
+
+void SayWaitingForLock(const std::string& lockFile) {
+    std::fprintf(stderr, "waiting: another build or removal holds %s\n", lockFile.c_str());
+    std::fflush(stderr);
 }
 
 } // namespace pictavo::cli

@@ -15,4 +15,8 @@ std::optional<int> ParseIndex(const std::string& text);
 // The command of the table with this name.
 const Command& CommandNamed(const char* name);
 
+// Says on standard error that the command waits for the library's lock file, so that a
+// second build or removal does not look hung.
+void SayWaitingForLock(const std::string& lockFile);
+
 } // namespace pictavo::cli

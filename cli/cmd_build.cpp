@@ -28,7 +28,7 @@ extern const char BuildHelp[] =
     "lib.~icl); if the build fails or is interrupted, LIBRARY is left as it was.\n"
     "When LIBRARY is a symbolic link, the file it points to is updated (the link\n"
     "stays). Builds and removals of one library run one after the other: a second\n"
-    "one waits while LIBRARY.lock is held.\n"
+    "one waits while LIBRARY.lock is held, and says so on standard error.\n"
     "Prints the number of icon groups added.\n"
     "Exit status 0; 1 when a source cannot be read or the library cannot be read or\n"
     "written; 2 on bad usage.\n";
@@ -113,12 +113,17 @@ int RunBuild(const Arguments& args) {
     std::string current = options.Library;
     int added = 0;
     try {
-        added = BuildLibraryFromList(options.Library, sources, options.Overwrite,
-                                     [&](const std::string& fileName, size_t done, size_t total) {
-                                         current = fileName;
-                                         progress.Show(
-                                             Format("[%zu/%zu] %s", done, total, fileName.c_str()));
-                                     });
+        TIconLibraryBuild build{options.Library, sources, options.Overwrite,
+                                TGroupCreation::BeforeLoad};
+        build.OnProgress = [&](const std::string& fileName, size_t done, size_t total) {
+            current = fileName;
+            progress.Show(Format("[%zu/%zu] %s", done, total, fileName.c_str()));
+        };
+        build.OnWaitForLock = [&progress](const std::string& lockFile) {
+            progress.Clear();
+            SayWaitingForLock(lockFile);
+        };
+        added = BuildIconLibrary(build);
     } catch (const std::exception& failure) {
         progress.Clear();
         return Failure(FileErrorText(current, failure.what()));

@@ -16,7 +16,8 @@ extern const char RemoveHelp[] =
     "images from the icon library LIBRARY. The other icons keep their numbers inside\n"
     "the file; the previous file stays beside it as the backup (lib.icl gives lib.~icl).\n"
     "When LIBRARY is a symbolic link, the file it points to is updated (the link stays).\n"
-    "Waits while another build or removal of LIBRARY holds LIBRARY.lock.\n"
+    "Waits while another build or removal of LIBRARY holds LIBRARY.lock, and says so\n"
+    "on standard error.\n"
     "Exit status 0; 1 when LIBRARY cannot be read or written or has no such icon; 2 on\n"
     "bad usage.\n";
 
@@ -28,7 +29,7 @@ int RunRemove(const Arguments& args) {
         return UsageError(CommandNamed("remove"), "INDEX must be a non-negative number");
     bool removed = false;
     try {
-        removed = RemoveIconGroupFromLibrary(args[0], *index);
+        removed = RemoveIconGroupFromLibrary(args[0], *index, SayWaitingForLock);
     } catch (const std::exception& error) {
         return Failure(FileErrorText(args[0], error.what()));
     }

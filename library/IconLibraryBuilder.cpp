@@ -92,7 +92,7 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
     const std::string fileName = LibraryFileName(build.FileName);
     TPrivateTempFolder tempFolder;
     // Held from reading the library to writing it, so no other writer's icons are lost.
-    TLibraryLock lock(fileName);
+    TLibraryLock lock(fileName, build.OnWaitForLock);
     const std::string iconFile = tempFolder.File("temp.ico");
     TPEResourceModule module;
     TMultiIcon icon;
@@ -141,9 +141,11 @@ int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSou
     return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::AfterSave, {}});
 }
 
-bool RemoveIconGroupFromLibrary(const std::string& libraryPath, int iconIndex) {
+bool RemoveIconGroupFromLibrary(
+    const std::string& libraryPath, int iconIndex,
+    const std::function<void(const std::string& lockFile)>& onWaitForLock) {
     const std::string fileName = LibraryFileName(libraryPath);
-    TLibraryLock lock(fileName);
+    TLibraryLock lock(fileName, onWaitForLock);
     TPEResourceModule module;
     module.ReadFromFile(fileName);
     int seen = 0;

@@ -38,6 +38,9 @@ struct TIconLibraryBuild {
     // (all done). A front end shows progress with it and, when an error ends the build,
     // names the file the error is about: the last one it was told.
     TBuildProgress OnProgress;
+    // Told the lock file when another build or removal holds the library and this one
+    // waits for it.
+    std::function<void(const std::string& lockFile)> OnWaitForLock;
 };
 
 // Every icon index 0 .. iconCount - 1 of a file, in order.
@@ -66,6 +69,8 @@ int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSou
 // images and writes the library back (with the backup), links followed and locked as
 // BuildIconLibrary does. False, and the file left untouched, when the library has no
 // such icon.
-bool RemoveIconGroupFromLibrary(const std::string& fileName, int iconIndex);
+bool RemoveIconGroupFromLibrary(
+    const std::string& fileName, int iconIndex,
+    const std::function<void(const std::string& lockFile)>& onWaitForLock = {});
 
 } // namespace pictavo

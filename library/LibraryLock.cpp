@@ -45,8 +45,10 @@ std::string LibraryFileName(const std::string& path) {
     throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(ELOOP)));
 }
 
-TLibraryLock::TLibraryLock(const std::string& libraryFileName)
+TLibraryLock::TLibraryLock(const std::string& libraryFileName,
+                           const std::function<void(const std::string& lockFile)>& onWait)
     : FLockName(libraryFileName + ".lock") {
+    bool toldWaiting = false;
     // The holder removes the lock file when it ends; a waiter that then gets the lock of
     // the removed file tries again with the file now under the name.
     for (;;) {
@@ -54,8 +56,13 @@ TLibraryLock::TLibraryLock(const std::string& libraryFileName)
         if (FFd < 0)
             throw EFCreateError(Format("Cannot create the lock file \"%s\". %s", FLockName.c_str(),
                                        std::strerror(errno)));
-        int locked;
-        while ((locked = ::flock(FFd, LOCK_EX)) != 0 && errno == EINTR) {
+        int locked = ::flock(FFd, LOCK_EX | LOCK_NB);
+        if (locked != 0 && errno == EWOULDBLOCK) {
+            if (onWait && !toldWaiting)
+                onWait(FLockName);
+            toldWaiting = true;
+            while ((locked = ::flock(FFd, LOCK_EX)) != 0 && errno == EINTR) {
+            }
         }
         struct stat held {
         }, named{};

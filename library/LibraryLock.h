@@ -7,6 +7,7 @@
 
 #include "util/TempFileCleanup.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,9 +19,11 @@ std::string LibraryFileName(const std::string& path);
 
 class TLibraryLock {
 public:
-    // Waits while another process (or another lock of this one) holds the library;
-    // raises EFCreateError when the lock file cannot be made.
-    explicit TLibraryLock(const std::string& libraryFileName);
+    // Waits while another process (or another lock of this one) holds the library,
+    // calling onWait once before it does so that a front end can say why nothing
+    // happens; raises EFCreateError when the lock file cannot be made.
+    explicit TLibraryLock(const std::string& libraryFileName,
+                          const std::function<void(const std::string& lockFile)>& onWait = {});
     ~TLibraryLock();
     TLibraryLock(const TLibraryLock&) = delete;
     TLibraryLock& operator=(const TLibraryLock&) = delete;

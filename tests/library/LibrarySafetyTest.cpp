@@ -177,8 +177,9 @@ TEST_F(LibrarySafety, ATerminatedBuildLeavesNoTemporaryFilesAndTheLibraryAsItWas
     EXPECT_EQ(FolderEntries(dir), (std::vector<std::string>{"lib.icl", "tmp"}));
 }
 
-// A second holder waits until the first lets go; the lock file goes with the last one.
-// The second process is forked before the first lock exists, so it shares nothing of it.
+// A second holder waits until the first lets go, and is told once that it waits; the
+// lock file goes with the last one. The second process is forked before the first lock
+// exists, so it shares nothing of it.
 TEST_F(LibrarySafety, TheLibraryLockMakesASecondHolderWait) {
     const std::string library = dir + "lib.icl";
     const std::string marker = dir + "second-had-it";
@@ -189,12 +190,17 @@ TEST_F(LibrarySafety, TheLibraryLockMakesASecondHolderWait) {
     if (pid == 0) {
         char byte;
         if (::read(go[0], &byte, 1) == 1) {
-            TLibraryLock second(library);
+            TLibraryLock second(library, [&](const std::string& lockFile) {
+                WriteFileBytes(dir + "second-waited-for-" + lockFile.substr(dir.size()), {});
+            });
             WriteFileBytes(marker, {});
         }
         ::_exit(0);
     }
-    auto first = std::make_unique<TLibraryLock>(library);
+    bool firstWaited = false;
+    auto first =
+        std::make_unique<TLibraryLock>(library, [&](const std::string&) { firstWaited = true; });
+    EXPECT_FALSE(firstWaited);
     ASSERT_EQ(::write(go[1], "x", 1), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(::access(marker.c_str(), F_OK), -1);
@@ -202,7 +208,8 @@ TEST_F(LibrarySafety, TheLibraryLockMakesASecondHolderWait) {
     EXPECT_EQ(WaitFor(pid), 0);
     ::close(go[0]);
     ::close(go[1]);
-    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"second-had-it"});
+    EXPECT_EQ(FolderEntries(dir),
+              (std::vector<std::string>{"second-had-it", "second-waited-for-lib.icl.lock"}));
 }
 
 TEST_F(LibrarySafety, AHolderEndedBySigtermLeavesNoLockFile) {
