@@ -14,6 +14,7 @@ constexpr uint32_t SectionHeaderSize = 40;
 
 // COFF header fields (from the start of the COFF header).
 constexpr uint32_t NumberOfSectionsField = 2;
+constexpr uint32_t PointerToSymbolTableField = 8; // a file offset
 constexpr uint32_t SizeOfOptionalHeaderField = 16;
 
 // Optional header.
@@ -35,6 +36,7 @@ constexpr uint32_t NumberOfRvaAndSizesField64 = 108;
 constexpr uint32_t DataDirectories64 = 112;
 constexpr uint32_t DataDirectorySize = 8;
 constexpr uint32_t ResourceDirectoryIndex = 2;
+constexpr uint32_t SecurityDirectoryIndex = 4; // its "address" is a file offset
 
 // Section header fields.
 constexpr uint32_t VirtualSizeField = 8;

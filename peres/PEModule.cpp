@@ -175,6 +175,7 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
         FHeaderTail.assign(memory + tableEnd, memory + firstRaw);
     if (rawEnd < size)
         FOverlay.assign(memory + rawEnd, memory + size);
+    FOverlayOffset = rawEnd;
 }
 
 // ---- TPEModule: directories and sections ----
@@ -413,7 +414,8 @@ std::string TPEModule::NextSectionName(const TImageSection& section) const {
     return next != nullptr ? next->Name() : section.Name();
 }
 
-void TPEModule::ForEachFilePart(const std::function<void(const uint8_t*, size_t)>& part) const {
+uint64_t TPEModule::ForEachFilePart(
+    const std::function<void(const uint8_t*, size_t)>& part) const {
     uint64_t position = 0;
     const auto bytes = [&](const uint8_t* data, size_t size) {
         part(data, size);
@@ -442,11 +444,32 @@ void TPEModule::ForEachFilePart(const std::function<void(const uint8_t*, size_t)
         if (section->SizeOfRawData() > raw.size())
             bytes(nullptr, section->SizeOfRawData() - raw.size());
     }
+    const uint64_t overlayStart = position;
     bytes(FOverlay.data(), FOverlay.size());
+    return overlayStart;
+}
+
+void TPEModule::FollowTheOverlay(uint64_t overlayStart) {
+    if (FOverlay.empty() || overlayStart == FOverlayOffset)
+        return;
+    const auto moved = [&](uint32_t offset) -> uint32_t {
+        if (offset == 0 || offset < FOverlayOffset || offset - FOverlayOffset >= FOverlay.size())
+            return offset;
+        return Fit32(overlayStart + (offset - FOverlayOffset));
+    };
+    StoreU32(&FCOFFHeader[pe::PointerToSymbolTableField],
+             moved(LoadU32(&FCOFFHeader[pe::PointerToSymbolTableField])));
+    if (DataDirectoryCount() > pe::SecurityDirectoryIndex) {
+        TImageDataDirectory certificates = DataDirectory(pe::SecurityDirectoryIndex);
+        certificates.VirtualAddress = moved(certificates.VirtualAddress);
+        SetDataDirectory(pe::SecurityDirectoryIndex, certificates);
+    }
+    FOverlayOffset = overlayStart;
 }
 
 void TPEModule::WriteToStream(Stream& stream) {
     Relayout();
+    FollowTheOverlay(ForEachFilePart([](const uint8_t*, size_t) {}));
     // The checksum is worked out over the parts first, so that the header holding it is
     // right when written and the image is never copied whole into memory.
     const size_t checksumPos = FDOSHeader.size() + FDOSStub.Bytes().size() + 4 +

@@ -103,8 +103,13 @@ protected:
 
 private:
     // Hands the file's parts to `part` in file order: bytes, or a run of zeros (null
-    // bytes). Raises when sections are not in file order.
-    void ForEachFilePart(const std::function<void(const uint8_t*, size_t)>& part) const;
+    // bytes), and returns where the overlay starts. Raises when sections are not in file
+    // order.
+    uint64_t ForEachFilePart(const std::function<void(const uint8_t*, size_t)>& part) const;
+    // The bytes after the last section move when that section changes size or a new one
+    // comes after it: the header fields that point into them by file offset (COFF
+    // symbols, the certificate table) move with them.
+    void FollowTheOverlay(uint64_t overlayStart);
     bool PackingKeepsSectionsInPlace(const TImageSection* resources) const;
     void PackSections();
     void ResizeInPlace(TImageSection* resources);
@@ -120,6 +125,7 @@ private:
     std::vector<std::unique_ptr<TImageSection>> FSections;
     std::vector<uint8_t> FHeaderTail;
     std::vector<uint8_t> FOverlay;
+    uint64_t FOverlayOffset = 0; // where the overlay was read from
 };
 
 // The standard PE image checksum (as CheckSumMappedFile computes it): the 16-bit

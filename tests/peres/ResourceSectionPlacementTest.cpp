@@ -152,6 +152,37 @@ TEST_F(ResourceSectionPlacement, ResourcesThatStillFitStayInTheirSection) {
     EXPECT_TRUE(written.ChecksumValid());
 }
 
+// Bytes after the last section (COFF symbols, a certificate table) move when a new last
+// section comes before them: the header fields that point at them by file offset follow.
+TEST_F(ResourceSectionPlacement, PointersIntoTheOverlayFollowItWhenItMoves) {
+    std::vector<uint8_t> bytes = original.Bytes;
+    const uint32_t overlayAt = static_cast<uint32_t>(bytes.size());
+    for (int i = 0; i < 64; ++i)
+        bytes.push_back(static_cast<uint8_t>(0xC0 + i));
+    const uint32_t coff = LoadU32(&bytes[60]) + 4;
+    StoreU32(&bytes[coff + pe::PointerToSymbolTableField], overlayAt + 16);
+    const uint32_t certificates = original.Optional() + pe::DataDirectories32 + 8 * 4;
+    StoreU32(&bytes[certificates], overlayAt);
+    StoreU32(&bytes[certificates + 4], 16);
+    TPEResourceModule withOverlay;
+    withOverlay.ParseImage(bytes.data(), bytes.size());
+    AddData(withOverlay, "BIG", 0x3000);
+    const Image written(Written(withOverlay));
+
+    ASSERT_EQ(written.SectionCount(), 9);
+    const uint32_t movedTo = written.Section(8).PointerToRawData + written.Section(8).SizeOfRawData;
+    ASSERT_EQ(written.Bytes.size(), movedTo + 64u);
+    EXPECT_EQ(written.Bytes[movedTo], 0xC0);
+    EXPECT_EQ(LoadU32(&written.Bytes[coff + pe::PointerToSymbolTableField]), movedTo + 16);
+    EXPECT_EQ(written.Directory(4), std::make_pair(movedTo, 16u));
+    EXPECT_TRUE(written.ChecksumValid());
+
+    // Written again from what was written, nothing moves any further.
+    TPEResourceModule reread;
+    reread.ParseImage(written.Bytes.data(), written.Bytes.size());
+    EXPECT_EQ(Written(reread), written.Bytes);
+}
+
 // Bytes right after the section table (here made non-zero) may belong to something; a
 // new section header would overwrite them.
 TEST_F(ResourceSectionPlacement, NoRoomForAnotherSectionHeaderIsRefusedBeforeWriting) {
