@@ -20,9 +20,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <exception>
@@ -429,11 +431,13 @@ void Twnd_pictavo_Main::ConnectEvents() {
             [this](const QModelIndex& current) {
                 ShellTreeFolderSelected(ShellModel->filePath(current));
             });
-    // Folders load in the background: keep the selected one in sight as its parents fill.
-    connect(ShellModel, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (ShellTree->currentIndex().isValid())
-            ShellTree->scrollTo(ShellTree->currentIndex());
-    });
+    // Folders load and sort in the background, pushing rows in above the selected one:
+    // keep it in sight until the user scrolls the tree.
+    connect(ShellModel, &QFileSystemModel::directoryLoaded, this, [this] { KeepFolderInSight(); });
+    connect(ShellModel, &QFileSystemModel::rowsInserted, this, [this] { KeepFolderInSight(); });
+    connect(ShellModel, &QFileSystemModel::layoutChanged, this, [this] { KeepFolderInSight(); });
+    connect(ShellTree->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { FFolderInSight = false; });
     connect(ShellTree, &QTreeView::doubleClicked, this, [this] { ShellTreeDblClick(); });
     connect(de, &TDirectoryEdit::textChanged, this, [this] { deChange(); });
     connect(bSearch, &QPushButton::clicked, this, [this] { bSearchClick(); });
@@ -540,7 +544,22 @@ bool Twnd_pictavo_Main::ShellTreeNavigate(const QString& folder) {
     const QModelIndex index = ShellModel->index(folder);
     if (!index.isValid())
         return false;
+    // Set first: selecting the folder scans it, and its parents load meanwhile.
+    FFolderInSight = true;
     ShellTree->scrollTo(index);
     ShellTree->setCurrentIndex(index);
+    KeepFolderInSight();
     return true;
+}
+
+void Twnd_pictavo_Main::KeepFolderInSight() {
+    if (!FFolderInSight || FFolderScrollQueued)
+        return;
+    // Once the model has settled, after the rows that came with this signal are laid out.
+    FFolderScrollQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        FFolderScrollQueued = false;
+        if (FFolderInSight && ShellTree->currentIndex().isValid())
+            ShellTree->scrollTo(ShellTree->currentIndex());
+    });
 }

@@ -217,4 +217,9 @@ private:
     QString FPendingStatus;
     bool FRestored = false;
     bool FSaved = false;
+    // The tree follows the folder it was sent to while its parents load, until the user
+    // scrolls it.
+    void KeepFolderInSight();
+    bool FFolderInSight = false;
+    bool FFolderScrollQueued = false;
 };

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScrollBar>
+#include <QTreeView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -73,6 +75,29 @@ private slots:
         window.SetStartPath(folder.File("missing.dll"));
         QCOMPARE(dialogs->Errors.size(), 1);
         window.show();
+    }
+
+    // The tree's folders load in the background while the start folder is scanned: it
+    // still ends up showing that folder, below forty others, until the user scrolls.
+    void theTreeKeepsTheStartFolderInSight() {
+        ClearStoredSettings();
+        QTemporaryDir dir;
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(QDir(dir.path()).mkdir(QString("s%1").arg(i, 2, 10, QChar('0'))));
+        const QString deep = QDir(dir.path()).absoluteFilePath("zz/deep/er");
+        QVERIFY(QDir().mkpath(deep));
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        window.SetStartPath(deep);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTreeView* tree = window.ShellTree;
+        QCOMPARE(window.ShellTreeSelectedFolder(), deep);
+        QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
+
+        tree->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        QTest::qWait(300);
+        QCOMPARE(tree->verticalScrollBar()->value(), 0);
     }
 };
 
