@@ -7,8 +7,8 @@
 // section holds 180 icon groups of four images each (16, 32 and 48 pixels as 32-bit
 // bitmaps, 256 pixels as PNG), behind a data section that brings the file to 15 MB.
 
+#include "bench/BenchPeImage.h"
 #include "icons/PngCodec.h"
-#include "peres/PEFormat.h"
 #include "util/Bytes.h"
 #include "util/Stream.h"
 
@@ -27,24 +27,12 @@ extern char** environ;
 namespace {
 
 using namespace pictavo;
+using bench::Resource;
 
 constexpr int GroupCount = 180;
 constexpr uint32_t FileSize = 15 * 1024 * 1024;
-constexpr uint32_t FileAlignment = 0x200;
-constexpr uint32_t SectionAlignment = 0x1000;
-constexpr uint32_t HeadersSize = 0x400;
 const char* const LibraryPath = "/tmp/pictavo-bench-180-icons-15mb.dll";
 const char* const OutputPath = "/tmp/pictavo-bench-thumbnail.png";
-
-uint32_t AlignUp(uint32_t value, uint32_t alignment) {
-    return (value + alignment - 1) / alignment * alignment;
-}
-
-struct Resource {
-    uint32_t Type;
-    uint32_t Id;
-    std::vector<uint8_t> Bytes;
-};
 
 // A square 32-bit bitmap image block with a soft-edged disc in the alpha channel.
 std::vector<uint8_t> BitmapBlock(int size, int seed) {
@@ -104,68 +92,6 @@ std::vector<uint8_t> GroupBlock(const std::vector<const Resource*>& images) {
     return group;
 }
 
-void PutTableHeader(std::vector<uint8_t>& out, uint16_t idEntries) {
-    AppendU32(out, 0); // characteristics
-    AppendU32(out, 0); // time stamp
-    AppendU32(out, 0); // version
-    AppendU16(out, 0); // named entries
-    AppendU16(out, idEntries);
-}
-
-// Root table, one name table per type, one language table per resource, the data
-// entries, then the data. `resources` is sorted by type, then id.
-std::vector<uint8_t> ResourceSection(const std::vector<Resource>& resources, uint32_t sectionRva) {
-    std::vector<uint32_t> types;
-    for (const Resource& r : resources)
-        if (types.empty() || types.back() != r.Type)
-            types.push_back(r.Type);
-    const auto count = [&](uint32_t type) {
-        return static_cast<uint32_t>(std::count_if(
-            resources.begin(), resources.end(), [&](const Resource& r) { return r.Type == type; }));
-    };
-    const uint32_t n = static_cast<uint32_t>(resources.size());
-    const uint32_t rootSize = 16 + 8 * static_cast<uint32_t>(types.size());
-    const uint32_t languageTables = rootSize + 16 * static_cast<uint32_t>(types.size()) + 8 * n;
-    const uint32_t dataEntries = languageTables + 24 * n;
-    const uint32_t dataStart = dataEntries + 16 * n;
-
-    std::vector<uint8_t> out;
-    PutTableHeader(out, static_cast<uint16_t>(types.size()));
-    uint32_t nameTable = rootSize;
-    for (uint32_t type : types) {
-        AppendU32(out, type);
-        AppendU32(out, 0x80000000u | nameTable);
-        nameTable += 16 + 8 * count(type);
-    }
-    uint32_t r = 0;
-    for (uint32_t type : types) {
-        PutTableHeader(out, static_cast<uint16_t>(count(type)));
-        for (const Resource& resource : resources)
-            if (resource.Type == type) {
-                AppendU32(out, resource.Id);
-                AppendU32(out, 0x80000000u | (languageTables + 24 * r++));
-            }
-    }
-    for (r = 0; r < n; ++r) {
-        PutTableHeader(out, 1);
-        AppendU32(out, 0x0409);
-        AppendU32(out, dataEntries + r * 16);
-    }
-    uint32_t offset = dataStart;
-    for (const Resource& resource : resources) {
-        AppendU32(out, sectionRva + offset);
-        AppendU32(out, static_cast<uint32_t>(resource.Bytes.size()));
-        AppendU32(out, 0);
-        AppendU32(out, 0);
-        offset = AlignUp(offset + static_cast<uint32_t>(resource.Bytes.size()), 8);
-    }
-    for (const Resource& resource : resources) {
-        out.insert(out.end(), resource.Bytes.begin(), resource.Bytes.end());
-        out.resize(AlignUp(static_cast<uint32_t>(out.size()), 8), 0);
-    }
-    return out;
-}
-
 std::vector<Resource> IconResources() {
     std::vector<Resource> images;
     std::vector<Resource> groups;
@@ -184,56 +110,12 @@ std::vector<Resource> IconResources() {
     return images;
 }
 
-void PutSectionHeader(uint8_t* h, const char* name, uint32_t virtualSize, uint32_t rva,
-                      uint32_t rawSize, uint32_t rawOffset) {
-    for (int i = 0; i < 8 && name[i]; ++i)
-        h[i] = static_cast<uint8_t>(name[i]);
-    StoreU32(h + 8, virtualSize);
-    StoreU32(h + 12, rva);
-    StoreU32(h + 16, rawSize);
-    StoreU32(h + 20, rawOffset);
-    StoreU32(h + 36, 0x40000040); // initialised data, readable
-}
-
 std::vector<uint8_t> LargeLibrary() {
     const std::vector<Resource> resources = IconResources();
-    // Size the resources once to learn how much data section fills the file up.
-    const uint32_t resourceBytes =
-        AlignUp(static_cast<uint32_t>(ResourceSection(resources, 0).size()), FileAlignment);
-    const uint32_t dataRawSize = FileSize - HeadersSize - resourceBytes;
-    const uint32_t dataRva = SectionAlignment;
-    const uint32_t resourceRva = dataRva + AlignUp(dataRawSize, SectionAlignment);
-    std::vector<uint8_t> section = ResourceSection(resources, resourceRva);
-    const uint32_t resourceSize = static_cast<uint32_t>(section.size());
-    section.resize(resourceBytes, 0);
-
-    std::vector<uint8_t> file(HeadersSize, 0);
-    StoreU16(file.data(), 0x5A4D);
-    StoreU32(file.data() + 60, 0x40);
-    StoreU32(file.data() + 0x40, 0x00004550);
-    uint8_t* coff = file.data() + 0x44;
-    StoreU16(coff, 0x14C);
-    StoreU16(coff + 2, 2);
-    StoreU16(coff + 16, 224);
-    StoreU16(coff + 18, 0x2102); // executable, 32-bit, DLL
-    uint8_t* optional = coff + 20;
-    StoreU16(optional, 0x10B);
-    StoreU32(optional + 28, 0x10000000); // image base
-    StoreU32(optional + 32, SectionAlignment);
-    StoreU32(optional + 36, FileAlignment);
-    StoreU32(optional + 56, resourceRva + AlignUp(resourceSize, SectionAlignment));
-    StoreU32(optional + 60, HeadersSize);
-    StoreU16(optional + 68, 2); // GUI subsystem
-    StoreU32(optional + 92, 16);
-    StoreU32(optional + 96 + 2 * 8, resourceRva);
-    StoreU32(optional + 96 + 2 * 8 + 4, resourceSize);
-    uint8_t* sections = optional + 224;
-    PutSectionHeader(sections, ".data", dataRawSize, dataRva, dataRawSize, HeadersSize);
-    PutSectionHeader(sections + 40, ".rsrc", resourceSize, resourceRva, resourceBytes,
-                     HeadersSize + dataRawSize);
-    file.resize(HeadersSize + dataRawSize, 0x5A);
-    file.insert(file.end(), section.begin(), section.end());
-    return file;
+    // The data section fills the file up to its size.
+    const uint32_t dataSize =
+        FileSize - bench::HeadersSize - bench::ResourceSectionFileSize(resources);
+    return bench::DataAndResourcesDll(resources, dataSize, FileSize);
 }
 
 // Writes the library unless a file of the right size is already there, then reads it
