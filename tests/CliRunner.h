@@ -34,6 +34,15 @@ inline std::string ReadWholeFile(FILE* file) {
     return text;
 }
 
+// The lines of a command's output, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
 // Runs PICTAVO_BIN_DIR/pictavo-cli with the arguments, each passed as one word.
 inline CliRun RunCli(const std::vector<std::string>& args) {
     char errName[] = "/tmp/pictavo-cli-stderr-XXXXXX";

@@ -25,6 +25,7 @@ namespace pictavo {
 namespace {
 
 using testsupport::CliRun;
+using testsupport::Lines;
 
 std::string Fixture(const std::string& name) {
     return std::string(PICTAVO_FIXTURES) + "/" + name;
@@ -40,14 +41,6 @@ std::vector<uint8_t> FileBytes(const std::string& fileName) {
     MemoryStream stream;
     stream.LoadFromFile(fileName);
     return stream.TakeBytes();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
 }
 
 // The folder scanned below: a module with 3 icons, an icon file, a text file, a hidden

@@ -13,18 +13,11 @@ namespace pictavo {
 namespace {
 
 using testsupport::CliRun;
+using testsupport::Lines;
 using testsupport::RunCli;
 
 std::string Fixture(const std::string& name) {
     return std::string(PICTAVO_FIXTURES) + "/" + name;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
 }
 
 // The data block of directory entry i of an ICO file.
