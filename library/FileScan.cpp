@@ -32,7 +32,10 @@ std::optional<TFileEntry> ExamineFileAgain(const std::string& fileName) {
     if (!GetFileDetails(fileName, details))
         return std::nullopt;
     TFileScan scan;
-    return scan.FileMatch(details, false).Entry;
+    std::optional<TFileEntry> entry = scan.FileMatch(details, false).Entry;
+    if (entry)
+        entry->FileName = fileName; // as the caller knows it
+    return entry;
 }
 
 void TFileScan::Clear() {

@@ -79,8 +79,9 @@ bool GetFileDetails(const std::string& path, TFileDetails& details) {
     platform::FindData data;
     if (!platform::GetFindData(path, data))
         return false;
+    // A bare name lies in the current folder.
     const size_t slash = path.rfind('/');
-    details = MakeDetails(slash == std::string::npos ? std::string() : path.substr(0, slash + 1),
+    details = MakeDetails(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1),
                           data);
     details.Name = path.substr(slash == std::string::npos ? 0 : slash + 1);
     return true;
