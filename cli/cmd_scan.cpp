@@ -12,6 +12,7 @@
 #include "util/DateTime.h"
 #include "util/ElapsedTime.h"
 #include "util/Exceptions.h"
+#include "util/Messages.h"
 
 #include <chrono>
 #include <cstdio>
@@ -109,7 +110,7 @@ public:
         FProgress.Clear();
         const auto elapsed = std::chrono::steady_clock::now() - start;
         const int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
-        std::fprintf(stderr, "文件: %d    图标: %d    搜索时间: %s 秒\n", FScan.FileTotal(),
+        std::fprintf(stderr, _("文件: %d    图标: %d    搜索时间: %s 秒\n"), FScan.FileTotal(),
                      FScan.IconTotal(), FormatElapsedTime(static_cast<double>(seconds)).c_str());
     }
 
@@ -118,7 +119,7 @@ private:
         const TScanStep step = FScan.FileMatch(file, FOptions.IgnoreDuplicates);
         if (step.Entry)
             Print(*step.Entry);
-        FProgress.Show(Format("文件: %d    图标: %d    %s", FScan.FileTotal(), FScan.IconTotal(),
+        FProgress.Show(Format(_("文件: %d    图标: %d    %s"), FScan.FileTotal(), FScan.IconTotal(),
                               step.StatusName.c_str()));
     }
 

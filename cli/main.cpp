@@ -1,6 +1,7 @@
 // pictavo-cli: the command-line front end over the same core as the window.
 
 #include "cli/Command.h"
+#include "util/Messages.h"
 #include "util/TempFileCleanup.h"
 
 #include <cstdio>
@@ -25,6 +26,7 @@ void PrintOverview(FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    pictavo::InitMessages();
     // An interrupted command leaves no temporary files behind.
     pictavo::InstallTempFileCleanupOnSignals();
     if (argc < 2) {

@@ -3,6 +3,7 @@
 #include "library/ZlibStreams.h"
 #include "platform/CaseFolding.h"
 #include "util/Exceptions.h"
+#include "util/Messages.h"
 
 #include <cstdio>
 
@@ -43,7 +44,7 @@ void TStoredItem::SetName(const std::string& name) {
     if (platform::SameTextFolded16(name, FName))
         return;
     if (FCollection && FCollection->NameUsedByOther(name, this))
-        throw Exception("保存项目的名称重复");
+        throw Exception(_("保存项目的名称重复"));
     FName = name;
 }
 
@@ -79,7 +80,7 @@ void TStoredItem::LoadFromStream(Stream* stream) {
     if (FCompression != TCompressionLevel::clNone) {
         const int64_t count = stream->Size();
         if (count > INT32_MAX)
-            throw ECompressionError("错误");
+            throw ECompressionError(_("错误"));
         TZlibCompressor compressor(FPayload, ZlibLevel(FCompression));
         uint8_t prefix[4];
         for (int i = 0; i < 4; ++i)

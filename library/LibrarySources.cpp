@@ -1,11 +1,13 @@
 #include "library/LibrarySources.h"
 
+#include "util/Messages.h"
+
 namespace pictavo {
 
 const char* const OverwriteLibraryQuestionView =
     "Do you want to overwrite existing file?\r\nIf you choose \"No\" then file will be updated.";
 const char* const OverwriteLibraryQuestionList =
-    "是否覆盖现有的文件？\r\n如果你选择“否”,那么文件将被更新.";
+    N_("是否覆盖现有的文件？\r\n如果你选择“否”,那么文件将被更新.");
 
 std::vector<TIconSource> SourcesFromList(const std::vector<TListedFile>& rows, bool onlySelected) {
     std::vector<TIconSource> sources;

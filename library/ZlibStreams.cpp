@@ -1,6 +1,7 @@
 #include "library/ZlibStreams.h"
 
 #include "util/Exceptions.h"
+#include "util/Messages.h"
 
 #include <algorithm>
 #include <vector>
@@ -13,7 +14,7 @@ constexpr size_t ChunkSize = 64 * 1024;
 
 TZlibCompressor::TZlibCompressor(MemoryStream& output, int level) : FOutput(output) {
     if (deflateInit(&FZ, level) != Z_OK)
-        throw ECompressionError("错误");
+        throw ECompressionError(_("错误"));
     FOpen = true;
 }
 
@@ -30,11 +31,11 @@ void TZlibCompressor::Run(int flush) {
         FZ.avail_out = sizeof buffer;
         result = deflate(&FZ, flush);
         if (result == Z_STREAM_ERROR)
-            throw ECompressionError("错误");
+            throw ECompressionError(_("错误"));
         FOutput.WriteBuffer(buffer, sizeof buffer - FZ.avail_out);
     } while (FZ.avail_out == 0);
     if (flush == Z_FINISH && result != Z_STREAM_END)
-        throw ECompressionError("错误");
+        throw ECompressionError(_("错误"));
 }
 
 void TZlibCompressor::Write(const uint8_t* data, size_t size) {
@@ -68,11 +69,11 @@ void TZlibCompressor::Finish() {
 
 TZlibDecompressor::TZlibDecompressor(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX)
-        throw EDecompressionError("错误");
+        throw EDecompressionError(_("错误"));
     FZ.next_in = const_cast<uint8_t*>(data);
     FZ.avail_in = static_cast<uInt>(size);
     if (inflateInit(&FZ) != Z_OK)
-        throw EDecompressionError("错误");
+        throw EDecompressionError(_("错误"));
     FOpen = true;
 }
 
@@ -94,7 +95,7 @@ void TZlibDecompressor::ReadExactly(uint8_t* buffer, size_t size) {
         if (result == Z_BUF_ERROR) // no input left before the stream's end
             throw EReadError("Stream read error");
         if (result != Z_OK)
-            throw EDecompressionError("错误");
+            throw EDecompressionError(_("错误"));
     }
 }
 

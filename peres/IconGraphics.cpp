@@ -2,6 +2,7 @@
 
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
+#include "util/Messages.h"
 
 #include <algorithm>
 
@@ -9,9 +10,9 @@ namespace pictavo {
 
 namespace {
 
-const char* const kInvalidIconOrCursor = "无效的图标或光标";
-const char* const kInvalidPixelFormat = "图标或光标像素格式无效";
-const char* const kInvalidCursor = "无效的光标";
+const char* const kInvalidIconOrCursor = N_("无效的图标或光标");
+const char* const kInvalidPixelFormat = N_("图标或光标像素格式无效");
+const char* const kInvalidCursor = N_("无效的光标");
 
 constexpr size_t kContainerHeaderSize = 6;
 constexpr size_t kDirectoryEntrySize = 16;
@@ -57,7 +58,7 @@ std::vector<uint8_t> ReadBlock(Stream& stream, size_t count, const char* message
 void EntryDepth(TPixelFormat format, uint8_t& colors, uint16_t& bitCount) {
     if (format == TPixelFormat::pfDevice || format == TPixelFormat::pf15bit ||
         static_cast<int>(format) > static_cast<int>(TPixelFormat::pf32bit))
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     const int bits = PixelFormatBits(format);
     colors = bits <= 4 ? static_cast<uint8_t>(1 << bits) : 0;
     bitCount = bits <= 4 ? 0 : static_cast<uint16_t>(bits);
@@ -65,7 +66,7 @@ void EntryDepth(TPixelFormat format, uint8_t& colors, uint16_t& bitCount) {
 
 uint8_t EntrySize(int value) {
     if (value < 0 || value > 255)
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     return static_cast<uint8_t>(value);
 }
 
@@ -110,12 +111,12 @@ TPixelFormat PixelFormatOfBitCount(int bitCount, uint32_t compression) {
     default:
         break;
     }
-    throw EInvalidGraphic(kInvalidPixelFormat);
+    throw EInvalidGraphic(_(kInvalidPixelFormat));
 }
 
 TPixelFormat PixelFormatOfHeader(const uint8_t* header, size_t size) {
     if (header == nullptr || size < BitmapInfoHeaderSize)
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     return PixelFormatOfBitCount(LoadU16(header + 14), LoadU32(header + 16));
 }
 
@@ -156,7 +157,7 @@ void TExIconImage::SetSize(int width, int height) {
 
 const MemoryStream& TExIconImage::ResourceData() const {
     if (!HasData())
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     return FImageData;
 }
 
@@ -327,7 +328,7 @@ void TExIconCursor::ReadImageData(Stream& stream, int64_t base, TExIconImage& im
                                   const std::vector<uint8_t>& prefix) {
     const uint64_t start = static_cast<uint64_t>(base) + offset;
     if (!RangeFits(start, size, static_cast<uint64_t>(stream.Size())))
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     MemoryStream& data = image.ImageData();
     data.Clear();
     if (!prefix.empty())
@@ -340,7 +341,7 @@ void TExIconCursor::ReadImageData(Stream& stream, int64_t base, TExIconImage& im
     image.DataChanged();
     const size_t headerOffset = image.HeaderOffset();
     if (static_cast<size_t>(data.Size()) < headerOffset + BitmapInfoHeaderSize)
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     StoreU32(data.Memory() + headerOffset + 20, 0); // biSizeImage
     image.SetPixelFormat(PixelFormatOfHeader(data.Memory() + headerOffset,
                                              static_cast<size_t>(data.Size()) - headerOffset));
@@ -354,12 +355,12 @@ void TExIconCursor::FinishLoading() {
 void TExIconCursor::LoadFromStream(Stream& stream) {
     const int64_t base = stream.Position();
     const std::vector<uint8_t> header =
-        ReadBlock(stream, kContainerHeaderSize, kInvalidIconOrCursor);
+        ReadBlock(stream, kContainerHeaderSize, _(kInvalidIconOrCursor));
     if ((LoadU16(header.data() + 2) == 1) != IsIcon())
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     const int count = LoadU16(header.data() + 4);
     const std::vector<uint8_t> directory =
-        ReadBlock(stream, kDirectoryEntrySize * static_cast<size_t>(count), kInvalidIconOrCursor);
+        ReadBlock(stream, kDirectoryEntrySize * static_cast<size_t>(count), _(kInvalidIconOrCursor));
 
     MakeImages(count);
     for (int i = 0; i < count; ++i) {
@@ -425,12 +426,12 @@ TExCursor::TExCursor() {
 
 void TExCursor::LoadFromFile(const std::string& fileName) {
     FileStream file(fileName, FileMode::OpenRead);
-    const std::vector<uint8_t> header = ReadBlock(file, kContainerHeaderSize, kInvalidCursor);
+    const std::vector<uint8_t> header = ReadBlock(file, kContainerHeaderSize, _(kInvalidCursor));
     if (LoadU16(header.data() + 2) != 2)
-        throw EInvalidGraphic(kInvalidCursor);
+        throw EInvalidGraphic(_(kInvalidCursor));
     const int count = LoadU16(header.data() + 4);
     const std::vector<uint8_t> directory =
-        ReadBlock(file, kDirectoryEntrySize * static_cast<size_t>(count), kInvalidCursor);
+        ReadBlock(file, kDirectoryEntrySize * static_cast<size_t>(count), _(kInvalidCursor));
 
     MakeImages(count);
     for (int i = 0; i < count; ++i) {
@@ -454,7 +455,7 @@ void TExCursor::SaveToFile(const std::string& fileName) {
     for (const std::shared_ptr<TExIconImage>& image : FImages) {
         const MemoryStream& data = image->ResourceData();
         if (data.Bytes().size() < 4)
-            throw EInvalidGraphic(kInvalidIconOrCursor);
+            throw EInvalidGraphic(_(kInvalidIconOrCursor));
         uint8_t colors = 0;
         uint16_t bitCount = 0;
         EntryDepth(image->PixelFormat(), colors, bitCount);
@@ -478,9 +479,9 @@ void TExCursor::SaveToFile(const std::string& fileName) {
 
 const std::vector<TPictureFormat>& PictureFormats() {
     static const std::vector<TPictureFormat> formats = {
-        {"ICO", "图标",
+        {"ICO", N_("图标"),
          []() -> std::unique_ptr<TExIconCursor> { return std::make_unique<TExIcon>(); }},
-        {"CUR", "光标",
+        {"CUR", N_("光标"),
          []() -> std::unique_ptr<TExIconCursor> { return std::make_unique<TExCursor>(); }}};
     return formats;
 }

@@ -3,6 +3,7 @@
 #include "peres/BitmapResources.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
+#include "util/Messages.h"
 
 #include <algorithm>
 #include <limits>
@@ -13,7 +14,7 @@ namespace pictavo {
 
 namespace {
 
-const char* const kInvalidIconOrCursor = "无效的图标或光标";
+const char* const kInvalidIconOrCursor = N_("无效的图标或光标");
 
 constexpr size_t kGroupHeaderSize = 6;
 constexpr size_t kGroupEntrySize = 14;
@@ -420,7 +421,7 @@ std::string TIconCursorResourceDetails::GroupType() const {
 const uint8_t* TIconCursorResourceDetails::Header() const {
     const std::vector<uint8_t>& bytes = Data().Bytes();
     if (bytes.size() < HeaderOffset() + BitmapInfoHeaderSize)
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     return bytes.data() + HeaderOffset();
 }
 
@@ -493,7 +494,7 @@ void TIconCursorResourceDetails::ReadPicture(TPicture& picture) {
 
 void TIconCursorResourceDetails::WritePicture(const TPicture& picture) {
     if (!picture.IconGraphic)
-        throw EInvalidGraphic(kInvalidIconOrCursor);
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
     const TExIconCursor& graphic = *picture.IconGraphic;
     const std::vector<uint8_t>& bytes =
         graphic.Image(graphic.CurrentImage()).ResourceData().Bytes();

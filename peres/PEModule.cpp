@@ -2,6 +2,7 @@
 
 #include "peres/PEFormat.h"
 #include "util/Bytes.h"
+#include "util/Messages.h"
 
 #include <algorithm>
 
@@ -9,10 +10,10 @@ namespace pictavo {
 
 namespace {
 
-const char* const InvalidImage = "图像无效";
+const char* const InvalidImage = N_("图像无效");
 
 [[noreturn]] void RefuseImage() {
-    throw EPEException(InvalidImage);
+    throw EPEException(_(InvalidImage));
 }
 
 uint64_t Align(uint64_t value, uint64_t alignment) {

@@ -43,11 +43,16 @@ inline std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Runs PICTAVO_BIN_DIR/pictavo-cli with the arguments, each passed as one word.
-inline CliRun RunCli(const std::vector<std::string>& args) {
+// Runs PICTAVO_BIN_DIR/pictavo-cli with the arguments, each passed as one word, with
+// no language variable but `language` (LANG=C.UTF-8 unless told), so the messages do
+// not depend on the machine's locale.
+inline CliRun RunCli(const std::vector<std::string>& args,
+                     const std::string& language = "LANG=C.UTF-8") {
     char errName[] = "/tmp/pictavo-cli-stderr-XXXXXX";
     const int errFd = ::mkstemp(errName);
-    std::string command = ShellQuoted(std::string(PICTAVO_BIN_DIR) + "/pictavo-cli");
+    std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " +
+                          ShellQuoted(language) + " " +
+                          ShellQuoted(std::string(PICTAVO_BIN_DIR) + "/pictavo-cli");
     for (const std::string& arg : args)
         command += " " + ShellQuoted(arg);
     command += " 2>" + ShellQuoted(errName);

@@ -4,6 +4,7 @@
 
 #include "thumbnailer/Thumbnail.h"
 #include "util/AtomicFile.h"
+#include "util/Messages.h"
 #include "util/TempFileCleanup.h"
 
 #include <cstdio>
@@ -61,6 +62,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
 
 int main(int argc, char** argv) {
     using namespace pictavo;
+    InitMessages();
     Options options;
     if (!ParseArguments(argc, argv, options)) {
         std::fputs(Usage, stderr);

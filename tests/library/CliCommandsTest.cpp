@@ -62,7 +62,10 @@ protected:
         ::rmdir((dir + "sub").c_str());
         ::rmdir(dir.c_str());
     }
-    CliRun Run(const std::vector<std::string>& args) { return testsupport::RunCli(args); }
+    CliRun Run(const std::vector<std::string>& args,
+               const std::string& language = "LANG=C.UTF-8") {
+        return testsupport::RunCli(args, language);
+    }
 
     TPrivateTempFolder work;
     std::string dir = work.Path() + "scan/";
@@ -90,7 +93,32 @@ TEST_F(CliCommands, ScanListsFilesWithIconsInTheLineFormat) {
     }
     EXPECT_EQ(found[dir + "a.dll"], (std::pair<std::string, std::string>{"3", "19456"}));
     EXPECT_EQ(found[dir + "b.ico"], (std::pair<std::string, std::string>{"1", "3382"}));
-    EXPECT_NE(run.Err.find("文件: 2    图标: 4    搜索时间: "), std::string::npos) << run.Err;
+}
+
+// The summary is Chinese under any zh* language and English under every other one; no
+// locale has to be installed for either.
+TEST_F(CliCommands, ScanSummaryFollowsTheUserLanguage) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"LANG=zh_CN.UTF-8", "文件: 2    图标: 4    搜索时间: "},
+        {"LANG=zh_TW.UTF-8", "文件: 2    图标: 4    搜索时间: "},
+        {"LANGUAGE=zh_CN", "文件: 2    图标: 4    搜索时间: "},
+        {"LC_MESSAGES=zh_CN.UTF-8", "文件: 2    图标: 4    搜索时间: "},
+        {"LANG=en_US.UTF-8", "Files: 2    Icons: 4    Search time: "},
+        {"LANG=de_DE.UTF-8", "Files: 2    Icons: 4    Search time: "},
+        {"LANG=C.UTF-8", "Files: 2    Icons: 4    Search time: "},
+        {"LANG=C", "Files: 2    Icons: 4    Search time: "},
+        {"LC_ALL=en_US.UTF-8", "Files: 2    Icons: 4    Search time: "},
+    };
+    for (const auto& [language, summary] : cases) {
+        const CliRun run = Run({"scan", dir}, language);
+        EXPECT_EQ(run.Status, 0) << language;
+        EXPECT_EQ(run.Err.rfind(summary, 0), 0u) << language << ": " << run.Err;
+        if (summary[0] == 'F') { // English: not one byte of another script
+            EXPECT_TRUE(std::all_of(run.Err.begin(), run.Err.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+                << language << ": " << run.Err;
+        }
+    }
 }
 
 TEST_F(CliCommands, ScanJsonHasOneObjectPerFile) {
