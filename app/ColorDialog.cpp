@@ -92,7 +92,7 @@ void TColorDialogImage::mouseDoubleClickEvent(QMouseEvent*) {
 Tdlg_pictavo_Color::Tdlg_pictavo_Color(const pictavo::platform::IconHandle& icon, QWidget* owner)
     : QDialog(owner) {
     setObjectName("dlg_pictavo_Color");
-    setWindowTitle("选择背景颜色");
+    setWindowTitle(tr("选择背景颜色"));
     QFont dialogFont("宋体");
     dialogFont.setPixelSize(12);
     setFont(dialogFont);
@@ -109,12 +109,12 @@ Tdlg_pictavo_Color::Tdlg_pictavo_Color(const pictavo::platform::IconHandle& icon
     lCursor = new QLabel(this);
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Label1 = new QLabel("背景颜色", this);
+    Label1 = new QLabel(tr("背景颜色"), this);
     ColorPicker = new TColorCombo(this);
     ColorPicker->setFixedWidth(115);
-    bOK = new QPushButton("确定", this);
+    bOK = new QPushButton(tr("确定"), this);
     bOK->setDefault(true);
-    bCancel = new QPushButton("取消", this);
+    bCancel = new QPushButton(tr("取消"), this);
 
     auto* pointerRow = new QHBoxLayout;
     pointerRow->addWidget(ColorPanel);
@@ -151,7 +151,7 @@ void Tdlg_pictavo_Color::ImageMouseMove(QPoint globalPosition) {
 }
 
 void Tdlg_pictavo_Color::ShowPointerColor(TColor color) {
-    lCursor->setText(QString("光标颜色: %1").arg(ColorToString(color)));
+    lCursor->setText(tr("光标颜色: %1").arg(ColorToString(color)));
     QPalette colors = ColorPanel->palette();
     colors.setColor(QPalette::Window, ToQColor(color));
     ColorPanel->setPalette(colors);

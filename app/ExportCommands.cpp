@@ -26,7 +26,7 @@ TIconThumbnail* Twnd_pictavo_Main::SelectedThumb() const {
 }
 
 void Twnd_pictavo_Main::cmSaveIcon(QObject* Sender) {
-    const QString folder = FDialogs->FolderName("选择目标", QString());
+    const QString folder = FDialogs->FolderName(tr("选择目标"), QString());
     if (folder.isEmpty())
         return;
     CursorGuard hourglass;
@@ -47,7 +47,7 @@ void Twnd_pictavo_Main::cmSavetoIcon() {
     const std::string proposed =
         pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".ico");
     const QString fileName =
-        FDialogs->SaveFileName("保存为图标", QString::fromStdString(proposed), IconFilter, true);
+        FDialogs->SaveFileName(tr("保存为图标"), QString::fromStdString(proposed), IconFilter, true);
     if (fileName.isEmpty())
         return;
     pictavo::SaveImageAsIcon(FIcon, image, fileName.toStdString());
@@ -78,7 +78,7 @@ void Twnd_pictavo_Main::cmSaveToBMP() {
         pictavo::DrawIconOnColor(*handle, color, bitmap);
     }
     const QString fileName =
-        FDialogs->SaveFileName("保存为位图", QString::fromStdString(proposed), BitmapFilter, true);
+        FDialogs->SaveFileName(tr("保存为位图"), QString::fromStdString(proposed), BitmapFilter, true);
     if (fileName.isEmpty())
         return;
     pictavo::SaveBitmapFile(bitmap, fileName.toStdString());

@@ -102,12 +102,13 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char* const Captions[ColumnCount] = {"文件名称", "图标数量", "修改时间",
-                                                      "大小 [KB]", "文件位置"};
+    static const char* const Captions[ColumnCount] = {
+        QT_TR_NOOP("文件名称"), QT_TR_NOOP("图标数量"), QT_TR_NOOP("修改时间"),
+        QT_TR_NOOP("大小 [KB]"), QT_TR_NOOP("文件位置")};
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromUtf8(Captions[section]);
+        return tr(Captions[section]);
     if (role == Qt::TextAlignmentRole) {
         const bool right = section == 1 || section == 3;
         return QVariant::fromValue((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);

@@ -33,7 +33,7 @@ TIconBox::TIconBox(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setToolTip("单击右键->菜单");
+    setToolTip(tr("单击右键->菜单"));
     SetColor(0xF0F0F0);
 }
 

@@ -99,7 +99,7 @@ void Twnd_pictavo_Main::AddThumbnail(QWidget* Panel, const std::string& FileName
     tile->setProperty("Tag", Panel->property("Tag"));
     tile->SetIconIndex(IconIndex);
     tile->SetIndex(Position);
-    tile->SetCaption(QString::fromUtf8("图标 %1").arg(Position));
+    tile->SetCaption(tr("图标 %1").arg(Position));
     tile->show();
 }
 
@@ -141,7 +141,7 @@ void Twnd_pictavo_Main::ThumbnailClick(TIconThumbnail* Sender) {
 
     IconBox->ListImages(cbx32->isChecked());
     IconBoxHeader->SetText(
-        QString::fromUtf8("%1 - %2 图像").arg(Sender->Caption()).arg(IconBox->count()));
+        tr("%1 - %2 图像").arg(Sender->Caption()).arg(IconBox->count()));
 }
 
 void Twnd_pictavo_Main::ScrollBoxResize() {
@@ -170,7 +170,7 @@ void Twnd_pictavo_Main::cmView(QObject* Sender) {
         ~Finish() {
             window->ScrollBoxResize();
             window->IconListHeader->SetText(
-                QString::fromUtf8("%1 文件 - %2 图标").arg(files).arg(window->ThumbCount()));
+                tr("%1 文件 - %2 图标").arg(files).arg(window->ThumbCount()));
         }
     } finish{this, files};
     int added = 0;
@@ -194,7 +194,7 @@ void Twnd_pictavo_Main::cmRemoveFromView() {
     struct Finish {
         Twnd_pictavo_Main* window;
         ~Finish() {
-            window->IconListHeader->SetText(QString::fromUtf8("%1 图标").arg(window->ThumbCount()));
+            window->IconListHeader->SetText(tr("%1 图标").arg(window->ThumbCount()));
         }
     } finish{this};
     IconBox->clear();

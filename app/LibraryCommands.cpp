@@ -12,6 +12,7 @@
 #include "library/IconLibraryBuilder.h"
 #include "library/LibrarySources.h"
 #include "util/ConfirmDlg.h"
+#include "util/Messages.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -30,13 +31,13 @@ bool TakesSelectedOnly(QObject* Sender) {
 bool Twnd_pictavo_Main::AskLibraryFile(const char* overwriteQuestion, std::string& fileName,
                                        bool& rebuild) {
     // sdICL asks nothing on overwrite: the question below does.
-    const QString chosen = FDialogs->SaveFileName("保存到图标库", QString(), LibraryFilter, false);
+    const QString chosen = FDialogs->SaveFileName(tr("保存到图标库"), QString(), LibraryFilter, false);
     if (chosen.isEmpty())
         return false;
     fileName = chosen.toStdString();
     // Yes rebuilds from the template, No updates; either way the previous file
     // stays as the backup.
-    rebuild = QFileInfo::exists(chosen) && pictavo::ConfirmDlg(overwriteQuestion);
+    rebuild = QFileInfo::exists(chosen) && pictavo::ConfirmDlg(_(overwriteQuestion));
     return true;
 }
 
@@ -98,7 +99,7 @@ void Twnd_pictavo_Main::cmRemoveFromICL() {
     const std::string library = tile->ModuleName();
     const int iconIndex = tile->IconIndex();
     const QString question =
-        QString("是否从图标库中删除这个图标？\r\n%1").arg(QString::fromStdString(library));
+        tr("是否从图标库中删除这个图标？\r\n%1").arg(QString::fromStdString(library));
     if (!pictavo::ConfirmDlg(question.toStdString()))
         return;
     bool removed = false;

@@ -42,8 +42,8 @@ QFont LeftPanelFont() {
     return font;
 }
 
-QAction* AddTagged(QMenu* menu, const char* name, const char* caption, int tag) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
+QAction* AddTagged(QMenu* menu, const char* name, const QString& caption, int tag) {
+    QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     action->setProperty("Tag", tag);
     return action;
@@ -126,7 +126,7 @@ void Twnd_pictavo_Main::FormCreate() {
     lTitle->setText(QString::fromStdString(AppVersionInfo.FileDescription));
     lCopy->setText(QString::fromStdString(AppVersionInfo.LegalCopyright));
     lVer->setText(
-        QString::fromUtf8("汉化版: %1").arg(QString::fromStdString(AppVersionInfo.VersionText)));
+        tr("汉化版: %1").arg(QString::fromStdString(AppVersionInfo.VersionText)));
     FIcon.SetDrawAllImages(false);
 }
 
@@ -189,16 +189,16 @@ QWidget* Twnd_pictavo_Main::BuildLeftPanel() {
 }
 
 QWidget* Twnd_pictavo_Main::BuildDisplayOptions() {
-    epDisplay = new TExpandPanel(QString::fromUtf8("显示选项"), 145, LeftPanel);
+    epDisplay = new TExpandPanel(tr("显示选项"), 145, LeftPanel);
     epDisplay->setObjectName("epDisplay");
     auto* layout = new QVBoxLayout(epDisplay->Content());
     layout->setContentsMargins(8, 4, 8, 4);
-    cbxClearView = new QCheckBox(QString::fromUtf8("清除先前选择项"));
+    cbxClearView = new QCheckBox(tr("清除先前选择项"));
     cbxClearView->setObjectName("cbxClearView");
     cbxClearView->setChecked(true);
-    cbx32 = new QCheckBox(QString::fromUtf8("仅显示 32bit (位)图标(较慢)"));
+    cbx32 = new QCheckBox(tr("仅显示 32bit (位)图标(较慢)"));
     cbx32->setObjectName("cbx32");
-    Label2 = new QLabel(QString::fromUtf8("图标背景颜色:"));
+    Label2 = new QLabel(tr("图标背景颜色:"));
     Label2->setObjectName("Label2");
     ColorPicker = new TColorCombo;
     ColorPicker->setObjectName("ColorPicker");
@@ -213,7 +213,7 @@ QWidget* Twnd_pictavo_Main::BuildDisplayOptions() {
 }
 
 QWidget* Twnd_pictavo_Main::BuildSearchOptions() {
-    epSearch = new TExpandPanel(QString::fromUtf8("搜索"), 225, LeftPanel);
+    epSearch = new TExpandPanel(tr("搜索"), 225, LeftPanel);
     epSearch->setObjectName("epSearch");
     auto* layout = new QVBoxLayout(epSearch->Content());
     layout->setContentsMargins(8, 4, 8, 4);
@@ -223,7 +223,7 @@ QWidget* Twnd_pictavo_Main::BuildSearchOptions() {
     de->BrowseFolder = [this](const QString& start) {
         return FDialogs->FolderName(QString(), start);
     };
-    Label1 = new QLabel(QString::fromUtf8("文件类型:"));
+    Label1 = new QLabel(tr("文件类型:"));
     Label1->setObjectName("Label1");
     cbMask = new QComboBox;
     cbMask->setObjectName("cbMask");
@@ -232,18 +232,18 @@ QWidget* Twnd_pictavo_Main::BuildSearchOptions() {
     cbMask->addItems({"*.*", "*.ico", "*.icl", "*.exe", "*.dll", "*.ocx", "*.cur",
                       "*.dll;*.ico;*.icl;*.exe;*.ocx"});
     cbMask->setCurrentText("*.*");
-    cbxClear = new QCheckBox(QString::fromUtf8("清除先前的搜索结果"));
+    cbxClear = new QCheckBox(tr("清除先前的搜索结果"));
     cbxClear->setObjectName("cbxClear");
     cbxClear->setChecked(true);
-    cbxSub = new QCheckBox(QString::fromUtf8("包括子文件夹"));
+    cbxSub = new QCheckBox(tr("包括子文件夹"));
     cbxSub->setObjectName("cbxSub");
     cbxSub->setChecked(true);
-    cbxIgnore = new QCheckBox(QString::fromUtf8("忽略重复文件"));
+    cbxIgnore = new QCheckBox(tr("忽略重复文件"));
     cbxIgnore->setObjectName("cbxIgnore");
     cbxIgnore->setChecked(true);
-    cbxViewAll = new QCheckBox(QString::fromUtf8("查看所有找到的图标"));
+    cbxViewAll = new QCheckBox(tr("查看所有找到的图标"));
     cbxViewAll->setObjectName("cbxViewAll");
-    bSearch = new QPushButton(QString::fromUtf8("开始"));
+    bSearch = new QPushButton(tr("开始"));
     bSearch->setObjectName("bSearch");
     bSearch->setEnabled(false);
     for (QWidget* widget : std::initializer_list<QWidget*>{de, Label1, cbMask, cbxClear, cbxSub,
@@ -325,48 +325,48 @@ QWidget* Twnd_pictavo_Main::BuildClientPanel() {
 void Twnd_pictavo_Main::BuildMenus() {
     FileListPopup = new QMenu(this);
     FileListPopup->setObjectName("FileListPopup");
-    QMenu* addToView = FileListPopup->addMenu(QString::fromUtf8("添加到查看"));
+    QMenu* addToView = FileListPopup->addMenu(tr("添加到查看"));
     pmAddToView = addToView->menuAction();
     pmAddToView->setObjectName("pmAddToView");
-    Selected2 = AddTagged(addToView, "Selected2", "选择的", 0);
-    All2 = AddTagged(addToView, "All2", "所有", 1);
+    Selected2 = AddTagged(addToView, "Selected2", tr("选择的"), 0);
+    All2 = AddTagged(addToView, "All2", tr("所有"), 1);
     FileListPopup->addSeparator();
-    QMenu* iclFromList = FileListPopup->addMenu(QString::fromUtf8("保存到图标库"));
+    QMenu* iclFromList = FileListPopup->addMenu(tr("保存到图标库"));
     pmSaveICLFromList = iclFromList->menuAction();
     pmSaveICLFromList->setObjectName("pmSaveICLFromList");
-    Selected4 = AddTagged(iclFromList, "Selected4", "选择的", 0);
-    All4 = AddTagged(iclFromList, "All4", "所有", 1);
+    Selected4 = AddTagged(iclFromList, "Selected4", tr("选择的"), 0);
+    All4 = AddTagged(iclFromList, "All4", tr("所有"), 1);
     FileListPopup->addSeparator();
-    pmRefresh = FileListPopup->addAction(QString::fromUtf8("刷新"));
+    pmRefresh = FileListPopup->addAction(tr("刷新"));
     pmRefresh->setObjectName("pmRefresh");
 
     IconListPopup = new QMenu(this);
     IconListPopup->setObjectName("IconListPopup");
-    QMenu* iclFromView = IconListPopup->addMenu(QString::fromUtf8("保存到图标库"));
+    QMenu* iclFromView = IconListPopup->addMenu(tr("保存到图标库"));
     pmSaveToICLFromView = iclFromView->menuAction();
     pmSaveToICLFromView->setObjectName("pmSaveToICLFromView");
-    Selected1 = AddTagged(iclFromView, "Selected1", "选择的", 0);
-    All1 = AddTagged(iclFromView, "All1", "所有", 1);
+    Selected1 = AddTagged(iclFromView, "Selected1", tr("选择的"), 0);
+    All1 = AddTagged(iclFromView, "All1", tr("所有"), 1);
     IconListPopup->addSeparator();
-    QMenu* saveToIcon = IconListPopup->addMenu(QString::fromUtf8("保存为图标"));
+    QMenu* saveToIcon = IconListPopup->addMenu(tr("保存为图标"));
     pmSaveToIcon = saveToIcon->menuAction();
     pmSaveToIcon->setObjectName("pmSaveToIcon");
-    Selected3 = AddTagged(saveToIcon, "Selected3", "选择的", 0);
-    All3 = AddTagged(saveToIcon, "All3", "所有", 1);
+    Selected3 = AddTagged(saveToIcon, "Selected3", tr("选择的"), 0);
+    All3 = AddTagged(saveToIcon, "All3", tr("所有"), 1);
     IconListPopup->addSeparator();
-    Remove1 = IconListPopup->addAction(QString::fromUtf8("由视图中移除"));
+    Remove1 = IconListPopup->addAction(tr("由视图中移除"));
     Remove1->setObjectName("Remove1");
 
     IconBoxPopup = new QMenu(this);
     IconBoxPopup->setObjectName("IconBoxPopup");
-    pmSavetoIco = IconBoxPopup->addAction(QString::fromUtf8("保存为图标..."));
+    pmSavetoIco = IconBoxPopup->addAction(tr("保存为图标..."));
     pmSavetoIco->setObjectName("pmSavetoIco");
-    pmSaveToBMP = IconBoxPopup->addAction(QString::fromUtf8("保存为位图..."));
+    pmSaveToBMP = IconBoxPopup->addAction(tr("保存为位图..."));
     pmSaveToBMP->setObjectName("pmSaveToBMP");
 
     // Shown only for a tile of an .icl file (set as the menu opens).
     IconListPopup->addSeparator();
-    pmRemoveFromICL = IconListPopup->addAction(QString::fromUtf8("从图标库中删除..."));
+    pmRemoveFromICL = IconListPopup->addAction(tr("从图标库中删除..."));
     pmRemoveFromICL->setObjectName("pmRemoveFromICL");
 }
 

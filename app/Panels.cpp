@@ -99,7 +99,7 @@ QString HexText(TColor color) {
 TColorCombo::TColorCombo(QWidget* parent) : QComboBox(parent) {
     for (const NamedColor& named : StandardColors)
         addItem(Swatch(named.color), named.name, QVariant::fromValue(named.color));
-    addItem(QString::fromUtf8("自定义"));
+    addItem(tr("自定义"));
     SetColorValue(0xF0F0F0);
     connect(this, &QComboBox::activated, this, &TColorCombo::ItemActivated);
 }

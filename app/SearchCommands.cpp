@@ -27,7 +27,7 @@ namespace {
 
 // Files and icons as every status text begins.
 QString Totals(int files, int icons) {
-    return QString::fromUtf8("文件: %1    图标: %2    ").arg(files).arg(icons);
+    return Twnd_pictavo_Main::tr("文件: %1    图标: %2    ").arg(files).arg(icons);
 }
 
 } // namespace
@@ -83,7 +83,7 @@ void Twnd_pictavo_Main::bSearchClick() {
 }
 
 void Twnd_pictavo_Main::FindFileSearchBegin() {
-    bSearch->setText(QString::fromUtf8("取消"));
+    bSearch->setText(tr("取消"));
     ShellTree->setEnabled(false);
     FSelectedThumb = -1;
     if (cbxClear->isChecked()) {
@@ -137,22 +137,22 @@ void Twnd_pictavo_Main::FindFileFileMatch(const TFileDetails& FileInfo) {
 void Twnd_pictavo_Main::FindFileSearchFinish() {
     ShowPendingScanResults();
     const int rows = FileList->Model().rowCount();
-    ShowStatus(Totals(rows, FIconTotal()) + QString::fromUtf8("结果..."));
+    ShowStatus(Totals(rows, FIconTotal()) + tr("结果..."));
     sb->repaint();
     if (cbxViewAll->isChecked()) {
         if (FIconTotal() < 5000 ||
-            ConfirmDlg("即将添加许多图标到视窗;这将耗费一些时间,你确定吗?", ""))
+            ConfirmDlg(tr("即将添加许多图标到视窗;这将耗费一些时间,你确定吗?").toStdString(), ""))
             Guarded([&] { cmView(nullptr); });
     }
     ShellTree->setEnabled(true);
-    bSearch->setText(QString::fromUtf8("开始"));
+    bSearch->setText(tr("开始"));
     // The tick counter is 32 bits wide; across its wrap the difference is taken modulo
     // 2^32, so the elapsed time stays right instead of turning negative.
     const uint32_t elapsedMs =
         static_cast<uint32_t>(platform::TickCount()) - static_cast<uint32_t>(FSearchStart);
     const int64_t seconds = static_cast<int64_t>(elapsedMs) / 1000;
     ShowStatus(Totals(FileList->Model().rowCount(), FIconTotal()) +
-               QString::fromUtf8("搜索时间: %1 秒")
+               tr("搜索时间: %1 秒")
                    .arg(QString::fromStdString(FormatElapsedTime(static_cast<double>(seconds)))));
     FileList->setFocus();
     QApplication::beep();

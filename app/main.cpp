@@ -1,11 +1,15 @@
 // Program entry: the application object, then the main window, then the message loop.
 #include "app/MainWindow.h"
 #include "app/ProgramIcon.h"
+#include "util/Messages.h"
 #include "util/TempFileCleanup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QStringList>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -24,6 +28,23 @@ void useVncWhenThereIsNoDisplay() {
                  port, port);
 }
 
+// The window's texts follow the language the core's messages chose: the Chinese source
+// texts with Qt's own Chinese dialogs and buttons, or the English translation.
+void installTranslations(QApplication& app) {
+    pictavo::InitMessages();
+    auto* translator = new QTranslator(&app);
+    const std::string name = pictavo::MessageLanguage(
+        std::getenv("LANGUAGE"), std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    const QLocale language(QString::fromStdString(name.substr(0, name.find_first_of(".@"))));
+    const bool loaded =
+        pictavo::MessagesAreChinese()
+            ? translator->load(language, "qtbase", "_",
+                               QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+            : translator->load(":/i18n/pictavo_en.qm");
+    if (loaded)
+        QApplication::installTranslator(translator);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -31,6 +52,8 @@ int main(int argc, char** argv) {
     // An export or library write cut short by SIGINT/SIGTERM leaves no temporary file.
     pictavo::InstallTempFileCleanupOnSignals();
     QApplication app(argc, argv);
+    // After QApplication, which sets the locale from the environment.
+    installTranslations(app);
     app.setWindowIcon(ProgramIcon());
     Twnd_pictavo_Main window;
     // A file or folder to open, as file managers pass it (the desktop entry's %f).

@@ -1,0 +1,209 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>TColorCombo</name>
+    <message>
+        <source>自定义</source>
+        <translation>Custom</translation>
+    </message>
+</context>
+<context>
+    <name>TFileListModel</name>
+    <message>
+        <source>文件名称</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>图标数量</source>
+        <translation>Icons</translation>
+    </message>
+    <message>
+        <source>修改时间</source>
+        <translation>Modified</translation>
+    </message>
+    <message>
+        <source>大小 [KB]</source>
+        <translation>Size [KB]</translation>
+    </message>
+    <message>
+        <source>文件位置</source>
+        <translation>Location</translation>
+    </message>
+</context>
+<context>
+    <name>TIconBox</name>
+    <message>
+        <source>单击右键-&gt;菜单</source>
+        <translation>Right-click for the menu</translation>
+    </message>
+</context>
+<context>
+    <name>Tdlg_pictavo_Color</name>
+    <message>
+        <source>选择背景颜色</source>
+        <translation>Select background colour</translation>
+    </message>
+    <message>
+        <source>背景颜色</source>
+        <translation>Background colour</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>光标颜色: %1</source>
+        <translation>Colour under the cursor: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Twnd_pictavo_Main</name>
+    <message>
+        <source>选择目标</source>
+        <translation>Select the target folder</translation>
+    </message>
+    <message>
+        <source>保存为图标</source>
+        <translation>Save as icon</translation>
+    </message>
+    <message>
+        <source>保存为位图</source>
+        <translation>Save as bitmap</translation>
+    </message>
+    <message>
+        <source>%1 - %2 图标</source>
+        <translation>%1 - %2 icons</translation>
+    </message>
+    <message>
+        <source>图标 %1</source>
+        <translation>Icon %1</translation>
+    </message>
+    <message>
+        <source>%1 - %2 图像</source>
+        <translation>%1 - %2 images</translation>
+    </message>
+    <message>
+        <source>%1 文件 - %2 图标</source>
+        <translation>%1 files - %2 icons</translation>
+    </message>
+    <message>
+        <source>%1 图标</source>
+        <translation>%1 icons</translation>
+    </message>
+    <message>
+        <source>保存到图标库</source>
+        <translation>Save to icon library</translation>
+    </message>
+    <message>
+        <source>是否从图标库中删除这个图标？<byte value="xd"/>
+%1</source>
+        <translation>Delete this icon from the icon library?<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>汉化版: %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>显示选项</source>
+        <translation>Display options</translation>
+    </message>
+    <message>
+        <source>清除先前选择项</source>
+        <translation>Clear previous selection</translation>
+    </message>
+    <message>
+        <source>仅显示 32bit (位)图标(较慢)</source>
+        <translation>Show only 32-bit icons (slower)</translation>
+    </message>
+    <message>
+        <source>图标背景颜色:</source>
+        <translation>Icon background colour:</translation>
+    </message>
+    <message>
+        <source>搜索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>文件类型:</source>
+        <translation>File types:</translation>
+    </message>
+    <message>
+        <source>清除先前的搜索结果</source>
+        <translation>Clear previous results</translation>
+    </message>
+    <message>
+        <source>包括子文件夹</source>
+        <translation>Include subfolders</translation>
+    </message>
+    <message>
+        <source>忽略重复文件</source>
+        <translation>Ignore duplicate files</translation>
+    </message>
+    <message>
+        <source>查看所有找到的图标</source>
+        <translation>View all found icons</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>添加到查看</source>
+        <translation>Add to view</translation>
+    </message>
+    <message>
+        <source>选择的</source>
+        <translation>Selected</translation>
+    </message>
+    <message>
+        <source>所有</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>由视图中移除</source>
+        <translation>Remove from view</translation>
+    </message>
+    <message>
+        <source>保存为图标...</source>
+        <translation>Save as icon...</translation>
+    </message>
+    <message>
+        <source>保存为位图...</source>
+        <translation>Save as bitmap...</translation>
+    </message>
+    <message>
+        <source>从图标库中删除...</source>
+        <translation>Delete from icon library...</translation>
+    </message>
+    <message>
+        <source>文件: %1    图标: %2    </source>
+        <translation>Files: %1    Icons: %2    </translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>结果...</source>
+        <translation>Results...</translation>
+    </message>
+    <message>
+        <source>即将添加许多图标到视窗;这将耗费一些时间,你确定吗?</source>
+        <translation>Many icons are about to be added to the view; this will take some time. Are you sure?</translation>
+    </message>
+    <message>
+        <source>搜索时间: %1 秒</source>
+        <translation>Search time: %1</translation>
+    </message>
+</context>
+</TS>
