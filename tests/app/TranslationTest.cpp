@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTranslator>
 #include <QtTest>
+#include <functional>
 
 namespace {
 
@@ -50,6 +51,18 @@ QStringList TextsOf(QWidget& root) {
 QStringList WithChinese(const QStringList& texts) {
     static const QRegularExpression han("[\\x{3000}-\\x{9fff}\\x{ff00}-\\x{ffef}]");
     return texts.filter(han);
+}
+
+// The texts `collect` gathers with the English translation installed, the one the
+// program loads outside a Chinese locale.
+QStringList InEnglish(const std::function<QStringList()>& collect) {
+    QTranslator english;
+    if (!english.load(":/i18n/pictavo_en.qm"))
+        return {"the English translation is not embedded"};
+    QApplication::installTranslator(&english);
+    const QStringList texts = collect();
+    QApplication::removeTranslator(&english);
+    return texts;
 }
 
 // The words every English text uses for the window's Chinese texts.
@@ -88,27 +101,24 @@ private slots:
     }
 
     void englishWindowHasNoChineseLeft() {
-        QTranslator english;
-        QVERIFY(english.load(":/i18n/pictavo_en.qm"));
-        QApplication::installTranslator(&english);
-        Twnd_pictavo_Main window;
-        const QStringList texts = TextsOf(window);
-        QApplication::removeTranslator(&english);
+        const QStringList texts = InEnglish([] {
+            Twnd_pictavo_Main window;
+            return TextsOf(window);
+        });
         QCOMPARE(WithChinese(texts), QStringList());
         for (const auto& [chinese, word] : Words)
             QVERIFY2(texts.contains(QString::fromUtf8(word)), word);
     }
 
     void englishColourDialogHasNoChineseLeft() {
-        QTranslator english;
-        QVERIFY(english.load(":/i18n/pictavo_en.qm"));
-        QApplication::installTranslator(&english);
-        pictavo::TMultiIcon icon;
-        pictavo::test::LoadBytes(icon, pictavo::test::MakeIcon({pictavo::test::BlockRecipe{}}));
-        const auto handle = icon.CreateIconHandle(0);
-        Tdlg_pictavo_Color dialog(*handle, nullptr);
-        const QStringList texts = TextsOf(dialog);
-        QApplication::removeTranslator(&english);
+        const QStringList texts = InEnglish([] {
+            pictavo::TMultiIcon icon;
+            pictavo::test::LoadBytes(icon,
+                                     pictavo::test::MakeIcon({pictavo::test::BlockRecipe{}}));
+            const auto handle = icon.CreateIconHandle(0);
+            Tdlg_pictavo_Color dialog(*handle, nullptr);
+            return TextsOf(dialog);
+        });
         QCOMPARE(WithChinese(texts), QStringList());
         QVERIFY(texts.contains("Select background colour"));
     }
