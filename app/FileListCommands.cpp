@@ -28,7 +28,7 @@ void Twnd_pictavo_Main::FileListChange(int row) {
             window->FlowPanel->show();
             window->ScrollBoxResize();
             window->IconListHeader->SetText(
-                tr("%1 - %2 图标").arg(fileName).arg(window->ThumbCount()));
+                tr("%1 - %n 图标", nullptr, window->ThumbCount()).arg(fileName));
         }
     } finish{this, QString::fromStdString(ExtractFileName(entry.FileName))};
     const int added = AddFileIcons(entry.FileName, entry.IconCount, !cbxClearView->isChecked());

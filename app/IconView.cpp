@@ -141,7 +141,7 @@ void Twnd_pictavo_Main::ThumbnailClick(TIconThumbnail* Sender) {
 
     IconBox->ListImages(cbx32->isChecked());
     IconBoxHeader->SetText(
-        tr("%1 - %2 图像").arg(Sender->Caption()).arg(IconBox->count()));
+        tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender->Caption()));
 }
 
 void Twnd_pictavo_Main::ScrollBoxResize() {
@@ -170,7 +170,7 @@ void Twnd_pictavo_Main::cmView(QObject* Sender) {
         ~Finish() {
             window->ScrollBoxResize();
             window->IconListHeader->SetText(
-                tr("%1 文件 - %2 图标").arg(files).arg(window->ThumbCount()));
+                tr("%1 文件 - %n 图标", nullptr, window->ThumbCount()).arg(files));
         }
     } finish{this, files};
     int added = 0;
@@ -194,7 +194,7 @@ void Twnd_pictavo_Main::cmRemoveFromView() {
     struct Finish {
         Twnd_pictavo_Main* window;
         ~Finish() {
-            window->IconListHeader->SetText(tr("%1 图标").arg(window->ThumbCount()));
+            window->IconListHeader->SetText(tr("%n 图标", nullptr, window->ThumbCount()));
         }
     } finish{this};
     IconBox->clear();

@@ -76,24 +76,8 @@
         <translation>Save as bitmap</translation>
     </message>
     <message>
-        <source>%1 - %2 图标</source>
-        <translation>%1 - %2 icons</translation>
-    </message>
-    <message>
         <source>图标 %1</source>
         <translation>Icon %1</translation>
-    </message>
-    <message>
-        <source>%1 - %2 图像</source>
-        <translation>%1 - %2 images</translation>
-    </message>
-    <message>
-        <source>%1 文件 - %2 图标</source>
-        <translation>%1 files - %2 icons</translation>
-    </message>
-    <message>
-        <source>%1 图标</source>
-        <translation>%1 icons</translation>
     </message>
     <message>
         <source>保存到图标库</source>
@@ -204,6 +188,34 @@
     <message>
         <source>搜索时间: %1 秒</source>
         <translation>Search time: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 - %n 图标</source>
+        <translation>
+            <numerusform>%1 - %n icon</numerusform>
+            <numerusform>%1 - %n icons</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 - %n 图像</source>
+        <translation>
+            <numerusform>%1 - %n image</numerusform>
+            <numerusform>%1 - %n images</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 文件 - %n 图标</source>
+        <translation>
+            <numerusform>%1 files - %n icon</numerusform>
+            <numerusform>%1 files - %n icons</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 图标</source>
+        <translation>
+            <numerusform>%n icon</numerusform>
+            <numerusform>%n icons</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

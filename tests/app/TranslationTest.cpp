@@ -110,6 +110,15 @@ private slots:
             QVERIFY2(texts.contains(QString::fromUtf8(word)), word);
     }
 
+    void englishCountsTakeTheirPlural() {
+        const auto header = [](int count) {
+            return Twnd_pictavo_Main::tr("%1 文件 - %n 图标", nullptr, count).arg(3);
+        };
+        QCOMPARE(header(1), QString::fromUtf8("3 文件 - 1 图标"));
+        const QStringList english = InEnglish([&] { return QStringList{header(1), header(7)}; });
+        QCOMPARE(english, (QStringList{"3 files - 1 icon", "3 files - 7 icons"}));
+    }
+
     void englishColourDialogHasNoChineseLeft() {
         const QStringList texts = InEnglish([] {
             pictavo::TMultiIcon icon;
