@@ -15,12 +15,14 @@
 namespace pictavo::cli {
 
 extern const char BuildHelp[] =
-    "Usage: pictavo-cli build LIBRARY [--update | --overwrite] SOURCE...\n"
+    "Usage: pictavo-cli build LIBRARY [--update | --overwrite] [--classic] SOURCE...\n"
     "Collects icons into the icon library LIBRARY (a 32-bit PE resource DLL, .icl or\n"
     ".dll), one icon group per icon, numbered after the groups already there.\n"
     "SOURCE is FILE (every icon of it, in order) or FILE:N (icon N, 0-based); an ICO\n"
-    "or CUR file is one icon. Images 255 pixels high or more are left out; an icon\n"
-    "with no image left gets an empty group.\n"
+    "or CUR file is one icon. Every image goes in, 256-pixel and PNG-compressed ones\n"
+    "too; an image that cannot be stored ends the build and nothing is written.\n"
+    "  --classic    for pre-Vista loaders: leave out images 255 pixels high or more,\n"
+    "               and an icon with no image left (said on standard error)\n"
     "When LIBRARY exists, one of these is required:\n"
     "  --update     keep its icons and append the new ones\n"
     "  --overwrite  build it again from the template\n"
@@ -39,6 +41,7 @@ struct BuildOptions {
     std::string Library;
     bool Update = false;
     bool Overwrite = false;
+    bool Classic = false;
     std::vector<std::string> Sources;
 };
 
@@ -48,6 +51,8 @@ std::string ParseBuildArguments(const Arguments& args, BuildOptions& options) {
             options.Update = true;
         else if (arg == "--overwrite")
             options.Overwrite = true;
+        else if (arg == "--classic")
+            options.Classic = true;
         else if (!arg.empty() && arg[0] == '-')
             return "unknown option " + arg;
         else if (options.Library.empty())
@@ -118,6 +123,11 @@ int RunBuild(const Arguments& args) {
         build.OnProgress = [&](const std::string& fileName, size_t done, size_t total) {
             current = fileName;
             progress.Show(Format("[%zu/%zu] %s", done, total, fileName.c_str()));
+        };
+        build.Classic = options.Classic;
+        build.OnSkip = [&progress](const std::string& message) {
+            progress.Clear();
+            std::fprintf(stderr, "%s\n", message.c_str());
         };
         build.OnWaitForLock = [&progress](const std::string& lockFile) {
             progress.Clear();

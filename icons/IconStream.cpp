@@ -190,6 +190,14 @@ bool IconStreamHasImages(Stream& stream) {
 }
 
 void TMultiIcon::SaveToStream(Stream* stream) {
+    WriteContainer(stream, FIsCursor);
+}
+
+void TMultiIcon::SaveAsIconToStream(Stream* stream) {
+    WriteContainer(stream, false);
+}
+
+void TMultiIcon::WriteContainer(Stream* stream, bool asCursor) {
     if (!stream || GetEmpty())
         return;
     // PNG images are always re-encoded; their entries carry the new lengths. Images that
@@ -213,7 +221,7 @@ void TMultiIcon::SaveToStream(Stream* stream) {
     }
 
     uint8_t header[HeaderBytes] = {};
-    StoreU16(header + 2, FIsCursor ? 2 : 1);
+    StoreU16(header + 2, asCursor ? 2 : 1);
     StoreU16(header + 4, static_cast<uint16_t>(written.size()));
     stream->WriteBuffer(header, sizeof header);
     uint32_t offset = HeaderBytes + EntryBytes * static_cast<uint32_t>(written.size());
@@ -222,7 +230,7 @@ void TMultiIcon::SaveToStream(Stream* stream) {
                                   ? static_cast<uint32_t>(image->BytesInRes)
                                   : static_cast<uint32_t>(image->HeaderSize + image->ColorBitsSize +
                                                           image->MaskBitsSize);
-        WriteEntry(*stream, *image, FIsCursor, size, offset);
+        WriteEntry(*stream, *image, asCursor, size, offset);
         offset += size;
     }
     for (size_t k = 0; k < written.size(); ++k) {

@@ -148,7 +148,7 @@ void TModuleIcons::Load(TMultiIcon& icon, int n) {
         throw Exception("Invalid module or no icon resources");
     if (n < 0 || n >= Count())
         throw Exception("Invalid icon resource index");
-    icon.LoadGroupResource(*FModule, FGroupNames[static_cast<size_t>(n)], &FBudget);
+    icon.LoadIconGroupResource(*FModule, FGroupNames[static_cast<size_t>(n)], &FBudget);
 }
 
 int GetModuleIconCount(const std::string& fileName) {
@@ -179,7 +179,7 @@ void TMultiIcon::LoadModuleIcon(const ModuleReader& module, int n) {
         return !found;
     });
     if (!callBack.Name.empty())
-        LoadGroupResource(module, callBack.Name);
+        LoadIconGroupResource(module, callBack.Name);
     else if (callBack.Count == 0)
         throw Exception("Invalid module or no icon resources");
     else
@@ -188,12 +188,22 @@ void TMultiIcon::LoadModuleIcon(const ModuleReader& module, int n) {
 
 void TMultiIcon::LoadGroupResource(const ModuleReader& module, const std::string& name,
                                    TDecodeBudget* fileBudget) {
+    LoadGroup(module, name, FIsCursor, fileBudget);
+}
+
+void TMultiIcon::LoadIconGroupResource(const ModuleReader& module, const std::string& name,
+                                       TDecodeBudget* fileBudget) {
+    LoadGroup(module, name, false, fileBudget);
+}
+
+void TMultiIcon::LoadGroup(const ModuleReader& module, const std::string& name, bool cursor,
+                           TDecodeBudget* fileBudget) {
     const std::optional<ResourceBytes> group =
-        module.FindResource(name, FIsCursor ? pe::RtGroupCursor : pe::RtGroupIcon);
+        module.FindResource(name, cursor ? pe::RtGroupCursor : pe::RtGroupIcon);
     if (!group || !group->Data || group->Size < GroupHeaderBytes)
         InvalidIconResource();
     const uint16_t type = LoadU16(group->Data + 2);
-    if ((type == 1 && FIsCursor) || (type == 2 && !FIsCursor))
+    if ((type == 1 && cursor) || (type == 2 && !cursor))
         InvalidIconResource();
     const uint16_t count = LoadU16(group->Data + 4);
     // Every entry must lie inside the group before the container is touched.
@@ -201,14 +211,15 @@ void TMultiIcon::LoadGroupResource(const ModuleReader& module, const std::string
         InvalidIconResource();
 
     ClearImages();
+    FIsCursor = cursor;
     FImages.assign(count, TMultiIconImage{});
     GroupDecoding decoding;
     decoding.File = fileBudget;
     for (size_t i = 0; i < count; ++i) {
         const TGroupEntry entry =
-            ReadGroupEntry(group->Data + GroupHeaderBytes + i * GroupEntryBytes, FIsCursor);
+            ReadGroupEntry(group->Data + GroupHeaderBytes + i * GroupEntryBytes, cursor);
         try {
-            LoadGroupImage(module, entry, FIsCursor, FImages[i], decoding);
+            LoadGroupImage(module, entry, cursor, FImages[i], decoding);
         } catch (...) {
             // The images before stay loaded; this one and the later ones are empty.
             FreeImage(FImages[i]);

@@ -118,6 +118,9 @@ public:
     // The ICO/CUR stream format. A null stream does nothing.
     void LoadFromStream(Stream* stream) override;
     void SaveToStream(Stream* stream) override;
+    // The images as an icon file (type 1, planes and depth in the entries), also when the
+    // container holds a cursor: the form in which an icon library takes a cursor's images.
+    void SaveAsIconToStream(Stream* stream);
 
     // Recomputes ScreenDepth and the extents and picks the current image.
     virtual void UpdateMetrics();
@@ -171,6 +174,10 @@ public:
     // EInvalidGraphic "Icon too large: ..." (or the file budget's text) beyond that.
     void LoadGroupResource(const ModuleReader& module, const std::string& name,
                            TDecodeBudget* fileBudget = nullptr);
+    // LoadGroupResource of an icon group, whatever the container held before: a cursor
+    // shown earlier must not turn the next icon of a module into a cursor lookup.
+    void LoadIconGroupResource(const ModuleReader& module, const std::string& name,
+                               TDecodeBudget* fileBudget = nullptr);
     // ---- end of icons in modules ----
 
 protected:
@@ -191,6 +198,11 @@ protected:
     int FPreferredHeight = 32;
 
 private:
+    // The group `name` of the cursor or icon group type; the container takes that kind
+    // once the group is found valid.
+    void LoadGroup(const ModuleReader& module, const std::string& name, bool cursor,
+                   TDecodeBudget* fileBudget);
+    void WriteContainer(Stream* stream, bool asCursor);
     void LoadImageBlock(Stream& stream, TMultiIconImage& image, TDecodeBudget& budget);
 };
 

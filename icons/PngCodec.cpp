@@ -13,9 +13,6 @@ namespace pictavo {
 
 namespace {
 
-const uint8_t PngSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
-const uint8_t MngSignature[8] = {0x8A, 0x4D, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
-
 constexpr uint32_t MaxSide = 16384;
 constexpr uint64_t MaxPixelBytes = uint64_t{64} << 20;
 // Deflate cannot expand data by more than this factor.
@@ -80,10 +77,6 @@ void WriteBytes(png_structp png, png_bytep data, png_size_t count) {
 }
 
 void FlushBytes(png_structp) {}
-
-uint32_t ReadBigEndian(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
 
 // The decoder allocates a chunk's whole length before reading it. No chunk can be
 // longer than the data, so one allocation may not exceed the data's size (or 4 MB,
@@ -200,22 +193,6 @@ bool RunWrite(WriteJob* job) {
 }
 
 } // namespace
-
-bool HasPngSignature(const uint8_t* data, size_t size) {
-    return size >= 8 &&
-           (std::memcmp(data, PngSignature, 8) == 0 || std::memcmp(data, MngSignature, 8) == 0);
-}
-
-bool ReadPngSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height) {
-    // Signature, then the first chunk: length 13, type IHDR, width and height big-endian.
-    constexpr size_t HeaderBytes = 8 + 8 + 8;
-    if (data == nullptr || size < HeaderBytes || std::memcmp(data, PngSignature, 8) != 0 ||
-        ReadBigEndian(data + 8) != 13 || std::memcmp(data + 12, "IHDR", 4) != 0)
-        return false;
-    width = ReadBigEndian(data + 16);
-    height = ReadBigEndian(data + 20);
-    return true;
-}
 
 void TPngImage::LoadFromBytes(const uint8_t* data, size_t size) {
     std::vector<uint8_t> pixels;

@@ -4,6 +4,7 @@
 // drawn scaled with their alpha over a canvas.
 
 #include "platform/Raster.h"
+#include "util/PngSignature.h" // HasPngSignature, ReadPngSize for the callers of the codec
 
 #include <cstddef>
 #include <cstdint>
@@ -42,12 +43,5 @@ private:
     std::vector<uint8_t> pixels_;
     std::vector<uint8_t> stored_;
 };
-
-// True when the first 8 bytes are the PNG or the MNG file signature.
-bool HasPngSignature(const uint8_t* data, size_t size);
-
-// The picture size a PNG file's header chunk gives, read without decoding anything;
-// false when the data does not begin with the PNG signature and an IHDR chunk.
-bool ReadPngSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height);
 
 } // namespace pictavo

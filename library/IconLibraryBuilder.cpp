@@ -47,6 +47,8 @@ void OpenLibrary(TPEResourceModule& module, const std::string& fileName, bool re
     module.ReadFromStream(templateBytes);
 }
 
+// Pre-Vista loaders cannot list images this high in a group: the classic build leaves
+// them out.
 void DropTallImages(TMultiIcon& icon) {
     for (int i = icon.IconCount() - 1; i >= 0; --i) {
         int width = 0, height = 0;
@@ -60,23 +62,28 @@ TIconGroupResourceDetails* CreateGroup(TPEResourceModule& module) {
     return CreateEmpty<TIconGroupResourceDetails>(module, 0, module.NextFreeName(IconGroupType));
 }
 
-void FillGroup(TIconGroupResourceDetails& group, const std::string& iconFile) {
+// Every image of the icon goes into the group, PNG data as PNG data. An image that cannot
+// be stored ends the build with the icon named: a library that lost it silently would
+// report a success it is not.
+void FillGroup(TIconGroupResourceDetails& group, const std::string& iconFile,
+               const TIconSource& source) {
     try {
         group.ReplaceFromFile(iconFile);
     } catch (const EImageNumbersExhausted&) {
-        // The library has no numbers left for the images: nothing useful can be written.
         throw;
-    } catch (const std::exception&) {
-        // Unsupported depth, PNG data or no image left: the group stays, empty.
+    } catch (const std::exception& error) {
+        throw Exception(Format("%s: icon %d cannot be stored in the library: %s",
+                               source.FileName.c_str(), source.IconIndex, error.what()));
     }
 }
 
 // The scratch icon lives in the build's private folder and is rewritten for every icon:
 // it needs no temporary file, rename or flush to the disk, which would cost more than
 // the rest of the build.
+// A cursor goes in as an icon: its images are the same bitmaps, only the group type differs.
 void SaveScratchIcon(TMultiIcon& icon, const std::string& iconFile) {
     FileStream stream(iconFile, FileMode::Create);
-    icon.SaveToStream(&stream);
+    icon.SaveAsIconToStream(&stream);
 }
 
 } // namespace
@@ -113,11 +120,22 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
             group = CreateGroup(module);
         // An icon that is neither in a module nor an icon file ends the build.
         loader.Load(icon, source.FileName, source.IconIndex);
-        DropTallImages(icon);
+        if (build.Classic) {
+            DropTallImages(icon);
+            if (icon.IconCount() == 0) {
+                if (group != nullptr)
+                    module.RemoveAt(module.IndexOf(group));
+                if (build.OnSkip)
+                    build.OnSkip(Format("%s: icon %d is left out: all its images are 256 "
+                                        "pixels or more, which the classic library cannot hold",
+                                        source.FileName.c_str(), source.IconIndex));
+                continue;
+            }
+        }
         SaveScratchIcon(icon, iconFile);
         if (build.GroupCreation == TGroupCreation::AfterSave)
             group = CreateGroup(module);
-        FillGroup(*group, iconFile);
+        FillGroup(*group, iconFile, source);
         ++added;
     }
     progress(build.FileName, build.Sources.size());
@@ -128,17 +146,17 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
 
 int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild) {
-    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad, {}});
+    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad, {}, {}, false, {}});
 }
 
 int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild, const TBuildProgress& onProgress) {
-    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad, onProgress});
+    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad, onProgress, {}, false, {}});
 }
 
 int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild) {
-    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::AfterSave, {}});
+    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::AfterSave, {}, {}, false, {}});
 }
 
 bool RemoveIconGroupFromLibrary(

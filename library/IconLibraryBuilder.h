@@ -41,6 +41,11 @@ struct TIconLibraryBuild {
     // Told the lock file when another build or removal holds the library and this one
     // waits for it.
     std::function<void(const std::string& lockFile)> OnWaitForLock;
+    // For pre-Vista loaders: leave out images 255 pixels high or more, and an icon left
+    // with no image at all (told to OnSkip).
+    bool Classic = false;
+    // Told why an icon was left out of a classic build.
+    std::function<void(const std::string& message)> OnSkip;
 };
 
 // Every icon index 0 .. iconCount - 1 of a file, in order.
@@ -51,9 +56,10 @@ std::vector<TIconSource> EveryIconOf(const std::string& fileName, int iconCount)
 // locked (TLibraryLock) from reading to writing; another writer waits. An icon that
 // can be read neither from a module nor as an icon file ends the build with its error,
 // and nothing is written, as does a library with no image numbers left for an icon's
-// images (EImageNumbersExhausted). Images 255 pixels high or more are dropped; an icon
-// whose images cannot be taken into a group gets an empty group. The resources are sorted
-// and the library written with the previous file kept as the backup.
+// images (EImageNumbersExhausted). Every image goes in, PNG-compressed and 256-pixel ones
+// too (unless Classic); an image that cannot be stored ends the build, naming the icon,
+// and nothing is written. The resources are sorted and the library written with the
+// previous file kept as the backup.
 int BuildIconLibrary(const TIconLibraryBuild& build);
 
 // The window's two builders over their sources.

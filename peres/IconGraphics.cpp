@@ -3,6 +3,7 @@
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 #include "util/Messages.h"
+#include "util/PngSignature.h"
 
 #include <algorithm>
 
@@ -323,6 +324,24 @@ void TExIconCursor::MakeImages(int count) {
         FImages.push_back(std::make_shared<TExIconImage>(IsIcon(), 0, 0, TPixelFormat::pfDevice));
 }
 
+bool TExIconCursor::TakePngImage(TExIconImage& image) {
+    // A PNG-compressed image (the form of 256-pixel images since 2007) is kept as its PNG
+    // bytes: the picture's own size, 32 bits per pixel, no BITMAPINFOHEADER to patch.
+    const std::vector<uint8_t>& bytes = image.ImageData().Bytes();
+    const size_t offset = image.HeaderOffset();
+    if (bytes.size() <= offset || !HasPngSignature(bytes.data() + offset, bytes.size() - offset))
+        return false;
+    uint32_t width = 0, height = 0;
+    if (!ReadPngSize(bytes.data() + offset, bytes.size() - offset, width, height) || width == 0 ||
+        height == 0 || width > 0xFFFF || height > 0xFFFF)
+        throw EInvalidGraphic(_(kInvalidIconOrCursor));
+    // Sizes are kept as directory entries hold them: 0 stands for 256 and more.
+    const auto entrySize = [](uint32_t side) { return side > 255 ? 0 : static_cast<int>(side); };
+    image.SetSize(entrySize(width), entrySize(height));
+    image.SetPixelFormat(TPixelFormat::pf32bit);
+    return true;
+}
+
 void TExIconCursor::ReadImageData(Stream& stream, int64_t base, TExIconImage& image,
                                   uint32_t offset, uint32_t size,
                                   const std::vector<uint8_t>& prefix) {
@@ -340,6 +359,8 @@ void TExIconCursor::ReadImageData(Stream& stream, int64_t base, TExIconImage& im
     data.SetPosition(0);
     image.DataChanged();
     const size_t headerOffset = image.HeaderOffset();
+    if (TakePngImage(image))
+        return;
     if (static_cast<size_t>(data.Size()) < headerOffset + BitmapInfoHeaderSize)
         throw EInvalidGraphic(_(kInvalidIconOrCursor));
     StoreU32(data.Memory() + headerOffset + 20, 0); // biSizeImage

@@ -162,6 +162,8 @@ protected:
     void ReadImageData(Stream& stream, int64_t base, TExIconImage& image, uint32_t offset,
                        uint32_t size, const std::vector<uint8_t>& prefix);
     void FinishLoading();
+    // Keeps a PNG-compressed image as it is; false for a bitmap image.
+    static bool TakePngImage(TExIconImage& image);
     void ReplaceCurrentImage(int width, int height);
 
     std::vector<std::shared_ptr<TExIconImage>> FImages;

@@ -219,9 +219,9 @@ TEST(ModuleIconsTest, ImageShorterThanItsHeaderSaysIsRefused) {
     EXPECT_EQ(icon.GetIconData(0).Header, nullptr);
 }
 
-// A container that last held a cursor reads cursor groups: group 200 of the fixture
-// (arrow.cur, hotspot 3,5) loads with its hotspot; the icon groups are not cursor
-// groups, so their positions answer "Invalid icon resource" and the cursor stays.
+// A container that last held a cursor reads cursor groups by name: group 200 of the
+// fixture (arrow.cur, hotspot 3,5) loads with its hotspot. Icon n of the module is an
+// icon group whatever the container held before: it loads, and the container is an icon.
 TEST(ModuleIconsTest, CursorContainerReadsCursorGroups) {
     TMultiIcon cursor;
     cursor.LoadFromFile(std::string(PICTAVO_FIXTURES) + "/icons/cursor.cur");
@@ -237,8 +237,41 @@ TEST(ModuleIconsTest, CursorContainerReadsCursorGroups) {
     EXPECT_EQ(image.HotspotX, 3u);
     EXPECT_EQ(image.HotspotY, 5u);
 
-    EXPECT_EQ(ErrorOf([&] { cursor.LoadModuleIcon(*reader, 0); }), "Invalid icon resource");
-    EXPECT_EQ(cursor.IconCount(), 1);
+    cursor.LoadModuleIcon(*reader, 0);
+    EXPECT_FALSE(cursor.IsCursor());
+    TMultiIcon fresh;
+    fresh.LoadModuleIcon(*reader, 0);
+    EXPECT_EQ(cursor.IconCount(), fresh.IconCount());
+}
+
+// The kind of the container comes from what is loaded, never from the load before:
+// cursor, then a module's icon, through the file loader the window and builder use.
+TEST(ModuleIconsTest, EveryLoadTakesItsOwnKind) {
+    const std::string cur = std::string(PICTAVO_FIXTURES) + "/icons/cursor.cur";
+    const std::string ico = std::string(PICTAVO_FIXTURES) + "/icons/bitmaps.ico";
+    const std::string dll = PeFixture("icons32.dll");
+    struct Step {
+        std::string File;
+        bool Cursor;
+    };
+    const std::vector<std::vector<Step>> sequences = {
+        {{cur, true}, {dll, false}},
+        {{cur, true}, {ico, false}},
+        {{ico, false}, {cur, true}, {dll, false}},
+        {{dll, false}, {cur, true}, {dll, false}, {cur, true}},
+    };
+    for (const std::vector<Step>& sequence : sequences) {
+        TMultiIcon shared;
+        for (const Step& step : sequence) {
+            TModuleIcons module(step.File);
+            if (module.Count() > 0)
+                module.Load(shared, 0);
+            else
+                shared.LoadFromFile(step.File);
+            EXPECT_EQ(shared.IsCursor(), step.Cursor) << step.File;
+            EXPECT_GT(shared.IconCount(), 0) << step.File;
+        }
+    }
 }
 
 } // namespace pictavo

@@ -4,6 +4,7 @@
 #include "icons/ModuleIcons.h"
 #include "icons/MultiIcon.h"
 #include "library/PrivateTempFolder.h"
+#include "peres/PEResourceModule.h"
 #include "tests/CliRunner.h"
 #include "util/Stream.h"
 
@@ -35,6 +36,18 @@ void CopyFile(const std::string& from, const std::string& to) {
     MemoryStream bytes;
     bytes.LoadFromFile(from);
     bytes.SaveToFile(to);
+}
+
+void EmptyFirstIconGroup(const std::string& library) {
+    TPEResourceModule module;
+    module.ReadFromFile(library);
+    for (int i = 0; i < module.Count(); ++i)
+        if (module.Item(i)->Type() == "14") {
+            MemoryStream empty(std::vector<uint8_t>{0, 0, 1, 0, 0, 0});
+            module.Item(i)->ReplaceData(empty);
+            break;
+        }
+    module.WriteToFile(library);
 }
 
 std::vector<uint8_t> FileBytes(const std::string& fileName) {
@@ -227,9 +240,11 @@ TEST_F(CliCommands, ExtractWritesBaseUnderscoreIndexFiles) {
     }
     ::unlink((out + "b_0.ico").c_str());
 
-    // An empty group (its only image was 256 pixels high) is not written as an empty file.
+    // An empty group (as older builds left for an icon of 256-pixel images only) is not
+    // written as an empty file.
     const std::string library = work.Path() + "empty.icl";
     ASSERT_EQ(Run({"build", library, Fixture("icons/large256.ico"), dir + "b.ico"}).Status, 0);
+    EmptyFirstIconGroup(library);
     run = Run({"extract", library, "-o", out});
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{out + "empty_1.ico"}));

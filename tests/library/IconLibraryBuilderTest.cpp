@@ -39,9 +39,9 @@ bool Exists(const std::string& fileName) {
     return ::stat(fileName.c_str(), &info) == 0;
 }
 
-// The source icon as the builder takes it: from the module, else the whole file, without
-// the images 255 pixels high or more.
-std::unique_ptr<TMultiIcon> SourceIcon(const TIconSource& source) {
+// The source icon as the builder takes it: from the module, else the whole file; the
+// classic build leaves out the images 255 pixels high or more.
+std::unique_ptr<TMultiIcon> SourceIcon(const TIconSource& source, bool classic = false) {
     auto loaded = std::make_unique<TMultiIcon>();
     TMultiIcon& icon = *loaded;
     try {
@@ -50,7 +50,7 @@ std::unique_ptr<TMultiIcon> SourceIcon(const TIconSource& source) {
         icon.LoadFromFile(source.FileName);
     }
     for (int i = icon.IconCount() - 1; i >= 0; --i)
-        if (icon.GetIconHeight(i) >= 255)
+        if (classic && icon.GetIconHeight(i) >= 255)
             icon.DeleteIcon(i);
     return loaded;
 }
@@ -63,6 +63,11 @@ void ExpectSameImages(const TMultiIcon& actual, const TMultiIcon& expected,
         EXPECT_EQ(a.Width, e.Width) << what << " image " << i;
         EXPECT_EQ(a.Height, e.Height) << what << " image " << i;
         EXPECT_EQ(a.BitsPerPixel, e.BitsPerPixel) << what << " image " << i;
+        ASSERT_EQ(a.IsPng, e.IsPng) << what << " image " << i;
+        if (e.IsPng) {
+            EXPECT_EQ(a.Png->Pixels(), e.Png->Pixels()) << what << " PNG pixels of image " << i;
+            continue;
+        }
         ASSERT_EQ(a.HeaderSize, e.HeaderSize) << what << " image " << i;
         ASSERT_EQ(a.ColorBitsSize, e.ColorBitsSize) << what << " image " << i;
         ASSERT_EQ(a.MaskBitsSize, e.MaskBitsSize) << what << " image " << i;
@@ -207,23 +212,44 @@ TEST_F(IconLibraryBuilder, TargetThatIsNotAModuleIsRefusedUnchanged) {
     EXPECT_EQ(FileBytes(library), text);
 }
 
-TEST_F(IconLibraryBuilder, TallImagesAreDroppedAndAnIconWithNoneLeftGetsAnEmptyGroup) {
+// Every image goes in: 256-pixel bitmaps, PNG images first, between and last, PNG-only
+// icons, a cursor. Once a PNG image made the whole group empty and the build said success.
+TEST_F(IconLibraryBuilder, EveryImageGoesInPngAndTallOnesToo) {
+    const std::vector<TIconSource> sources = {
+        {IconFixture("large256.ico"), 0},        {IconFixture("png256.ico"), 0},
+        {IconFixture("mixed-png-between.ico"), 0}, {IconFixture("mixed-png-first.ico"), 0},
+        {IconFixture("mixed-png-last.ico"), 0},  {IconFixture("png-only.ico"), 0},
+        {IconFixture("cursor.cur"), 0},          {IconFixture("bitmaps.ico"), 0}};
+    for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
+        ::unlink(library.c_str());
+        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation, {}, {}, false, {}}),
+                  static_cast<int>(sources.size()));
+        EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, ImagesIn(sources)));
+        ExpectLibraryHolds(library, sources);
+    }
+}
+
+// The classic build leaves out images 256 pixels high and an icon left with none, and
+// says so; the other icons keep their numbers without a gap.
+TEST_F(IconLibraryBuilder, ClassicLeavesOutTallImagesAndIconsLeftEmpty) {
     const std::vector<TIconSource> sources = {{IconFixture("large256.ico"), 0},
                                               {IconFixture("png256.ico"), 0}};
-    EXPECT_EQ(BuildLibraryFromView(library, sources, false), 2);
-    EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 2));
-    TPEResourceModule module;
-    module.ReadFromFile(library);
-    std::vector<int> entries;
-    for (int i = 0; i < module.Count(); ++i)
-        if (auto* group = dynamic_cast<TIconGroupResourceDetails*>(module.Item(i)))
-            entries.push_back(group->EntryCount());
-    EXPECT_EQ(entries, (std::vector<int>{0, 1}));
-    EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, 1)); // the 16 x 16 image only
-    TMultiIcon icon;
-    icon.LoadFromModule(library, 1);
-    ExpectSameImages(icon, *SourceIcon(sources[1]), "png256.ico");
-    ExpectValidChecksum(library);
+    for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
+        ::unlink(library.c_str());
+        std::vector<std::string> skipped;
+        TIconLibraryBuild build{library, sources, false, creation};
+        build.Classic = true;
+        build.OnSkip = [&skipped](const std::string& message) { skipped.push_back(message); };
+        EXPECT_EQ(BuildIconLibrary(build), 1);
+        ASSERT_EQ(skipped.size(), 1u);
+        EXPECT_NE(skipped[0].find("large256.ico: icon 0 is left out"), std::string::npos);
+        EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 1));
+        EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, 1)); // the 16 x 16 image only
+        TMultiIcon icon;
+        icon.LoadFromModule(library, 0);
+        ExpectSameImages(icon, *SourceIcon(sources[1], true), "png256.ico");
+        ExpectValidChecksum(library);
+    }
 }
 
 // A library whose images are numbered up to 65534: the next icon's images would need

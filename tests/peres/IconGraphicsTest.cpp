@@ -2,6 +2,7 @@
 #include "tests/peres/IconFixtures.h"
 #include "tests/peres/PeFixtures.h"
 #include "util/Exceptions.h"
+#include "util/PngSignature.h"
 
 #include <gtest/gtest.h>
 
@@ -212,15 +213,44 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ImageShorterThanItsHeader", Edited(kTwoIcons, 22 + 8, 39), true, kInvalid},
         RefusedCase{"CursorKindIntoIcon", Container(2, {IconImage(16, 16, 4)}), true, kInvalid},
         RefusedCase{"IconKindIntoCursor", Container(1, {IconImage(16, 16, 4)}), false, kInvalid},
-        RefusedCase{"PngImage", test::PeFixtureBytes("big.ico"), true, kBadFormat},
         RefusedCase{"TwoBitImage", Container(1, {IconImage(16, 16, 2)}), true, kBadFormat}));
 
 TEST(ExIcon, AFailedLoadKeepsTheImagesMadeSoFar) {
     TExIcon icon;
-    MemoryStream stream(test::PeFixtureBytes("big.ico"));
+    MemoryStream stream(Container(1, {IconImage(16, 16, 4), IconImage(16, 16, 2)}));
     EXPECT_THROW(icon.LoadFromStream(stream), EInvalidGraphic);
     ASSERT_EQ(icon.ImageCount(), 2);
-    EXPECT_EQ(icon.Image(0).PixelFormat(), TPixelFormat::pf32bit);
+    EXPECT_EQ(icon.Image(0).PixelFormat(), TPixelFormat::pf4bit);
+}
+
+// A PNG-compressed image is kept as its PNG bytes, with the picture's own size (0
+// standing for 256, as in a directory entry) and 32 bits: libraries take today's 256-pixel images so.
+TEST(ExIcon, KeepsPngImagesAsTheirBytes) {
+    const std::vector<uint8_t> file = test::PeFixtureBytes("big.ico");
+    TExIcon icon;
+    MemoryStream stream(file);
+    icon.LoadFromStream(stream);
+    bool sawPng = false;
+    for (int i = 0; i < icon.ImageCount(); ++i) {
+        const std::vector<uint8_t>& bytes = icon.Image(i).ResourceData().Bytes();
+        if (bytes.size() < 8 || bytes[0] != 0x89 || bytes[1] != 'P')
+            continue;
+        sawPng = true;
+        EXPECT_EQ(icon.Image(i).PixelFormat(), TPixelFormat::pf32bit);
+        uint32_t width = 0, height = 0;
+        ASSERT_TRUE(ReadPngSize(bytes.data(), bytes.size(), width, height));
+        // As a directory entry holds it: 0 for 256.
+        EXPECT_EQ(icon.Image(i).Width(), static_cast<int>(width % 256));
+        EXPECT_EQ(icon.Image(i).Height(), static_cast<int>(height % 256));
+        EXPECT_TRUE(std::search(file.begin(), file.end(), bytes.begin(), bytes.end()) != file.end());
+    }
+    EXPECT_TRUE(sawPng);
+    MemoryStream saved;
+    icon.SaveToStream(saved);
+    MemoryStream again(saved.Bytes());
+    TExIcon reloaded;
+    reloaded.LoadFromStream(again);
+    EXPECT_EQ(reloaded.ImageCount(), icon.ImageCount());
 }
 
 TEST(ExIcon, FifteenBitImagesLoadButAreNotWritten) {

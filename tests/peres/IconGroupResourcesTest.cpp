@@ -442,8 +442,10 @@ TEST(IconGroups, AFileWithoutImagesLeavesAnEmptyGroup) {
 TEST(IconGroups, AFailedReplaceLeavesTheGroupWithoutImages) {
     auto module = EmptyModule();
     auto* group = AddGroupFromFile(*module, test::ThreeImageIcon());
+    const std::vector<uint8_t> twoBitImage = Container(1, {IconImage(16, 16, 2)});
+    TempFile refused(".ico", twoBitImage);
     try {
-        group->ReplaceFromFile(test::PeFixture("big.ico")); // holds a PNG image
+        group->ReplaceFromFile(refused.Path());
         FAIL() << "no error";
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "图标或光标像素格式无效");
@@ -451,6 +453,24 @@ TEST(IconGroups, AFailedReplaceLeavesTheGroupWithoutImages) {
     EXPECT_EQ(group->Data().Bytes(), (std::vector<uint8_t>{0, 0, 1, 0, 0, 0}));
     EXPECT_TRUE(Names(*module, "3").empty());
     EXPECT_THROW(group->ReplaceFromFile(test::PeFixture("no-such.ico")), Exception);
+}
+
+// Icons made since 2007 hold PNG-compressed images beside bitmaps: every one goes in,
+// the PNG ones as their PNG bytes with the picture's size (0 meaning 256) in the entry.
+TEST(IconGroups, PngImagesGoInBesideBitmaps) {
+    auto module = EmptyModule();
+    auto* group = CreateEmpty<TIconGroupResourceDetails>(*module, 1033, "1");
+    group->ReplaceFromFile(test::PeFixture("big.ico"));
+    TExIcon source;
+    source.LoadFromFile(test::PeFixture("big.ico"));
+    ASSERT_EQ(group->EntryCount(), source.ImageCount());
+    for (int i = 0; i < source.ImageCount(); ++i) {
+        const uint8_t* entry = group->Data().Bytes().data() + 6 + 14 * static_cast<size_t>(i);
+        EXPECT_EQ(entry[0], static_cast<uint8_t>(source.Image(i).Width())) << i;
+        EXPECT_EQ(entry[1], static_cast<uint8_t>(source.Image(i).Height())) << i;
+        EXPECT_EQ(group->ImageOfEntry(i)->Data().Bytes(), source.Image(i).ResourceData().Bytes())
+            << i;
+    }
 }
 
 TEST(IconGroups, CursorGroupsReadRealCursorFiles) {
