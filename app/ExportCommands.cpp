@@ -12,6 +12,8 @@
 #include "icons/IconOnColor.h"
 #include "library/IconExport.h"
 
+#include <QFileInfo>
+
 using pictavo::TColor;
 
 namespace {
@@ -23,6 +25,19 @@ const QString BitmapFilter = "Bitmaps (*.bmp);;All files (*)";
 
 TIconThumbnail* Twnd_pictavo_Main::SelectedThumb() const {
     return FSelectedThumb >= 0 && FSelectedThumb < ThumbCount() ? Thumb(FSelectedThumb) : nullptr;
+}
+
+QString Twnd_pictavo_Main::AskSaveName(const QString& title, const std::string& kind,
+                                       const std::string& sourceFile,
+                                       const std::string& proposedName, const QString& filter,
+                                       bool confirmOverwrite) {
+    std::string& lastFolder = FLastSaveFolders[kind];
+    const std::string start = pictavo::SaveDialogStart(lastFolder, sourceFile, proposedName);
+    const QString chosen =
+        FDialogs->SaveFileName(title, QString::fromStdString(start), filter, confirmOverwrite);
+    if (!chosen.isEmpty())
+        lastFolder = QFileInfo(chosen).absolutePath().toStdString();
+    return chosen;
 }
 
 void Twnd_pictavo_Main::cmSaveIcon(QObject* Sender) {
@@ -47,7 +62,7 @@ void Twnd_pictavo_Main::cmSavetoIcon() {
     const std::string proposed =
         pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".ico");
     const QString fileName =
-        FDialogs->SaveFileName(tr("保存为图标"), QString::fromStdString(proposed), IconFilter, true);
+        AskSaveName(tr("保存为图标"), ".ico", tile->ModuleName(), proposed, IconFilter, true);
     if (fileName.isEmpty())
         return;
     pictavo::SaveImageAsIcon(FIcon, image, fileName.toStdString());
@@ -78,7 +93,7 @@ void Twnd_pictavo_Main::cmSaveToBMP() {
         pictavo::DrawIconOnColor(*handle, color, bitmap);
     }
     const QString fileName =
-        FDialogs->SaveFileName(tr("保存为位图"), QString::fromStdString(proposed), BitmapFilter, true);
+        AskSaveName(tr("保存为位图"), ".bmp", tile->ModuleName(), proposed, BitmapFilter, true);
     if (fileName.isEmpty())
         return;
     pictavo::SaveBitmapFile(bitmap, fileName.toStdString());

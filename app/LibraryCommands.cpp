@@ -8,6 +8,7 @@
 #include "app/FileList.h"
 #include "app/IconThumbnail.h"
 #include "app/MainWindow.h"
+#include "icons/ExportNames.h"
 #include "library/FileScan.h"
 #include "library/IconLibraryBuilder.h"
 #include "library/LibrarySources.h"
@@ -31,13 +32,16 @@ bool TakesSelectedOnly(QObject* Sender) {
 bool Twnd_pictavo_Main::AskLibraryFile(const char* overwriteQuestion, std::string& fileName,
                                        bool& rebuild) {
     // sdICL asks nothing on overwrite: the question below does.
-    const QString chosen = FDialogs->SaveFileName(tr("保存到图标库"), QString(), LibraryFilter, false);
+    const QString chosen = AskSaveName(tr("保存到图标库"), ".icl", std::string(), std::string(),
+                                       LibraryFilter, false);
     if (chosen.isEmpty())
         return false;
-    fileName = chosen.toStdString();
+    // A name typed without an extension ("lib1") is an .icl, as the dialog's filter says.
+    fileName = pictavo::WithDefaultExtension(chosen.toStdString(), ".icl");
     // Yes rebuilds from the template, No updates; either way the previous file
     // stays as the backup.
-    rebuild = QFileInfo::exists(chosen) && pictavo::ConfirmDlg(_(overwriteQuestion));
+    rebuild = QFileInfo::exists(QString::fromStdString(fileName)) &&
+              pictavo::ConfirmDlg(_(overwriteQuestion));
     return true;
 }
 

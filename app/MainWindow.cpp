@@ -229,6 +229,9 @@ QWidget* Twnd_pictavo_Main::BuildSearchOptions() {
     cbMask->setObjectName("cbMask");
     cbMask->setEditable(true);
     cbMask->setInsertPolicy(QComboBox::NoInsert);
+    // The history stays in the list, but what the user types is searched as typed: inline
+    // completion once turned "*.ico;" into "*.ico;*.cur".
+    cbMask->setCompleter(nullptr);
     cbMask->addItems({"*.*", "*.ico", "*.icl", "*.exe", "*.dll", "*.ocx", "*.cur",
                       "*.dll;*.ico;*.icl;*.exe;*.ocx"});
     cbMask->setCurrentText("*.*");

@@ -16,6 +16,7 @@
 #include <QSet>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 
 class QAction;
@@ -203,6 +204,12 @@ private:
     void ShowPendingScanResults();
     // Asks for the library file; rebuild is the answer to the overwrite question.
     bool AskLibraryFile(const char* overwriteQuestion, std::string& fileName, bool& rebuild);
+    // A save dialog opening in the folder last used for that kind of file (".ico", ".bmp",
+    // ".icl"), or the source file's folder the first time; remembers the folder chosen.
+    QString AskSaveName(const QString& title, const std::string& kind,
+                        const std::string& sourceFile, const std::string& proposedName,
+                        const QString& filter, bool confirmOverwrite);
+    std::map<std::string, std::string> FLastSaveFolders;
     QString ThumbName(int number) const;
     bool ThumbNameTaken(const QString& name) const;
 

@@ -152,7 +152,7 @@ void Twnd_pictavo_Main::FindFileSearchFinish() {
         static_cast<uint32_t>(platform::TickCount()) - static_cast<uint32_t>(FSearchStart);
     const int64_t seconds = static_cast<int64_t>(elapsedMs) / 1000;
     ShowStatus(Totals(FileList->Model().rowCount(), FIconTotal()) +
-               tr("搜索时间: %1 秒")
+               tr("搜索时间: %1")
                    .arg(QString::fromStdString(FormatElapsedTime(static_cast<double>(seconds)))));
     FileList->setFocus();
     QApplication::beep();

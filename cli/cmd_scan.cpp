@@ -110,7 +110,7 @@ public:
         FProgress.Clear();
         const auto elapsed = std::chrono::steady_clock::now() - start;
         const int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
-        std::fprintf(stderr, _("文件: %d    图标: %d    搜索时间: %s 秒\n"), FScan.FileTotal(),
+        std::fprintf(stderr, _("文件: %d    图标: %d    搜索时间: %s\n"), FScan.FileTotal(),
                      FScan.IconTotal(), FormatElapsedTime(static_cast<double>(seconds)).c_str());
     }
 

@@ -43,4 +43,23 @@ std::string PathInFolder(const std::string& folder, const std::string& fileName)
     return folder + "/" + fileName;
 }
 
+std::string SaveDialogStart(const std::string& lastFolder, const std::string& sourceFile,
+                            const std::string& proposedName) {
+    if (!lastFolder.empty())
+        return PathInFolder(lastFolder, proposedName);
+    const size_t slash = sourceFile.find_last_of('/');
+    if (slash == std::string::npos)
+        return proposedName;
+    return PathInFolder(sourceFile.substr(0, slash + 1), proposedName);
+}
+
+std::string WithDefaultExtension(const std::string& fileName, const std::string& extension) {
+    const std::string name = NamePart(fileName);
+    // A leading dot names a hidden file, not an extension.
+    const size_t dot = name.find_last_of('.');
+    if (name.empty() || (dot != std::string::npos && dot > 0 && dot + 1 < name.size()))
+        return fileName;
+    return fileName + extension;
+}
+
 } // namespace pictavo

@@ -18,5 +18,11 @@ std::string ImageExportName(const std::string& moduleName, int iconIndex, int im
 std::string ChangeFileExt(const std::string& fileName, const std::string& extension);
 // The folder and the file name joined with exactly one delimiter between them.
 std::string PathInFolder(const std::string& folder, const std::string& fileName);
+// Where a save dialog opens: the proposed name in the folder last used for that kind of
+// file, or, before any was used, in the folder of the file the image comes from.
+std::string SaveDialogStart(const std::string& lastFolder, const std::string& sourceFile,
+                            const std::string& proposedName);
+// The file name with `extension` added when its name part has none ("lib1" -> "lib1.icl").
+std::string WithDefaultExtension(const std::string& fileName, const std::string& extension);
 
 } // namespace pictavo

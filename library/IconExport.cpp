@@ -25,6 +25,23 @@ std::string SaveIconIntoFolder(const std::string& folder, const std::string& mod
     return path;
 }
 
+namespace {
+
+// The one image as an .ico file whose entry holds the image's own data: PNG data stays
+// PNG data, as Windows has read it in icons since 2007.
+std::vector<uint8_t> SingleImageIconBytes(const TMultiIcon& icon, int imageIndex) {
+    TMultiIcon single;
+    single.Assign(&icon);
+    for (int i = single.IconCount() - 1; i >= 0; --i)
+        if (i != imageIndex)
+            single.DeleteIcon(i);
+    MemoryStream bytes;
+    single.SaveAsIconToStream(&bytes);
+    return bytes.TakeBytes();
+}
+
+} // namespace
+
 std::string SaveImageAsIcon(TMultiIcon& icon, int imageIndex, const std::string& fileName) {
     std::unique_ptr<platform::IconHandle> handle;
     try {
@@ -33,9 +50,8 @@ std::string SaveImageAsIcon(TMultiIcon& icon, int imageIndex, const std::string&
         const TMultiIconImage image = icon.GetIconData(imageIndex);
         if (!image.IsPng || !image.Png)
             throw;
-        const std::string pngName = ChangeFileExt(fileName, ".png");
-        WriteExportFile(pngName, image.Png->SaveToBytes());
-        return pngName;
+        WriteExportFile(fileName, SingleImageIconBytes(icon, imageIndex));
+        return fileName;
     }
     if (!handle)
         throw EOutOfResources("GDI object could not be created.");

@@ -20,9 +20,9 @@ std::string SaveIconIntoFolder(const std::string& folder, const std::string& mod
                                int iconIndex);
 
 // Writes image `imageIndex` of the icon as a single-image .ico file through its icon
-// handle. A PNG image, which has no icon handle, is written as a PNG file instead,
-// under `fileName` with the extension ".png". Returns the path written. Any other
-// image without an icon handle raises the handle's error and writes nothing.
+// handle. A PNG image, which has no icon handle, is written as an .ico file whose one
+// entry holds the PNG data. Returns the path written (`fileName`). Any other image
+// without an icon handle raises the handle's error and writes nothing.
 std::string SaveImageAsIcon(TMultiIcon& icon, int imageIndex, const std::string& fileName);
 
 // Writes the bitmap as a 32-bit Windows bitmap file.

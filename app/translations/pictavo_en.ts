@@ -186,7 +186,7 @@
         <translation>Many icons are about to be added to the view; this will take some time. Are you sure?</translation>
     </message>
     <message>
-        <source>搜索时间: %1 秒</source>
+        <source>搜索时间: %1</source>
         <translation>Search time: %1</translation>
     </message>
     <message numerus="yes">

@@ -94,14 +94,20 @@ private slots:
         QTemporaryDir target;
         shown.dialogs->SaveAnswer = target.filePath("chosen.ico");
         shown.window.cmSavetoIcon();
-        QCOMPARE(shown.dialogs->SaveProposals, QStringList{QString("my.app_1_%1.ico").arg(image)});
+        // The first dialog opens beside the source file, the next one where the user saved.
+        QCOMPARE(shown.dialogs->SaveProposals,
+                 QStringList{folder.File(QString("my.app_1_%1.ico").arg(image))});
+        shown.window.cmSavetoIcon();
+        QCOMPARE(shown.dialogs->SaveProposals.last(),
+                 target.filePath(QString("my.app_1_%1.ico").arg(image)));
         pictavo::TMultiIcon written;
         written.LoadFromFile(Path(target.filePath("chosen.ico")));
         QCOMPARE(written.IconCount(), 1);
         QCOMPARE(written.GetIconWidth(0), shown.window.FIcon.GetIconWidth(image));
     }
 
-    void pngImageIsWrittenAsPng() {
+    // Once written as big_0_0.png beside the chosen name, in silence.
+    void pngImageIsWrittenAsTheChosenIco() {
         IconFolder folder;
         folder.Copy("icons/png256.ico", "big.ico");
         ShownFile shown(folder.File("big.ico"), 1, 0);
@@ -110,7 +116,11 @@ private slots:
         QTemporaryDir target;
         shown.dialogs->SaveAnswer = target.filePath("big_0_0.ico");
         shown.window.cmSavetoIcon();
-        QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"big_0_0.png"});
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"big_0_0.ico"});
+        pictavo::TMultiIcon written;
+        written.LoadFromFile(Path(target.filePath("big_0_0.ico")));
+        QCOMPARE(written.IconCount(), 1);
+        QVERIFY(written.GetIconData(0).IsPng);
     }
 
     void bitmapOnTheChosenColourWithAnExtraRow() {
@@ -130,7 +140,8 @@ private slots:
         shown.window.cmSaveToBMP();
         QCOMPARE(shown.dialogs->BackgroundOffered,
                  std::optional<pictavo::TColor>(pictavo::clWhite));
-        QCOMPARE(shown.dialogs->SaveProposals, QStringList{QString("my.app_0_%1.bmp").arg(image)});
+        QCOMPARE(shown.dialogs->SaveProposals,
+                 QStringList{folder.File(QString("my.app_0_%1.bmp").arg(image))});
         const std::vector<uint8_t> bytes = pictavo::ReadFileBytes(Path(target.filePath("out.bmp")));
         QCOMPARE(pictavo::LoadI32(bytes.data() + 18), 32);
         QCOMPARE(pictavo::LoadI32(bytes.data() + 22), 33);

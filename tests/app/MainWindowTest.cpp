@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
@@ -43,6 +44,17 @@ private slots:
         QVERIFY(window.lVer->text().startsWith("汉化版: 4.2.0.0"));
         QCOMPARE(window.lTitle->text(), QString("Pictavo icon browser and extractor"));
         QCOMPARE(window.FSelectedThumb, -1);
+    }
+
+    void maskBoxKeepsWhatWasTyped() {
+        Twnd_pictavo_Main window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.cbMask->setFocus();
+        window.cbMask->lineEdit()->clear();
+        QTest::keyClicks(window.cbMask->lineEdit(), "*.ico;");
+        QCOMPARE(window.cbMask->currentText(), QString("*.ico;"));
+        QCOMPARE(window.cbMask->count(), 8); // the history is still there
     }
 
     void booleanWordsAreRead_data() {

@@ -39,7 +39,7 @@ private slots:
             if (info.fileName() == "c.ico")
                 QCOMPARE(entry.IconCount, 1);
         }
-        QVERIFY(QRegularExpression("^文件: 4    图标: 7    搜索时间: \\d+ s 秒$")
+        QVERIFY(QRegularExpression("^文件: 4    图标: 7    搜索时间: \\d+ s$")
                     .match(window.sbPanel0->text())
                     .hasMatch());
         QCOMPARE(window.bSearch->text(), QString("开始"));

@@ -47,6 +47,33 @@ TEST(ExportNames, ExtensionChangeAndFolderJoin) {
     EXPECT_EQ(PathInFolder("/out/", "a_1.ico"), "/out/a_1.ico");
 }
 
+// Save dialogs open where the user last saved that kind of file, else beside the source.
+TEST(ExportNames, SaveDialogStart) {
+    struct Case {
+        const char* last;
+        const char* source;
+        const char* expected;
+    };
+    for (const Case& c : {Case{"", "/win/shell32.dll", "/win/x.ico"},
+                          Case{"/saved", "/win/shell32.dll", "/saved/x.ico"},
+                          Case{"/saved/", "/win/shell32.dll", "/saved/x.ico"},
+                          Case{"", "shell32.dll", "x.ico"},
+                          Case{"", "/shell32.dll", "/x.ico"}})
+        EXPECT_EQ(SaveDialogStart(c.last, c.source, "x.ico"), c.expected) << c.last << c.source;
+}
+
+// A library name typed without an extension gets ".icl"; other names stay as typed.
+TEST(ExportNames, WithDefaultExtension) {
+    struct Case {
+        const char* typed;
+        const char* expected;
+    };
+    for (const Case& c : {Case{"/out/lib1", "/out/lib1.icl"}, Case{"/out/lib1.dll", "/out/lib1.dll"},
+                          Case{"/out.d/lib1", "/out.d/lib1.icl"}, Case{"/out/.lib", "/out/.lib.icl"},
+                          Case{"/out/a.b.icl", "/out/a.b.icl"}, Case{"lib", "lib.icl"}})
+        EXPECT_EQ(WithDefaultExtension(c.typed, ".icl"), c.expected) << c.typed;
+}
+
 // An icon with a transparent left quarter and a solid opaque pixel colour elsewhere.
 std::unique_ptr<platform::IconHandle> HandleOf(TMultiIcon& icon, const BlockRecipe& recipe) {
     test::LoadBytes(icon, test::MakeIcon({recipe}));

@@ -6,6 +6,7 @@
 #include "icons/MultiIcon.h"
 #include "library/LibrarySources.h"
 #include "library/PrivateTempFolder.h"
+#include "util/AtomicFile.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 
@@ -73,19 +74,23 @@ TEST(IconExport, SingleBitmapImageBecomesAnIcoFile) {
     EXPECT_EQ(reread.GetIconData(0).BitsPerPixel, 32); // the screen's depth
 }
 
-TEST(IconExport, PngImageBecomesAPngFileBesideTheChosenName) {
+// Once the PNG image was written as name.png beside the chosen .ico, over any .png there.
+TEST(IconExport, PngImageBecomesAnIcoFileHoldingThePngData) {
     TPrivateTempFolder folder;
     TMultiIcon icon;
     icon.LoadFromFile(IconFixture("png256.ico"));
     ASSERT_TRUE(icon.GetIconData(0).IsPng);
-    const std::string written = SaveImageAsIcon(icon, 0, folder.Path() + "png256_0_0.ico");
-    EXPECT_EQ(written, folder.Path() + "png256_0_0.png");
-    EXPECT_FALSE(Exists(folder.Path() + "png256_0_0.ico"));
-    TPngImage png;
-    const std::vector<uint8_t> bytes = ReadFileBytes(written);
-    png.LoadFromBytes(bytes.data(), bytes.size());
-    EXPECT_EQ(png.Width(), 256);
-    EXPECT_EQ(png.Pixels(), icon.GetIconData(0).Png->Pixels());
+    const std::string name = folder.Path() + "png256_0_0.ico";
+    const std::string beside = folder.Path() + "png256_0_0.png";
+    WriteFileAtomically(beside, {'k', 'e', 'e', 'p'});
+    EXPECT_EQ(SaveImageAsIcon(icon, 0, name), name);
+    EXPECT_EQ(ReadFileBytes(beside), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+    TMultiIcon reread;
+    reread.LoadFromFile(name);
+    ASSERT_EQ(reread.IconCount(), 1);
+    ASSERT_TRUE(reread.GetIconData(0).IsPng);
+    EXPECT_EQ(reread.GetIconWidth(0), 256);
+    EXPECT_EQ(reread.GetIconData(0).Png->Pixels(), icon.GetIconData(0).Png->Pixels());
 }
 
 TEST(IconExport, WriteErrorsReachTheCaller) {
