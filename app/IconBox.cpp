@@ -130,7 +130,7 @@ QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool select
     QPainter painter(&item);
     painter.setFont(FBox->font());
     painter.setPen(selected ? colors.color(QPalette::HighlightedText)
-                            : colors.color(QPalette::Text));
+                            : ToQColor(pictavo::CaptionColorOn(FBox->Color())));
     const int x = size.width() / 2 - metrics.horizontalAdvance(caption) / 2;
     const int y = size.height() - metrics.height() - 5;
     painter.drawText(QRect(x, y, metrics.horizontalAdvance(caption) + 1, metrics.height()),

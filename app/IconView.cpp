@@ -204,6 +204,9 @@ void Twnd_pictavo_Main::cmRemoveFromView() {
         QLayoutItem* item = FlowPanel->layout()->takeAt(FSelectedThumb);
         delete item;
         delete tile;
+        // The tiles after it move up now, not at the next resize.
+        FlowPanel->layout()->invalidate();
+        FlowPanel->layout()->activate();
     }
     if (FSelectedThumb >= ThumbCount())
         --FSelectedThumb;

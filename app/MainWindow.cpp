@@ -166,6 +166,15 @@ void Twnd_pictavo_Main::resizeEvent(QResizeEvent* event) {
     lCopy->move(width() - lCopy->width() - 6, Header->height() - lCopy->height() - 3);
 }
 
+void Twnd_pictavo_Main::PopupIconList(const QPoint& globalPosition) {
+    if (!IconListPopupOpens())
+        return;
+    // Decided before the menu is sized: shown inside aboutToShow, the item fell outside
+    // the menu's window, where no click reaches it.
+    pmRemoveFromICL->setVisible(RemoveFromICLOffered());
+    IconListPopup->popup(globalPosition);
+}
+
 QWidget* Twnd_pictavo_Main::BuildLeftPanel() {
     LeftPanel = new QWidget;
     LeftPanel->setObjectName("LeftPanel");
@@ -393,16 +402,13 @@ void Twnd_pictavo_Main::ConnectEvents() {
     connect(pmSaveToBMP, &QAction::triggered, this, [this] { Guarded([&] { cmSaveToBMP(); }); });
     connect(pmRemoveFromICL, &QAction::triggered, this,
             [this] { Guarded([&] { cmRemoveFromICL(); }); });
-    connect(IconListPopup, &QMenu::aboutToShow, this,
-            [this] { pmRemoveFromICL->setVisible(RemoveFromICLOffered()); });
 
     connect(FileList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (FileListPopupOpens())
             FileListPopup->popup(FileList->viewport()->mapToGlobal(at));
     });
     connect(ScrollBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (IconListPopupOpens())
-            IconListPopup->popup(ScrollBox->mapToGlobal(at));
+        PopupIconList(ScrollBox->mapToGlobal(at));
     });
     connect(IconBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (IconBoxPopupOpens())

@@ -125,6 +125,8 @@ public:
     // Context menus open only when they have something to act on; true when shown.
     bool FileListPopupOpens() const;
     bool IconListPopupOpens() const;
+    // Opens the icon view's menu at the point, with the items that apply.
+    void PopupIconList(const QPoint& globalPosition);
     bool IconBoxPopupOpens() const;
 
     void FileListChange(int row); // -1: no single row reported

@@ -2,6 +2,8 @@
 
 #include "app/QtColor.h"
 
+#include <QCursor>
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -58,12 +60,28 @@ void TThumbnail::DrawFrameAndFill(QImage& tile) const {
         painter.fillRect(r, pen);
         painter.fillRect(r.adjusted(1, 1, -1, -1), ToQColor(brush));
     };
-    if (isDown() || FSelected)
-        frame(shadow, FSelected ? FSelectedColor : FPressColor);
-    else if (FMouseInside)
-        frame(shadow, FOnMouseColor);
-    else
-        frame(ToQColor(FBorderColor), FColor);
+    const bool raised = isDown() || FSelected || ShowsHover();
+    frame(raised ? shadow : ToQColor(FBorderColor), FillColor());
+    // The selected fill is barely lighter than the panel: the highlight frame marks it.
+    if (FSelected) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(r).adjusted(1, 1, -1, -1));
+    }
+}
+
+TColor TThumbnail::FillColor() const {
+    if (FSelected)
+        return FSelectedColor;
+    if (isDown())
+        return FPressColor;
+    return ShowsHover() ? FOnMouseColor : FColor;
+}
+
+bool TThumbnail::ShowsHover() const {
+    // A popup or dialog that took the pointer away sends no leave event: the pointer's
+    // real place decides.
+    return FMouseInside && rect().contains(mapFromGlobal(QCursor::pos()));
 }
 
 void TThumbnail::DrawFocusAndCaption(QImage& tile) const {
@@ -78,7 +96,7 @@ void TThumbnail::DrawFocusAndCaption(QImage& tile) const {
     strip.setTop(strip.bottom() + 1 - metrics.height());
     // One line, ending in an ellipsis when it does not fit; "&" stays a literal ampersand.
     const QString caption = metrics.elidedText(text(), Qt::ElideRight, strip.width());
-    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.setPen(ToQColor(pictavo::CaptionColorOn(FillColor())));
     painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine, caption);
 }
 

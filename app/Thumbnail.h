@@ -49,6 +49,9 @@ protected:
 
 private:
     void DrawFrameAndFill(QImage& tile) const;
+    // The fill by state: selected, pressed, under the pointer, plain.
+    pictavo::TColor FillColor() const;
+    bool ShowsHover() const;
     void DrawFocusAndCaption(QImage& tile) const;
 
     bool FMouseInside = false;

@@ -23,4 +23,12 @@ constexpr uint8_t GetBValue(TColor c) {
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;
 
+// The text colour that reads on `background`: black on light colours, white on dark ones
+// (by perceived lightness, 0.299 R + 0.587 G + 0.114 B).
+constexpr TColor CaptionColorOn(TColor background) {
+    const unsigned lightness =
+        299u * GetRValue(background) + 587u * GetGValue(background) + 114u * GetBValue(background);
+    return lightness >= 128u * 1000u ? clBlack : clWhite;
+}
+
 } // namespace pictavo

@@ -74,12 +74,17 @@ private slots:
     }
 
     void removeFirstMiddleAndLastTile() {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->cmView(window->All2); // 7 tiles
         window->ThumbnailClick(window->Thumb(3));
+        QTest::qWait(10);
+        const QRect place = window->Thumb(3)->geometry();
         TIconThumbnail* next = window->Thumb(4);
         window->cmRemoveFromView();
         QCOMPARE(window->ThumbCount(), 6);
         QCOMPARE(window->Thumb(3), next); // the tile that took its place is selected
+        QCOMPARE(next->geometry(), place); // at once, not after the next resize
         QVERIFY(next->Selected());
         QCOMPARE(window->FSelectedThumb, 3);
         QCOMPARE(window->IconBox->count(), 0);

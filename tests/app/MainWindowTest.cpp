@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
@@ -146,6 +147,42 @@ private slots:
         QVERIFY(!window.IconBoxPopupOpens());
         window.IconBox->setCurrentRow(0);
         QVERIFY(window.IconBoxPopupOpens());
+    }
+
+    // Once "从图标库中删除..." was shown after the menu was sized, outside its window.
+    void tileMenuHoldsEveryVisibleItemInsideItself() {
+        IconFolder folder;
+        folder.Copy("pe/icons32.dll", "a.dll");
+        folder.Copy("library/two.dll", "b.icl");
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.ShellTreeFolderSelected(folder.Path());
+        window.cmView(window.All2);
+        int dll = -1, library = -1;
+        for (int i = 0; i < window.ThumbCount(); ++i)
+            (window.Thumb(i)->ModuleName().ends_with("b.icl") ? library : dll) = i;
+        QVERIFY(dll >= 0 && library >= 0);
+        for (int tile : {dll, library, dll}) {
+            window.ThumbnailClick(window.Thumb(tile));
+            window.PopupIconList(window.mapToGlobal(QPoint(300, 300)));
+            QTRY_VERIFY(window.IconListPopup->isVisible());
+            QCOMPARE(window.pmRemoveFromICL->isVisible(), tile == library);
+            for (QAction* action : window.IconListPopup->actions())
+                // A separator the menu collapsed has no place at all.
+                if (action->isVisible() && !(action->isSeparator() &&
+                                             window.IconListPopup->actionGeometry(action).isEmpty()))
+                    QVERIFY2(window.IconListPopup->rect().contains(
+                                 window.IconListPopup->actionGeometry(action)),
+                             qPrintable(QString("%1 tile %2: %3 outside %4x%5")
+                                            .arg(action->text())
+                                            .arg(tile)
+                                            .arg(window.IconListPopup->actionGeometry(action).bottom())
+                                            .arg(window.IconListPopup->width())
+                                            .arg(window.IconListPopup->height())));
+            window.IconListPopup->hide();
+        }
     }
 
     void menuPairsCarryTags() {

@@ -114,6 +114,34 @@ private slots:
         QCOMPARE(Render(tile).pixel(30, 40), ToQColor(tile.OnMouseColor()).rgb());
     }
 
+    // The selected fill is nearly the panel's colour: a highlight frame shows it.
+    void selectedTileHasAHighlightFrame() {
+        TIconThumbnail tile;
+        const QRgb highlight = tile.palette().color(QPalette::Highlight).rgb();
+        QVERIFY(Render(tile).pixel(1, 30) != highlight);
+        tile.SetSelected(true);
+        const QImage image = Render(tile);
+        for (const QPoint& p : {QPoint(1, 30), QPoint(30, 1), QPoint(58, 30), QPoint(30, 58)})
+            QCOMPARE(image.pixel(p), highlight);
+    }
+
+    // On a navy background the caption is light, on a light one dark.
+    void captionReadsOnAnyBackground() {
+        TIconThumbnail tile;
+        tile.SetCaption("图标 8");
+        for (const auto& [background, caption] :
+             {std::pair{pictavo::RGB(0, 0, 128), qRgb(255, 255, 255)},
+              std::pair{pictavo::RGB(0xF0, 0xF0, 0xF0), qRgb(0, 0, 0)}}) {
+            tile.SetColor(background);
+            const QImage image = Render(tile);
+            int captionPixels = 0;
+            for (int y = 40; y < 57; ++y)
+                for (int x = 3; x < 57; ++x)
+                    captionPixels += image.pixel(x, y) == caption;
+            QVERIFY2(captionPixels > 5, qPrintable(QString::number(background, 16)));
+        }
+    }
+
     void captionStaysInItsStripWithALiteralAmpersand() {
         TIconThumbnail tile;
         tile.SetColor(0xFFFFFF);

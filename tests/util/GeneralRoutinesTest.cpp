@@ -1,3 +1,4 @@
+#include "util/Color.h"
 #include "util/ConfirmDlg.h"
 #include "util/ElapsedTime.h"
 #include "util/Exceptions.h"
@@ -79,6 +80,23 @@ TEST(ConfirmDlgTest, HandlerGetsDefaultCaptionAndNoHandlerMeansNo) {
     EXPECT_TRUE(ConfirmDlg("Overwrite?"));
     EXPECT_EQ(caption, "Confirmation");
     SetConfirmHandler(previous);
+}
+
+} // namespace pictavo
+
+namespace pictavo {
+
+// Captions stay readable on any background colour the user picks.
+TEST(CaptionColorOn, DarkTextOnLightAndLightTextOnDark) {
+    struct Case {
+        TColor background;
+        TColor caption;
+    };
+    for (const Case& c : {Case{0xF0F0F0, clBlack}, Case{clWhite, clBlack}, Case{0xF0EEED, clBlack},
+                          Case{RGB(255, 255, 0), clBlack}, Case{RGB(0, 0, 128), clWhite},
+                          Case{clBlack, clWhite}, Case{RGB(128, 0, 0), clWhite},
+                          Case{RGB(0, 128, 0), clWhite}, Case{RGB(0, 230, 0), clBlack}})
+        EXPECT_EQ(CaptionColorOn(c.background), c.caption) << std::hex << c.background;
 }
 
 } // namespace pictavo
