@@ -7,7 +7,7 @@
 #include <exception>
 
 TIconThumbnail::TIconThumbnail(QWidget* parent) : TThumbnail(parent) {
-    setFixedSize(60, 60);
+    setFixedSize(TileSize, TileSize);
 }
 
 void TIconThumbnail::SetModuleName(const std::string& value) {

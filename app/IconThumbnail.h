@@ -11,6 +11,9 @@
 class TIconThumbnail : public TThumbnail {
     Q_OBJECT
 public:
+    // The tile's side in pixels: the 32-pixel icon, its frame and the caption.
+    static constexpr int TileSize = 60;
+
     explicit TIconThumbnail(QWidget* parent = nullptr);
 
     const std::string& ModuleName() const { return FModuleName; }

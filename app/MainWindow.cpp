@@ -293,6 +293,9 @@ QWidget* Twnd_pictavo_Main::BuildClientPanel() {
     ScrollBox->setWidgetResizable(true);
     ScrollBox->setFrameShape(QFrame::NoFrame);
     ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // One wheel notch moves one row of tiles (tile and the margins above and below it).
+    ScrollBox->verticalScrollBar()->setSingleStep(TIconThumbnail::TileSize +
+                                                  2 * FlowLayout::ItemMargin);
     ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
     FlowPanel = new QWidget;
     FlowPanel->setObjectName("FlowPanel");

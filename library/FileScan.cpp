@@ -1,7 +1,6 @@
 #include "library/FileScan.h"
 
 #include "library/FileIcons.h"
-#include "platform/CaseFolding.h"
 #include "platform/FileSystem.h"
 
 namespace pictavo {
@@ -9,7 +8,8 @@ namespace pictavo {
 TScanStep TFileScan::FileMatch(const TFileDetails& fileInfo, bool ignoreDuplicates) {
     TScanStep step;
     if (ignoreDuplicates) {
-        const std::string name = platform::LowerCase8(fileInfo.Name);
+        // Linux file names differ by case: A.dll and a.dll are two files.
+        const std::string& name = fileInfo.Name;
         if (!FSeenNames.insert(name).second) {
             step.StatusName = name;
             return step;

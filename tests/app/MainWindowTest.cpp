@@ -5,6 +5,7 @@
 #include "app/IconThumbnail.h"
 #include "app/Panels.h"
 #include "app/Settings.h"
+#include "app/WheelScrollBox.h"
 #include "util/ConfirmDlg.h"
 
 #include "app/IconBox.h"
@@ -15,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QtTest>
@@ -45,6 +47,8 @@ private slots:
         QVERIFY(window.lVer->text().startsWith("汉化版: 4.2.0.0"));
         QCOMPARE(window.lTitle->text(), QString("Pictavo icon browser and extractor"));
         QCOMPARE(window.FSelectedThumb, -1);
+        // One wheel notch scrolls one row of 60-pixel tiles with their 2-pixel margins.
+        QCOMPARE(window.ScrollBox->verticalScrollBar()->singleStep(), 64);
     }
 
     void maskBoxKeepsWhatWasTyped() {
