@@ -513,7 +513,12 @@ void Twnd_pictavo_Main::closeEvent(QCloseEvent* event) {
 void Twnd_pictavo_Main::SetStartPath(const QString& path) {
     FStartPath = StartPathOf(path);
     if (!FStartPath)
-        FDialogs->ShowError(QString("%1: no such file or folder").arg(path));
+        ShowErrorOnceShown(QString("%1: no such file or folder").arg(path));
+}
+
+void Twnd_pictavo_Main::ShowErrorOnceShown(const QString& text) {
+    // Over the window, not on an empty screen before it.
+    QTimer::singleShot(0, this, [this, text] { FDialogs->ShowError(text); });
 }
 
 // The row of that file, made the selected row as a click would; nothing when the file
@@ -533,8 +538,13 @@ void Twnd_pictavo_Main::FormStorageAfterRestorePlacement() {
         // The scan of the folder runs while the tree selects it.
         if (ShellTreeNavigate(FStartPath->Folder) && !FStartPath->FileName.isEmpty())
             SelectFileRow(FStartPath->FileName);
-    } else if (!ShellTreeStartInFolder.isEmpty() && !ShellTreeNavigate(ShellTreeStartInFolder))
-        FDialogs->ShowError(QString("%1: folder not found").arg(ShellTreeStartInFolder));
+    } else if (!ShellTreeStartInFolder.isEmpty() && !ShellTreeNavigate(ShellTreeStartInFolder)) {
+        // The nearest folder that is left becomes the start folder: the next start is quiet.
+        const QString missing = ShellTreeStartInFolder;
+        ShellTreeStartInFolder = NearestExistingFolder(missing);
+        ShellTreeNavigate(ShellTreeStartInFolder);
+        ShowErrorOnceShown(QString("%1: folder not found").arg(missing));
+    }
     de->SetText(de->Text());
     deChange();
 }

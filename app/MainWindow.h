@@ -199,6 +199,8 @@ private:
     // Runs a command; an error that escapes it goes to the application's error report.
     void Guarded(const std::function<void()>& command);
     void ShowStatus(const QString& text);
+    // The error box, once the window is on the screen.
+    void ShowErrorOnceShown(const QString& text);
     // A scan shows its rows and status at most every 50 ms (a list or label change per
     // file costs a layout each, many times the file's own probe); the waiting events are
     // still processed after every file, so "取消" works at once.

@@ -13,3 +13,7 @@ struct TStartPath {
 
 // nullopt when the argument names nothing that exists.
 std::optional<TStartPath> StartPathOf(const QString& argument);
+
+// The folder itself when it exists, else its nearest existing parent ("/" at the last):
+// where the tree goes when the stored start folder has vanished.
+QString NearestExistingFolder(const QString& folder);

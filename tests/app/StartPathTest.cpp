@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTreeView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -73,8 +74,40 @@ private slots:
         Twnd_pictavo_Main window;
         FakeDialogs* dialogs = UseFakeDialogs(window);
         window.SetStartPath(folder.File("missing.dll"));
-        QCOMPARE(dialogs->Errors.size(), 1);
         window.show();
+        QTRY_COMPARE(dialogs->Errors.size(), 1);
+    }
+
+    // A stored start folder that vanished: the window shows first, then says so once, and
+    // the nearest existing parent becomes the start folder, so the next start is quiet.
+    void vanishedStartFolderFallsBackToItsNearestParent() {
+        ClearStoredSettings();
+        QTemporaryDir dir;
+        const QString kept = QDir(dir.path()).absoluteFilePath("kept");
+        QVERIFY(QDir().mkpath(kept));
+        QCOMPARE(NearestExistingFolder(kept + "/gone/deeper"), kept);
+        QCOMPARE(NearestExistingFolder(kept), kept);
+        QCOMPARE(NearestExistingFolder("/no-such-top-folder/x"), QString("/"));
+        {
+            QSettings stored("Vantrel", "Pictavo");
+            stored.beginGroup("4.x/wnd_pictavo_Main");
+            stored.setValue("ShellTree.StartInFolder", kept + "/gone/deeper");
+        }
+        {
+            Twnd_pictavo_Main window;
+            FakeDialogs* dialogs = UseFakeDialogs(window);
+            window.show();
+            QVERIFY(dialogs->Errors.isEmpty()); // not before the window is there
+            QTRY_COMPARE(dialogs->Errors.size(), 1);
+            QCOMPARE(window.ShellTreeSelectedFolder(), kept);
+            window.close();
+        }
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        window.show();
+        QTest::qWait(20);
+        QVERIFY(dialogs->Errors.isEmpty());
+        QCOMPARE(window.ShellTreeSelectedFolder(), kept);
     }
 
     // The tree's folders load in the background while the start folder is scanned: it
