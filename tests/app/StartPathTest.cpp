@@ -78,6 +78,30 @@ private slots:
         QTRY_COMPARE(dialogs->Errors.size(), 1);
     }
 
+    // Right and + open a folder of the tree, Left and - close it.
+    void treeKeysExpandAndCollapse() {
+        ClearStoredSettings();
+        QTemporaryDir dir;
+        const QString top = QDir(dir.path()).absoluteFilePath("top");
+        QVERIFY(QDir().mkpath(top + "/inner"));
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        window.SetStartPath(top);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTreeView* tree = window.ShellTree;
+        tree->setFocus();
+        const QModelIndex index = tree->currentIndex();
+        QCOMPARE(window.ShellTreeSelectedFolder(), top);
+        for (const auto& [open, close] : {std::pair{Qt::Key_Right, Qt::Key_Left},
+                                          std::pair{Qt::Key_Plus, Qt::Key_Minus}}) {
+            QTest::keyClick(tree, open);
+            QTRY_VERIFY(tree->isExpanded(index));
+            QTest::keyClick(tree, close);
+            QTRY_VERIFY(!tree->isExpanded(index));
+        }
+    }
+
     // A stored start folder that vanished: the window shows first, then says so once, and
     // the nearest existing parent becomes the start folder, so the next start is quiet.
     void vanishedStartFolderFallsBackToItsNearestParent() {
