@@ -55,8 +55,13 @@ int RunIcons(const Arguments& args) {
     const std::string& fileName = args[0];
     {
         TModuleIcons module(fileName);
+        for (const std::string& damage : module.DamagedResources())
+            std::fprintf(stderr, "%s\n", FileErrorText(fileName, "skipped damaged " + damage).c_str());
         if (module.Count() > 0)
             return PrintModuleIcons(fileName, module);
+        // A module is no icon file: say what it lacks rather than a format error.
+        if (module.IsModule())
+            return Failure(FileErrorText(fileName, "the module holds no icons"));
     }
     TMultiIcon icon;
     try {

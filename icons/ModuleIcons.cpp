@@ -143,6 +143,10 @@ TModuleIcons::TModuleIcons(const std::string& fileName)
     });
 }
 
+std::vector<std::string> TModuleIcons::DamagedResources() const {
+    return FModule ? FModule->DamagedResources() : std::vector<std::string>{};
+}
+
 void TModuleIcons::Load(TMultiIcon& icon, int n) {
     if (FGroupNames.empty())
         throw Exception("Invalid module or no icon resources");

@@ -45,6 +45,8 @@ public:
     bool IsModule() const { return FModule != nullptr; }
     // The number of icon groups, as GetModuleIconCount counts them.
     int Count() const { return static_cast<int>(FGroupNames.size()); }
+    // The damaged resource entries the module's reader left out.
+    std::vector<std::string> DamagedResources() const;
     // As TMultiIcon::LoadFromModule(fileName, n), with the same errors.
     void Load(TMultiIcon& icon, int n);
 

@@ -66,6 +66,10 @@ public:
     std::optional<ResourceBytes> FindResource(uint32_t id, uint32_t type) const;
 
     bool Is64Bit() const { return is64Bit_; }
+    // The resource entries left out as damaged (of a 16-bit module's table), one text each.
+    std::vector<std::string> DamagedResources() const {
+        return ne_ ? ne_->Damaged() : std::vector<std::string>{};
+    }
     // The size of the file (or bytes) when it was opened.
     uint64_t FileSize() const { return size_; }
 

@@ -62,6 +62,32 @@ ResourceName ReadId(const uint8_t* table, size_t tableSize, uint16_t id) {
     return name;
 }
 
+std::string TypeText(const ResourceName& type) {
+    return type.IsNumeric ? std::to_string(type.Id) : "\"" + type.Text + "\"";
+}
+
+// One resource entry, or nullopt with `damage` saying why it cannot be used.
+std::optional<NEResource> ReadResource(const uint8_t* table, size_t tableSize,
+                                       const uint8_t* entry, uint16_t shift, uint64_t fileSize,
+                                       std::string& damage) {
+    NEResource resource;
+    resource.Offset = uint64_t{LoadU16(entry)} << shift;
+    const uint64_t length = uint64_t{LoadU16(entry + 2)} << shift;
+    if (!RangeFits(resource.Offset, length, fileSize)) {
+        damage = "data past the end of the file";
+        return std::nullopt;
+    }
+    resource.Length = static_cast<uint32_t>(length);
+    resource.Flags = LoadU16(entry + 4);
+    try {
+        resource.Name = ReadId(table, tableSize, LoadU16(entry + 6));
+    } catch (const EPEException&) {
+        damage = "name past the table";
+        return std::nullopt;
+    }
+    return resource;
+}
+
 } // namespace
 
 NEResourceTableRange FindNEResourceTable(const uint8_t* header, uint64_t neOffset,
@@ -102,16 +128,17 @@ NEResourceTable NEResourceTable::Read(const uint8_t* table, size_t tableSize, ui
         type.Type = ReadId(table, tableSize, typeId);
         type.Resources.reserve(count);
         for (uint32_t i = 0; i < count; ++i, at += ResourceEntryBytes) {
-            const uint8_t* e = table + at;
-            NEResource resource;
-            resource.Offset = uint64_t{LoadU16(e)} << shift;
-            const uint64_t length = uint64_t{LoadU16(e + 2)} << shift;
-            if (!RangeFits(resource.Offset, length, fileSize))
-                Fault("resource past the end of the file");
-            resource.Length = static_cast<uint32_t>(length);
-            resource.Flags = LoadU16(e + 4);
-            resource.Name = ReadId(table, tableSize, LoadU16(e + 6));
-            type.Resources.push_back(std::move(resource));
+            // A damaged entry is left out on its own: the good resources beside it (the
+            // icons of a library whose unrelated entry is broken) stay usable.
+            std::string damage;
+            std::optional<NEResource> resource = ReadResource(table, tableSize, table + at, shift,
+                                                              fileSize, damage);
+            if (resource)
+                type.Resources.push_back(std::move(*resource));
+            else
+                result.damaged_.push_back(
+                    Format("resource %u of type %s: %s", i, TypeText(type.Type).c_str(),
+                           damage.c_str()));
         }
         result.types_.push_back(std::move(type));
     }

@@ -6,15 +6,17 @@
 // 0x8000 | id or the offset of a name), ended by type 0; the names behind it are
 // length-prefixed 8-bit strings whose offsets count from the start of the table.
 //
-// Every shift, count, offset and length is checked: a shift above 15, a table running
-// past its bytes, a resource past the end of the file or a name past the table raise
-// EPEException, and the module is no module.
+// Every shift, count, offset and length is checked: a shift above 15 or a table running
+// past its bytes raise EPEException, and the module is no module. A resource whose data
+// lies past the end of the file or whose name lies past the table is left out on its
+// own and listed in Damaged(): the other resources stay usable.
 
 #include "peres/ResourceDirectory.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace pictavo {
@@ -58,6 +60,8 @@ public:
     static NEResourceTable Read(const uint8_t* table, size_t tableSize, uint64_t fileSize);
 
     const std::vector<NEResourceType>& Types() const { return types_; }
+    // What was left out, one text per damaged resource entry.
+    const std::vector<std::string>& Damaged() const { return damaged_; }
     // The resources of a numeric type, or null when the module has none.
     const NEResourceType* FindType(uint32_t type) const;
     // The first resource of the type with this id, or with this text name compared
@@ -66,6 +70,7 @@ public:
 
 private:
     std::vector<NEResourceType> types_;
+    std::vector<std::string> damaged_;
 };
 
 } // namespace pictavo

@@ -3,6 +3,11 @@
 #include "tests/CliRunner.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -54,6 +59,40 @@ TEST(IconsCommandTest, NeitherModuleNorIconFileFails) {
         const CliRun run = RunCli("icons " + Fixture(name));
         EXPECT_EQ(run.Status, 1) << name;
         EXPECT_EQ(run.Out, "") << name;
+    }
+}
+
+// The fixture's last type (a named one) has one resource; its entry starts 174 bytes
+// into the resource table. Its length made to run past the end of the file hides
+// nothing else: the three icons are listed, the damaged entry is named on stderr.
+TEST(IconsCommandTest, DamagedUnrelatedResourceHidesNoIcon) {
+    std::ifstream in(Fixture("ne/icons16.dll"), std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto u16 = [&bytes](size_t at) {
+        return static_cast<unsigned>(static_cast<uint8_t>(bytes[at])) |
+               (static_cast<unsigned>(static_cast<uint8_t>(bytes[at + 1])) << 8);
+    };
+    const size_t entry = 64 + u16(64 + 0x24) + 174;
+    bytes[entry + 2] = '\xFF';
+    bytes[entry + 3] = '\x7F';
+    char path[] = "/tmp/pictavo-damaged-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+    const CliRun damaged = RunCli(std::string("icons ") + path);
+    const CliRun intact = RunCli("icons " + Fixture("ne/icons16.dll"));
+    ::unlink(path);
+    EXPECT_EQ(damaged.Status, 0);
+    EXPECT_EQ(damaged.Out, intact.Out);
+    EXPECT_NE(damaged.Err.find("data past the end of the file"), std::string::npos) << damaged.Err;
+}
+
+TEST(IconsCommandTest, ModuleWithoutIconsSaysSo) {
+    for (const char* name : {"pe/noicons32.dll", "ne/cursors16.dll"}) {
+        const CliRun run = RunCli("icons " + Fixture(name));
+        EXPECT_EQ(run.Status, 1) << name;
+        EXPECT_NE(run.Err.find("the module holds no icons"), std::string::npos) << run.Err;
     }
 }
 

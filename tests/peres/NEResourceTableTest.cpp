@@ -103,15 +103,39 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto& f) { StoreU16(f.data() + NeOffset + ne::ResidentNameTableField, 8); }},
         DamageCase{"type count running past the table",
                    [](auto& f) { StoreU16(f.data() + TableOffset(f) + FirstType + 2, 4000); }},
-        DamageCase{"no end of the types",
-                   [](auto& f) {
+        DamageCase{"no end of the types", [](auto& f) {
                        // The table ends right behind the first type's resources.
                        const uint32_t tableAt = TableOffset(f);
                        const uint32_t count = LoadU16(f.data() + tableAt + FirstType + 2);
                        StoreU16(
                            f.data() + NeOffset + ne::ResidentNameTableField,
                            static_cast<uint16_t>(tableAt - NeOffset + FirstResource + 12 * count));
-                   }},
+                   }}));
+
+class NEResourceDamage : public testing::TestWithParam<DamageCase> {};
+
+// One damaged resource entry leaves out that resource only: the module and every other
+// resource stay (once one unrelated broken entry hid every icon of a library).
+TEST_P(NEResourceDamage, LeavesOutThatResourceOnly) {
+    const std::vector<uint8_t> intact = ReadFileBytes(NeFixture("icons16.dll"));
+    std::vector<uint8_t> damaged = intact;
+    GetParam().damage(damaged);
+    const uint32_t firstType = LoadU16(intact.data() + TableOffset(intact) + FirstType) & 0x7FFF;
+    const auto good = ModuleReader::FromMemory(intact);
+    const auto bad = ModuleReader::FromMemory(std::move(damaged));
+    ASSERT_NE(bad, nullptr);
+    std::vector<std::string> expected = Names(*good, firstType);
+    ASSERT_FALSE(expected.empty());
+    expected.erase(expected.begin());
+    EXPECT_EQ(Names(*bad, firstType), expected);
+    for (uint32_t other : {pe::RtGroupIcon, pe::RtIcon})
+        if (other != firstType)
+            EXPECT_EQ(Names(*bad, other), Names(*good, other));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NEResourceDamage,
+    testing::Values(
         DamageCase{"entry past the end",
                    [](auto& f) { StoreU16(f.data() + TableOffset(f) + FirstResource, 0xFFFF); }},
         DamageCase{
