@@ -3,6 +3,10 @@
 #include "util/Exceptions.h"
 
 #include <atomic>
+#include <dirent.h>
+#include <mutex>
+#include <set>
+#include <signal.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,12 +30,40 @@ uint32_t RandomNumber() {
     return value;
 }
 
-// A name for a temporary file in a folder; hidden so that folder listings skip it.
+constexpr const char* TempPrefix = ".pictavo-";
+constexpr const char* TempSuffix = ".tmp";
+
+std::string WithSlash(const std::string& folder) {
+    return folder.empty() || folder.back() == '/' ? folder : folder + "/";
+}
+
+// A name for a temporary file in a folder: hidden so that folder listings skip it, and
+// carrying the writer's process id so that a later writer can tell a dead one's leftovers.
 std::string TempNameIn(const std::string& folder) {
-    std::string prefix = folder;
-    if (prefix.back() != '/')
-        prefix.push_back('/');
-    return prefix + Format(".pictavo-%08x.tmp", RandomNumber());
+    return WithSlash(folder) +
+           Format("%s%d-%08x%s", TempPrefix, static_cast<int>(::getpid()), RandomNumber(),
+                  TempSuffix);
+}
+
+// Removes the temporary files that writers killed outright (SIGKILL, a power cut) left in
+// the folder, once per folder and process. Only files whose writer is gone are touched.
+void RemoveDeadWritersLeftovers(const std::string& folder) {
+    static std::mutex guard;
+    static std::set<std::string> cleaned;
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        if (!cleaned.insert(folder).second)
+            return;
+    }
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::optional<int> writer = TempFileWriter(entry->d_name);
+        if (writer && *writer != ::getpid() && ::kill(*writer, 0) != 0 && errno == ESRCH)
+            ::unlinkat(::dirfd(listing), entry->d_name, 0);
+    }
+    ::closedir(listing);
 }
 
 std::string ErrorText() {
@@ -75,6 +107,7 @@ bool Exists(const std::string& fileName) {
 bool LinkUnder(const std::string& fileName, const std::string& otherName) {
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
         const std::string linkName = TempNameIn(FolderOfPath(otherName));
+        const TTempFileRegistration registration(linkName, TTempKind::File);
         if (::link(fileName.c_str(), linkName.c_str()) != 0) {
             if (errno == EEXIST)
                 continue;
@@ -102,6 +135,25 @@ void CopyUnder(const std::string& fileName, const std::string& otherName) {
 
 } // namespace
 
+std::optional<int> TempFileWriter(const std::string& name) {
+    const std::string prefix = TempPrefix, suffix = TempSuffix;
+    if (name.size() <= prefix.size() + suffix.size() || name.rfind(prefix, 0) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return std::nullopt;
+    const size_t dash = name.find('-', prefix.size());
+    if (dash == std::string::npos || dash == prefix.size() || dash - prefix.size() > 9)
+        return std::nullopt;
+    int pid = 0;
+    for (size_t i = prefix.size(); i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return std::nullopt;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    if (pid <= 0)
+        return std::nullopt;
+    return pid;
+}
+
 std::string FolderOfPath(const std::string& fileName) {
     const size_t slash = fileName.find_last_of('/');
     if (slash == std::string::npos)
@@ -113,18 +165,22 @@ std::string FolderOfPath(const std::string& fileName) {
 
 TAtomicFile::TAtomicFile(const std::string& fileName) : FFileName(fileName) {
     const mode_t keep = ModeToKeep(fileName);
+    RemoveDeadWritersLeftovers(FolderOfPath(fileName));
     int fd = -1;
     for (int attempt = 0; attempt < NameAttempts && fd < 0; ++attempt) {
         FTempFileName = TempNameIn(FolderOfPath(fileName));
+        // Registered before it exists: a signal between the two leaves nothing behind.
+        FRegistration = std::make_unique<TTempFileRegistration>(FTempFileName, TTempKind::File);
         fd =
             ::open(FTempFileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0)
+            FRegistration.reset();
         if (fd < 0 && errno != EEXIST)
             break;
     }
     if (fd < 0)
         throw EFCreateError(
             Format("Cannot create file \"%s\". %s", fileName.c_str(), ErrorText().c_str()));
-    FRegistration = std::make_unique<TTempFileRegistration>(FTempFileName, TTempKind::File);
     FOutput = std::make_unique<FileStream>(fd, FTempFileName);
     if (keep != 0)
         ::fchmod(fd, keep);

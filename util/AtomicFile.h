@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,5 +58,9 @@ void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>
 
 // The folder part of a path ("." for a bare name, "/" for a file in the root).
 std::string FolderOfPath(const std::string& fileName);
+
+// The process id in the name of a writer's temporary file (".pictavo-<pid>-<hex>.tmp"),
+// or nullopt for any other name.
+std::optional<int> TempFileWriter(const std::string& name);
 
 } // namespace pictavo

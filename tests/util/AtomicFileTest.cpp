@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <dirent.h>
+#include <fstream>
 #include <set>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -185,6 +186,30 @@ TEST(TempFileCleanup, RemovesRegisteredFilesThenTheirFolders) {
     RemoveRegisteredTempFiles();
     struct stat info {};
     EXPECT_NE(::lstat(folder.c_str(), &info), 0);
+}
+
+// A writer killed outright leaves its temporary file; the next writer in that folder
+// removes it when its writer is gone, and leaves a living writer's and the user's files.
+TEST_F(AtomicFileTest, DeadWritersLeftoversGoBeforeTheNextWrite) {
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string leftover = Format(".pictavo-%d-0badf00d.tmp", static_cast<int>(dead));
+    const std::string living = Format(".pictavo-%d-12345678.tmp", static_cast<int>(::getppid()));
+    for (const std::string& name : {leftover, living, std::string(".pictavo-notes.tmp")})
+        std::ofstream(dir + name) << 'x'; // plainly: an atomic write would clean up first
+    WriteFileAtomically(dir + "out.ico", std::vector<uint8_t>{'i', 'c', 'o'});
+    EXPECT_EQ(Names(), (std::set<std::string>{living, ".pictavo-notes.tmp", "out.ico"}));
+}
+
+TEST(AtomicFilePaths, TempFileWriter) {
+    EXPECT_EQ(TempFileWriter(".pictavo-4242-0000abcd.tmp"), std::optional<int>(4242));
+    for (const char* other : {".pictavo-0000abcd.tmp", ".pictavo--1.tmp", ".pictavo-42x-1.tmp",
+                              "pictavo-42-1.tmp", ".pictavo-42-1.tm", ".pictavo-0-1.tmp",
+                              ".pictavo-1234567890-1.tmp", "a.ico"})
+        EXPECT_EQ(TempFileWriter(other), std::nullopt) << other;
 }
 
 TEST(AtomicFilePaths, FolderOfPath) {
