@@ -33,4 +33,25 @@ void SayWaitingForLock(const std::string& lockFile) {
     std::fflush(stderr);
 }
 
+std::string LineText(const std::string& text) {
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            line += "\\\\";
+        else if (c == '\n')
+            line += "\\n";
+        else if (c == '\t')
+            line += "\\t";
+        else if (c == '\r')
+            line += "\\r";
+        else if (byte < 0x20 || byte == 0x7F)
+            line += Format("\\x%02x", byte);
+        else
+            line += c;
+    }
+    return line;
+}
+
 } // namespace pictavo::cli

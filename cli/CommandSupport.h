@@ -19,4 +19,9 @@ const Command& CommandNamed(const char* name);
 // second build or removal does not look hung.
 void SayWaitingForLock(const std::string& lockFile);
 
+// A file name as one line of text output: control characters, and the backslash that
+// introduces them, escaped as C writes them (\n, \t, \r, \\, \xHH), so that a name
+// holding a newline stays one record.
+std::string LineText(const std::string& text);
+
 } // namespace pictavo::cli

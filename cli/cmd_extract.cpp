@@ -89,7 +89,7 @@ void WriteImagesAsPng(const TMultiIcon& icon, const std::string& prefix) {
         const std::string target = PngImageFileName(prefix, image, written);
         written.push_back(target);
         WriteFileAtomically(target, ImageAsPng(image));
-        std::printf("%s\n", target.c_str());
+        std::printf("%s\n", LineText(target).c_str());
     }
 }
 
@@ -151,7 +151,7 @@ int RunExtract(const Arguments& args) {
         } catch (const std::exception& failure) {
             return Failure(FileErrorText(target, failure.what()));
         }
-        std::printf("%s\n", target.c_str());
+        std::printf("%s\n", LineText(target).c_str());
     }
     return status;
 }

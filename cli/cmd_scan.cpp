@@ -132,7 +132,7 @@ private:
                         static_cast<long long>(entry.Size), JsonString(modified).c_str());
         else
             std::printf("%d\t%lld\t%s\t%s\n", entry.IconCount, static_cast<long long>(entry.Size),
-                        modified.c_str(), entry.FileName.c_str());
+                        modified.c_str(), LineText(entry.FileName).c_str());
         std::fflush(stdout);
     }
 

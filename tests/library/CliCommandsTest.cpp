@@ -154,6 +154,27 @@ TEST_F(CliCommands, ScanJsonEscapesQuotesAndReplacesBytesThatAreNotUtf8) {
         << run.Out;
 }
 
+// A name holding a newline, a tab or a backslash stays one line: escaped as C writes them.
+TEST_F(CliCommands, TextOutputKeepsOneRecordPerLine) {
+    const std::string odd = dir + "new\nline\tand\\.ico";
+    CopyFile(Fixture("pe/one.ico"), odd);
+    const std::string escaped = dir + "new\\nline\\tand\\\\.ico";
+    const CliRun scan = Run({"scan", "-m", "new*", dir});
+    EXPECT_EQ(scan.Status, 0) << scan.Err;
+    const std::vector<std::string> lines = Lines(scan.Out);
+    ASSERT_EQ(lines.size(), 1u) << scan.Out;
+    EXPECT_EQ(lines[0].substr(lines[0].rfind('\t') + 1), escaped);
+
+    const std::string out = dir + "out/";
+    ASSERT_EQ(::mkdir(out.c_str(), 0700), 0);
+    const CliRun extract = Run({"extract", odd, "-o", out});
+    EXPECT_EQ(extract.Status, 0) << extract.Err;
+    EXPECT_EQ(Lines(extract.Out), (std::vector<std::string>{out + "new\\nline\\tand\\\\_0.ico"}));
+    ::unlink((out + "new\nline\tand\\_0.ico").c_str());
+    ::rmdir(out.c_str());
+    ::unlink(odd.c_str());
+}
+
 struct MaskCase {
     const char* Name;
     std::vector<std::string> Options;
