@@ -96,6 +96,10 @@ void ReadPngImageBlock(TMultiIconImage& image, const uint8_t* block, size_t size
     image.IsPng = true;
     auto png = std::make_shared<TPngImage>();
     png->LoadFromBytes(block, size);
+    // The picture's own size: a directory entry may say otherwise (16 x 16 for a 48-pixel
+    // PNG), and names, listings and the choice of image go by what is in the file.
+    image.Width = png->Width();
+    image.Height = png->Height();
     image.Png = std::move(png);
 }
 

@@ -29,8 +29,9 @@ bool HoldsData(const TMultiIconImage& image) {
 void WriteEntry(Stream& stream, const TMultiIconImage& image, bool isCursor, uint32_t size,
                 uint32_t offset) {
     uint8_t entry[EntryBytes] = {};
-    entry[0] = static_cast<uint8_t>(image.Width);
-    entry[1] = static_cast<uint8_t>(image.Height);
+    // 0 stands for 256 and more (a PNG image's picture may be larger still).
+    entry[0] = static_cast<uint8_t>(image.Width >= 256 ? 0 : image.Width);
+    entry[1] = static_cast<uint8_t>(image.Height >= 256 ? 0 : image.Height);
     entry[2] = static_cast<uint8_t>(PaletteColors(image.BitsPerPixel));
     const bool hotspot = isCursor && !image.IsPng;
     StoreU16(entry + 4, static_cast<uint16_t>(hotspot ? image.HotspotX : 1));

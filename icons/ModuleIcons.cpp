@@ -51,11 +51,11 @@ struct GroupDecoding {
 void SharePicture(const TMultiIconImage& from, TMultiIconImage& image) {
     image.IsPng = from.IsPng;
     image.Png = from.Png;
-    if (from.IsPng)
-        return; // size and depth stay as the entry gave them
-    image.BitsPerPixel = from.BitsPerPixel;
-    image.Width = from.Width;
+    image.Width = from.Width; // the picture's size, for PNG data too
     image.Height = from.Height;
+    if (from.IsPng)
+        return; // the depth stays as the entry gave it
+    image.BitsPerPixel = from.BitsPerPixel;
     image.HeaderSize = from.HeaderSize;
     image.Header = from.Header;
     image.ColorBits = from.ColorBits;

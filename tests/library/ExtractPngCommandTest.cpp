@@ -76,6 +76,20 @@ TEST_F(ExtractPng, ImagesOfOneSizeAndDepthKeepApartNames) {
                                                         work.Path() + "twice_0_16x16_4bit-2.png"}));
 }
 
+// A 48-pixel PNG whose directory entry says 16 x 16 is named and listed by its picture.
+TEST_F(ExtractPng, PngImageIsNamedByItsPicturesSize) {
+    std::vector<uint8_t> lying = ReadFileBytes(Fixture("icons/mixed-png-between.ico"));
+    lying[6 + 16] = 16; // the second entry: the PNG
+    lying[6 + 16 + 1] = 16;
+    const std::string file = work.Path() + "lying.ico";
+    WriteFileBytes(file, lying);
+    const CliRun run = Extract({"extract", file, "--png", "-o", work.Path()});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(Lines(run.Out)[1], work.Path() + "lying_0_48x48_32bit.png");
+    const CliRun images = RunCli({"images", file});
+    EXPECT_NE(images.Out.find("[1] 48x48"), std::string::npos) << images.Out;
+}
+
 TEST(NEModuleCommands, ScanListsModulesWithIconGroupsOnly) {
     const CliRun run = RunCli({"scan", "-m", "*.dll", Fixture("ne")});
     EXPECT_EQ(run.Status, 0) << run.Err;
