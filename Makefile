@@ -19,7 +19,7 @@ install: build
 	cmake --install build --prefix $(PREFIX)
 
 run: build
-	./build/bin/pictavo
+	scripts/run-window
 
 test: deps
 	cmake -S . -B build-test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPICTAVO_SANITIZE=ON -DPICTAVO_TESTS=ON

@@ -1,6 +1,7 @@
 // Program entry: the application object, then the main window, then the message loop.
 #include "app/MainWindow.h"
 #include "app/ProgramIcon.h"
+#include "peres/VersionInfo.h"
 #include "util/Messages.h"
 #include "util/TempFileCleanup.h"
 
@@ -10,22 +11,50 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
-// Without a display the window still has to be seen: it then runs on Qt's VNC
-// platform, and the person is told how to connect to it.
-void useVncWhenThereIsNoDisplay() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return;
-    const char* port = "5900";
-    qputenv("QT_QPA_PLATFORM", QByteArray("vnc:size=1280x900:port=") + port);
-    std::fprintf(stderr,
-                 "pictavo: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
-                 "pictavo: the window runs on a VNC server instead: connect a VNC viewer to\n"
-                 "pictavo: this machine's port %s (for example: vncviewer localhost:%s).\n",
-                 port, port);
+constexpr const char* Help =
+    "Usage: pictavo [FILE | FOLDER]\n"
+    "Finds, shows and extracts the icons inside Windows files (EXE, DLL, ICL, ICO, CUR)\n"
+    "and collects them into icon libraries. FOLDER is listed as the folder tree lists it;\n"
+    "for FILE its folder is listed and the file's row selected.\n"
+    "  --help     print this text and exit\n"
+    "  --version  print the version and exit\n"
+    "pictavo-cli does the same work on the command line.\n";
+
+// --help and --version answer without a window, with or without a display.
+bool AnsweredWithoutWindow(int argc, char** argv, int& status) {
+    if (argc != 2)
+        return false;
+    const std::string option = argv[1];
+    if (option == "--help") {
+        std::fputs(Help, stdout);
+    } else if (option == "--version") {
+        std::printf("pictavo %s\n", pictavo::AppVersionInfo.VersionText.c_str());
+    } else {
+        return false;
+    }
+    status = std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    return true;
+}
+
+// Without a display the window is not served on the network (a VNC server of Qt's would
+// listen on every interface, without a password, and hand out the user's files): the
+// person is told how to start it, and `make run` serves it on the loopback interface.
+bool HasDisplay() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+void SayThereIsNoDisplay() {
+    std::fputs("pictavo: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+               "pictavo: start it from a desktop session, or run scripts/run-window, which\n"
+               "pictavo: serves the window over VNC on 127.0.0.1:5900 only; from another\n"
+               "pictavo: machine reach it through an SSH tunnel:\n"
+               "pictavo:   ssh -L 5900:127.0.0.1:5900 THIS-MACHINE, then vncviewer localhost:5900\n",
+               stderr);
 }
 
 // The window's texts follow the language the core's messages chose: the Chinese source
@@ -48,7 +77,13 @@ void installTranslations(QApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
-    useVncWhenThereIsNoDisplay();
+    int status = 0;
+    if (AnsweredWithoutWindow(argc, argv, status))
+        return status;
+    if (!HasDisplay()) {
+        SayThereIsNoDisplay();
+        return 1;
+    }
     // An export or library write cut short by SIGINT/SIGTERM leaves no temporary file.
     pictavo::InstallTempFileCleanupOnSignals();
     QApplication app(argc, argv);

@@ -1,15 +1,20 @@
 // pictavo-thumbnailer -s SIZE INPUT OUTPUT: the thumbnail of a module, ICO or CUR file
 // as a PNG, called by file managers through share/thumbnailers/pictavo.thumbnailer.
-// OUTPUT appears complete or not at all.
+// OUTPUT belongs to the caller: it is written in place (tumbler holds it open and reads
+// the result through its own handle), and only once the whole PNG is made.
 
 #include "thumbnailer/Thumbnail.h"
-#include "util/AtomicFile.h"
 #include "util/Messages.h"
-#include "util/TempFileCleanup.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <fcntl.h>
+#include <stdexcept>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -17,9 +22,35 @@ constexpr int MaxSize = 4096;
 
 const char Usage[] = "Usage: pictavo-thumbnailer -s SIZE INPUT OUTPUT\n"
                      "Writes the thumbnail of INPUT (a Windows executable, library, icon\n"
-                     "library, ICO or CUR file) as a PNG of at most SIZE x SIZE pixels.\n"
+                     "library, ICO or CUR file) as a PNG of at most SIZE x SIZE pixels into\n"
+                     "OUTPUT (\"-\" for standard output). OUTPUT is written in place, as file\n"
+                     "managers expect; it is not touched when INPUT gives no thumbnail.\n"
                      "Exit status 0; 1 when INPUT holds no icon or cannot be read, or OUTPUT\n"
-                     "cannot be written (OUTPUT is then not made); 2 on bad usage.\n";
+                     "cannot be written; 2 on bad usage.\n";
+
+// Truncates and writes the caller's file (or standard output for "-") in place.
+void WriteInPlace(const std::string& output, const std::vector<uint8_t>& png) {
+    const bool toStdout = output == "-";
+    const int fd = toStdout ? STDOUT_FILENO
+                            : ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw std::runtime_error(output + ": " + std::strerror(errno));
+    size_t done = 0;
+    while (done < png.size()) {
+        const ssize_t wrote = ::write(fd, png.data() + done, png.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            const int error = errno;
+            if (!toStdout)
+                ::close(fd);
+            throw std::runtime_error(output + ": " + std::strerror(error));
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    if (!toStdout && ::close(fd) != 0)
+        throw std::runtime_error(output + ": " + std::strerror(errno));
+}
 
 struct Options {
     int Size = 0;
@@ -46,7 +77,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
         const std::string arg = argv[i];
         if (arg == "-s" && i + 1 < argc)
             options.Size = ParseSize(argv[++i]);
-        else if (!arg.empty() && arg[0] == '-')
+        else if (arg.size() > 1 && arg[0] == '-')
             return false;
         else
             files.push_back(arg);
@@ -68,12 +99,17 @@ int main(int argc, char** argv) {
         std::fputs(Usage, stderr);
         return 2;
     }
-    // A file manager that gives up on a slow thumbnail must not leave a temporary file.
-    InstallTempFileCleanupOnSignals();
+    std::vector<uint8_t> png;
     try {
-        WriteFileAtomically(options.Output, MakeThumbnailPng(options.Input, options.Size));
+        png = MakeThumbnailPng(options.Input, options.Size);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pictavo-thumbnailer: %s: %s\n", options.Input.c_str(), error.what());
+        return 1;
+    }
+    try {
+        WriteInPlace(options.Output, png);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pictavo-thumbnailer: %s\n", error.what());
         return 1;
     }
     return 0;

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 namespace pictavo {
@@ -100,6 +102,33 @@ TEST(Thumbnailer, StoredPngOfTheWantedSizeIsWrittenAsItIs) {
     const uint8_t* entry = ico.data() + 6 + 16;
     const auto png = ico.begin() + LoadU32(entry + 12);
     EXPECT_EQ(ReadFileBytes(output), std::vector<uint8_t>(png, png + LoadU32(entry + 8)));
+}
+
+// Tumbler makes OUTPUT, keeps it open and reads the thumbnail through its own handle: the
+// PNG must land in that very file, not in a new one renamed over its name.
+TEST(Thumbnailer, WritesIntoTheFileTheCallerHoldsOpen) {
+    TPrivateTempFolder work;
+    const std::string output = work.Path() + "tumbler-XXXXXX.png";
+    const int held = ::open(output.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(held, 0);
+    const ThumbnailerRunResult run =
+        Thumbnail({"-s", "128", Fixture("pe/icons32.dll"), output}, work.Path() + "err");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    std::vector<uint8_t> seen(1 << 20);
+    const ssize_t got = ::pread(held, seen.data(), seen.size(), 0);
+    ::close(held);
+    ASSERT_GT(got, 8);
+    seen.resize(static_cast<size_t>(got));
+    EXPECT_EQ(seen, ReadFileBytes(output));
+    EXPECT_TRUE(HasPngSignature(seen.data(), seen.size()));
+
+    // "-" writes the same PNG to standard output.
+    const std::string piped = work.Path() + "piped.png";
+    const std::string command = ShellQuoted(std::string(PICTAVO_BIN_DIR) + "/pictavo-thumbnailer") +
+                                " -s 128 " + ShellQuoted(Fixture("pe/icons32.dll")) + " - >" +
+                                ShellQuoted(piped);
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadFileBytes(piped), seen);
 }
 
 TEST(Thumbnailer, NoIconMeansExitOneWithOneLineAndNoOutput) {
