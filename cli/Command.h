@@ -30,5 +30,8 @@ int UsageError(const Command& command, const std::string& message);
 int Failure(const std::string& message);
 // True when the arguments ask for help.
 bool WantsHelp(const Arguments& args);
+// The arguments without the first "--", which ends the options: what follows it is a
+// file even when it begins with '-'. For commands that take no options.
+Arguments Operands(const Arguments& args);
 
 } // namespace pictavo::cli

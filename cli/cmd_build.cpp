@@ -46,14 +46,18 @@ struct BuildOptions {
 };
 
 std::string ParseBuildArguments(const Arguments& args, BuildOptions& options) {
+    bool operands = false; // after "--" every argument is a file
     for (const std::string& arg : args) {
-        if (arg == "--update")
+        const bool option = !operands && arg.size() > 1 && arg[0] == '-';
+        if (option && arg == "--")
+            operands = true;
+        else if (option && arg == "--update")
             options.Update = true;
-        else if (arg == "--overwrite")
+        else if (option && arg == "--overwrite")
             options.Overwrite = true;
-        else if (arg == "--classic")
+        else if (option && arg == "--classic")
             options.Classic = true;
-        else if (!arg.empty() && arg[0] == '-')
+        else if (option)
             return "unknown option " + arg;
         else if (options.Library.empty())
             options.Library = arg;

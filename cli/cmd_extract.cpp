@@ -45,11 +45,15 @@ struct ExtractOptions {
 };
 
 std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options) {
+    bool operands = false; // after "--" every argument is a file
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--png") {
+        const bool option = !operands && arg.size() > 1 && arg[0] == '-';
+        if (option && arg == "--") {
+            operands = true;
+        } else if (option && arg == "--png") {
             options.Png = true;
-        } else if (arg == "-i" || arg == "-o") {
+        } else if (option && (arg == "-i" || arg == "-o")) {
             if (i + 1 == args.size())
                 return arg + " needs a value";
             const std::string& value = args[++i];
@@ -61,7 +65,7 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
             if (!index)
                 return "-i needs a non-negative number, not '" + value + "'";
             options.Indexes.push_back(*index);
-        } else if (!arg.empty() && arg[0] == '-') {
+        } else if (option) {
             return "unknown option " + arg;
         } else if (options.FileName.empty()) {
             options.FileName = arg;

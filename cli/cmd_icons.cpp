@@ -49,7 +49,8 @@ int PrintModuleIcons(const std::string& fileName, TModuleIcons& module) {
 
 } // namespace
 
-int RunIcons(const Arguments& args) {
+int RunIcons(const Arguments& given) {
+    const Arguments args = Operands(given);
     if (args.size() != 1)
         return UsageError(CommandNamed("icons"), "expected exactly one FILE");
     const std::string& fileName = args[0];

@@ -17,7 +17,8 @@ extern const char ImagesHelp[] =
     "  [index] WxH - Nbit      and \" png\" after it for a PNG-compressed image.\n"
     "Exit status 0, or 1 with the error message when the file cannot be loaded.\n";
 
-int RunImages(const Arguments& args) {
+int RunImages(const Arguments& given) {
+    const Arguments args = Operands(given);
     if (args.size() != 1)
         return UsageError(CommandNamed("images"), "expected exactly one FILE");
     TMultiIcon icon;

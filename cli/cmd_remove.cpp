@@ -21,7 +21,8 @@ extern const char RemoveHelp[] =
     "Exit status 0; 1 when LIBRARY cannot be read or written or has no such icon; 2 on\n"
     "bad usage.\n";
 
-int RunRemove(const Arguments& args) {
+int RunRemove(const Arguments& given) {
+    const Arguments args = Operands(given);
     if (args.size() != 2)
         return UsageError(CommandNamed("remove"), "expected LIBRARY and INDEX");
     const std::optional<int> index = ParseIndex(args[1]);

@@ -49,19 +49,23 @@ struct ScanOptions {
 
 // Parses the arguments; returns an error text for bad usage.
 std::string ParseScanArguments(const Arguments& args, ScanOptions& options) {
+    bool operands = false; // after "--" every argument is a folder
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "-r")
+        const bool option = !operands && arg.size() > 1 && arg[0] == '-';
+        if (option && arg == "--")
+            operands = true;
+        else if (option && arg == "-r")
             options.Subfolders = true;
-        else if (arg == "--ignore-duplicates")
+        else if (option && arg == "--ignore-duplicates")
             options.IgnoreDuplicates = true;
-        else if (arg == "--json")
+        else if (option && arg == "--json")
             options.Json = true;
-        else if (arg == "-m") {
+        else if (option && arg == "-m") {
             if (++i == args.size())
                 return "-m needs MASKS";
             options.Masks = args[i];
-        } else if (!arg.empty() && arg[0] == '-')
+        } else if (option)
             return "unknown option " + arg;
         else if (options.Folder.empty())
             options.Folder = arg;

@@ -50,7 +50,8 @@ void PrintVersionInfo(const TVersionInfo& info) {
 
 } // namespace
 
-int RunVersion(const Arguments& args) {
+int RunVersion(const Arguments& given) {
+    const Arguments args = Operands(given);
     if (args.size() > 1) {
         for (const Command& command : Commands())
             if (std::string(command.name) == "version")

@@ -1,6 +1,7 @@
 // pictavo-cli: the command-line front end over the same core as the window.
 
 #include "cli/Command.h"
+#include "peres/VersionInfo.h"
 #include "util/Messages.h"
 #include "util/TempFileCleanup.h"
 
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintOverview(stdout);
+        return pictavo::cli::ExitOk;
+    }
+    if (name == "--version") {
+        std::printf("pictavo-cli %s\n", pictavo::AppVersionInfo.VersionText.c_str());
         return pictavo::cli::ExitOk;
     }
     for (const Command& command : Commands()) {

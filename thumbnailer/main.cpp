@@ -3,6 +3,7 @@
 // OUTPUT belongs to the caller: it is written in place (tumbler holds it open and reads
 // the result through its own handle), and only once the whole PNG is made.
 
+#include "peres/VersionInfo.h"
 #include "thumbnailer/Thumbnail.h"
 #include "util/Messages.h"
 
@@ -73,11 +74,15 @@ int ParseSize(const std::string& text) {
 
 bool ParseArguments(int argc, char** argv, Options& options) {
     std::vector<std::string> files;
+    bool operands = false; // after "--" every argument is a file
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "-s" && i + 1 < argc)
+        const bool option = !operands && arg.size() > 1 && arg[0] == '-';
+        if (option && arg == "--")
+            operands = true;
+        else if (option && arg == "-s" && i + 1 < argc)
             options.Size = ParseSize(argv[++i]);
-        else if (arg.size() > 1 && arg[0] == '-')
+        else if (option)
             return false;
         else
             files.push_back(arg);
@@ -94,6 +99,14 @@ bool ParseArguments(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     using namespace pictavo;
     InitMessages();
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("pictavo-thumbnailer %s\n", AppVersionInfo.VersionText.c_str());
+        return 0;
+    }
     Options options;
     if (!ParseArguments(argc, argv, options)) {
         std::fputs(Usage, stderr);

@@ -32,7 +32,7 @@ TEST_F(ImagesCommand, ReportsTheContainersErrorAfterTheFileNameAndExitsWithOne) 
     const testsupport::CliRun result = RunCli({"images", file});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Out, "");
-    EXPECT_EQ(result.Err, file + ": Invalid icon format\n");
+    EXPECT_EQ(result.Err, "pictavo-cli: " + file + ": Invalid icon format\n");
 }
 
 } // namespace

@@ -299,11 +299,11 @@ TEST_F(CliCommands, BuildUpdateOverwriteAndRemove) {
     const std::vector<uint8_t> before = FileBytes(library);
     run = Run({"build", library, "--overwrite", dir + "b.ico", dir + "notes.txt"});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err, dir + "notes.txt: no icons\n");
+    EXPECT_EQ(run.Err, "pictavo-cli: " + dir + "notes.txt: no icons\n");
     EXPECT_EQ(FileBytes(library), before);
     run = Run({"build", library, "--update", dir + "a.dll:3"});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err, dir + "a.dll: no icon 3 (the file holds 3)\n");
+    EXPECT_EQ(run.Err, "pictavo-cli: " + dir + "a.dll: no icon 3 (the file holds 3)\n");
     EXPECT_EQ(FileBytes(library), before);
 
     run = Run({"build", library, "--overwrite", dir + "b.ico"});
@@ -321,7 +321,8 @@ TEST_F(CliCommands, BuildUpdateOverwriteAndRemove) {
     ::unlink((work.Path() + "lib.~icl").c_str());
 }
 
-// The core's messages do not say which file they are about; the commands put it first.
+// The core's messages do not say which file they are about; the commands put it first,
+// after the program's name.
 TEST_F(CliCommands, ErrorsNameTheFile) {
     const std::string notes = dir + "notes.txt";
     const struct {
@@ -339,8 +340,32 @@ TEST_F(CliCommands, ErrorsNameTheFile) {
     for (const auto& c : cases) {
         const CliRun run = Run(c.args);
         EXPECT_EQ(run.Status, 1) << c.args[0];
-        EXPECT_EQ(run.Err, c.err) << c.args[0];
+        EXPECT_EQ(run.Err, "pictavo-cli: " + c.err) << c.args[0];
     }
+}
+
+// "--" ends the options: a file named like an option is then a file; --version answers.
+TEST_F(CliCommands, DoubleDashEndsTheOptionsAndVersionAnswers) {
+    const std::string dashed = dir + "-x.ico";
+    CopyFile(Fixture("pe/one.ico"), dashed);
+    char previous[4096];
+    ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(::chdir(dir.c_str()), 0);
+    EXPECT_EQ(Run({"extract", "-x.ico"}).Status, 2); // an unknown option without "--"
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"icons", "--", "-x.ico"},
+          std::vector<std::string>{"images", "--", "-x.ico"},
+          std::vector<std::string>{"extract", "-o", dir, "--", "-x.ico"}}) {
+        const CliRun run = Run(args);
+        EXPECT_EQ(run.Status, 0) << args[0] << ": " << run.Err;
+    }
+    EXPECT_EQ(Run({"scan", "-m", "-x*", "--", "."}).Out.find("-x.ico") != std::string::npos, true);
+    const CliRun version = Run({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out.rfind("pictavo-cli 4.", 0), 0u) << version.Out;
+    ::unlink(dashed.c_str());
+    ::unlink((dir + "-x_0.ico").c_str());
+    ASSERT_EQ(::chdir(previous), 0);
 }
 
 // A FIFO given as a file is refused at once: nothing waits for a writer. Should a
