@@ -3,7 +3,7 @@
 JOBS ?= 2
 CMAKE_GEN := -G Ninja -Wno-dev
 
-.PHONY: run build install test fuzz fuzz-smoke bench deps clean
+.PHONY: run build install test fuzz fuzz-smoke bench deps deb clean
 
 # `gui` brings Qt 6 and a CJK font: both the program and its tests need the window.
 deps:
@@ -20,6 +20,15 @@ install: build
 
 run: build
 	scripts/run-window
+
+# `make deb`: pictavo_VERSION_amd64.deb (CPack), checked with lintian.
+deb: deps
+	@scripts/install-deps package
+	cmake -S . -B build-deb $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build build-deb -j $(JOBS)
+	cd build-deb && cpack -G DEB
+	cp build-deb/pictavo_*.deb .
+	lintian --fail-on error pictavo_*.deb
 
 test: deps
 	cmake -S . -B build-test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPICTAVO_SANITIZE=ON -DPICTAVO_TESTS=ON
@@ -45,4 +54,4 @@ bench: deps
 	@for b in build-bench/bin/bench_*; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf build build-test build-fuzz build-bench
+	rm -rf build build-test build-fuzz build-bench build-deb
