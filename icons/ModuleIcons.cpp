@@ -175,14 +175,15 @@ void TMultiIcon::LoadModuleIcon(const ModuleReader& module, int n) {
     TCallBack callBack;
     callBack.Index = n;
     // Always the icon-group type, also for a cursor container.
-    module.EnumResourceNames(pe::RtGroupIcon, [&callBack](const ResourceName& name) {
-        const bool found = callBack.Count == callBack.Index;
+    bool found = false; // a group may be named with an empty text: the name cannot tell
+    module.EnumResourceNames(pe::RtGroupIcon, [&callBack, &found](const ResourceName& name) {
+        found = callBack.Count == callBack.Index;
         if (found)
             callBack.Name = name.IsNumeric ? Format("#%u", name.Id) : name.Text;
         ++callBack.Count;
         return !found;
     });
-    if (!callBack.Name.empty())
+    if (found)
         LoadIconGroupResource(module, callBack.Name);
     else if (callBack.Count == 0)
         throw Exception("Invalid module or no icon resources");

@@ -2,6 +2,9 @@
 // (tests/fixtures/ne/make_ne.py).
 
 #include "icons/ModuleIcons.h"
+#include "peres/ModuleReader.h"
+#include "util/Bytes.h"
+#include "util/Stream.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +59,25 @@ TEST(NEModuleIcons, CursorGroupsAloneAreNoIcons) {
     } catch (const Exception& error) {
         EXPECT_EQ(error.Message(), "Invalid module or no icon resources");
     }
+}
+
+// A group named with an empty text (its name points at the table's ending zero, a name
+// of length 0): every way of listing and loading icons finds it as icon 0, as `icons`
+// did while the thumbnailer said "Invalid icon resource index".
+TEST(NEModuleIcons, GroupNamedWithAnEmptyTextLoads) {
+    std::vector<uint8_t> file = ReadFileBytes(Fixture("ne/icons16.dll"));
+    const uint32_t table = 64 + LoadU16(file.data() + 64 + 0x24);
+    ASSERT_EQ(LoadU16(file.data() + table + 82), 0x800Eu); // the icon-group type
+    ASSERT_EQ(LoadU16(file.data() + table + 186), 0u);     // the end of the types
+    StoreU16(file.data() + table + 82 + 8 + 6, 186);       // its first group's name
+    const auto reader = ModuleReader::FromMemory(file);
+    ASSERT_NE(reader, nullptr);
+    TMultiIcon byPosition;
+    byPosition.LoadModuleIcon(*reader, 0);
+    EXPECT_GT(byPosition.IconCount(), 0);
+    TMultiIcon byName;
+    byName.LoadGroupResource(*reader, "");
+    EXPECT_EQ(byName.IconCount(), byPosition.IconCount());
 }
 
 } // namespace
