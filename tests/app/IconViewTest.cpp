@@ -73,6 +73,27 @@ private slots:
         QCOMPARE(window->FindSelectedThumb(), 1);
     }
 
+    // A cursor shown first once turned the next module icon into a cursor lookup:
+    // "Invalid icon resource" and an empty image list, or with the 32-bit filter a lost
+    // icon 0.
+    void cursorShownFirstSpoilsNoModuleIcon() {
+        for (const bool only32 : {false, true}) {
+            init();
+            FakeDialogs* dialogs = UseFakeDialogs(*window);
+            window->cbx32->setChecked(false);
+            window->cmView(window->All2);
+            const int cursorTile = FirstTileOf("arrow.cur");
+            window->ThumbnailClick(window->Thumb(cursorTile));
+            QVERIFY(window->IconBox->count() > 0);
+            window->cbx32->setChecked(only32);
+            window->cmView(window->All2);
+            window->ThumbnailClick(window->Thumb(FirstTileOf("a.dll")));
+            QVERIFY2(dialogs->Errors.isEmpty(), qPrintable(dialogs->Errors.join("; ")));
+            QVERIFY(window->IconBox->count() > 0);
+            QCOMPARE(window->Thumb(FirstTileOf("a.dll"))->IconIndex(), 0);
+        }
+    }
+
     void removeFirstMiddleAndLastTile() {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
