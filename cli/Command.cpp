@@ -12,8 +12,12 @@ int UsageError(const Command& command, const std::string& message) {
     return ExitUsage;
 }
 
-int Failure(const std::string& message) {
+void SayError(const std::string& message) {
     std::fprintf(stderr, "pictavo-cli: %s\n", message.c_str());
+}
+
+int Failure(const std::string& message) {
+    SayError(message);
     return ExitFailure;
 }
 
@@ -33,6 +37,22 @@ Arguments Operands(const Arguments& args) {
     if (end != operands.end())
         operands.erase(end);
     return operands;
+}
+
+std::string ParseJsonOption(const Arguments& args, bool& json, Arguments& operands) {
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        const bool option = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        if (option && arg == "--")
+            optionsEnded = true;
+        else if (option && arg == "--json")
+            json = true;
+        else if (option)
+            return "unknown option " + arg;
+        else
+            operands.push_back(arg);
+    }
+    return "";
 }
 
 } // namespace pictavo::cli

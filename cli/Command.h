@@ -26,12 +26,18 @@ constexpr int ExitUsage = 2;
 
 // Prints "pictavo-cli NAME: message" and the command's usage line to stderr; returns ExitUsage.
 int UsageError(const Command& command, const std::string& message);
-// Prints the message to stderr; returns ExitFailure.
+// Prints "pictavo-cli: message" to stderr: every error and warning starts with the
+// program's name.
+void SayError(const std::string& message);
+// SayError, then returns ExitFailure.
 int Failure(const std::string& message);
 // True when the arguments ask for help.
 bool WantsHelp(const Arguments& args);
 // The arguments without the first "--", which ends the options: what follows it is a
 // file even when it begins with '-'. For commands that take no options.
 Arguments Operands(const Arguments& args);
+// The operands of a command whose only option is --json (which sets `json`); "--" ends
+// the options. Returns the usage error for any other option, else "".
+std::string ParseJsonOption(const Arguments& args, bool& json, Arguments& operands);
 
 } // namespace pictavo::cli

@@ -29,7 +29,7 @@ const Command& CommandNamed(const char* name) {
 }
 
 void SayWaitingForLock(const std::string& lockFile) {
-    std::fprintf(stderr, "waiting: another build or removal holds %s\n", lockFile.c_str());
+    SayError(Format("waiting: another build or removal holds %s", lockFile.c_str()));
     std::fflush(stderr);
 }
 

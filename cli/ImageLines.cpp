@@ -1,5 +1,8 @@
 #include "cli/ImageLines.h"
 
+#include "cli/JsonText.h"
+#include "util/Exceptions.h"
+
 namespace pictavo::cli {
 
 void PrintImageLines(const TMultiIcon& icon, FILE* out) {
@@ -8,6 +11,12 @@ void PrintImageLines(const TMultiIcon& icon, FILE* out) {
         std::fprintf(out, "[%d] %dx%d - %dbit%s\n", i, image.Width, image.Height,
                      image.BitsPerPixel, image.IsPng ? " png" : "");
     }
+}
+
+std::string ImageJson(const TMultiIcon& icon, int index) {
+    const TMultiIconImage image = icon.GetIconData(index);
+    return Format(R"({"index": %d, "width": %d, "height": %d, "bits": %d, "png": %s})", index,
+                  image.Width, image.Height, image.BitsPerPixel, JsonBool(image.IsPng));
 }
 
 } // namespace pictavo::cli

@@ -131,7 +131,7 @@ int RunBuild(const Arguments& args) {
         build.Classic = options.Classic;
         build.OnSkip = [&progress](const std::string& message) {
             progress.Clear();
-            std::fprintf(stderr, "%s\n", message.c_str());
+            SayError(message);
         };
         build.OnWaitForLock = [&progress](const std::string& lockFile) {
             progress.Clear();

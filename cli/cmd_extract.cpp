@@ -5,12 +5,16 @@
 #include "cli/CommandSupport.h"
 #include "cli/PngExport.h"
 #include "cli/Progress.h"
+#include "cli/StandardOutput.h"
 #include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
+#include "thumbnailer/Thumbnail.h"
 #include "util/AtomicFile.h"
 #include "util/Exceptions.h"
 #include "util/FileErrorText.h"
+#include "util/Stream.h"
 
+#include <climits>
 #include <cstdio>
 #include <exception>
 #include <sys/stat.h>
@@ -19,17 +23,25 @@ namespace pictavo::cli {
 
 extern const char ExtractHelp[] =
     "Usage: pictavo-cli extract FILE [--png] [-i N]... [-o DIR]\n"
+    "       pictavo-cli extract FILE -i N -o -\n"
+    "       pictavo-cli extract FILE --best [--size N] -o OUTPUT\n"
     "Writes icons of FILE (all their images) as .ico files named BASE_N.ico, where\n"
     "BASE is FILE's name without folder and without its last extension and N the\n"
     "icon's number (0-based, in the order `pictavo-cli icons` lists them). For an ICO\n"
     "or CUR file, icon 0 is the file itself. Existing files are overwritten.\n"
     "  -i N    write icon N (repeatable); default: every icon\n"
-    "  -o DIR  write into DIR (default: the current folder)\n"
+    "  -o DIR  write into DIR (default: the current folder); -o - writes the one icon\n"
+    "          that -i N names to standard output\n"
     "  --png   write every image of each icon as BASE_N_WxH_Dbit.png instead, D being\n"
     "          the bit count `pictavo-cli icons` prints (a second image of the same\n"
     "          size and bit count in one icon gets BASE_N_WxH_Dbit-2.png, and so on):\n"
     "          PNG images as they are stored, bitmap images as 32-bit RGBA with the\n"
     "          mask (below 32 bits) or the alpha channel as transparency\n"
+    "  --best  write one PNG file, OUTPUT (\"-\" for standard output): the largest\n"
+    "          image of the first icon (the file itself for ICO and CUR), alpha kept;\n"
+    "          only that icon is read, however large FILE is\n"
+    "  --size N  with --best: the image that best fits N x N instead, scaled down\n"
+    "          smoothly to fit when it is larger\n"
     "Prints the name of each file written. An icon without images (an empty group of\n"
     "an icon library) is not written.\n"
     "Exit status 0; 1 when FILE holds no icons, an icon number is out of range, an\n"
@@ -40,12 +52,28 @@ namespace {
 struct ExtractOptions {
     std::string FileName;
     std::vector<int> Indexes;
-    std::string Folder = ".";
+    std::string Output = "."; // the folder, the file of --best, or "-"
     bool Png = false;
+    bool Best = false;
+    int Size = 0; // --size; 0 for the largest image
 };
+
+// The usage error of options that do not go together; "" when they do.
+std::string CheckCombination(const ExtractOptions& options, bool outputGiven) {
+    if (options.Size > 0 && !options.Best)
+        return "--size goes with --best";
+    if (options.Best && (options.Png || !options.Indexes.empty()))
+        return "--best takes the first icon: it goes with neither -i nor --png";
+    if (options.Best && !outputGiven)
+        return "--best needs -o OUTPUT";
+    if (!options.Best && options.Output == "-" && (options.Png || options.Indexes.size() != 1))
+        return "-o - writes one icon: give exactly one -i N, without --png";
+    return "";
+}
 
 std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options) {
     bool operands = false; // after "--" every argument is a file
+    bool outputGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool option = !operands && arg.size() > 1 && arg[0] == '-';
@@ -53,18 +81,26 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
             operands = true;
         } else if (option && arg == "--png") {
             options.Png = true;
-        } else if (option && (arg == "-i" || arg == "-o")) {
+        } else if (option && arg == "--best") {
+            options.Best = true;
+        } else if (option && (arg == "-i" || arg == "-o" || arg == "--size")) {
             if (i + 1 == args.size())
                 return arg + " needs a value";
             const std::string& value = args[++i];
             if (arg == "-o") {
-                options.Folder = value;
+                options.Output = value;
+                outputGiven = true;
                 continue;
             }
-            const std::optional<int> index = ParseIndex(value);
-            if (!index)
+            const std::optional<int> number = ParseIndex(value);
+            if (arg == "--size" && (!number || *number == 0))
+                return "--size needs a positive number, not '" + value + "'";
+            if (!number)
                 return "-i needs a non-negative number, not '" + value + "'";
-            options.Indexes.push_back(*index);
+            if (arg == "--size")
+                options.Size = *number;
+            else
+                options.Indexes.push_back(*number);
         } else if (option) {
             return "unknown option " + arg;
         } else if (options.FileName.empty()) {
@@ -75,7 +111,7 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
     }
     if (options.FileName.empty())
         return "expected FILE";
-    return "";
+    return CheckCombination(options, outputGiven);
 }
 
 // The file's name without folder, up to its last dot (the whole name without a dot).
@@ -97,6 +133,39 @@ void WriteImagesAsPng(const TMultiIcon& icon, const std::string& prefix) {
     }
 }
 
+// The bytes to standard output for "-", else into the file (replaced as a whole), whose
+// name is then printed.
+int WriteOutput(const std::string& output, const std::vector<uint8_t>& bytes) {
+    try {
+        if (output == "-") {
+            WriteStandardOutput(bytes);
+            return ExitOk;
+        }
+        WriteFileAtomically(output, bytes);
+    } catch (const std::exception& failure) {
+        return Failure(output == "-" ? failure.what() : FileErrorText(output, failure.what()));
+    }
+    std::printf("%s\n", LineText(output).c_str());
+    return ExitOk;
+}
+
+// --best: the image a file manager would show, at its full size or fitted to --size.
+int ExtractBest(const ExtractOptions& options) {
+    std::vector<uint8_t> png;
+    try {
+        png = MakeThumbnailPng(options.FileName, options.Size > 0 ? options.Size : INT_MAX);
+    } catch (const std::exception& failure) {
+        return Failure(FileErrorText(options.FileName, failure.what()));
+    }
+    return WriteOutput(options.Output, png);
+}
+
+std::vector<uint8_t> IconFileBytes(TMultiIcon& icon) {
+    MemoryStream stream;
+    icon.SaveToStream(&stream);
+    return stream.TakeBytes();
+}
+
 } // namespace
 
 int RunExtract(const Arguments& args) {
@@ -104,9 +173,12 @@ int RunExtract(const Arguments& args) {
     const std::string error = ParseExtractArguments(args, options);
     if (!error.empty())
         return UsageError(CommandNamed("extract"), error);
+    if (options.Best)
+        return ExtractBest(options);
+    const bool toStdout = options.Output == "-";
     struct stat info {};
-    if (::stat(options.Folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return Failure(options.Folder + ": not a folder");
+    if (!toStdout && (::stat(options.Output.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)))
+        return Failure(options.Output + ": not a folder");
 
     const int count = IconCountOfFile(options.FileName);
     if (count == 0)
@@ -119,7 +191,7 @@ int RunExtract(const Arguments& args) {
             return Failure(Format("%s: no icon %d (the file holds %d)", options.FileName.c_str(),
                                   index, count));
 
-    std::string folder = options.Folder;
+    std::string folder = options.Output;
     if (folder.back() != '/')
         folder.push_back('/');
     const std::string base = BaseName(options.FileName);
@@ -140,10 +212,12 @@ int RunExtract(const Arguments& args) {
         progress.Clear();
         if (icon.IconCount() == 0) {
             // An empty .ico file would be no icon at all.
-            std::fprintf(stderr, "%s: icon %d has no images\n", options.FileName.c_str(), index);
+            SayError(Format("%s: icon %d has no images", options.FileName.c_str(), index));
             status = ExitFailure;
             continue;
         }
+        if (toStdout)
+            return WriteOutput("-", IconFileBytes(icon));
         const std::string prefix = folder + Format("%s_%d", base.c_str(), index);
         if (options.Png) {
             WriteImagesAsPng(icon, prefix);

@@ -13,36 +13,44 @@
 namespace pictavo::cli {
 
 extern const char IconsHelp[] =
-    "Usage: pictavo-cli icons FILE\n"
+    "Usage: pictavo-cli icons [--json] FILE\n"
     "Lists the icons of a module (EXE, DLL, ICL; PE32, PE32+ or 16-bit NE) in position\n"
     "order, or the one icon of an ICO or CUR file. Each icon is a block:\n"
     "  icon N: K images\n"
     "followed by the image lines of `pictavo-cli images`.\n"
+    "  --json  print one JSON object per icon instead, its images as `images --json`\n"
+    "          gives them: {\"icon\": 0, \"images\": [{\"index\": 0, ...}, ...]}\n"
     "Exit status 0; 1 with the error message when the file is neither a module with\n"
     "icons nor an ICO/CUR file, or when an icon of the module cannot be loaded.\n";
 
 namespace {
 
-void PrintIcon(int position, const TMultiIcon& icon) {
-    std::printf("icon %d: %d images\n", position, icon.IconCount());
-    PrintImageLines(icon);
+void PrintIcon(int position, const TMultiIcon& icon, bool json) {
+    if (!json) {
+        std::printf("icon %d: %d images\n", position, icon.IconCount());
+        PrintImageLines(icon);
+        return;
+    }
+    std::string images;
+    for (int i = 0; i < icon.IconCount(); ++i)
+        images += (i > 0 ? ", " : "") + ImageJson(icon, i);
+    std::printf("{\"icon\": %d, \"images\": [%s]}\n", position, images.c_str());
 }
 
 // Every group is listed even when one of them is damaged; the damage sets the exit status.
 // One pass over the module: it is opened and its groups enumerated once.
-int PrintModuleIcons(const std::string& fileName, TModuleIcons& module) {
+int PrintModuleIcons(const std::string& fileName, TModuleIcons& module, bool json) {
     int status = ExitOk;
     for (int n = 0; n < module.Count(); ++n) {
         TMultiIcon icon;
         try {
             module.Load(icon, n);
         } catch (const std::exception& error) {
-            std::fprintf(stderr, "%s\n",
-                         FileErrorText(fileName, Format("icon %d: %s", n, error.what())).c_str());
+            SayError(FileErrorText(fileName, Format("icon %d: %s", n, error.what())));
             status = ExitFailure;
             continue;
         }
-        PrintIcon(n, icon);
+        PrintIcon(n, icon, json);
     }
     return status;
 }
@@ -50,16 +58,20 @@ int PrintModuleIcons(const std::string& fileName, TModuleIcons& module) {
 } // namespace
 
 int RunIcons(const Arguments& given) {
-    const Arguments args = Operands(given);
+    bool json = false;
+    Arguments args;
+    const std::string usage = ParseJsonOption(given, json, args);
+    if (!usage.empty())
+        return UsageError(CommandNamed("icons"), usage);
     if (args.size() != 1)
         return UsageError(CommandNamed("icons"), "expected exactly one FILE");
     const std::string& fileName = args[0];
     {
         TModuleIcons module(fileName);
         for (const std::string& damage : module.DamagedResources())
-            std::fprintf(stderr, "%s\n", FileErrorText(fileName, "skipped damaged " + damage).c_str());
+            SayError(FileErrorText(fileName, "skipped damaged " + damage));
         if (module.Count() > 0)
-            return PrintModuleIcons(fileName, module);
+            return PrintModuleIcons(fileName, module, json);
         // A module is no icon file: say what it lacks rather than a format error.
         if (module.IsModule())
             return Failure(FileErrorText(fileName, "the module holds no icons"));
@@ -70,7 +82,7 @@ int RunIcons(const Arguments& given) {
     } catch (const std::exception& error) {
         return Failure(FileErrorText(fileName, error.what()));
     }
-    PrintIcon(0, icon);
+    PrintIcon(0, icon, json);
     return ExitOk;
 }
 

@@ -4,9 +4,10 @@
 
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
+#include "cli/JsonText.h"
 #include "cli/Progress.h"
+#include "cli/StandardOutput.h"
 #include "library/FileScan.h"
-#include "platform/CodePage.h"
 #include "search/FindFile.h"
 #include "search/MaskText.h"
 #include "util/DateTime.h"
@@ -77,23 +78,6 @@ std::string ParseScanArguments(const Arguments& args, ScanOptions& options) {
     return "";
 }
 
-// A JSON string literal. JSON text must be valid Unicode, so bytes of a file name
-// that are not UTF-8 become U+FFFD.
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : platform::Utf16ToUtf8(platform::Utf8ToUtf16(text))) {
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x20) {
-            out += Format("\\u%04x", c);
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    return out + "\"";
-}
-
 class Scan {
 public:
     explicit Scan(const ScanOptions& options) : FOptions(options) {}
@@ -137,7 +121,7 @@ private:
         else
             std::printf("%d\t%lld\t%s\t%s\n", entry.IconCount, static_cast<long long>(entry.Size),
                         modified.c_str(), LineText(entry.FileName).c_str());
-        std::fflush(stdout);
+        FlushStandardOutput(); // a closed output ends the scan at once
     }
 
     const ScanOptions& FOptions;

@@ -1,71 +1,97 @@
 // pictavo-cli version [FILE]: the version information of a file, or of this program.
 
 #include "cli/Command.h"
+#include "cli/CommandSupport.h"
+#include "cli/JsonText.h"
 #include "peres/VersionInfo.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace pictavo::cli {
 
 extern const char VersionHelp[] =
-    "Usage: pictavo-cli version [FILE]\n"
+    "Usage: pictavo-cli version [--json] [FILE]\n"
     "Prints the version information of FILE (the version resource of a module), or of\n"
     "pictavo itself when no FILE is given, one 'Key: value' a line.\n"
+    "  --json  print one JSON object instead, with the same keys: texts as strings,\n"
+    "          numbers as numbers, PreRelease as true or false\n"
     "Exit status 0; 1 when the file has no version information.\n";
 
 namespace {
 
-void PrintText(const char* key, const std::string& value) {
-    std::printf("%s: %s\n", key, value.c_str());
+// One line of the output: a text, or a number or truth value (bare in JSON).
+struct Field {
+    const char* Key;
+    std::string Value;
+    bool IsText;
+};
+
+Field Text(const char* key, const std::string& value) {
+    return {key, value, true};
 }
 
-void PrintNumber(const char* key, int32_t value) {
-    std::printf("%s: %d\n", key, value);
+Field Number(const char* key, int32_t value) {
+    return {key, std::to_string(value), false};
 }
 
-void PrintVersionInfo(const TVersionInfo& info) {
-    PrintText("FileName", info.FileName);
-    PrintText("FileVersion", info.FileVersion);
-    PrintText("VersionText", info.VersionText);
-    PrintText("ProductName", info.ProductName);
-    PrintText("CompanyName", info.CompanyName);
-    PrintText("FileDescription", info.FileDescription);
-    PrintText("Comments", info.Comments);
-    PrintText("LegalCopyright", info.LegalCopyright);
-    PrintText("LegalTrademarks", info.LegalTrademarks);
-    PrintText("InternalName", info.InternalName);
-    PrintText("OriginalFileName", info.OriginalFileName);
-    PrintText("ProductVersion", info.ProductVersion);
-    PrintNumber("MajorVersion", info.MajorVersion);
-    PrintNumber("MinorVersion", info.MinorVersion);
-    PrintNumber("Release", info.Release);
-    PrintNumber("Build", info.Build);
-    PrintNumber("ProductMajorVersion", info.ProductMajorVersion);
-    PrintNumber("ProductMinorVersion", info.ProductMinorVersion);
-    PrintNumber("ProductRelease", info.ProductRelease);
-    PrintNumber("ProductBuild", info.ProductBuild);
-    PrintText("SpecialBuild", info.SpecialBuild);
-    PrintText("PreRelease", info.PreRelease ? "true" : "false");
+std::vector<Field> Fields(const TVersionInfo& info) {
+    return {Text("FileName", info.FileName),
+            Text("FileVersion", info.FileVersion),
+            Text("VersionText", info.VersionText),
+            Text("ProductName", info.ProductName),
+            Text("CompanyName", info.CompanyName),
+            Text("FileDescription", info.FileDescription),
+            Text("Comments", info.Comments),
+            Text("LegalCopyright", info.LegalCopyright),
+            Text("LegalTrademarks", info.LegalTrademarks),
+            Text("InternalName", info.InternalName),
+            Text("OriginalFileName", info.OriginalFileName),
+            Text("ProductVersion", info.ProductVersion),
+            Number("MajorVersion", info.MajorVersion),
+            Number("MinorVersion", info.MinorVersion),
+            Number("Release", info.Release),
+            Number("Build", info.Build),
+            Number("ProductMajorVersion", info.ProductMajorVersion),
+            Number("ProductMinorVersion", info.ProductMinorVersion),
+            Number("ProductRelease", info.ProductRelease),
+            Number("ProductBuild", info.ProductBuild),
+            Text("SpecialBuild", info.SpecialBuild),
+            {"PreRelease", JsonBool(info.PreRelease), false}};
+}
+
+void PrintVersionInfo(const TVersionInfo& info, bool json) {
+    if (!json) {
+        for (const Field& field : Fields(info))
+            std::printf("%s: %s\n", field.Key, LineText(field.Value).c_str());
+        return;
+    }
+    std::string object;
+    for (const Field& field : Fields(info))
+        object += (object.empty() ? "{" : ", ") + JsonString(field.Key) + ": " +
+                  (field.IsText ? JsonString(field.Value) : field.Value);
+    std::printf("%s}\n", object.c_str());
 }
 
 } // namespace
 
 int RunVersion(const Arguments& given) {
-    const Arguments args = Operands(given);
-    if (args.size() > 1) {
-        for (const Command& command : Commands())
-            if (std::string(command.name) == "version")
-                return UsageError(command, "expected at most one FILE");
-        return ExitUsage;
-    }
+    bool json = false;
+    Arguments args;
+    const std::string usage = ParseJsonOption(given, json, args);
+    if (!usage.empty())
+        return UsageError(CommandNamed("version"), usage);
+    if (args.size() > 1)
+        return UsageError(CommandNamed("version"), "expected at most one FILE");
     if (args.empty()) {
-        PrintVersionInfo(AppVersionInfo);
+        PrintVersionInfo(AppVersionInfo, json);
         return ExitOk;
     }
     TVersionInfo info;
     if (!ReadVersionInfo(args[0], info))
         return Failure(args[0] + ": no version information");
-    PrintVersionInfo(info);
+    PrintVersionInfo(info, json);
     return ExitOk;
 }
 

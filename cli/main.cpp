@@ -1,6 +1,7 @@
 // pictavo-cli: the command-line front end over the same core as the window.
 
 #include "cli/Command.h"
+#include "cli/StandardOutput.h"
 #include "peres/VersionInfo.h"
 #include "util/Messages.h"
 #include "util/TempFileCleanup.h"
@@ -24,6 +25,19 @@ void PrintOverview(FILE* out) {
     std::fputs("\nRun 'pictavo-cli COMMAND --help' for the options of a command.\n", out);
 }
 
+// The status of a command, 1 when its output did not reach standard output. A command
+// that failed has said why already.
+int Finish(int status) {
+    if (status != pictavo::cli::ExitOk)
+        return status;
+    try {
+        pictavo::cli::FlushStandardOutput();
+    } catch (const std::exception& error) {
+        return pictavo::cli::Failure(error.what());
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -37,11 +51,11 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintOverview(stdout);
-        return pictavo::cli::ExitOk;
+        return Finish(pictavo::cli::ExitOk);
     }
     if (name == "--version") {
         std::printf("pictavo-cli %s\n", pictavo::AppVersionInfo.VersionText.c_str());
-        return pictavo::cli::ExitOk;
+        return Finish(pictavo::cli::ExitOk);
     }
     for (const Command& command : Commands()) {
         if (name != command.name)
@@ -49,10 +63,10 @@ int main(int argc, char** argv) {
         const Arguments args(argv + 2, argv + argc);
         if (pictavo::cli::WantsHelp(args)) {
             std::fputs(command.help, stdout);
-            return pictavo::cli::ExitOk;
+            return Finish(pictavo::cli::ExitOk);
         }
         try {
-            return command.run(args);
+            return Finish(command.run(args));
         } catch (const std::exception& error) {
             return pictavo::cli::Failure(error.what());
         }

@@ -1,5 +1,5 @@
 #pragma once
-// Runs the built pictavo-cli as a user would, for the command tests of every folder.
+// Runs the built programs as a user would, for the command tests of every folder.
 
 #include <array>
 #include <cstdio>
@@ -43,24 +43,29 @@ inline std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Runs PICTAVO_BIN_DIR/pictavo-cli with the arguments, each passed as one word, with
-// no language variable but `language` (LANG=C.UTF-8 unless told), so the messages do
-// not depend on the machine's locale.
-inline CliRun RunCli(const std::vector<std::string>& args,
-                     const std::string& language = "LANG=C.UTF-8") {
+// Runs PICTAVO_BIN_DIR/PROGRAM with the arguments, each passed as one word, with no
+// display and no language variable but `language` (LANG=C.UTF-8 unless told), so the
+// messages do not depend on the machine. Standard output goes to `outputTo` when given
+// (Out stays empty). A program that runs for a minute is stopped (Status -1).
+inline CliRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& language = "LANG=C.UTF-8",
+                         const std::string& outputTo = "") {
     char errName[] = "/tmp/pictavo-cli-stderr-XXXXXX";
     const int errFd = ::mkstemp(errName);
-    std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " +
-                          ShellQuoted(language) + " " +
-                          ShellQuoted(std::string(PICTAVO_BIN_DIR) + "/pictavo-cli");
+    std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG -u DISPLAY "
+                          "-u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                          ShellQuoted(language) + " timeout 60 " +
+                          ShellQuoted(std::string(PICTAVO_BIN_DIR) + "/" + program);
     for (const std::string& arg : args)
         command += " " + ShellQuoted(arg);
     command += " 2>" + ShellQuoted(errName);
+    if (!outputTo.empty())
+        command += " >" + ShellQuoted(outputTo);
     CliRun run;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         run.Out = ReadWholeFile(pipe);
         const int status = ::pclose(pipe);
-        run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.Status = WIFEXITED(status) && WEXITSTATUS(status) != 124 ? WEXITSTATUS(status) : -1;
     }
     if (FILE* err = std::fopen(errName, "rb")) {
         run.Err = ReadWholeFile(err);
@@ -70,6 +75,11 @@ inline CliRun RunCli(const std::vector<std::string>& args,
         ::close(errFd);
     ::unlink(errName);
     return run;
+}
+
+inline CliRun RunCli(const std::vector<std::string>& args,
+                     const std::string& language = "LANG=C.UTF-8") {
+    return RunProgram("pictavo-cli", args, language);
 }
 
 } // namespace pictavo::testsupport

@@ -143,15 +143,28 @@ TEST_F(CliCommands, ScanJsonHasOneObjectPerFile) {
     EXPECT_TRUE(std::regex_match(run.Out, format)) << run.Out;
 }
 
-// JSON text must stay valid whatever bytes a file name holds.
-TEST_F(CliCommands, ScanJsonEscapesQuotesAndReplacesBytesThatAreNotUtf8) {
-    const std::string odd = dir + "q\"\xff.ico";
-    CopyFile(Fixture("pe/one.ico"), odd);
-    const CliRun run = Run({"scan", "--json", "-m", "q*", dir});
-    ::unlink(odd.c_str());
+// JSON text stays valid whatever bytes a file name holds, and a script gets the exact
+// bytes back: each byte outside valid UTF-8 is the lone surrogate \udcXX, as Python's
+// os.fsdecode gives it (os.fsencode undoes it).
+TEST_F(CliCommands, ScanJsonKeepsTheBytesOfEveryName) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"q\"\xff.ico", "q\\\"\\udcff.ico"},
+        {"over\xc0\xaf.ico", "over\\udcc0\\udcaf.ico"},               // overlong '/'
+        {"half\xed\xa0\x80.ico", "half\\udced\\udca0\\udc80.ico"},    // a UTF-16 surrogate
+        {"cut\xe2\x82.ico", "cut\\udce2\\udc82.ico"},                  // a sequence cut short
+        {"caf\xc3\xa9 \xf0\x9f\x98\x80.ico", "caf\xc3\xa9 \xf0\x9f\x98\x80.ico"}, // valid
+        {"ctl\x01\x7f.ico", "ctl\\u0001\\u007f.ico"},
+    };
+    for (const auto& [name, json] : cases)
+        CopyFile(Fixture("pe/one.ico"), dir + "j" + name);
+    const CliRun run = Run({"scan", "--json", "-m", "j*", dir});
+    for (const auto& [name, json] : cases)
+        ::unlink((dir + "j" + name).c_str());
     EXPECT_EQ(run.Status, 0) << run.Err;
-    EXPECT_NE(run.Out.find("\"path\": \"" + dir + "q\\\"\xEF\xBF\xBD.ico\""), std::string::npos)
-        << run.Out;
+    EXPECT_EQ(Lines(run.Out).size(), std::size(cases));
+    for (const auto& [name, json] : cases)
+        EXPECT_NE(run.Out.find("{\"path\": \"" + dir + "j" + json + "\","), std::string::npos)
+            << json << " in " << run.Out;
 }
 
 // A name holding a newline, a tab or a backslash stays one line: escaped as C writes them.
@@ -269,7 +282,7 @@ TEST_F(CliCommands, ExtractWritesBaseUnderscoreIndexFiles) {
     run = Run({"extract", library, "-o", out});
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{out + "empty_1.ico"}));
-    EXPECT_EQ(run.Err, library + ": icon 0 has no images\n");
+    EXPECT_EQ(run.Err, "pictavo-cli: " + library + ": icon 0 has no images\n");
     EXPECT_FALSE(::access((out + "empty_0.ico").c_str(), F_OK) == 0);
     ::unlink((out + "empty_1.ico").c_str());
     ::unlink(library.c_str());
