@@ -3,6 +3,8 @@
 // writable by the owner only, removed with everything in it when the object goes.
 // Files with fixed names ("temp.ico") go in here, never directly into the shared
 // temporary folder where another user could plant a link under that name.
+// Its name holds the process id and the process keeps it locked, so that a later run
+// removes the folder of a run that was killed (SIGKILL leaves no chance to clean up).
 
 #include "util/TempFileCleanup.h"
 
@@ -30,6 +32,7 @@ public:
 private:
     std::string FPath;
     std::unique_ptr<TTempFileRegistration> FRegistration;
+    int FLock = -1; // the folder, open and locked while this object lives
     std::list<TTempFileRegistration> FFiles;
 };
 
