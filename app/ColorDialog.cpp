@@ -1,5 +1,6 @@
 #include "app/ColorDialog.h"
 
+#include "app/NamedColors.h"
 #include "app/Panels.h"
 #include "app/QtColor.h"
 
@@ -20,21 +21,6 @@ using pictavo::TColor;
 
 namespace {
 
-struct NamedColor {
-    TColor value;
-    const char* name;
-};
-
-constexpr NamedColor NamedColors[] = {
-    {0x000000, "clBlack"}, {0x000080, "clMaroon"},     {0x008000, "clGreen"},
-    {0x008080, "clOlive"}, {0x800000, "clNavy"},       {0x800080, "clPurple"},
-    {0x808000, "clTeal"},  {0x808080, "clGray"},       {0xC0C0C0, "clSilver"},
-    {0x0000FF, "clRed"},   {0x00FF00, "clLime"},       {0x00FFFF, "clYellow"},
-    {0xFF0000, "clBlue"},  {0xFF00FF, "clFuchsia"},    {0xFFFF00, "clAqua"},
-    {0xFFFFFF, "clWhite"}, {0xC0DCC0, "clMoneyGreen"}, {0xF0CAA6, "clSkyBlue"},
-    {0xF0FBFF, "clCream"}, {0xA4A0A0, "clMedGray"},
-};
-
 // The colour of the screen pixel at a global position, read from a 3 x 3 sample
 // centred on it.
 std::optional<TColor> ScreenPixel(QPoint at) {
@@ -51,9 +37,9 @@ std::optional<TColor> ScreenPixel(QPoint at) {
 } // namespace
 
 QString ColorToString(TColor color) {
-    for (const NamedColor& named : NamedColors)
-        if (named.value == color)
-            return named.name;
+    for (const pictavo::TNamedColor& named : pictavo::NamedColors)
+        if (named.Value == color)
+            return QString("cl") + named.Name;
     return QString("$%1").arg(color, 8, 16, QChar('0')).toUpper();
 }
 

@@ -81,10 +81,10 @@ void Twnd_pictavo_Main::cmSaveToBMP() {
     try {
         handle = FIcon.CreateIconHandle(image);
     } catch (const pictavo::EOutOfResources&) {
-        const pictavo::TMultiIconImage data = FIcon.GetIconData(image);
-        if (!data.IsPng || !data.Png)
+        const pictavo::TMultiIconImage stored = FIcon.GetIconData(image);
+        if (!stored.IsPng || !stored.Png)
             throw; // nothing that could be written
-        pictavo::DrawPngOnWhite(*data.Png, bitmap);
+        pictavo::DrawPngOnWhite(*stored.Png, bitmap);
     }
     if (handle) {
         TColor color = pictavo::clWhite;

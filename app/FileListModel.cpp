@@ -1,6 +1,7 @@
 #include "app/FileListModel.h"
 
 #include "platform/CaseFolding.h"
+#include "platform/Paths.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -9,13 +10,11 @@
 using namespace pictavo;
 
 std::string ExtractFileName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return platform::FileNameOf(path);
 }
 
 std::string ExtractFilePath(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return platform::FolderPartOf(path);
 }
 
 QString FormatFileTime(TDateTime value) {

@@ -1,5 +1,6 @@
 #include "app/Panels.h"
 
+#include "app/NamedColors.h"
 #include "app/QtColor.h"
 
 #include <QHBoxLayout>
@@ -69,18 +70,6 @@ void TExpandPanel::SetExpanded(bool value) {
 
 namespace {
 
-struct NamedColor {
-    const char* name;
-    TColor color;
-};
-
-const NamedColor StandardColors[] = {
-    {"Black", 0x000000},   {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
-    {"Navy", 0x800000},    {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0},  {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
-    {"Blue", 0xFF0000},    {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
-    {"Btn Face", 0xF0F0F0}};
-
 QIcon Swatch(TColor color) {
     QPixmap pixmap(16, 12);
     pixmap.fill(ToQColor(color));
@@ -97,10 +86,13 @@ QString HexText(TColor color) {
 } // namespace
 
 TColorCombo::TColorCombo(QWidget* parent) : QComboBox(parent) {
-    for (const NamedColor& named : StandardColors)
-        addItem(Swatch(named.color), named.name, QVariant::fromValue(named.color));
+    for (int i = 0; i < pictavo::StandardColorCount; ++i) {
+        const pictavo::TNamedColor& named = pictavo::NamedColors[i];
+        addItem(Swatch(named.Value), named.Name, QVariant::fromValue(named.Value));
+    }
+    addItem(Swatch(pictavo::BtnFaceColor), "Btn Face", QVariant::fromValue(pictavo::BtnFaceColor));
     addItem(tr("自定义"));
-    SetColorValue(0xF0F0F0);
+    SetColorValue(pictavo::BtnFaceColor);
     connect(this, &QComboBox::activated, this, &TColorCombo::ItemActivated);
 }
 

@@ -122,8 +122,10 @@ int RunBuild(const Arguments& args) {
     std::string current = options.Library;
     int added = 0;
     try {
-        TIconLibraryBuild build{options.Library, sources, options.Overwrite,
-                                TGroupCreation::BeforeLoad};
+        TIconLibraryBuild build;
+        build.FileName = options.Library;
+        build.Sources = sources;
+        build.Rebuild = options.Overwrite;
         build.OnProgress = [&](const std::string& fileName, size_t done, size_t total) {
             current = fileName;
             progress.Show(Format("[%zu/%zu] %s", done, total, fileName.c_str()));

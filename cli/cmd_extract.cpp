@@ -6,6 +6,7 @@
 #include "cli/PngExport.h"
 #include "cli/Progress.h"
 #include "cli/StandardOutput.h"
+#include "icons/ExportNames.h"
 #include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
 #include "thumbnailer/Thumbnail.h"
@@ -114,14 +115,6 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
     return CheckCombination(options, outputGiven);
 }
 
-// The file's name without folder, up to its last dot (the whole name without a dot).
-std::string BaseName(const std::string& fileName) {
-    const size_t slash = fileName.find_last_of('/');
-    std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 void WriteImagesAsPng(const TMultiIcon& icon, const std::string& prefix) {
     std::vector<std::string> written;
     for (int i = 0; i < icon.IconCount(); ++i) {
@@ -194,7 +187,7 @@ int RunExtract(const Arguments& args) {
     std::string folder = options.Output;
     if (folder.back() != '/')
         folder.push_back('/');
-    const std::string base = BaseName(options.FileName);
+    const std::string base = ExportBaseName(options.FileName);
     Progress progress;
     TFileIconLoader loader; // all the icons in one pass over the file
     int status = ExitOk;

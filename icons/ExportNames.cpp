@@ -1,22 +1,12 @@
 #include "icons/ExportNames.h"
 
+#include "platform/Paths.h"
 #include "util/Exceptions.h"
 
 namespace pictavo {
 
-namespace {
-
-std::string NamePart(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-} // namespace
-
 std::string ExportBaseName(const std::string& moduleName) {
-    const std::string name = NamePart(moduleName);
-    const size_t dot = name.find_last_of('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
+    return platform::BaseNameOf(moduleName);
 }
 
 std::string IconExportName(const std::string& moduleName, int iconIndex) {
@@ -30,9 +20,8 @@ std::string ImageExportName(const std::string& moduleName, int iconIndex, int im
 }
 
 std::string ChangeFileExt(const std::string& fileName, const std::string& extension) {
-    const size_t slash = fileName.find_last_of('/');
-    const size_t dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    const size_t dot = platform::ExtensionDot(fileName);
+    if (dot == std::string::npos)
         return fileName + extension;
     return fileName.substr(0, dot) + extension;
 }
@@ -47,14 +36,14 @@ std::string SaveDialogStart(const std::string& lastFolder, const std::string& so
                             const std::string& proposedName) {
     if (!lastFolder.empty())
         return PathInFolder(lastFolder, proposedName);
-    const size_t slash = sourceFile.find_last_of('/');
-    if (slash == std::string::npos)
+    const std::string folder = platform::FolderPartOf(sourceFile);
+    if (folder.empty())
         return proposedName;
-    return PathInFolder(sourceFile.substr(0, slash + 1), proposedName);
+    return PathInFolder(folder, proposedName);
 }
 
 std::string WithDefaultExtension(const std::string& fileName, const std::string& extension) {
-    const std::string name = NamePart(fileName);
+    const std::string name = platform::FileNameOf(fileName);
     // A leading dot names a hidden file, not an extension.
     const size_t dot = name.find_last_of('.');
     if (name.empty() || (dot != std::string::npos && dot > 0 && dot + 1 < name.size()))

@@ -1,7 +1,8 @@
 #include "library/LibraryLock.h"
 
-#include "util/AtomicFile.h"
+#include "platform/Paths.h"
 #include "util/Exceptions.h"
+#include "util/TempFileCleanup.h"
 
 #include <cerrno>
 #include <climits>
@@ -40,7 +41,7 @@ std::string LibraryFileName(const std::string& path) {
         const std::string target = LinkText(current);
         if (target.empty())
             return current;
-        current = target[0] == '/' ? target : FolderOfPath(current) + "/" + target;
+        current = target[0] == '/' ? target : platform::FolderOf(current) + "/" + target;
     }
     throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(ELOOP)));
 }

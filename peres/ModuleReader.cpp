@@ -1,6 +1,7 @@
 #include "peres/ModuleReader.h"
 
 #include "peres/PEFormat.h"
+#include "platform/CaseFolding.h"
 #include "platform/RegularFile.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
@@ -16,13 +17,10 @@ namespace pictavo {
 
 namespace {
 
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string UpperAscii(const std::string& text) {
     std::string upper = text;
-    std::transform(upper.begin(), upper.end(), upper.begin(), AsciiUpper);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return platform::AsciiUpper(c); });
     return upper;
 }
 

@@ -1,5 +1,6 @@
 #include "peres/NEResourceTable.h"
 
+#include "platform/CaseFolding.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 
@@ -11,19 +12,10 @@ constexpr uint32_t TypeEntryBytes = 8;      // type id, count, 4 reserved bytes
 constexpr uint32_t ResourceEntryBytes = 12; // offset, length, flags, id, 4 reserved bytes
 constexpr uint16_t NumericId = 0x8000;
 
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool SameName(const ResourceName& a, const ResourceName& b) {
     if (a.IsNumeric || b.IsNumeric)
         return a.IsNumeric == b.IsNumeric && a.Id == b.Id;
-    if (a.Text.size() != b.Text.size())
-        return false;
-    for (size_t i = 0; i < a.Text.size(); ++i)
-        if (AsciiUpper(a.Text[i]) != AsciiUpper(b.Text[i]))
-            return false;
-    return true;
+    return platform::SameText8(a.Text, b.Text);
 }
 
 [[noreturn]] void Fault(const char* what) {

@@ -3,6 +3,7 @@
 #include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 #include "platform/Locale.h"
+#include "platform/Paths.h"
 #include "util/AtomicFile.h"
 
 #include <algorithm>
@@ -175,10 +176,8 @@ uint32_t AnsiCodePageOfLanguage(int32_t language) {
 
 std::string BackupFileName(const std::string& fileName) {
     // Only the file-name part: a dot in a folder name is no extension.
-    const size_t slash = fileName.rfind('/');
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos || dot < nameStart)
+    const size_t dot = platform::ExtensionDot(fileName);
+    if (dot == std::string::npos)
         return fileName + ".~";
     return fileName.substr(0, dot) + ".~" + fileName.substr(dot + 1);
 }

@@ -15,6 +15,15 @@ inline char LowerCase8(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// a-z turned into A-Z, as names of resources and version keys compare.
+inline char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+inline char16_t AsciiUpper(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
 // The text with A-Z turned into a-z, other bytes unchanged.
 std::string LowerCase8(std::string text);
 

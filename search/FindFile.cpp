@@ -1,5 +1,6 @@
 #include "search/FindFile.h"
 
+#include "platform/Paths.h"
 #include "search/CriteriaRoutines.h"
 
 #include <atomic>
@@ -80,10 +81,9 @@ bool GetFileDetails(const std::string& path, TFileDetails& details) {
     if (!platform::GetFindData(path, data))
         return false;
     // A bare name lies in the current folder.
-    const size_t slash = path.rfind('/');
-    details = MakeDetails(slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1),
-                          data);
-    details.Name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::string folder = platform::FolderPartOf(path);
+    details = MakeDetails(folder.empty() ? std::string("./") : folder, data);
+    details.Name = platform::FileNameOf(path);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "search/TargetPaths.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "search/CriteriaRoutines.h"
 
 namespace pictavo {
@@ -47,24 +48,20 @@ TTargetPath& TTargetPaths::AddFolder(const std::string& location,
 
 TTargetPath& TTargetPaths::AddPath(const std::string& line, bool subfolders, uint16_t minLevel,
                                    uint16_t maxLevel) {
-    const size_t split = line.rfind('/');
-    const size_t nameStart = split == std::string::npos ? 0 : split + 1;
-    TTargetPath& target = Target(line.substr(0, nameStart), subfolders, minLevel, maxLevel);
-    const std::string mask = line.substr(nameStart);
+    TTargetPath& target = Target(platform::FolderPartOf(line), subfolders, minLevel, maxLevel);
+    const std::string mask = platform::FileNameOf(line);
     target.Masks.push_back(mask.empty() ? AllFiles : mask);
     return target;
 }
 
 TTargetPath& TTargetPaths::AddLiteralFolder(const std::string& folder, const std::string& mask,
                                             bool subfolders, uint16_t minLevel, uint16_t maxLevel) {
-    const size_t split = mask.rfind('/');
-    const size_t nameStart = split == std::string::npos ? 0 : split + 1;
     const std::string full =
-        platform::IncludeTrailingPathDelimiter(folder) + mask.substr(0, nameStart);
+        platform::IncludeTrailingPathDelimiter(folder) + platform::FolderPartOf(mask);
     TTargetPath& target =
         ResolvedTarget(platform::IncludeTrailingPathDelimiter(platform::ExpandFileName(full)),
                        subfolders, minLevel, maxLevel);
-    const std::string name = mask.substr(nameStart);
+    const std::string name = platform::FileNameOf(mask);
     target.Masks.push_back(name.empty() ? AllFiles : name);
     return target;
 }

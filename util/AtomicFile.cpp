@@ -1,5 +1,6 @@
 #include "util/AtomicFile.h"
 
+#include "platform/Paths.h"
 #include "util/Exceptions.h"
 
 #include <atomic>
@@ -93,20 +94,11 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
-bool Exists(const std::string& fileName) {
-    struct stat info {};
-    if (::lstat(fileName.c_str(), &info) == 0)
-        return true;
-    if (errno == ENOENT)
-        return false;
-    throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), ErrorText().c_str()));
-}
-
 // A second name for the file's content, made under a temporary name first so that the
 // backup name only ever holds a whole file. False when the file system has no hard links.
 bool LinkUnder(const std::string& fileName, const std::string& otherName) {
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        const std::string linkName = TempNameIn(FolderOfPath(otherName));
+        const std::string linkName = TempNameIn(platform::FolderOf(otherName));
         const TTempFileRegistration registration(linkName, TTempKind::File);
         if (::link(fileName.c_str(), linkName.c_str()) != 0) {
             if (errno == EEXIST)
@@ -135,6 +127,15 @@ void CopyUnder(const std::string& fileName, const std::string& otherName) {
 
 } // namespace
 
+bool Exists(const std::string& fileName) {
+    struct stat info {};
+    if (::lstat(fileName.c_str(), &info) == 0)
+        return true;
+    if (errno == ENOENT)
+        return false;
+    throw EFOpenError(Format("Cannot open file \"%s\". %s", fileName.c_str(), ErrorText().c_str()));
+}
+
 std::optional<int> TempFileWriter(const std::string& name) {
     const std::string prefix = TempPrefix, suffix = TempSuffix;
     if (name.size() <= prefix.size() + suffix.size() || name.rfind(prefix, 0) != 0 ||
@@ -154,21 +155,12 @@ std::optional<int> TempFileWriter(const std::string& name) {
     return pid;
 }
 
-std::string FolderOfPath(const std::string& fileName) {
-    const size_t slash = fileName.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return fileName.substr(0, slash);
-}
-
 TAtomicFile::TAtomicFile(const std::string& fileName) : FFileName(fileName) {
     const mode_t keep = ModeToKeep(fileName);
-    RemoveDeadWritersLeftovers(FolderOfPath(fileName));
+    RemoveDeadWritersLeftovers(platform::FolderOf(fileName));
     int fd = -1;
     for (int attempt = 0; attempt < NameAttempts && fd < 0; ++attempt) {
-        FTempFileName = TempNameIn(FolderOfPath(fileName));
+        FTempFileName = TempNameIn(platform::FolderOf(fileName));
         // Registered before it exists: a signal between the two leaves nothing behind.
         FRegistration = std::make_unique<TTempFileRegistration>(FTempFileName, TTempKind::File);
         fd =
@@ -216,7 +208,7 @@ void TAtomicFile::Replace() {
         throw EFCreateError(
             Format("Cannot create file \"%s\". %s", FFileName.c_str(), ErrorText().c_str()));
     FCommitted = true;
-    SyncFolder(FolderOfPath(FFileName));
+    SyncFolder(platform::FolderOf(FFileName));
 }
 
 void WriteFileAtomically(const std::string& fileName, const std::function<void(Stream&)>& write) {

@@ -51,13 +51,14 @@ private:
     bool FCommitted = false;
 };
 
+// Whether anything has the name (a dangling link counts); raises EFOpenError when the
+// system cannot tell.
+bool Exists(const std::string& fileName);
+
 // Writes the file through TAtomicFile: write fills the stream; on any exception from it
 // the target stays as it was and the exception passes on.
 void WriteFileAtomically(const std::string& fileName, const std::function<void(Stream&)>& write);
 void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes);
-
-// The folder part of a path ("." for a bare name, "/" for a file in the root).
-std::string FolderOfPath(const std::string& fileName);
 
 // The process id in the name of a writer's temporary file (".pictavo-<pid>-<hex>.tmp"),
 // or nullopt for any other name.

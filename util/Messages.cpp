@@ -1,5 +1,7 @@
 #include "util/Messages.h"
 
+#include "platform/Paths.h"
+
 #include <clocale>
 #include <cstdlib>
 #include <libintl.h>
@@ -20,8 +22,7 @@ std::string ExecutableFolder() {
     if (got <= 0)
         return ".";
     path.resize(static_cast<size_t>(got));
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+    return platform::FolderOf(path);
 }
 
 } // namespace

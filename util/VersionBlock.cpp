@@ -2,6 +2,7 @@
 
 #include "util/VersionBlock.h"
 
+#include "platform/CaseFolding.h"
 #include "platform/CodePage.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
@@ -64,15 +65,11 @@ std::optional<NodeView> ReadNode(const uint8_t* block, size_t offset, size_t lim
     return node;
 }
 
-char16_t AsciiUpper(char16_t c) {
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
-
 bool KeysEqual(const std::u16string& a, const std::u16string& b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
+        if (platform::AsciiUpper(a[i]) != platform::AsciiUpper(b[i]))
             return false;
     }
     return true;

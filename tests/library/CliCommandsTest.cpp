@@ -50,12 +50,6 @@ void EmptyFirstIconGroup(const std::string& library) {
     module.WriteToFile(library);
 }
 
-std::vector<uint8_t> FileBytes(const std::string& fileName) {
-    MemoryStream stream;
-    stream.LoadFromFile(fileName);
-    return stream.TakeBytes();
-}
-
 // The folder scanned below: a module with 3 icons, an icon file, a text file, a hidden
 // icon file and, in a subfolder, a cursor file.
 class CliCommands : public testing::Test {
@@ -309,20 +303,20 @@ TEST_F(CliCommands, BuildUpdateOverwriteAndRemove) {
     EXPECT_EQ(run.Out, "1\n");
     EXPECT_EQ(GetModuleIconCount(library), 5);
 
-    const std::vector<uint8_t> before = FileBytes(library);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
     run = Run({"build", library, "--overwrite", dir + "b.ico", dir + "notes.txt"});
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Err, "pictavo-cli: " + dir + "notes.txt: no icons\n");
-    EXPECT_EQ(FileBytes(library), before);
+    EXPECT_EQ(ReadFileBytes(library), before);
     run = Run({"build", library, "--update", dir + "a.dll:3"});
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Err, "pictavo-cli: " + dir + "a.dll: no icon 3 (the file holds 3)\n");
-    EXPECT_EQ(FileBytes(library), before);
+    EXPECT_EQ(ReadFileBytes(library), before);
 
     run = Run({"build", library, "--overwrite", dir + "b.ico"});
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(GetModuleIconCount(library), 1);
-    EXPECT_EQ(FileBytes(work.Path() + "lib.~icl"), before);
+    EXPECT_EQ(ReadFileBytes(work.Path() + "lib.~icl"), before);
 
     EXPECT_EQ(Run({"build", library, "--update", dir + "a.dll"}).Out, "3\n");
     EXPECT_EQ(Run({"remove", library, "1"}).Status, 0);

@@ -19,11 +19,6 @@
 namespace pictavo {
 namespace {
 
-bool Exists(const std::string& fileName) {
-    struct stat info {};
-    return ::stat(fileName.c_str(), &info) == 0;
-}
-
 void ExpectSameImages(TMultiIcon& written, TMultiIcon& source) {
     ASSERT_EQ(written.IconCount(), source.IconCount());
     for (int i = 0; i < source.IconCount(); ++i) {

@@ -8,6 +8,7 @@
 #include "library/PrivateTempFolder.h"
 #include "peres/IconGroupResources.h"
 #include "peres/PEResourceModule.h"
+#include "util/AtomicFile.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
 
@@ -26,17 +27,6 @@ namespace {
 
 std::string LibraryFixture(const std::string& name) {
     return std::string(PICTAVO_FIXTURES) + "/library/" + name;
-}
-
-std::vector<uint8_t> FileBytes(const std::string& fileName) {
-    MemoryStream stream;
-    stream.LoadFromFile(fileName);
-    return stream.TakeBytes();
-}
-
-bool Exists(const std::string& fileName) {
-    struct stat info {};
-    return ::stat(fileName.c_str(), &info) == 0;
 }
 
 // The source icon as the builder takes it: from the module, else the whole file; the
@@ -83,7 +73,7 @@ void ExpectSameImages(const TMultiIcon& actual, const TMultiIcon& expected,
 }
 
 void ExpectValidChecksum(const std::string& fileName) {
-    const std::vector<uint8_t> bytes = FileBytes(fileName);
+    const std::vector<uint8_t> bytes = ReadFileBytes(fileName);
     ASSERT_GE(bytes.size(), 64u);
     const size_t checksumOffset = LoadU32(bytes.data() + 60) + 24 + 64;
     ASSERT_LT(checksumOffset + 4, bytes.size());
@@ -168,34 +158,34 @@ TEST_F(IconLibraryBuilder, NewLibraryFromTwoFilesNumbersGroupsAndImagesWithoutGa
 TEST_F(IconLibraryBuilder, UpdatingAppendsAfterTheExistingGroupsAndKeepsTheBackup) {
     const std::vector<TIconSource> first = Join(threeIcons, {twoIcons[0]});
     BuildLibraryFromList(library, first, false);
-    const std::vector<uint8_t> before = FileBytes(library);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
     const int imagesBefore = ImagesIn(first);
 
     EXPECT_EQ(BuildLibraryFromView(library, twoIcons, false), 2);
     EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 6));
     EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, imagesBefore + ImagesIn(twoIcons)));
     ExpectLibraryHolds(library, Join(first, twoIcons));
-    EXPECT_EQ(FileBytes(folder.Path() + "lib.~icl"), before);
+    EXPECT_EQ(ReadFileBytes(folder.Path() + "lib.~icl"), before);
 }
 
 TEST_F(IconLibraryBuilder, RebuildStartsFromTheTemplateAndKeepsTheOldLibraryAsBackup) {
     BuildLibraryFromList(library, threeIcons, false);
-    const std::vector<uint8_t> before = FileBytes(library);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
     EXPECT_EQ(BuildLibraryFromList(library, twoIcons, true), 2);
     EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 2));
     ExpectLibraryHolds(library, twoIcons);
-    EXPECT_EQ(FileBytes(folder.Path() + "lib.~icl"), before);
+    EXPECT_EQ(ReadFileBytes(folder.Path() + "lib.~icl"), before);
 }
 
 TEST_F(IconLibraryBuilder, FailedRebuildLeavesTheOldLibraryInPlace) {
     BuildLibraryFromList(library, threeIcons, false);
-    const std::vector<uint8_t> before = FileBytes(library);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
     const std::string notAnIcon = folder.Path() + "notes.txt";
     MemoryStream(std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}).SaveToFile(notAnIcon);
     for (bool rebuild : {true, false}) {
         EXPECT_THROW(BuildLibraryFromList(library, {twoIcons[0], {notAnIcon, 0}}, rebuild),
                      std::exception);
-        EXPECT_EQ(FileBytes(library), before);
+        EXPECT_EQ(ReadFileBytes(library), before);
         EXPECT_FALSE(Exists(folder.Path() + "lib.~icl"));
     }
 }
@@ -209,7 +199,7 @@ TEST_F(IconLibraryBuilder, TargetThatIsNotAModuleIsRefusedUnchanged) {
     } catch (const EPEException& error) {
         EXPECT_STREQ(error.what(), "Invalid DOS signature");
     }
-    EXPECT_EQ(FileBytes(library), text);
+    EXPECT_EQ(ReadFileBytes(library), text);
 }
 
 // Every image goes in: 256-pixel bitmaps, PNG images first, between and last, PNG-only
@@ -237,7 +227,10 @@ TEST_F(IconLibraryBuilder, ClassicLeavesOutTallImagesAndIconsLeftEmpty) {
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
         ::unlink(library.c_str());
         std::vector<std::string> skipped;
-        TIconLibraryBuild build{library, sources, false, creation};
+        TIconLibraryBuild build;
+        build.FileName = library;
+        build.Sources = sources;
+        build.GroupCreation = creation;
         build.Classic = true;
         build.OnSkip = [&skipped](const std::string& message) { skipped.push_back(message); };
         EXPECT_EQ(BuildIconLibrary(build), 1);
@@ -275,12 +268,12 @@ TEST_F(IconLibraryBuilder, NoImageNumbersLeftEndsTheBuildWithTheLibraryUnchanged
             }
         module.WriteToFile(library);
     }
-    const std::vector<uint8_t> before = FileBytes(library);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
     ASSERT_EQ(SourceIcon({PeFixture("app.ico"), 0})->IconCount(), 2);
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave})
         EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}}),
                      EImageNumbersExhausted);
-    EXPECT_EQ(FileBytes(library), before);
+    EXPECT_EQ(ReadFileBytes(library), before);
 }
 
 TEST_F(IconLibraryBuilder, NoSourcesWritesTheTemplateAlone) {
@@ -289,7 +282,7 @@ TEST_F(IconLibraryBuilder, NoSourcesWritesTheTemplateAlone) {
     module.ReadFromFile(library);
     ASSERT_EQ(module.Count(), 1);
     EXPECT_EQ(module.Item(0)->Type(), "16");
-    EXPECT_EQ(FileBytes(library).size(), 17920u);
+    EXPECT_EQ(ReadFileBytes(library).size(), 17920u);
     ExpectValidChecksum(library);
 }
 
@@ -324,7 +317,7 @@ TEST_F(IconLibraryBuilder, TemporaryIconFileStaysInAPrivateFolderThatIsRemoved) 
         TempFolderOverride override(tmp);
         BuildLibraryFromList(library, twoIcons, false);
     }
-    EXPECT_EQ(FileBytes(victim), victimBytes);
+    EXPECT_EQ(ReadFileBytes(victim), victimBytes);
     EXPECT_EQ(FolderEntries(tmp), std::vector<std::string>{"temp.ico"}); // only the planted link
     ExpectLibraryHolds(library, twoIcons);
     ::unlink((tmp + "temp.ico").c_str());
@@ -355,7 +348,7 @@ TEST(PrivateTempFolder, IsOwnerOnlyAndRemovedWithItsFiles) {
 TEST_F(IconLibraryBuilder, RemovingIconTwoOfFourRemovesGroupThreeAndItsImages) {
     const std::vector<TIconSource> sources = Join(threeIcons, {twoIcons[0]});
     BuildLibraryFromList(library, sources, false);
-    const std::vector<uint8_t> before = FileBytes(library);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
     TPEResourceModule original;
     original.ReadFromFile(library);
     std::vector<std::string> imagesOfGroup3;
@@ -375,11 +368,11 @@ TEST_F(IconLibraryBuilder, RemovingIconTwoOfFourRemovesGroupThreeAndItsImages) {
     EXPECT_EQ(static_cast<int>(ResourcesOf(library, "3").size() + imagesOfGroup3.size()),
               ImagesIn(sources));
     ExpectLibraryHolds(library, {sources[0], sources[1], sources[3]});
-    EXPECT_EQ(FileBytes(folder.Path() + "lib.~icl"), before);
+    EXPECT_EQ(ReadFileBytes(folder.Path() + "lib.~icl"), before);
 
-    const std::vector<uint8_t> after = FileBytes(library);
+    const std::vector<uint8_t> after = ReadFileBytes(library);
     EXPECT_FALSE(RemoveIconGroupFromLibrary(library, 3)); // only three icons left
-    EXPECT_EQ(FileBytes(library), after);
+    EXPECT_EQ(ReadFileBytes(library), after);
 }
 
 } // namespace

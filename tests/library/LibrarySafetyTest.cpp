@@ -33,10 +33,6 @@ std::string Fixture(const std::string& name) {
     return std::string(PICTAVO_FIXTURES) + "/" + name;
 }
 
-std::vector<uint8_t> FileBytes(const std::string& fileName) {
-    return ReadFileBytes(fileName);
-}
-
 bool IsLink(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
@@ -87,11 +83,11 @@ TEST_F(LibrarySafety, UpdatingALibraryInAFolderWithADotKeepsTheBackup) {
     ASSERT_EQ(::mkdir((dir + "my.libs").c_str(), 0755), 0);
     const std::string library = dir + "my.libs/iconlib";
     ASSERT_EQ(RunCli({"build", library, ico}).Status, 0);
-    const std::vector<uint8_t> before = FileBytes(library);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
     const auto run = RunCli({"build", library, "--update", dll});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(GetModuleIconCount(library), 4);
-    EXPECT_EQ(FileBytes(dir + "my.libs/iconlib.~"), before);
+    EXPECT_EQ(ReadFileBytes(dir + "my.libs/iconlib.~"), before);
     EXPECT_EQ(FolderEntries(dir + "my.libs"), (std::vector<std::string>{"iconlib", "iconlib.~"}));
 }
 
@@ -102,9 +98,9 @@ TEST_F(LibrarySafety, ExtractReplacesALinkAtTheOutputNameAndLeavesItsTargetAlone
     ASSERT_EQ(::symlink(victim.c_str(), (dir + "out/icons32_0.ico").c_str()), 0);
     const auto run = RunCli({"extract", dll, "-i", "0", "-o", dir + "out"});
     EXPECT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(FileBytes(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ReadFileBytes(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
     EXPECT_FALSE(IsLink(dir + "out/icons32_0.ico"));
-    EXPECT_GT(FileBytes(dir + "out/icons32_0.ico").size(), 22u);
+    EXPECT_GT(ReadFileBytes(dir + "out/icons32_0.ico").size(), 22u);
 }
 
 // A full disk, made here with the file-size limit: the write fails part way.
@@ -118,21 +114,21 @@ TEST_F(LibrarySafety, ExtractOnAFullDiskLeavesNoTruncatedIconAndKeepsTheOldOne) 
         ::setrlimit(RLIMIT_FSIZE, &small);
     });
     EXPECT_EQ(WaitFor(pid), 1);
-    EXPECT_EQ(FileBytes(target), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(ReadFileBytes(target), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(FolderEntries(dir + "out"), std::vector<std::string>{"icons32_0.ico"});
 }
 
 TEST_F(LibrarySafety, ALibraryPathThatIsALinkUpdatesTheFileItPointsTo) {
     ASSERT_EQ(::mkdir((dir + "real").c_str(), 0755), 0);
     ASSERT_EQ(RunCli({"build", dir + "real/lib.icl", ico}).Status, 0);
-    const std::vector<uint8_t> before = FileBytes(dir + "real/lib.icl");
+    const std::vector<uint8_t> before = ReadFileBytes(dir + "real/lib.icl");
     ASSERT_EQ(::symlink("real/lib.icl", (dir + "link.icl").c_str()), 0);
 
     auto run = RunCli({"build", dir + "link.icl", "--update", dll});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_TRUE(IsLink(dir + "link.icl"));
     EXPECT_EQ(GetModuleIconCount(dir + "real/lib.icl"), 4);
-    EXPECT_EQ(FileBytes(dir + "real/lib.~icl"), before);
+    EXPECT_EQ(ReadFileBytes(dir + "real/lib.~icl"), before);
 
     run = RunCli({"remove", dir + "link.icl", "0"});
     EXPECT_EQ(run.Status, 0) << run.Err;
@@ -159,7 +155,7 @@ TEST_F(LibrarySafety, WritersOfOneLibraryAtOnceLoseNoIcons) {
 TEST_F(LibrarySafety, ATerminatedBuildLeavesNoTemporaryFilesAndTheLibraryAsItWas) {
     const std::string library = dir + "lib.icl";
     ASSERT_EQ(RunCli({"build", library, ico}).Status, 0);
-    const std::vector<uint8_t> before = FileBytes(library);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
     const std::string tmp = dir + "tmp/";
     ASSERT_EQ(::mkdir(tmp.c_str(), 0755), 0);
 
@@ -173,7 +169,7 @@ TEST_F(LibrarySafety, ATerminatedBuildLeavesNoTemporaryFilesAndTheLibraryAsItWas
     EXPECT_EQ(WaitFor(pid), 128 + SIGTERM);
     lock.reset();
     EXPECT_TRUE(FolderEntries(tmp).empty());
-    EXPECT_EQ(FileBytes(library), before);
+    EXPECT_EQ(ReadFileBytes(library), before);
     EXPECT_EQ(FolderEntries(dir), (std::vector<std::string>{"lib.icl", "tmp"}));
 }
 

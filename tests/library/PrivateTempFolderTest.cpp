@@ -1,6 +1,7 @@
 // A run killed by SIGKILL cannot remove its private temporary folder; the next run does.
 
 #include "library/PrivateTempFolder.h"
+#include "util/AtomicFile.h"
 #include "util/Stream.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +15,6 @@
 
 namespace pictavo {
 namespace {
-
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
 
 // The private folder of a child process that is then killed with SIGKILL.
 std::string FolderOfAKilledRun() {

@@ -128,9 +128,11 @@ TEST_P(NEResourceDamage, LeavesOutThatResourceOnly) {
     ASSERT_FALSE(expected.empty());
     expected.erase(expected.begin());
     EXPECT_EQ(Names(*bad, firstType), expected);
-    for (uint32_t other : {pe::RtGroupIcon, pe::RtIcon})
-        if (other != firstType)
+    for (uint32_t other : {pe::RtGroupIcon, pe::RtIcon}) {
+        if (other != firstType) {
             EXPECT_EQ(Names(*bad, other), Names(*good, other));
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -212,11 +212,5 @@ TEST(AtomicFilePaths, TempFileWriter) {
         EXPECT_EQ(TempFileWriter(other), std::nullopt) << other;
 }
 
-TEST(AtomicFilePaths, FolderOfPath) {
-    EXPECT_EQ(FolderOfPath("a.ico"), ".");
-    EXPECT_EQ(FolderOfPath("/a.ico"), "/");
-    EXPECT_EQ(FolderOfPath("my.libs/iconlib"), "my.libs");
-}
-
 } // namespace
 } // namespace pictavo
