@@ -5,7 +5,7 @@
 //
 // ListModuleIcons: what `pictavo-cli icons` does, every icon of a module loaded in one
 // pass, for 1 000 and 16 000 groups. Linear: the time per icon must not grow with the
-// number of icons.
+// number of icons, and at 16 000 groups at most about 4 us per group (the counter us/group).
 //
 // The DLLs are built here, once, into the temporary folder: a PE32 image with a data
 // section followed by a resource section of icon groups, each with one 16 x 16 32-bit
@@ -18,6 +18,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,14 +102,19 @@ void BM_ListModuleIcons(benchmark::State& state) {
         state.SkipWithError("the generated library has the wrong number of groups");
         return;
     }
+    double seconds = 0;
     for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
         TModuleIcons icons(path);
         for (int n = 0; n < icons.Count(); ++n) {
             TMultiIcon icon;
             icons.Load(icon, n);
             benchmark::DoNotOptimize(icon.IconCount());
         }
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
+    state.counters["us/group"] =
+        seconds * 1e6 / (static_cast<double>(groups) * static_cast<double>(state.iterations()));
     state.counters["icons/s"] =
         benchmark::Counter(static_cast<double>(groups) * static_cast<double>(state.iterations()),
                            benchmark::Counter::kIsRate);
