@@ -115,13 +115,13 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
     return CheckCombination(options, outputGiven);
 }
 
-void WriteImagesAsPng(const TMultiIcon& icon, const std::string& prefix) {
+void WriteImagesAsPng(const TMultiIcon& icon, const std::string& prefix, TAtomicFileBatch& files) {
     std::vector<std::string> written;
     for (int i = 0; i < icon.IconCount(); ++i) {
         const TMultiIconImage image = icon.GetIconData(i);
         const std::string target = PngImageFileName(prefix, image, written);
         written.push_back(target);
-        WriteFileAtomically(target, ImageAsPng(image));
+        files.Write(target, ImageAsPng(image));
         std::printf("%s\n", LineText(target).c_str());
     }
 }
@@ -190,6 +190,7 @@ int RunExtract(const Arguments& args) {
     const std::string base = ExportBaseName(options.FileName);
     Progress progress;
     TFileIconLoader loader; // all the icons in one pass over the file
+    TAtomicFileBatch files; // flushed to the disk together at the end
     int status = ExitOk;
     for (size_t k = 0; k < options.Indexes.size(); ++k) {
         const int index = options.Indexes[k];
@@ -213,16 +214,23 @@ int RunExtract(const Arguments& args) {
             return WriteOutput("-", IconFileBytes(icon));
         const std::string prefix = folder + Format("%s_%d", base.c_str(), index);
         if (options.Png) {
-            WriteImagesAsPng(icon, prefix);
+            WriteImagesAsPng(icon, prefix, files);
             continue;
         }
         const std::string target = prefix + ".ico";
         try {
-            icon.SaveToFile(target);
+            MemoryStream content;
+            icon.SaveToStream(&content);
+            files.Write(target, content.Bytes());
         } catch (const std::exception& failure) {
             return Failure(FileErrorText(target, failure.what()));
         }
         std::printf("%s\n", LineText(target).c_str());
+    }
+    try {
+        files.Flush();
+    } catch (const std::exception& failure) {
+        return Failure(FileErrorText(folder, failure.what()));
     }
     return status;
 }

@@ -3,15 +3,16 @@
 #include "platform/Paths.h"
 #include "util/Exceptions.h"
 
+#include <algorithm>
 #include <atomic>
-#include <dirent.h>
-#include <mutex>
-#include <set>
-#include <signal.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,9 +42,8 @@ std::string WithSlash(const std::string& folder) {
 // A name for a temporary file in a folder: hidden so that folder listings skip it, and
 // carrying the writer's process id so that a later writer can tell a dead one's leftovers.
 std::string TempNameIn(const std::string& folder) {
-    return WithSlash(folder) +
-           Format("%s%d-%08x%s", TempPrefix, static_cast<int>(::getpid()), RandomNumber(),
-                  TempSuffix);
+    return WithSlash(folder) + Format("%s%d-%08x%s", TempPrefix, static_cast<int>(::getpid()),
+                                      RandomNumber(), TempSuffix);
 }
 
 // Removes the temporary files that writers killed outright (SIGKILL, a power cut) left in
@@ -74,9 +74,12 @@ std::string ErrorText() {
 // Permission bits for the new file: those of the regular file it replaces, else none
 // (a new file then gets the usual 0666 less the umask). A device or pipe at the name is
 // refused: renaming over it would replace the node, not write into it.
-mode_t ModeToKeep(const std::string& fileName) {
+// `exists` tells whether anything is at the name.
+mode_t ModeToKeep(const std::string& fileName, bool& exists) {
     struct stat info {};
-    if (::lstat(fileName.c_str(), &info) != 0 || S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
+    const bool found = ::lstat(fileName.c_str(), &info) == 0;
+    exists = found || errno != ENOENT;
+    if (!found || S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
         return 0;
     if (!S_ISREG(info.st_mode))
         throw EFCreateError(
@@ -156,7 +159,7 @@ std::optional<int> TempFileWriter(const std::string& name) {
 }
 
 TAtomicFile::TAtomicFile(const std::string& fileName) : FFileName(fileName) {
-    const mode_t keep = ModeToKeep(fileName);
+    const mode_t keep = ModeToKeep(fileName, FReplacesFile);
     RemoveDeadWritersLeftovers(platform::FolderOf(fileName));
     int fd = -1;
     for (int attempt = 0; attempt < NameAttempts && fd < 0; ++attempt) {
@@ -204,11 +207,59 @@ void TAtomicFile::Flush() {
 }
 
 void TAtomicFile::Replace() {
+    Rename();
+    SyncFolder(platform::FolderOf(FFileName));
+}
+
+void TAtomicFile::Rename() {
     if (std::rename(FTempFileName.c_str(), FFileName.c_str()) != 0)
         throw EFCreateError(
             Format("Cannot create file \"%s\". %s", FFileName.c_str(), ErrorText().c_str()));
     FCommitted = true;
-    SyncFolder(platform::FolderOf(FFileName));
+}
+
+void TAtomicFile::CommitUnflushed() {
+    if (!FOutput)
+        throw EWriteError("Stream write error: the file is already written");
+    FOutput.reset();
+    Rename();
+}
+
+TAtomicFileBatch::~TAtomicFileBatch() {
+    try {
+        Flush();
+    } catch (const std::exception&) {
+        // A destructor cannot report it; the files are in place all the same.
+    }
+}
+
+void TAtomicFileBatch::Write(const std::string& fileName, const std::vector<uint8_t>& bytes) {
+    TAtomicFile file(fileName);
+    file.Output().WriteBuffer(bytes.data(), bytes.size());
+    if (file.ReplacesFile()) {
+        file.Commit();
+        return;
+    }
+    file.CommitUnflushed();
+    const std::string folder = platform::FolderOf(fileName);
+    if (std::find(FFolders.begin(), FFolders.end(), folder) == FFolders.end())
+        FFolders.push_back(folder);
+}
+
+void TAtomicFileBatch::Flush() {
+    const std::vector<std::string> folders = std::move(FFolders);
+    FFolders.clear();
+    // One flush of the whole file system writes the files and the folders in one journal
+    // commit; a flush per file would commit once per file.
+    for (const std::string& folder : folders) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const bool flushed = fd >= 0 && ::syncfs(fd) == 0;
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!flushed)
+            throw EWriteError(Format("Stream write error: %s", std::strerror(error)));
+    }
 }
 
 void WriteFileAtomically(const std::string& fileName, const std::function<void(Stream&)>& write) {

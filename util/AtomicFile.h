@@ -40,15 +40,49 @@ public:
     // raises and leaves the target untouched.
     void CommitKeepingBackup(const std::string& backupName);
 
+    // For a write of many files (TAtomicFileBatch): renames the new content over the
+    // target without flushing it; the caller flushes it later, with its folder. The rename
+    // alone is atomic; only the flush is deferred.
+    void CommitUnflushed();
+
+    // Whether a file existed at the target name when the write began.
+    bool ReplacesFile() const { return FReplacesFile; }
+
 private:
     void Flush();
     void Replace();
+    void Rename();
 
     std::string FFileName;
     std::string FTempFileName;
     std::unique_ptr<FileStream> FOutput;
     std::unique_ptr<TTempFileRegistration> FRegistration;
     bool FCommitted = false;
+    bool FReplacesFile = false;
+};
+
+// Writing many files with one flush at the end: each file is written to a temporary file
+// and renamed into place at once, so every name holds nothing or the whole content; the
+// new files and their folders reach the disk together by Flush (one flush of their file
+// system), one step for the batch instead of two flushes per file. A file that replaces
+// an existing one is flushed before its rename, as by WriteFileAtomically, so that the old
+// content is never traded for bytes not yet on the disk.
+class TAtomicFileBatch {
+public:
+    TAtomicFileBatch() = default;
+    // Flushes what is still pending; errors are then ignored (call Flush to see them).
+    ~TAtomicFileBatch();
+    TAtomicFileBatch(const TAtomicFileBatch&) = delete;
+    TAtomicFileBatch& operator=(const TAtomicFileBatch&) = delete;
+
+    // Writes fileName; raises as WriteFileAtomically does.
+    void Write(const std::string& fileName, const std::vector<uint8_t>& bytes);
+    // Puts every file written since the last Flush on the disk, with their folders;
+    // raises EWriteError when that fails.
+    void Flush();
+
+private:
+    std::vector<std::string> FFolders; // of the files not flushed yet, each once
 };
 
 // Whether anything has the name (a dangling link counts); raises EFOpenError when the

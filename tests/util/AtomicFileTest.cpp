@@ -114,6 +114,35 @@ TEST_F(AtomicFileTest, ANewFileHonoursTheUmaskAndAReplacedOneKeepsItsMode) {
     EXPECT_EQ(ModeOf(dir + "new.ico") & 0777, 0604u);
 }
 
+// A batch puts each file in place whole at once; new and replaced files alike, the
+// replaced one keeping its mode, and nothing temporary is left.
+TEST_F(AtomicFileTest, ABatchWritesNewAndReplacedFilesWhole) {
+    WriteFileAtomically(dir + "old.png", Bytes("old"));
+    ASSERT_EQ(::chmod((dir + "old.png").c_str(), 0604), 0);
+    ASSERT_EQ(::symlink((dir + "old.png").c_str(), (dir + "link.png").c_str()), 0);
+    TAtomicFileBatch batch;
+    batch.Write(dir + "a.png", Bytes("first"));
+    batch.Write(dir + "old.png", Bytes("replaced"));
+    batch.Write(dir + "link.png", Bytes("not through the link"));
+    EXPECT_EQ(Content(dir + "a.png"), "first");
+    batch.Write(dir + "a.png", Bytes("again"));
+    batch.Flush();
+    EXPECT_EQ(Content(dir + "a.png"), "again");
+    EXPECT_EQ(Content(dir + "old.png"), "replaced");
+    EXPECT_EQ(ModeOf(dir + "old.png") & 0777, 0604u);
+    EXPECT_TRUE(S_ISREG(ModeOf(dir + "link.png")));
+    EXPECT_EQ(Content(dir + "link.png"), "not through the link");
+    EXPECT_EQ(Names(), (std::set<std::string>{"a.png", "link.png", "old.png"}));
+}
+
+TEST_F(AtomicFileTest, ABatchWriteThatFailsLeavesNoFileAndTheBatchGoesOn) {
+    TAtomicFileBatch batch;
+    EXPECT_THROW(batch.Write(dir + "missing/a.png", Bytes("x")), EFCreateError);
+    batch.Write(dir + "b.png", Bytes("y"));
+    batch.Flush();
+    EXPECT_EQ(Names(), std::set<std::string>{"b.png"});
+}
+
 TEST_F(AtomicFileTest, CommitKeepingBackupMovesThePreviousContentToTheBackup) {
     WriteFileAtomically(dir + "lib.icl", Bytes("first"));
     WriteFileAtomically(dir + "lib.~icl", Bytes("older backup"));
