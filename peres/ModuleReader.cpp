@@ -7,8 +7,6 @@
 #include "util/Exceptions.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,12 +54,28 @@ std::unique_ptr<ModuleReader> ModuleReader::Open(const std::string& fileName) {
     const int fd = platform::OpenRegularFile(fileName, O_RDONLY);
     if (fd < 0)
         return nullptr;
-    std::unique_ptr<ModuleReader> reader(new ModuleReader());
-    reader->fd_ = fd;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size <= 0)
+    if (::fstat(fd, &info) != 0 || info.st_size <= 0) {
+        ::close(fd);
         return nullptr;
-    reader->size_ = static_cast<uint64_t>(info.st_size);
+    }
+    std::unique_ptr<ModuleReader> reader =
+        FromOpenFile(fd, static_cast<uint64_t>(info.st_size), {});
+    if (!reader) {
+        ::close(fd);
+        return nullptr;
+    }
+    reader->fd_ = fd;
+    return reader;
+}
+
+std::unique_ptr<ModuleReader> ModuleReader::FromOpenFile(int fd, uint64_t size,
+                                                         std::vector<uint8_t> firstPage) {
+    if (size == 0)
+        return nullptr;
+    std::unique_ptr<ModuleReader> reader(new ModuleReader());
+    reader->size_ = size;
+    reader->pages_.emplace(fd, size, std::move(firstPage));
     if (!reader->Index())
         return nullptr;
     return reader;
@@ -79,20 +93,11 @@ std::unique_ptr<ModuleReader> ModuleReader::FromMemory(std::vector<uint8_t> byte
 bool ModuleReader::ReadAt(uint64_t offset, size_t count, uint8_t* out) const {
     if (!RangeFits(offset, count, size_))
         return false;
-    if (fd_ < 0) {
+    if (!pages_) {
         std::copy(bytes_.data() + offset, bytes_.data() + offset + count, out);
         return true;
     }
-    size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false; // an error, or the file is shorter now than when it was opened
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    return pages_->Read(offset, count, out);
 }
 
 // Reads the headers, the section table and the root table of the resource directory.
@@ -267,8 +272,14 @@ std::optional<ResourceBytes> ModuleReader::ReadResource(uint64_t offset, uint32_
     ResourceBytes found;
     found.Size = size;
     found.FileOffset = offset;
-    if (fd_ < 0) {
+    if (!pages_) {
         found.Data = bytes_.data() + offset;
+        return found;
+    }
+    size_t start = 0;
+    if (FilePages::Page page = pages_->Holding(offset, size, start)) {
+        found.Data = page->data() + start;
+        found.Storage = std::move(page);
         return found;
     }
     auto storage = std::make_shared<std::vector<uint8_t>>(size);

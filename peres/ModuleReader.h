@@ -9,10 +9,13 @@
 //
 // Opening reads only the headers and the root of the resource directory; the name
 // table of a type is read once, when first needed, and kept; the bytes of a resource
-// are read when it is asked for. Every offset, size and count is checked against the
+// are read when it is asked for. The file is read in pages kept in memory (FilePages),
+// so that the directory, walked again for every resource found, is read from the file
+// once. Every offset, size and count is checked against the
 // file: a malformed image is no module (Open answers nullptr) or the damaged entry is
 // absent, never a read outside the file.
 
+#include "peres/FilePages.h"
 #include "peres/NEResourceTable.h"
 #include "peres/ResourceDirectory.h"
 
@@ -51,6 +54,11 @@ public:
     // nullptr when the file cannot be opened, is not a regular file, is not a PE
     // module, or is malformed. Never waits on a FIFO or device.
     static std::unique_ptr<ModuleReader> Open(const std::string& fileName);
+    // The same over a regular file of `size` bytes the caller opened, keeps open while the
+    // reader lives, and closes; firstPage, when not empty, holds its first bytes (up to
+    // FilePages::PageSize) read already.
+    static std::unique_ptr<ModuleReader> FromOpenFile(int fd, uint64_t size,
+                                                      std::vector<uint8_t> firstPage);
     // The same over bytes held in memory (tests, fuzzing).
     static std::unique_ptr<ModuleReader> FromMemory(std::vector<uint8_t> bytes);
 
@@ -106,8 +114,9 @@ private:
                              const std::function<bool(const ResourceName&)>& callback) const;
     std::optional<ResourceBytes> FindNE(const ResourceName& name, uint32_t type) const;
 
-    int fd_ = -1;                // a file read with ordinary reads
-    std::vector<uint8_t> bytes_; // or bytes held in memory
+    int fd_ = -1;                    // the file when the reader opened it itself
+    std::optional<FilePages> pages_; // of the file, read with ordinary reads
+    std::vector<uint8_t> bytes_;     // or bytes held in memory
     uint64_t size_ = 0;
 
     bool is64Bit_ = false;
