@@ -455,6 +455,7 @@ void Twnd_pictavo_Main::ConnectEvents() {
     connect(bSearch, &QPushButton::clicked, this, [this] { bSearchClick(); });
 
     FindFile.Threaded = false;
+    FindFile.CompleteDetails = false; // the scan's step reads size and time from the open file
     FindFile.OnSearchBegin = [this](TFindFile&) { FindFileSearchBegin(); };
     FindFile.OnFileMatch = [this](TFindFile&, const TFileDetails& info) {
         FindFileFileMatch(info);

@@ -92,6 +92,7 @@ public:
         // DIR is one folder, named literally: ";", "<" and ">" are part of its name.
         for (const std::string& mask : SplitMaskText(FOptions.Masks))
             files.AddFolderMask(FOptions.Folder, mask);
+        find.CompleteDetails = false; // the scan's step reads size and time from the open file
         find.OnFileMatch = [this](TFindFile&, const TFileDetails& file) { Examine(file); };
         const auto start = std::chrono::steady_clock::now();
         find.Execute();

@@ -3,7 +3,11 @@
 // icon from a file load it: the icon groups of a module, else the file itself as one
 // ICO/CUR icon.
 
+#include "platform/FileTime.h"
+
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace pictavo {
@@ -15,6 +19,22 @@ class TModuleIcons;
 // least one image, else 0. Decodes no pixels (IconStreamHasImages). Never raises: a
 // file that is neither counts 0.
 int IconCountOfFile(const std::string& fileName);
+
+// What a folder scan learns of one file: its icon count (as IconCountOfFile counts) and,
+// for a file that may hold icons, its size and modification time from the same open file.
+struct TFileIconProbe {
+    int IconCount = 0;
+    int64_t Size = 0;
+    platform::FileTime ModifiedTime;
+};
+
+// Probes the file `name` of the open folder folderFd (AT_FDCWD: name is a path) with one
+// open and one read of its first 4 KB, whose first bytes decide what else is done: for a
+// module or an icon file one fstat, then the reads of its headers and resource directory
+// or of its entries; nothing for any other file. A symbolic link is followed only with
+// followLink. nullopt when the file cannot be opened or is no regular file. Never raises.
+std::optional<TFileIconProbe> ProbeFileIcons(int folderFd, const std::string& name,
+                                             bool followLink);
 
 // Icon `iconIndex` of the module, or, when the module cannot give it, the whole file
 // as an icon file. When that fails too, the error propagates: the module's for a module

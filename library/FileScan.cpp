@@ -2,6 +2,9 @@
 
 #include "library/FileIcons.h"
 #include "platform/FileSystem.h"
+#include "search/CriteriaRoutines.h"
+
+#include <fcntl.h>
 
 namespace pictavo {
 
@@ -18,11 +21,16 @@ TScanStep TFileScan::FileMatch(const TFileDetails& fileInfo, bool ignoreDuplicat
     const std::string path =
         platform::IncludeTrailingPathDelimiter(fileInfo.Location) + fileInfo.Name;
     step.StatusName = path;
-    const int count = IconCountOfFile(path);
-    if (count > 0) {
-        step.Entry = TFileEntry{path, count, fileInfo.ModifiedTime, fileInfo.Size};
+    // One open of the file gives the count and the row's size and time.
+    const bool link = (fileInfo.Attributes & platform::FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const std::optional<TFileIconProbe> probe =
+        fileInfo.FolderFd >= 0 ? ProbeFileIcons(fileInfo.FolderFd, fileInfo.Name, link)
+                               : ProbeFileIcons(AT_FDCWD, path, link);
+    if (probe && probe->IconCount > 0) {
+        step.Entry = TFileEntry{path, probe->IconCount,
+                                FileTimeToLocalDateTime(probe->ModifiedTime), probe->Size};
         ++FFileTotal;
-        FIconTotal += count;
+        FIconTotal += probe->IconCount;
     }
     return step;
 }

@@ -34,7 +34,9 @@ public:
     // Examines one file the search reported. With ignoreDuplicates, a file whose name
     // (A-Z folded to a-z) was examined before is skipped; a name is recorded before the
     // probe, whether or not the file holds icons. The probe counts the icon groups of a
-    // module, else 1 for a loadable ICO/CUR file, else 0 (never raises).
+    // module, else 1 for a loadable ICO/CUR file, else 0 (never raises); it opens the file
+    // once, relative to fileInfo.FolderFd when that is set, and the entry's size and time
+    // are those of the open file (so fileInfo may come from the folder listing alone).
     TScanStep FileMatch(const TFileDetails& fileInfo, bool ignoreDuplicates);
 
     // Empties the remembered names and the totals (a scan that clears its results).

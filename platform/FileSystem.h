@@ -69,6 +69,8 @@ public:
     FileFinder& operator=(const FileFinder&) = delete;
 
     bool IsOpen() const { return dir_ != nullptr; }
+    // The open folder, for opening its entries relative to it; -1 when it is not open.
+    int Descriptor() const { return dir_ != nullptr ? ::dirfd(dir_) : -1; }
     // Fills data with the next matching entry; false when there is none left.
     bool Next(FindData& data);
     // CompleteFindData for a record of this enumeration while it is open (cheaper: the

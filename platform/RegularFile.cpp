@@ -21,13 +21,13 @@ int RefuseKind(mode_t mode) {
 
 } // namespace
 
-int OpenRegularFile(const std::string& fileName, int access) {
+int OpenRegularFile(const std::string& fileName, int access, int folderFd) {
     // Looking first spares devices even the open; the check after opening covers a
     // file replaced in between. O_NONBLOCK keeps that open from waiting on a FIFO.
     struct stat info {};
-    if (::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    if (::fstatat(folderFd, fileName.c_str(), &info, 0) == 0 && !S_ISREG(info.st_mode))
         return RefuseKind(info.st_mode);
-    const int fd = ::open(fileName.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::openat(folderFd, fileName.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return -1;
     if (::fstat(fd, &info) != 0) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace pictavo {
 
@@ -22,6 +23,8 @@ struct TFindFile::SearchState {
     // The private copy of Criteria, alive from the begin to the end of a search.
     std::unique_ptr<TSearchCriteria> WorkCriteria;
     const TTargetPath* CurrentTarget = nullptr;
+    // The folder whose files are being matched, open; -1 between folders.
+    int FolderFd = -1;
 };
 
 namespace {
@@ -39,6 +42,18 @@ public:
 
 private:
     std::atomic<uint16_t>& level_;
+};
+
+// Publishes the open folder's descriptor for the time its files are matched.
+class FolderDescriptor {
+public:
+    FolderDescriptor(int& slot, int fd) : slot_(slot) { slot_ = fd; }
+    ~FolderDescriptor() { slot_ = -1; }
+    FolderDescriptor(const FolderDescriptor&) = delete;
+    FolderDescriptor& operator=(const FolderDescriptor&) = delete;
+
+private:
+    int& slot_;
 };
 
 bool IsDotEntry(const std::string& name) {
@@ -193,36 +208,53 @@ void TFindFile::SearchIn(SearchState& state, const std::string& folder) {
     const LevelStep step(state.Level);
     const TFolderIgnore ignore = DoFolderChange(folder);
     const TTargetPath& target = *state.CurrentTarget;
-    platform::FindData entry;
+    const bool searchFiles =
+        (ignore == fiNone || ignore == fiJustSubfolders) && state.Level >= target.MinLevel;
+    const bool enterFolders = target.Subfolders && (ignore == fiNone || ignore == fiJustThis) &&
+                              (target.MaxLevel == 0 || target.MaxLevel > state.Level);
+    if (!searchFiles && !enterFolders)
+        return;
 
-    if ((ignore == fiNone || ignore == fiJustSubfolders) && state.Level >= target.MinLevel) {
+    // The folder is opened and listed once; every mask and the walk into the subfolders
+    // use that one listing, and the handlers open files relative to the open folder.
+    std::vector<platform::FindData> subfolders;
+    {
+        platform::FileFinder finder(folder, "*", platform::FindScope::All,
+                                    platform::FindDetail::Listing);
+        std::vector<platform::FindData> entries;
+        platform::FindData entry;
+        while (finder.Next(entry)) {
+            if (state.Aborted)
+                return;
+            if (IsDotEntry(entry.FileName))
+                continue;
+            if (enterFolders && IsFolderToEnter(entry, state.ExcludedFolderAttributes))
+                subfolders.push_back(entry);
+            if (searchFiles)
+                entries.push_back(std::move(entry));
+        }
+        const FolderDescriptor descriptor(state.FolderFd, finder.Descriptor());
         for (const std::string& mask : target.Masks) {
-            platform::FileFinder finder(folder, mask, platform::FindScope::All,
-                                        platform::FindDetail::Listing);
-            while (finder.Next(entry)) {
+            const bool everyName = mask == "*" || mask == "*.*";
+            for (platform::FindData& file : entries) {
                 if (state.Aborted)
                     return;
-                if (IsDotEntry(entry.FileName) || !AcceptFile(folder, entry))
+                if ((!everyName && !platform::MaskMatches(file.FileName, mask)) ||
+                    !AcceptFile(folder, file))
                     continue;
                 // The handler's details need the whole record; the open folder gives it
                 // cheapest. DoFileMatch completes it too, for callers that skip this.
-                if (OnFileMatch && !finder.Complete(entry))
+                if (OnFileMatch && CompleteDetails && !finder.Complete(file))
                     continue; // gone since the listing
-                DoFileMatch(folder, entry);
+                DoFileMatch(folder, file);
             }
         }
     }
 
-    if (target.Subfolders && (ignore == fiNone || ignore == fiJustThis) &&
-        (target.MaxLevel == 0 || target.MaxLevel > state.Level)) {
-        platform::FileFinder finder(folder, "*.*", platform::FindScope::FoldersOnly,
-                                    platform::FindDetail::Listing);
-        while (finder.Next(entry)) {
-            if (state.Aborted)
-                return;
-            if (IsFolderToEnter(entry, state.ExcludedFolderAttributes))
-                SearchIn(state, folder + entry.FileName + platform::PathDelim);
-        }
+    for (const platform::FindData& subfolder : subfolders) {
+        if (state.Aborted)
+            return;
+        SearchIn(state, folder + subfolder.FileName + platform::PathDelim);
     }
 }
 
@@ -303,9 +335,10 @@ void TFindFile::DoFileMatch(const std::string& folder, const platform::FindData&
     if (state.Aborted || !OnFileMatch)
         return;
     platform::FindData complete = entry;
-    if (!platform::CompleteFindData(folder, complete))
+    if (CompleteDetails && !platform::CompleteFindData(folder, complete))
         return; // gone since the listing
-    const TFileDetails details = MakeDetails(folder, complete);
+    TFileDetails details = MakeDetails(folder, complete);
+    details.FolderFd = state.FolderFd;
     const TFileMatchEvent handler = OnFileMatch; // the handler may destroy this component
     const std::lock_guard<std::recursive_mutex> lock(state.CallbackLock);
     handler(*this, details);

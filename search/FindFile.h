@@ -64,6 +64,9 @@ struct TFileDetails {
     TDateTime CreatedTime = 0;
     TDateTime ModifiedTime = 0;
     TDateTime AccessedTime = 0;
+    // The open folder Location while OnFileMatch runs, for opening the file relative to
+    // it; -1 when there is none.
+    int FolderFd = -1;
 };
 
 // The details of one file as a search would report them; false when it is gone.
@@ -88,6 +91,10 @@ public:
     void SetCriteria(const TSearchCriteria& value) { criteria_->Assign(value); }
 
     bool Threaded = false;
+    // False: OnFileMatch gets the record the folder listing gives, without a look at the
+    // file: for a regular file (not a link) Size and the times are 0, and a handler that
+    // needs them reads them itself (through FolderFd) when it opens the file anyway.
+    bool CompleteDetails = true;
     TThreadPriority ThreadPriority = tpNormal;
 
     TFileMatchEvent OnFileMatch;

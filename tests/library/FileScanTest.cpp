@@ -1,9 +1,15 @@
 #include "library/FileScan.h"
 
+#include "library/FileIcons.h"
 #include "library/PrivateTempFolder.h"
+#include "search/CriteriaRoutines.h"
 #include "util/Stream.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pictavo {
 namespace {
@@ -29,16 +35,29 @@ protected:
     TFileScan scan;
 };
 
-TEST_F(FileScanTest, IconFileIsListedAsOneIconWithItsDetails) {
-    const TScanStep step = scan.FileMatch(Details(work.Path(), "One.ico", 3382), false);
-    ASSERT_TRUE(step.Entry);
-    EXPECT_EQ(step.Entry->FileName, work.Path() + "One.ico");
-    EXPECT_EQ(step.Entry->IconCount, 1);
-    EXPECT_EQ(step.Entry->Size, 3382);
-    EXPECT_EQ(step.Entry->ModifiedTime, 45000.5);
-    EXPECT_EQ(step.StatusName, work.Path() + "One.ico");
-    EXPECT_EQ(scan.FileTotal(), 1);
-    EXPECT_EQ(scan.IconTotal(), 1);
+// The row's size and time are those of the file itself, read through the one open of the
+// probe: the search may hand over the folder listing's record, which has neither. The file
+// is opened relative to the open folder when the search gives one.
+TEST_F(FileScanTest, IconFileIsListedAsOneIconWithTheFilesOwnSizeAndTime) {
+    const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (work.Path() + "One.ico").c_str(), times, 0), 0);
+    const int folder = ::open(work.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    for (const int folderFd : {-1, folder}) {
+        TFileDetails listed = Details(work.Path(), "One.ico", 0);
+        listed.ModifiedTime = 0;
+        listed.FolderFd = folderFd;
+        const TScanStep step = scan.FileMatch(listed, false);
+        ASSERT_TRUE(step.Entry);
+        EXPECT_EQ(step.Entry->FileName, work.Path() + "One.ico");
+        EXPECT_EQ(step.Entry->IconCount, 1);
+        EXPECT_EQ(step.Entry->Size, 3382);
+        EXPECT_EQ(step.Entry->ModifiedTime, FileTimeToLocalDateTime({1700000000, 0}));
+        EXPECT_EQ(step.StatusName, work.Path() + "One.ico");
+    }
+    ::close(folder);
+    EXPECT_EQ(scan.FileTotal(), 2);
+    EXPECT_EQ(scan.IconTotal(), 2);
 }
 
 TEST_F(FileScanTest, FileWithoutIconsIsNotListed) {
@@ -80,6 +99,51 @@ TEST_F(FileScanTest, AFileIsExaminedAgainFromTheDisk) {
     EXPECT_GT(ico->ModifiedTime, 40000.0); // a local date after 2009
     EXPECT_FALSE(ExamineFileAgain(work.Path() + "notes.txt"));
     EXPECT_FALSE(ExamineFileAgain(work.Path() + "gone.ico"));
+}
+
+// The probe decides by the first bytes: a module is counted by its icon groups, an icon
+// file (reserved 0, type 1 or 2) as one icon; anything else, also a file whose bytes only
+// look like a count of entries, holds none. A link is followed only when asked; a FIFO
+// never makes it wait.
+TEST_F(FileScanTest, TheProbeCountsByTheFirstBytes) {
+    const std::string fixtures = std::string(PICTAVO_FIXTURES) + "/pe/";
+    MemoryStream module;
+    module.LoadFromFile(fixtures + "icons32.dll");
+    module.SaveToFile(work.Path() + "icons32.dll");
+    MemoryStream noIcons;
+    noIcons.LoadFromFile(fixtures + "noicons32.dll");
+    noIcons.SaveToFile(work.Path() + "noicons32.dll");
+    std::vector<uint8_t> notAnIcon = ReadFileBytes(work.Path() + "One.ico");
+    notAnIcon[0] = 1;
+    WriteFileBytes(work.Path() + "reserved.ico", notAnIcon);
+    std::vector<uint8_t> elf = {0x7F, 'E', 'L', 'F', 2, 1, 1, 0};
+    elf.resize(8192, 0);
+    WriteFileBytes(work.Path() + "program", elf);
+    ASSERT_EQ(::symlink("One.ico", (work.Path() + "link.ico").c_str()), 0);
+    ASSERT_EQ(::mkfifo((work.Path() + "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir((work.Path() + "folder").c_str(), 0700), 0);
+
+    const int folder = ::open(work.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    const struct {
+        const char* name;
+        bool followLink;
+        int icons; // -1: no probe at all
+    } cases[] = {
+        {"One.ico", false, 1},   {"icons32.dll", false, 3},  {"noicons32.dll", false, 0},
+        {"notes.txt", false, 0}, {"reserved.ico", false, 0}, {"program", false, 0},
+        {"link.ico", true, 1},   {"link.ico", false, -1},    {"fifo", true, -1},
+        {"fifo", false, 0},      {"folder", false, 0},       {"gone", false, -1},
+    };
+    for (const auto& c : cases) {
+        const std::optional<TFileIconProbe> probe = ProbeFileIcons(folder, c.name, c.followLink);
+        EXPECT_EQ(probe ? probe->IconCount : -1, c.icons) << c.name << " " << c.followLink;
+    }
+    ::close(folder);
+    for (const char* name :
+         {"icons32.dll", "noicons32.dll", "reserved.ico", "program", "link.ico", "fifo"})
+        ::unlink((work.Path() + name).c_str());
+    ::rmdir((work.Path() + "folder").c_str());
 }
 
 } // namespace

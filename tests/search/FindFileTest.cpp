@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <stdexcept>
@@ -164,6 +165,33 @@ TEST(FindFileTest, DetailsDescribeTheFile) {
     EXPECT_EQ(found[0].Size, 7);
     EXPECT_EQ(found[0].ModifiedTime, FileTimeToLocalDateTime(data.LastWriteTime));
     EXPECT_EQ(find.ExcludedFolderAttributes(), 0x6u);
+}
+
+// Without complete details the handler gets the listing's record and the open folder, and
+// opens the file relative to it; a link still comes with the reparse-point bit.
+TEST(FindFileTest, ListingDetailsComeWithTheOpenFolder) {
+    SearchTree tree;
+    ::symlink("a.exe", (tree.Path() + "link.exe").c_str());
+    TFindFile find;
+    find.CompleteDetails = false;
+    Strings seen;
+    find.OnFileMatch = [&](TFindFile&, const TFileDetails& info) {
+        char first[8] = {};
+        const int fd = ::openat(info.FolderFd, info.Name.c_str(), O_RDONLY | O_CLOEXEC);
+        EXPECT_EQ(::read(fd, first, 7), 7) << info.Name;
+        ::close(fd);
+        const bool link = (info.Attributes & platform::FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        seen.push_back(info.Location.substr(tree.Path().size()) + info.Name + " " + first +
+                       (link ? " link" : "") + (info.Size == 0 ? "" : " sized"));
+    };
+    find.Criteria().Files().SetLocation(tree.Path());
+    find.Criteria().Files().SetFileName("*.exe");
+    find.Criteria().Files().SetSubfolders(true);
+    find.Execute();
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (Strings{"a.exe content", "link.exe content link sized", "other/g.exe content",
+                             "sub/c.exe content", "sub/deep/d.exe content",
+                             "sub/deep/deeper/e.exe content"}));
 }
 
 TEST(FindFileTest, DuplicateMasksReportAFileTwice) {
