@@ -219,9 +219,7 @@ int RunExtract(const Arguments& args) {
         }
         const std::string target = prefix + ".ico";
         try {
-            MemoryStream content;
-            icon.SaveToStream(&content);
-            files.Write(target, content.Bytes());
+            files.Write(target, IconFileBytes(icon));
         } catch (const std::exception& failure) {
             return Failure(FileErrorText(target, failure.what()));
         }
