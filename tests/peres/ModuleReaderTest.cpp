@@ -112,9 +112,10 @@ TEST(ModuleReader, FileTruncatedWhileOpenLacksTheBytesInsteadOfCrashing) {
     for (const std::string& name : GroupNames(*reader, pe::RtIcon)) {
         const std::optional<ResourceBytes> image = reader->FindResource(name, pe::RtIcon);
         absent += image ? 0 : 1;
-        if (image)
+        if (image) {
             EXPECT_TRUE(std::equal(image->Data, image->Data + image->Size,
                                    bytes.begin() + static_cast<ptrdiff_t>(image->FileOffset)));
+        }
     }
     EXPECT_GT(absent, 0);
 
