@@ -6,12 +6,13 @@
 // library holding the same icons (the usual case: icons collected from DLLs), there
 // with 1 000, 4 000 and 16 000 icons: linear, the time per icon must not grow.
 //
-// ScanFolder: the probe of the folder scan (icon groups of a module, else one icon for
-// an ICO/CUR file) over a folder of 2 000 small PE files, reported in files per second.
+// ScanFolder: the folder scan's walk and per-file step (icon groups of a module, else one
+// icon for an ICO/CUR file) over a folder of 2 000 small PE files, reported in files per
+// second.
 //
 // The inputs are made once per run in a private folder under the temporary folder.
 
-#include "library/FileIcons.h"
+#include "library/FileScan.h"
 #include "library/IconLibraryBuilder.h"
 #include "library/PrivateTempFolder.h"
 #include "peres/ResourceModule.h"
@@ -177,13 +178,14 @@ void BM_ScanFolder(benchmark::State& state) {
         TFindFile find;
         find.Criteria().Files().SetLocation(folder);
         find.Criteria().Files().SetFileName("*.*");
-        int icons = 0;
+        find.CompleteDetails = false; // as the window and pictavo-cli scan search
+        TFileScan scan;
         find.OnFileMatch = [&](TFindFile&, const TFileDetails& file) {
-            icons += IconCountOfFile(file.Location + file.Name); // the scan's probe
+            scan.FileMatch(file, false);
             ++files;
         };
         find.Execute();
-        if (icons != PeFileCount / 2 * 3)
+        if (scan.IconTotal() != PeFileCount / 2 * 3)
             state.SkipWithError("wrong icon total");
     }
     state.counters["files/s"] =
