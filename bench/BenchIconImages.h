@@ -71,4 +71,24 @@ inline std::vector<uint8_t> GroupBlock(const std::vector<const Resource*>& image
     return group;
 }
 
+// `groupCount` icon groups (ids 100 on), each of 32-bit bitmap images of the given sizes
+// and a 256-pixel PNG (image ids 1 on); the images first, then the groups.
+inline std::vector<Resource> IconGroupsWithPng(int groupCount, const std::vector<int>& sizes) {
+    std::vector<Resource> images;
+    std::vector<Resource> groups;
+    uint32_t id = 1;
+    for (int g = 0; g < groupCount; ++g) {
+        const size_t first = images.size();
+        for (int size : sizes)
+            images.push_back({pe::RtIcon, id++, BitmapBlock(size, g)});
+        images.push_back({pe::RtIcon, id++, PngBlock(g)});
+        std::vector<const Resource*> members;
+        for (size_t i = first; i < images.size(); ++i)
+            members.push_back(&images[i]);
+        groups.push_back({pe::RtGroupIcon, static_cast<uint32_t>(100 + g), GroupBlock(members)});
+    }
+    images.insert(images.end(), groups.begin(), groups.end());
+    return images;
+}
+
 } // namespace pictavo::bench

@@ -23,7 +23,6 @@
 namespace {
 
 using namespace pictavo;
-using bench::Resource;
 
 constexpr int GroupCount = 230;
 constexpr int ImagesPerGroup = 8;
@@ -31,22 +30,8 @@ const char* const ModulePath = "/tmp/pictavo-bench-1840-images.dll";
 const std::string OutputFolder = "/tmp/pictavo-bench-extract-";
 
 std::vector<uint8_t> Module() {
-    std::vector<Resource> images;
-    std::vector<Resource> groups;
-    uint32_t id = 1;
-    for (int g = 0; g < GroupCount; ++g) {
-        const size_t first = images.size();
-        for (int size : {16, 20, 24, 32, 40, 48, 64})
-            images.push_back({pe::RtIcon, id++, bench::BitmapBlock(size, g)});
-        images.push_back({pe::RtIcon, id++, bench::PngBlock(g)});
-        std::vector<const Resource*> members;
-        for (size_t i = first; i < images.size(); ++i)
-            members.push_back(&images[i]);
-        groups.push_back(
-            {pe::RtGroupIcon, static_cast<uint32_t>(100 + g), bench::GroupBlock(members)});
-    }
-    images.insert(images.end(), groups.begin(), groups.end());
-    return bench::DataAndResourcesDll(images, 0x1000, 0);
+    return bench::DataAndResourcesDll(
+        bench::IconGroupsWithPng(GroupCount, {16, 20, 24, 32, 40, 48, 64}), 0x1000, 0);
 }
 
 // Writes the module unless it is already there, then reads it into the page cache.

@@ -23,9 +23,6 @@
 namespace {
 
 using namespace pictavo;
-using bench::BitmapBlock;
-using bench::GroupBlock;
-using bench::PngBlock;
 using bench::Resource;
 
 constexpr int GroupCount = 180;
@@ -33,26 +30,8 @@ constexpr uint32_t FileSize = 15 * 1024 * 1024;
 const char* const LibraryPath = "/tmp/pictavo-bench-180-icons-15mb.dll";
 const char* const OutputPath = "/tmp/pictavo-bench-thumbnail.png";
 
-std::vector<Resource> IconResources() {
-    std::vector<Resource> images;
-    std::vector<Resource> groups;
-    uint32_t id = 1;
-    for (int g = 0; g < GroupCount; ++g) {
-        const size_t first = images.size();
-        for (int size : {16, 32, 48})
-            images.push_back({pe::RtIcon, id++, BitmapBlock(size, g)});
-        images.push_back({pe::RtIcon, id++, PngBlock(g)});
-        std::vector<const Resource*> members;
-        for (size_t i = first; i < images.size(); ++i)
-            members.push_back(&images[i]);
-        groups.push_back({pe::RtGroupIcon, static_cast<uint32_t>(100 + g), GroupBlock(members)});
-    }
-    images.insert(images.end(), groups.begin(), groups.end());
-    return images;
-}
-
 std::vector<uint8_t> LargeLibrary() {
-    const std::vector<Resource> resources = IconResources();
+    const std::vector<Resource> resources = bench::IconGroupsWithPng(GroupCount, {16, 32, 48});
     // The data section fills the file up to its size.
     const uint32_t dataSize =
         FileSize - bench::HeadersSize - bench::ResourceSectionFileSize(resources);
