@@ -24,9 +24,12 @@ TFileList::TFileList(QWidget* parent) : QTreeView(parent), FModel(this) {
     for (int column = 0; column < TFileListModel::ColumnCount; ++column)
         setColumnWidth(column, widths[column]);
     // The modified time is never cut off: its column is as wide as a full date and time
-    // in the user's format, if that is wider than its 120 pixels.
+    // in the user's format, if that is wider than its 120 pixels. The name column gives
+    // up what it takes, so the columns still fit the pane and the location stays visible.
     const QString sample = FormatFileTime(45657.99998); // 2024-12-31 23:59:58
-    setColumnWidth(2, std::max(widths[2], fontMetrics().horizontalAdvance(sample) + 12));
+    const int extra = std::max(0, fontMetrics().horizontalAdvance(sample) + 12 - widths[2]);
+    setColumnWidth(2, widths[2] + extra);
+    setColumnWidth(0, std::max(widths[0] - extra, widths[0] / 2));
 }
 
 std::vector<int> TFileList::SelectedRows() const {

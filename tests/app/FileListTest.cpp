@@ -47,6 +47,28 @@ private slots:
         QCOMPARE(FileListGetText(Entry("/data/win dir/shell32.dll", 7, 1023), column), text);
     }
 
+    // A wider date in the user's format must not push the location out of the pane.
+    void columnsKeepTheirTotalWidthInEveryLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("Chinese") << "zh_CN";
+        QTest::newRow("English") << "en_US";
+        QTest::newRow("German") << "de_DE";
+    }
+    void columnsKeepTheirTotalWidthInEveryLocale() {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        TFileList list;
+        QLocale::setDefault(QLocale::system());
+        int total = 0;
+        for (int column = 0; column < TFileListModel::ColumnCount; ++column)
+            total += list.columnWidth(column);
+        QVERIFY2(total <= 200 + 75 + 120 + 75 + 71, qPrintable(QString::number(total)));
+        QLocale::setDefault(QLocale(locale));
+        const int dateWidth = list.fontMetrics().horizontalAdvance(FormatFileTime(45657.99998));
+        QLocale::setDefault(QLocale::system());
+        QVERIFY(list.columnWidth(2) > dateWidth);
+    }
+
     void sizeHeaderSortsByBytesThenReverses() {
         TFileListModel model;
         model.AddEntry(Entry("/d/big.ico", 1, 1900));
