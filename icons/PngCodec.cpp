@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <png.h>
 
 namespace pictavo {
@@ -32,12 +33,13 @@ struct ReadJob {
 };
 
 struct WriteJob {
-    const std::vector<uint8_t>* pixels = nullptr;
     uint32_t width = 0;
     uint32_t height = 0;
     char error[256] = {};
     std::vector<uint8_t>* output = nullptr;
-    std::vector<png_bytep>* rows = nullptr;
+    const std::function<void(int, uint8_t*)>* fillRow = nullptr;
+    // Owned outside RunWrite: libpng's error handling jumps over that frame's destructors.
+    std::vector<uint8_t> row;
 };
 
 void StoreError(char (&target)[256], const char* message) {
@@ -166,6 +168,16 @@ bool RunRead(ReadJob* job) {
     return true;
 }
 
+// A failure of the caller's row maker must not unwind through libpng's frames.
+bool FillRow(const WriteJob& job, int y, uint8_t* row) {
+    try {
+        (*job.fillRow)(y, row);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 bool RunWrite(WriteJob* job) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, job, OnWriteError, OnWarning);
     if (!png) {
@@ -186,7 +198,11 @@ bool RunWrite(WriteJob* job) {
     png_set_IHDR(png, info, job->width, job->height, 8, PNG_COLOR_TYPE_RGB_ALPHA,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    png_write_image(png, job->rows->data());
+    for (uint32_t y = 0; y < job->height; ++y) {
+        if (!FillRow(*job, static_cast<int>(y), job->row.data()))
+            png_error(png, "Out of memory");
+        png_write_row(png, job->row.data());
+    }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -214,18 +230,23 @@ void TPngImage::LoadFromBytes(const uint8_t* data, size_t size) {
 std::vector<uint8_t> TPngImage::SaveToBytes() const {
     if (Empty())
         throw ECompressionError("Cannot encode an empty PNG image");
+    const size_t stride = static_cast<size_t>(width_) * 4;
+    return EncodePngRows(width_, height_, [&](int y, uint8_t* row) {
+        std::memcpy(row, pixels_.data() + static_cast<size_t>(y) * stride, stride);
+    });
+}
+
+std::vector<uint8_t> EncodePngRows(int width, int height,
+                                   const std::function<void(int y, uint8_t* row)>& fillRow) {
+    if (width <= 0 || height <= 0)
+        throw ECompressionError("Cannot encode an empty PNG image");
     std::vector<uint8_t> output;
-    std::vector<png_bytep> rows(static_cast<size_t>(height_));
-    // libpng only reads through these row pointers.
-    uint8_t* base = const_cast<uint8_t*>(pixels_.data());
-    for (int y = 0; y < height_; ++y)
-        rows[static_cast<size_t>(y)] = base + static_cast<size_t>(y) * width_ * 4;
     WriteJob job;
-    job.pixels = &pixels_;
-    job.width = static_cast<uint32_t>(width_);
-    job.height = static_cast<uint32_t>(height_);
+    job.width = static_cast<uint32_t>(width);
+    job.height = static_cast<uint32_t>(height);
     job.output = &output;
-    job.rows = &rows;
+    job.fillRow = &fillRow;
+    job.row.resize(static_cast<size_t>(width) * 4);
     if (!RunWrite(&job))
         throw ECompressionError(job.error);
     return output;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,5 +44,11 @@ private:
     std::vector<uint8_t> pixels_;
     std::vector<uint8_t> stored_;
 };
+
+// Encodes an 8-bit RGBA PNG file whose rows `fillRow` writes one at a time (width x 4
+// bytes, top down), so that a large picture never has to be held whole. Raises
+// ECompressionError on failure, also when fillRow raises.
+std::vector<uint8_t> EncodePngRows(int width, int height,
+                                   const std::function<void(int y, uint8_t* row)>& fillRow);
 
 } // namespace pictavo

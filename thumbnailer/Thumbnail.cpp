@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace pictavo {
 
@@ -53,29 +54,6 @@ bool Better(const Candidate& a, const Candidate& b) {
     return a.Depth > b.Depth;
 }
 
-// The share of each source pixel in each target pixel along one axis.
-struct Contribution {
-    int First = 0;
-    std::vector<float> Weights; // for source pixels First, First + 1, ...
-};
-
-std::vector<Contribution> Contributions(int from, int to) {
-    std::vector<Contribution> out(static_cast<size_t>(to));
-    const double scale = static_cast<double>(from) / to;
-    for (int o = 0; o < to; ++o) {
-        const double start = o * scale;
-        const double end = (o + 1) * scale;
-        Contribution& c = out[static_cast<size_t>(o)];
-        c.First = static_cast<int>(std::floor(start));
-        const int last = std::min(from, static_cast<int>(std::ceil(end)));
-        for (int s = c.First; s < last; ++s) {
-            const double overlap = std::min(end, s + 1.0) - std::max(start, double(s));
-            c.Weights.push_back(static_cast<float>(overlap / scale));
-        }
-    }
-    return out;
-}
-
 uint8_t ToByte(float value) {
     return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 255L));
 }
@@ -94,57 +72,89 @@ int BestThumbnailImage(const TMultiIcon& icon, int size) {
     return best.Index;
 }
 
+void FittedSize(int width, int height, int size, int& fittedWidth, int& fittedHeight) {
+    fittedWidth = width;
+    fittedHeight = height;
+    if (width <= size && height <= size)
+        return;
+    const int longer = std::max(width, height);
+    fittedWidth = std::max(1, static_cast<int>(std::lround(double(width) * size / longer)));
+    fittedHeight = std::max(1, static_cast<int>(std::lround(double(height) * size / longer)));
+}
+
+// The share of each source pixel in each target pixel along one axis.
+std::vector<AreaAveragingScaler::Contribution> AreaAveragingScaler::Contributions(int from,
+                                                                                 int to) {
+    std::vector<Contribution> out(static_cast<size_t>(to));
+    const double scale = static_cast<double>(from) / to;
+    for (int o = 0; o < to; ++o) {
+        const double start = o * scale;
+        const double end = (o + 1) * scale;
+        Contribution& c = out[static_cast<size_t>(o)];
+        c.First = static_cast<int>(std::floor(start));
+        const int last = std::min(from, static_cast<int>(std::ceil(end)));
+        for (int s = c.First; s < last; ++s) {
+            const double overlap = std::min(end, s + 1.0) - std::max(start, double(s));
+            c.Weights.push_back(static_cast<float>(overlap / scale));
+        }
+    }
+    return out;
+}
+
+AreaAveragingScaler::AreaAveragingScaler(const RgbaPixels& source, int fittedWidth,
+                                         int fittedHeight)
+    : source_(source), columns_(Contributions(source.Width, fittedWidth)),
+      rows_(Contributions(source.Height, fittedHeight)),
+      shrunk_(static_cast<size_t>(fittedWidth) * 4), sum_(shrunk_.size()) {}
+
+void AreaAveragingScaler::ShrinkSourceRow(int sourceRow) {
+    const uint8_t* pixels = source_.Pixels + static_cast<size_t>(sourceRow) * source_.Width * 4;
+    std::fill(shrunk_.begin(), shrunk_.end(), 0.0f);
+    for (size_t x = 0; x < columns_.size(); ++x) {
+        const Contribution& c = columns_[x];
+        float* target = &shrunk_[x * 4];
+        for (size_t k = 0; k < c.Weights.size(); ++k) {
+            const uint8_t* pixel = pixels + (static_cast<size_t>(c.First) + k) * 4;
+            const float alpha = pixel[3];
+            const float colourWeight = c.Weights[k] * alpha / 255.0f;
+            for (int ch = 0; ch < 3; ++ch)
+                target[ch] += pixel[ch] * colourWeight;
+            target[3] += alpha * c.Weights[k];
+        }
+    }
+    shrunkRow_ = sourceRow;
+}
+
+void AreaAveragingScaler::Row(int y, uint8_t* out) {
+    const Contribution& c = rows_[static_cast<size_t>(y)];
+    std::fill(sum_.begin(), sum_.end(), 0.0f);
+    for (size_t k = 0; k < c.Weights.size(); ++k) {
+        // A source row on the border of two target rows is shrunk once, for both.
+        const int sourceRow = c.First + static_cast<int>(k);
+        if (sourceRow != shrunkRow_)
+            ShrinkSourceRow(sourceRow);
+        for (size_t i = 0; i < sum_.size(); ++i)
+            sum_[i] += shrunk_[i] * c.Weights[k];
+    }
+    for (size_t x = 0; x * 4 < sum_.size(); ++x) {
+        const float* s = &sum_[x * 4];
+        uint8_t* target = out + x * 4;
+        target[3] = ToByte(s[3]);
+        for (int ch = 0; ch < 3; ++ch)
+            target[ch] = s[3] > 0.0f ? ToByte(s[ch] * 255.0f / s[3]) : 0;
+    }
+}
+
 RgbaImage FitByAreaAveraging(const RgbaImage& image, int size) {
     if (image.Width <= size && image.Height <= size)
         return image;
-    const int longer = std::max(image.Width, image.Height);
-    const int width =
-        std::max(1, static_cast<int>(std::lround(double(image.Width) * size / longer)));
-    const int height =
-        std::max(1, static_cast<int>(std::lround(double(image.Height) * size / longer)));
-
-    // Premultiplied source, then rows shrunk into `across`, then columns into the result.
-    const size_t sourcePixels = static_cast<size_t>(image.Width) * image.Height;
-    std::vector<float> premultiplied(sourcePixels * 4);
-    for (size_t i = 0; i < sourcePixels; ++i) {
-        const float alpha = image.Pixels[i * 4 + 3];
-        for (int k = 0; k < 3; ++k)
-            premultiplied[i * 4 + k] = image.Pixels[i * 4 + k] * alpha / 255.0f;
-        premultiplied[i * 4 + 3] = alpha;
-    }
-    const std::vector<Contribution> columns = Contributions(image.Width, width);
-    std::vector<float> across(static_cast<size_t>(width) * image.Height * 4, 0.0f);
-    for (int y = 0; y < image.Height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Contribution& c = columns[static_cast<size_t>(x)];
-            float* target = &across[(static_cast<size_t>(y) * width + x) * 4];
-            for (size_t k = 0; k < c.Weights.size(); ++k) {
-                const float* source =
-                    &premultiplied[(static_cast<size_t>(y) * image.Width + c.First + k) * 4];
-                for (int ch = 0; ch < 4; ++ch)
-                    target[ch] += source[ch] * c.Weights[k];
-            }
-        }
-    const std::vector<Contribution> rows = Contributions(image.Height, height);
     RgbaImage out;
-    out.Width = width;
-    out.Height = height;
-    out.Pixels.resize(static_cast<size_t>(width) * height * 4);
-    for (int y = 0; y < height; ++y) {
-        const Contribution& c = rows[static_cast<size_t>(y)];
-        for (int x = 0; x < width; ++x) {
-            float sum[4] = {0, 0, 0, 0};
-            for (size_t k = 0; k < c.Weights.size(); ++k) {
-                const float* source = &across[((c.First + k) * width + x) * 4];
-                for (int ch = 0; ch < 4; ++ch)
-                    sum[ch] += source[ch] * c.Weights[k];
-            }
-            uint8_t* target = &out.Pixels[(static_cast<size_t>(y) * width + x) * 4];
-            target[3] = ToByte(sum[3]);
-            for (int ch = 0; ch < 3; ++ch)
-                target[ch] = sum[3] > 0.0f ? ToByte(sum[ch] * 255.0f / sum[3]) : 0;
-        }
-    }
+    FittedSize(image.Width, image.Height, size, out.Width, out.Height);
+    out.Pixels.resize(static_cast<size_t>(out.Width) * out.Height * 4);
+    AreaAveragingScaler scaler({image.Width, image.Height, image.Pixels.data()}, out.Width,
+                               out.Height);
+    for (int y = 0; y < out.Height; ++y)
+        scaler.Row(y, &out.Pixels[static_cast<size_t>(y) * out.Width * 4]);
     return out;
 }
 
@@ -184,10 +194,28 @@ std::vector<uint8_t> MakeThumbnailPng(const std::string& fileName, int size) {
     if (image.IsPng && !image.Png->StoredBytes().empty() && image.Png->Width() <= size &&
         image.Png->Height() <= size)
         return image.Png->StoredBytes();
-    const RgbaImage thumbnail = FitByAreaAveraging(IconImageToRgba(image), size);
-    TPngImage png;
-    png.SetPixels(thumbnail.Width, thumbnail.Height, thumbnail.Pixels);
-    return png.SaveToBytes();
+    // A PNG image is scaled from its decoded pixels where they are, and the thumbnail
+    // encoded as it is scaled: file managers run many thumbnailers at once, and full
+    // copies of a 4096-pixel picture would multiply the memory each one takes.
+    RgbaImage converted;
+    RgbaPixels source;
+    if (image.IsPng) {
+        source = {image.Png->Width(), image.Png->Height(), image.Png->Pixels().data()};
+    } else {
+        converted = IconImageToRgba(image);
+        source = {converted.Width, converted.Height, converted.Pixels.data()};
+    }
+    int width = 0;
+    int height = 0;
+    FittedSize(source.Width, source.Height, size, width, height);
+    if (width == source.Width && height == source.Height) {
+        const size_t stride = static_cast<size_t>(width) * 4;
+        return EncodePngRows(width, height, [&](int y, uint8_t* row) {
+            std::memcpy(row, source.Pixels + static_cast<size_t>(y) * stride, stride);
+        });
+    }
+    AreaAveragingScaler scaler(source, width, height);
+    return EncodePngRows(width, height, [&](int y, uint8_t* row) { scaler.Row(y, row); });
 }
 
 } // namespace pictavo

@@ -6,6 +6,8 @@
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,10 +18,46 @@ namespace pictavo {
 // the largest (the deepest of equals). -1 when the icon holds no image with pixels.
 int BestThumbnailImage(const TMultiIcon& icon, int size);
 
-// The image made to fit `size` x `size` keeping its shape. A larger image is scaled
-// down, every target pixel the area average of the source pixels it covers, computed
-// over premultiplied alpha so that transparent pixels leave no dark fringe; an image
-// that already fits comes back unchanged.
+// Pixels someone else holds: top-down rows of Width x 4 bytes (red, green, blue, alpha).
+struct RgbaPixels {
+    int Width = 0;
+    int Height = 0;
+    const uint8_t* Pixels = nullptr;
+};
+
+// The width and height of an image scaled to fit `size` x `size` keeping its shape;
+// an image that fits already keeps its own.
+void FittedSize(int width, int height, int size, int& fittedWidth, int& fittedHeight);
+
+// Scales an image down to a fitted size a row at a time, every target pixel the area
+// average of the source pixels it covers, computed over premultiplied alpha so that
+// transparent pixels leave no dark fringe. It holds two rows of the target, never a copy
+// of the source: a 4096-pixel picture costs no more than its own decoded bytes.
+class AreaAveragingScaler {
+public:
+    // The source pixels must outlive the scaler; the fitted size is at most the source's.
+    AreaAveragingScaler(const RgbaPixels& source, int fittedWidth, int fittedHeight);
+    // Writes target row y (fittedWidth x 4 bytes); cheapest when asked top down.
+    void Row(int y, uint8_t* out);
+
+private:
+    struct Contribution {
+        int First = 0;
+        std::vector<float> Weights; // for source pixels First, First + 1, ...
+    };
+    static std::vector<Contribution> Contributions(int from, int to);
+    void ShrinkSourceRow(int sourceRow);
+
+    RgbaPixels source_;
+    std::vector<Contribution> columns_;
+    std::vector<Contribution> rows_;
+    std::vector<float> shrunk_; // source row shrunkRow_ at the target width, premultiplied
+    int shrunkRow_ = -1;
+    std::vector<float> sum_;
+};
+
+// The image made to fit `size` x `size` keeping its shape: a larger image scaled down
+// by ScaleByAreaAveraging; an image that already fits comes back unchanged.
 RgbaImage FitByAreaAveraging(const RgbaImage& image, int size);
 
 // The thumbnail of the file at `size`. Raises Exception when the file holds no icon or

@@ -91,6 +91,24 @@ TEST(PngCodec, EncodeDecodeRoundTrip) {
     EXPECT_EQ(decoded.Pixels(), rgba);
 }
 
+TEST(PngCodec, RowsEncodedOneAtATimeDecodeToThemAndAFailingRowFailsTheWrite) {
+    const std::vector<uint8_t> encoded = EncodePngRows(2, 3, [](int y, uint8_t* row) {
+        for (int i = 0; i < 8; ++i)
+            row[i] = static_cast<uint8_t>(y * 8 + i);
+    });
+    TPngImage decoded;
+    decoded.LoadFromBytes(encoded.data(), encoded.size());
+    ASSERT_EQ(decoded.Height(), 3);
+    for (size_t i = 0; i < decoded.Pixels().size(); ++i)
+        EXPECT_EQ(decoded.Pixels()[i], i);
+    EXPECT_THROW(EncodePngRows(2, 3,
+                               [](int y, uint8_t*) {
+                                   if (y == 1)
+                                       throw std::bad_alloc();
+                               }),
+                 ECompressionError);
+}
+
 TEST(PngCodec, DamagedDataIsRejected) {
     const std::vector<uint8_t> bytes = test::FixtureBytes("png-rgb16.png");
     TPngImage png;

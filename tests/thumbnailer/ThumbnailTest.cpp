@@ -71,6 +71,11 @@ TEST(FitByAreaAveraging, AveragesEveryCoveredPixelNotTheNearest) {
     ASSERT_EQ(split.Height, 1);
     EXPECT_EQ(Pixel(split, 0, 0), (std::vector<uint8_t>{42, 42, 42, 255}));
     EXPECT_EQ(Pixel(split, 1, 0), (std::vector<uint8_t>{212, 212, 212, 255}));
+    // The same down a column: the middle row serves both target rows.
+    const RgbaImage rows = FitByAreaAveraging(Image(1, 3, "000000FF 7F7F7FFF FFFFFFFF"), 2);
+    ASSERT_EQ(rows.Height, 2);
+    EXPECT_EQ(Pixel(rows, 0, 0), (std::vector<uint8_t>{42, 42, 42, 255}));
+    EXPECT_EQ(Pixel(rows, 0, 1), (std::vector<uint8_t>{212, 212, 212, 255}));
 }
 
 TEST(FitByAreaAveraging, KeepsTheShapeAndLeavesSmallerImagesAlone) {
