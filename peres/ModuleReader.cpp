@@ -139,8 +139,11 @@ bool ModuleReader::Index() {
         s.VirtualAddress = LoadU32(h + pe::VirtualAddressField);
         s.RawSize = LoadU32(h + pe::SizeOfRawDataField);
         s.RawOffset = LoadU32(h + pe::PointerToRawDataField);
-        if (s.RawSize != 0 && !RangeFits(s.RawOffset, s.RawSize, size_))
-            return false;
+        // A file cut short keeps what lies before the cut: a section running past the
+        // end holds the bytes the file still has, and resources beyond them are damaged.
+        s.RawSize = s.RawOffset < size_
+                        ? static_cast<uint32_t>(std::min<uint64_t>(s.RawSize, size_ - s.RawOffset))
+                        : 0;
         sections_.push_back(s);
     }
 
@@ -172,11 +175,15 @@ bool ModuleReader::Index() {
     return true;
 }
 
-// The section whose raw bytes in the file hold the address.
+// The section whose raw bytes in the file hold the address. Only what a loader maps
+// counts (raw bytes beyond the virtual size are not), so that a section whose raw size
+// claims more than it has does not swallow the addresses of the sections after it.
 const ModuleReader::SectionRange* ModuleReader::SectionOfRva(uint32_t rva) const {
-    for (const SectionRange& s : sections_)
-        if (rva >= s.VirtualAddress && rva - s.VirtualAddress < s.RawSize)
+    for (const SectionRange& s : sections_) {
+        const uint32_t mapped = s.VirtualSize != 0 ? std::min(s.VirtualSize, s.RawSize) : s.RawSize;
+        if (rva >= s.VirtualAddress && rva - s.VirtualAddress < mapped)
             return &s;
+    }
     return nullptr;
 }
 

@@ -19,7 +19,7 @@ using Image = std::vector<uint8_t>;
 
 constexpr uint32_t NewHeader = 0x80;   // e_lfanew of icons32.dll
 constexpr uint32_t Optional = 0x98;    // its optional header
-constexpr uint32_t RsrcHeader = 0x1F0; // the header of .rsrc, its sixth section
+constexpr uint32_t EdataHeader = 0x1F0; // the header of .edata, its fourth section
 constexpr uint32_t Root = 0xE00;       // PointerToRawData of .rsrc: the root table
 constexpr uint32_t TopBit = 0x80000000u;
 
@@ -58,10 +58,11 @@ const MalformedCase Cases[] = {
      true},
     {"DirectoryCountBeyondHeader", [](Image& i) { StoreU32(&i[Optional + 92], 0x10000000); },
      "图像无效", true},
-    {"SectionBeyondFile", [](Image& i) { StoreU32(&i[RsrcHeader + 16], 0x7FFFFE00); }, "图像无效",
-     false},
-    {"SectionPointerBeyondFile", [](Image& i) { StoreU32(&i[RsrcHeader + 20], 0xFFFFFE00); },
-     "图像无效", false},
+    {"SectionBeyondFile", [](Image& i) { StoreU32(&i[EdataHeader + 16], 0x7FFFFE00); }, "图像无效",
+     true},
+    // Damage in a section other than the resources' hides no icon from the reader.
+    {"SectionPointerBeyondFile", [](Image& i) { StoreU32(&i[EdataHeader + 20], 0xFFFFFE00); },
+     "图像无效", true},
     {"AbsurdEntryCount", [](Image& i) { StoreU16(&i[Root + 14], 0xFFFF); },
      "Invalid resource directory: entry count beyond the resource section at offset 0x0", false},
     {"SubtableOutside", [](Image& i) { StoreU32(&i[EntryAt(Root, 0) + 4], TopBit | 0x7FFFFFF0); },
@@ -156,6 +157,36 @@ TEST(MalformedImage, ReaderSkipsADamagedEntryAndFindsTheRest) {
     int count = 0;
     reader->EnumResourceNames(pe::RtGroupIcon, [&](const ResourceName&) { return ++count > 0; });
     EXPECT_EQ(count, 3);
+}
+
+// A download or copy cut short keeps what lies before the cut: the groups whose data
+// the file still holds are found, the one cut off is not, and the module still opens.
+TEST(MalformedImage, FileCutShortKeepsTheResourcesBeforeTheCut) {
+    Image image = test::PeFixtureBytes("icons32.dll");
+    const auto intact = ModuleReader::FromMemory(image);
+    ASSERT_NE(intact, nullptr);
+    const std::vector<std::string> groups = {"APPICON", "#100", "#101"};
+    size_t last = 0;
+    uint64_t lastOffset = 0;
+    for (size_t i = 0; i < groups.size(); ++i) {
+        const auto found = intact->FindResource(groups[i], pe::RtGroupIcon);
+        ASSERT_TRUE(found);
+        if (found->FileOffset > lastOffset) {
+            lastOffset = found->FileOffset;
+            last = i;
+        }
+    }
+    image.resize(image.size() - 1);
+    const auto oneByteShort = ModuleReader::FromMemory(image);
+    ASSERT_NE(oneByteShort, nullptr);
+    for (const std::string& group : groups)
+        EXPECT_TRUE(oneByteShort->FindResource(group, pe::RtGroupIcon));
+
+    image.resize(lastOffset);
+    const auto cut = ModuleReader::FromMemory(image);
+    ASSERT_NE(cut, nullptr);
+    for (size_t i = 0; i < groups.size(); ++i)
+        EXPECT_EQ(bool(cut->FindResource(groups[i], pe::RtGroupIcon)), i != last) << i;
 }
 
 } // namespace
