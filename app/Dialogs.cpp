@@ -2,7 +2,6 @@
 
 #include "app/ColorDialog.h"
 #include "app/QtColor.h"
-#include "util/ConfirmDlg.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -43,13 +42,6 @@ void QtDialogs::ShowError(const QString& text) {
     QMessageBox::critical(FParent, "Pictavo", text);
 }
 
-ConfirmDlgInstall::ConfirmDlgInstall(TDialogs* dialogs) {
-    FPrevious =
-        pictavo::SetConfirmHandler([dialogs](const std::string& text, const std::string& caption) {
-            return dialogs->YesNo(QString::fromStdString(text), QString::fromStdString(caption));
-        });
-}
-
-ConfirmDlgInstall::~ConfirmDlgInstall() {
-    pictavo::SetConfirmHandler(std::move(FPrevious));
+bool ConfirmDlg(TDialogs& dialogs, const QString& text, const QString& caption) {
+    return dialogs.YesNo(text, caption.isEmpty() ? QStringLiteral("Confirmation") : caption);
 }

@@ -50,15 +50,6 @@ private:
     QWidget* FParent;
 };
 
-// Routes the core's ConfirmDlg to dialogs->YesNo while it lives, and restores the
-// previous handler when it ends.
-class ConfirmDlgInstall {
-public:
-    explicit ConfirmDlgInstall(TDialogs* dialogs);
-    ~ConfirmDlgInstall();
-    ConfirmDlgInstall(const ConfirmDlgInstall&) = delete;
-    ConfirmDlgInstall& operator=(const ConfirmDlgInstall&) = delete;
-
-private:
-    std::function<bool(const std::string&, const std::string&)> FPrevious;
-};
+// The yes/no question: asks `text` with `caption`, or "Confirmation" when the caption is
+// empty; true exactly for Yes.
+bool ConfirmDlg(TDialogs& dialogs, const QString& text, const QString& caption = {});

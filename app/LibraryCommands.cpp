@@ -12,7 +12,6 @@
 #include "library/FileScan.h"
 #include "library/IconLibraryBuilder.h"
 #include "library/LibrarySources.h"
-#include "util/ConfirmDlg.h"
 #include "util/Messages.h"
 
 #include <QAction>
@@ -41,7 +40,7 @@ bool Twnd_pictavo_Main::AskLibraryFile(const char* overwriteQuestion, std::strin
     // Yes rebuilds from the template, No updates; either way the previous file
     // stays as the backup.
     rebuild = QFileInfo::exists(QString::fromStdString(fileName)) &&
-              pictavo::ConfirmDlg(_(overwriteQuestion));
+              ConfirmDlg(*FDialogs, QString::fromUtf8(_(overwriteQuestion)));
     return true;
 }
 
@@ -104,7 +103,7 @@ void Twnd_pictavo_Main::cmRemoveFromICL() {
     const int iconIndex = tile->IconIndex();
     const QString question =
         tr("是否从图标库中删除这个图标？\r\n%1").arg(QString::fromStdString(library));
-    if (!pictavo::ConfirmDlg(question.toStdString()))
+    if (!ConfirmDlg(*FDialogs, question))
         return;
     bool removed = false;
     try {

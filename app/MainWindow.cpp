@@ -89,7 +89,6 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
 
     BuildMenus();
     ConnectEvents();
-    FConfirm = std::make_unique<ConfirmDlgInstall>(FDialogs.get());
     FormCreate();
 
     resize(771, 653);
@@ -115,9 +114,7 @@ Twnd_pictavo_Main::~Twnd_pictavo_Main() {
 }
 
 void Twnd_pictavo_Main::SetDialogs(std::unique_ptr<TDialogs> dialogs) {
-    FConfirm.reset();
     FDialogs = std::move(dialogs);
-    FConfirm = std::make_unique<ConfirmDlgInstall>(FDialogs.get());
 }
 
 void Twnd_pictavo_Main::FormCreate() {

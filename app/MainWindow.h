@@ -218,7 +218,6 @@ private:
     bool ThumbNameTaken(const QString& name) const;
 
     std::unique_ptr<TDialogs> FDialogs;
-    std::unique_ptr<ConfirmDlgInstall> FConfirm;
     pictavo::TFileScan FScan; // the remembered names and the running totals
     QSet<QString> FThumbNames;
     void SelectFileRow(const QString& fileName);

@@ -4,7 +4,6 @@
 #include "app/MainWindow.h"
 #include "app/Panels.h"
 #include "search/MaskText.h"
-#include "util/ConfirmDlg.h"
 #include "util/ElapsedTime.h"
 
 #include "app/IconBox.h"
@@ -141,7 +140,7 @@ void Twnd_pictavo_Main::FindFileSearchFinish() {
     sb->repaint();
     if (cbxViewAll->isChecked()) {
         if (FIconTotal() < 5000 ||
-            ConfirmDlg(tr("即将添加许多图标到视窗;这将耗费一些时间,你确定吗?").toStdString(), ""))
+            ConfirmDlg(*FDialogs, tr("即将添加许多图标到视窗;这将耗费一些时间,你确定吗?")))
             Guarded([&] { cmView(nullptr); });
     }
     ShellTree->setEnabled(true);

@@ -6,7 +6,6 @@
 #include "app/Panels.h"
 #include "app/Settings.h"
 #include "app/WheelScrollBox.h"
-#include "util/ConfirmDlg.h"
 
 #include "app/IconBox.h"
 #include <QCheckBox>
@@ -227,8 +226,10 @@ private slots:
         Twnd_pictavo_Main window;
         FakeDialogs* dialogs = UseFakeDialogs(window);
         dialogs->YesAnswer = true;
-        QVERIFY(pictavo::ConfirmDlg("sure?", ""));
-        QCOMPARE(dialogs->Questions, QStringList{"Confirmation: sure?"});
+        QVERIFY(ConfirmDlg(window.Dialogs(), "sure?"));
+        dialogs->YesAnswer = false;
+        QVERIFY(!ConfirmDlg(window.Dialogs(), "again?", "Pictavo"));
+        QCOMPARE(dialogs->Questions, (QStringList{"Confirmation: sure?", "Pictavo: again?"}));
     }
 };
 PICTAVO_APP_TEST(MainWindowTest)

@@ -1,5 +1,4 @@
 #include "util/Color.h"
-#include "util/ConfirmDlg.h"
 #include "util/ElapsedTime.h"
 #include "util/Exceptions.h"
 #include "util/TempFolder.h"
@@ -67,19 +66,6 @@ TEST(GetTempFolderTest, UsesTmpdirWithTrailingDelimiter) {
     EXPECT_EQ(GetTempFolder(), "/tmp/");
     if (saved)
         setenv("TMPDIR", previous.c_str(), 1);
-}
-
-TEST(ConfirmDlgTest, HandlerGetsDefaultCaptionAndNoHandlerMeansNo) {
-    const ConfirmHandler previous = SetConfirmHandler(nullptr);
-    EXPECT_FALSE(ConfirmDlg("Overwrite?"));
-    std::string caption;
-    SetConfirmHandler([&](const std::string&, const std::string& c) {
-        caption = c;
-        return true;
-    });
-    EXPECT_TRUE(ConfirmDlg("Overwrite?"));
-    EXPECT_EQ(caption, "Confirmation");
-    SetConfirmHandler(previous);
 }
 
 } // namespace pictavo
