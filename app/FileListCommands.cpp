@@ -4,11 +4,13 @@
 #include "app/FileList.h"
 #include "app/MainWindow.h"
 #include "app/Panels.h"
+#include "app/WindowTexts.h"
 
 #include "app/IconBox.h"
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QListWidget>
+#include <QScopeGuard>
 
 using namespace pictavo;
 
@@ -21,16 +23,13 @@ void Twnd_pictavo_Main::FileListChange(int row) {
     const int kept = cbxClearView->isChecked() ? 0 : ThumbCount();
     CursorGuard hourglass;
     const TFileEntry& entry = FileList->Model().Entry(row);
-    struct Finish {
-        Twnd_pictavo_Main* window;
-        QString fileName;
-        ~Finish() {
-            window->FlowPanel->show();
-            window->ScrollBoxResize();
-            window->IconListHeader->SetText(
-                tr("%1 - %n 图标", nullptr, window->ThumbCount()).arg(fileName));
-        }
-    } finish{this, QString::fromStdString(ExtractFileName(entry.FileName))};
+    const QString fileName = QString::fromStdString(ExtractFileName(entry.FileName));
+    // However the loading ends, the view shows what it got.
+    const auto finish = qScopeGuard([&] {
+        FlowPanel->show();
+        ScrollBoxResize();
+        IconListHeader->SetText(WindowTexts::FileIconsHeader(fileName, ThumbCount()));
+    });
     const int added = AddFileIcons(entry.FileName, entry.IconCount, !cbxClearView->isChecked());
     RemoveThumbnails(FlowPanel, ThumbCount() - kept - added);
 }

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/FileList.h"
+#include "app/WindowRules.h"
 #include "app/FlowLayout.h"
 #include "app/IconBox.h"
 #include "app/IconThumbnail.h"
@@ -419,20 +420,13 @@ void Twnd_pictavo_Main::ConnectEvents() {
             [this](int column) { FileListHeaderClick(column); });
     connect(FileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
-                // Act on one reported row: the row just selected, or the one just
-                // deselected (Ctrl+click) while other rows stay selected. A selection
-                // cleared altogether reports no row.
-                QSet<int> added, removed;
+                std::set<int> added, removed;
                 for (const QModelIndex& index : selected.indexes())
                     added.insert(index.row());
                 for (const QModelIndex& index : deselected.indexes())
                     removed.insert(index.row());
-                int row = -1;
-                if (added.size() == 1)
-                    row = *added.begin();
-                else if (added.isEmpty() && removed.size() == 1 &&
-                         FileList->selectionModel()->hasSelection())
-                    row = *removed.begin();
+                const int row = ReportedFileRow(added, removed,
+                                                FileList->selectionModel()->hasSelection());
                 Guarded([&] { FileListChange(row); });
             });
 

@@ -206,6 +206,8 @@ private:
     // still processed after every file, so "取消" works at once.
     void ProcessScanEvents();
     void ShowPendingScanResults();
+    // After each file of a scan: the totals and the file's status, shown when due.
+    void ShowScanProgress(const QString& fileStatus);
     // Asks for the library file; rebuild is the answer to the overwrite question.
     bool AskLibraryFile(const char* overwriteQuestion, std::string& fileName, bool& rebuild);
     // A save dialog opening in the folder last used for that kind of file (".ico", ".bmp",

@@ -4,7 +4,8 @@
 #include "app/MainWindow.h"
 #include "app/Panels.h"
 #include "search/MaskText.h"
-#include "util/ElapsedTime.h"
+#include "app/WindowRules.h"
+#include "app/WindowTexts.h"
 
 #include "app/IconBox.h"
 #include "platform/TickCount.h"
@@ -21,15 +22,6 @@
 #include <QTreeView>
 
 using namespace pictavo;
-
-namespace {
-
-// Files and icons as every status text begins.
-QString Totals(int files, int icons) {
-    return Twnd_pictavo_Main::tr("文件: %1    图标: %2    ").arg(files).arg(icons);
-}
-
-} // namespace
 
 void Twnd_pictavo_Main::ShellTreeFolderSelected(const QString& folder) {
     if (folder.isEmpty())
@@ -76,7 +68,11 @@ void Twnd_pictavo_Main::bSearchClick() {
         folderMasks.push_back({de->Text().toStdString(), mask});
     files.SetFolderMasks(folderMasks);
     Guarded([&] { FindFile.Execute(); });
-    if (cbMask->findText(maskText, Qt::MatchFixedString) < 0) // MatchFixedString ignores case
+    QStringList history;
+    for (int i = 0; i < cbMask->count(); ++i)
+        history.append(cbMask->itemText(i));
+    const QStringList after = MaskHistoryAfter(history, maskText);
+    if (after.size() != history.size())
         cbMask->insertItem(0, maskText);
     cbMask->setCurrentText(maskText);
 }
@@ -117,26 +113,28 @@ void Twnd_pictavo_Main::ProcessScanEvents() {
 
 void Twnd_pictavo_Main::FindFileFileMatch(const TFileDetails& FileInfo) {
     QString status;
-    struct Finish {
-        Twnd_pictavo_Main* window;
-        QString& status;
-        ~Finish() {
-            const int rows = window->FileList->Model().rowCount() +
-                             static_cast<int>(window->FPendingRows.size());
-            window->FPendingStatus = Totals(rows, window->FIconTotal()) + status;
-            window->ProcessScanEvents();
-        }
-    } finish{this, status};
-    const TScanStep step = FScan.FileMatch(FileInfo, cbxIgnore->isChecked());
-    status = QString::fromStdString(step.StatusName);
-    if (step.Entry)
-        FPendingRows.push_back(*step.Entry);
+    try {
+        const TScanStep step = FScan.FileMatch(FileInfo, cbxIgnore->isChecked());
+        status = QString::fromStdString(step.StatusName);
+        if (step.Entry)
+            FPendingRows.push_back(*step.Entry);
+    } catch (...) {
+        ShowScanProgress(status);
+        throw;
+    }
+    ShowScanProgress(status);
+}
+
+void Twnd_pictavo_Main::ShowScanProgress(const QString& fileStatus) {
+    const int rows = FileList->Model().rowCount() + static_cast<int>(FPendingRows.size());
+    FPendingStatus = WindowTexts::StatusTotals(rows, FIconTotal()) + fileStatus;
+    ProcessScanEvents();
 }
 
 void Twnd_pictavo_Main::FindFileSearchFinish() {
     ShowPendingScanResults();
     const int rows = FileList->Model().rowCount();
-    ShowStatus(Totals(rows, FIconTotal()) + tr("结果..."));
+    ShowStatus(WindowTexts::StatusTotals(rows, FIconTotal()) + tr("结果..."));
     sb->repaint();
     if (cbxViewAll->isChecked()) {
         if (FIconTotal() < 5000 ||
@@ -145,14 +143,9 @@ void Twnd_pictavo_Main::FindFileSearchFinish() {
     }
     ShellTree->setEnabled(true);
     bSearch->setText(tr("开始"));
-    // The tick counter is 32 bits wide; across its wrap the difference is taken modulo
-    // 2^32, so the elapsed time stays right instead of turning negative.
-    const uint32_t elapsedMs =
-        static_cast<uint32_t>(platform::TickCount()) - static_cast<uint32_t>(FSearchStart);
-    const int64_t seconds = static_cast<int64_t>(elapsedMs) / 1000;
-    ShowStatus(Totals(FileList->Model().rowCount(), FIconTotal()) +
-               tr("搜索时间: %1")
-                   .arg(QString::fromStdString(FormatElapsedTime(static_cast<double>(seconds)))));
+    ShowStatus(WindowTexts::StatusTotals(FileList->Model().rowCount(), FIconTotal()) +
+               WindowTexts::SearchTime(static_cast<uint32_t>(FSearchStart),
+                                       static_cast<uint32_t>(platform::TickCount())));
     FileList->setFocus();
     QApplication::beep();
 }
