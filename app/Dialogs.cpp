@@ -38,6 +38,15 @@ bool QtDialogs::PickBackgroundColor(const pictavo::platform::IconHandle& icon,
                                  [this](pictavo::TColor initial) { return PickColor(initial); });
 }
 
+QString QtDialogs::OpenFileName(const QString& title, const QString& start,
+                               const QString& filter) {
+    return QFileDialog::getOpenFileName(FParent, title, start, filter);
+}
+
+void QtDialogs::About(const QString& title, const QString& text) {
+    QMessageBox::about(FParent, title, text);
+}
+
 void QtDialogs::ShowError(const QString& text) {
     QMessageBox::critical(FParent, "Pictavo", text);
 }

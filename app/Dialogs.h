@@ -23,6 +23,11 @@ public:
                                  const QString& filter, bool confirmOverwrite) = 0;
     // A folder browser; empty when cancelled.
     virtual QString FolderName(const QString& title, const QString& start) = 0;
+    // An open dialog for one existing file; empty when cancelled.
+    virtual QString OpenFileName(const QString& title, const QString& start,
+                                 const QString& filter) = 0;
+    // The box that tells what the program is and which version it is.
+    virtual void About(const QString& title, const QString& text) = 0;
     // A colour dialog starting at `initial`; nothing when cancelled.
     virtual std::optional<pictavo::TColor> PickColor(pictavo::TColor initial) = 0;
     // The background colour dialog of the bitmap export, showing the icon on the colour;
@@ -41,6 +46,9 @@ public:
     QString SaveFileName(const QString& title, const QString& fileName, const QString& filter,
                          bool confirmOverwrite) override;
     QString FolderName(const QString& title, const QString& start) override;
+    QString OpenFileName(const QString& title, const QString& start,
+                         const QString& filter) override;
+    void About(const QString& title, const QString& text) override;
     std::optional<pictavo::TColor> PickColor(pictavo::TColor initial) override;
     bool PickBackgroundColor(const pictavo::platform::IconHandle& icon,
                              pictavo::TColor& color) override;

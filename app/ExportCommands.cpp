@@ -10,9 +10,18 @@
 #include "app/MainWindow.h"
 #include "icons/ExportNames.h"
 #include "icons/IconOnColor.h"
+#include "app/ImageMimeData.h"
+#include "icons/IconImageRgba.h"
+#include "library/FileIcons.h"
 #include "library/IconExport.h"
+#include "library/PrivateTempFolder.h"
+#include "platform/Paths.h"
+#include "thumbnailer/Thumbnail.h"
 
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <climits>
 
 using pictavo::TColor;
 
@@ -20,6 +29,7 @@ namespace {
 
 const QString IconFilter = "Icons (*.ico);;All files (*)";
 const QString BitmapFilter = "Bitmaps (*.bmp);;All files (*)";
+const QString PngFilter = "PNG images (*.png);;All files (*)";
 
 } // namespace
 
@@ -97,4 +107,58 @@ void Twnd_pictavo_Main::cmSaveToBMP() {
     if (fileName.isEmpty())
         return;
     pictavo::SaveBitmapFile(bitmap, fileName.toStdString());
+}
+
+void Twnd_pictavo_Main::cmSaveImageAsPng() {
+    const int image = IconBox->SelectedImageIndex();
+    const TIconThumbnail* tile = SelectedThumb();
+    if (image < 0 || tile == nullptr)
+        return;
+    const std::string proposed =
+        pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".png");
+    const QString fileName =
+        AskSaveName(tr("保存为 PNG"), ".png", tile->ModuleName(), proposed, PngFilter, true);
+    if (fileName.isEmpty())
+        return;
+    pictavo::WriteExportFile(pictavo::WithDefaultExtension(fileName.toStdString(), ".png"),
+                             pictavo::ImageAsPng(FIcon.GetIconData(image)));
+}
+
+bool Twnd_pictavo_Main::SelectionAsPng(std::vector<uint8_t>& png, std::string& name) {
+    const TIconThumbnail* tile = SelectedThumb();
+    if (tile == nullptr)
+        return false;
+    int image = IconBox->SelectedImageIndex();
+    pictavo::TMultiIcon loaded;
+    const pictavo::TMultiIcon* icon = &FIcon;
+    if (image < 0) {
+        // No image chosen: the tile's icon as a launcher shows it, its largest image.
+        pictavo::LoadFileIcon(loaded, tile->ModuleName(), tile->IconIndex());
+        image = pictavo::BestThumbnailImage(loaded, INT_MAX);
+        icon = &loaded;
+    }
+    if (image < 0)
+        return false;
+    png = pictavo::ImageAsPng(icon->GetIconData(image));
+    name = pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".png");
+    return true;
+}
+
+void Twnd_pictavo_Main::cmCopy() {
+    std::vector<uint8_t> png;
+    std::string name;
+    if (SelectionAsPng(png, name))
+        QGuiApplication::clipboard()->setMimeData(ImageMimeData(png, {}));
+}
+
+QMimeData* Twnd_pictavo_Main::DragImageData() {
+    std::vector<uint8_t> png;
+    std::string name;
+    if (!SelectionAsPng(png, name))
+        return nullptr;
+    if (!FDragFolder)
+        FDragFolder = std::make_unique<pictavo::TPrivateTempFolder>();
+    const std::string path = FDragFolder->File(pictavo::platform::FileNameOf(name));
+    pictavo::WriteExportFile(path, png);
+    return ImageMimeData(png, QString::fromStdString(path));
 }

@@ -142,6 +142,7 @@ void Twnd_pictavo_Main::ThumbnailClick(TIconThumbnail* Sender) {
     IconBox->ListImages(cbx32->isChecked());
     IconBoxHeader->SetText(
         tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender->Caption()));
+    UpdateCommands();
 }
 
 void Twnd_pictavo_Main::ScrollBoxResize() {
@@ -154,6 +155,7 @@ void Twnd_pictavo_Main::ScrollBoxResize() {
         tile->setFocus();
         ScrollBox->ensureWidgetVisible(tile);
     }
+    UpdateCommands();
 }
 
 void Twnd_pictavo_Main::cmView(QObject* Sender) {

@@ -7,6 +7,7 @@
 #include "app/IconThumbnail.h"
 #include "app/Panels.h"
 #include "app/WheelScrollBox.h"
+#include "library/PrivateTempFolder.h"
 #include "peres/VersionInfo.h"
 
 #include <QApplication>
@@ -19,6 +20,8 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -90,9 +93,13 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
 
     BuildMenus();
     ConnectEvents();
+    BuildMenuBar();
+    setAcceptDrops(true);
     FormCreate();
 
-    resize(771, 653);
+    // The panels keep their old size; the menu bar and the toolbar come on top.
+    resize(771, 653 + menuBar()->sizeHint().height() +
+                    findChild<QToolBar*>("ToolBar")->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -376,6 +383,8 @@ void Twnd_pictavo_Main::BuildMenus() {
     pmSavetoIco->setObjectName("pmSavetoIco");
     pmSaveToBMP = IconBoxPopup->addAction(tr("保存为位图..."));
     pmSaveToBMP->setObjectName("pmSaveToBMP");
+    pmSaveToPng = IconBoxPopup->addAction(tr("保存为 PNG..."));
+    pmSaveToPng->setObjectName("pmSaveToPng");
 
     // Shown only for a tile of an .icl file (set as the menu opens).
     IconListPopup->addSeparator();
@@ -401,6 +410,8 @@ void Twnd_pictavo_Main::ConnectEvents() {
                 [this, action] { Guarded([&] { cmICLFromView(action); }); });
     connect(pmSavetoIco, &QAction::triggered, this, [this] { Guarded([&] { cmSavetoIcon(); }); });
     connect(pmSaveToBMP, &QAction::triggered, this, [this] { Guarded([&] { cmSaveToBMP(); }); });
+    connect(pmSaveToPng, &QAction::triggered, this,
+            [this] { Guarded([&] { cmSaveImageAsPng(); }); });
     connect(pmRemoveFromICL, &QAction::triggered, this,
             [this] { Guarded([&] { cmRemoveFromICL(); }); });
 

@@ -7,6 +7,7 @@
 
 #include "app/Dialogs.h"
 #include "app/StartPath.h"
+#include "app/WindowRules.h"
 #include "icons/MultiIcon.h"
 #include "library/FileScan.h"
 #include "search/FindFile.h"
@@ -37,6 +38,11 @@ class TGradientHeader;
 class TIconBox;
 class TIconThumbnail;
 class TWheelScrollBox;
+class QMimeData;
+class QKeySequence;
+namespace pictavo {
+class TPrivateTempFolder;
+}
 
 class Twnd_pictavo_Main : public QMainWindow {
     Q_OBJECT
@@ -106,6 +112,19 @@ public:
     QMenu* IconBoxPopup;
     QAction* pmSavetoIco;
     QAction* pmSaveToBMP;
+    QAction* pmSaveToPng;
+
+    // The menu bar's and toolbar's own actions (MenuBar.cpp).
+    QAction* mnOpenFile;
+    QAction* mnOpenFolder;
+    QMenu* mnRecent;
+    QAction* mnSaveAsPng;
+    QAction* mnCopy;
+    QAction* mnAddAllToView;
+    QAction* mnRefresh;
+    // Enables every command of the menu bar and the toolbar that has something to act on.
+    void UpdateCommands();
+    WindowState CurrentState() const;
     QAction* pmRemoveFromICL;
 
     // ---- state ----
@@ -148,6 +167,24 @@ public:
     void cmSaveIcon(QObject* Sender);
     void cmSavetoIcon();
     void cmSaveToBMP();
+    // The selected image as a PNG file with its transparency.
+    void cmSaveImageAsPng();
+    // The selected image, else the selected tile's largest image, onto the clipboard.
+    void cmCopy();
+    // The same for a drag: the PNG written to a private folder, with its URI.
+    QMimeData* DragImageData();
+    void cmSelectAllTiles();
+    void cmAbout();
+
+    // ---- opening (OpenCommands.cpp) ----
+    void cmOpenFile();
+    void cmOpenFolder();
+    // Lists the folder, or the file's folder with the file's row selected, and keeps the
+    // path among the recent ones; false (with an error shown) when it does not exist.
+    bool OpenPath(const QString& path);
+    // Dropped paths: a folder or one file opens as OpenPath does; several files are listed.
+    void OpenDroppedPaths(const QStringList& paths);
+    static QStringList LocalPaths(const QMimeData* data);
 
     // ---- library commands (LibraryCommands.cpp) ----
     void cmICLFromList(QObject* Sender);
@@ -184,6 +221,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
@@ -193,6 +232,16 @@ private:
     QWidget* BuildSearchOptions();
     QWidget* BuildClientPanel();
     void BuildMenus();
+    void BuildMenuBar();
+    void BuildToolBar();
+    QAction* AddCommand(QMenu* menu, Command command, const QString& caption,
+                        const std::function<void()>& handler,
+                        const QKeySequence& shortcut = {});
+    std::vector<std::pair<Command, QAction*>> FCommandActions;
+    void FillRecentMenu();
+    // The PNG of the selected image (or of the selected tile's largest) and its file name.
+    bool SelectionAsPng(std::vector<uint8_t>& png, std::string& name);
+    std::unique_ptr<pictavo::TPrivateTempFolder> FDragFolder;
     void ConnectEvents();
     void FormStorageAfterRestorePlacement();
     void FormStorageBeforeSavePlacement();

@@ -14,3 +14,42 @@ QStringList MaskHistoryAfter(QStringList history, const QString& mask) {
         history.prepend(mask);
     return history;
 }
+
+bool CommandApplies(Command command, const WindowState& state) {
+    switch (command) {
+    case Command::AddAllToView:
+    case Command::SaveAllRowsToLibrary:
+        return state.Rows > 0;
+    case Command::AddSelectedToView:
+    case Command::SaveSelectedRowsToLibrary:
+        return state.SelectedRows > 0;
+    case Command::Refresh:
+        return state.FolderSelected;
+    case Command::SaveAllTilesToLibrary:
+    case Command::SaveAllIcons:
+    case Command::SelectAllTiles:
+        return state.Tiles > 0;
+    case Command::SaveSelectedTilesToLibrary:
+    case Command::SaveSelectedIcons:
+        return state.SelectedTiles > 0;
+    case Command::RemoveFromView:
+        return state.TileCurrent;
+    case Command::RemoveFromLibrary:
+        return state.TileCurrent && state.TileInLibrary;
+    case Command::SaveImageAsIcon:
+    case Command::SaveImageAsBitmap:
+    case Command::SaveImageAsPng:
+        return state.ImageSelected;
+    case Command::Copy:
+        return state.ImageSelected || state.TileCurrent;
+    }
+    return false;
+}
+
+QStringList RecentPathsAfter(QStringList recent, const QString& path, int limit) {
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > limit)
+        recent.removeLast();
+    return recent;
+}

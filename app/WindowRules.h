@@ -14,3 +14,43 @@ int ReportedFileRow(const std::set<int>& selected, const std::set<int>& deselect
 // The file-type history after a search with `mask`: a mask not yet in it (compared
 // ignoring case) goes first; a known one changes nothing.
 QStringList MaskHistoryAfter(QStringList history, const QString& mask);
+
+// What the window holds, as far as its commands care.
+struct WindowState {
+    int Rows = 0;              // of the file list
+    int SelectedRows = 0;
+    int Tiles = 0;             // of the icon view
+    int SelectedTiles = 0;
+    bool TileCurrent = false;  // a tile is the selected one (its images are listed)
+    bool TileInLibrary = false; // that tile's file is an .icl library
+    bool ImageSelected = false; // in the image list
+    bool FolderSelected = false; // in the folder tree
+};
+
+// The commands of the menu bar, the toolbar and the context menus.
+enum class Command {
+    AddSelectedToView,
+    AddAllToView,
+    SaveSelectedRowsToLibrary,
+    SaveAllRowsToLibrary,
+    Refresh,
+    SaveSelectedTilesToLibrary,
+    SaveAllTilesToLibrary,
+    SaveSelectedIcons,
+    SaveAllIcons,
+    RemoveFromView,
+    RemoveFromLibrary,
+    SaveImageAsIcon,
+    SaveImageAsBitmap,
+    SaveImageAsPng,
+    Copy,
+    SelectAllTiles,
+};
+
+// Whether the command has something to act on: a command of a context menu applies
+// when that menu opens (and, for the "选择的" items, when something is selected).
+bool CommandApplies(Command command, const WindowState& state);
+
+// The recently opened files and folders after opening `path`: it goes first, once, and
+// the list keeps at most `limit` entries.
+QStringList RecentPathsAfter(QStringList recent, const QString& path, int limit = 10);

@@ -17,13 +17,4 @@ std::string PngImageFileName(const std::string& prefix, const TMultiIconImage& i
     return name;
 }
 
-std::vector<uint8_t> ImageAsPng(const TMultiIconImage& image) {
-    if (image.IsPng && image.Png && !image.Png->StoredBytes().empty())
-        return image.Png->StoredBytes();
-    const RgbaImage rgba = IconImageToRgba(image);
-    TPngImage png;
-    png.SetPixels(rgba.Width, rgba.Height, rgba.Pixels);
-    return png.SaveToBytes();
-}
-
 } // namespace pictavo::cli

@@ -13,8 +13,4 @@ namespace pictavo::cli {
 std::string PngImageFileName(const std::string& prefix, const TMultiIconImage& image,
                              const std::vector<std::string>& taken);
 
-// The PNG file of one image: a PNG image as it is stored, a bitmap image as 32-bit RGBA
-// with its palette resolved and its mask (below 32 bits) or alpha channel as alpha.
-std::vector<uint8_t> ImageAsPng(const TMultiIconImage& image);
-
 } // namespace pictavo::cli

@@ -7,6 +7,7 @@
 #include "cli/Progress.h"
 #include "cli/StandardOutput.h"
 #include "icons/ExportNames.h"
+#include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
 #include "thumbnailer/Thumbnail.h"

@@ -44,4 +44,13 @@ RgbaImage IconImageToRgba(const TMultiIconImage& image) {
     return BitmapToRgba(*image.ColorBitmap, *image.MaskBitmap);
 }
 
+std::vector<uint8_t> ImageAsPng(const TMultiIconImage& image) {
+    if (image.IsPng && image.Png && !image.Png->StoredBytes().empty())
+        return image.Png->StoredBytes();
+    const RgbaImage rgba = IconImageToRgba(image);
+    TPngImage png;
+    png.SetPixels(rgba.Width, rgba.Height, rgba.Pixels);
+    return png.SaveToBytes();
+}
+
 } // namespace pictavo

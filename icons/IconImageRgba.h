@@ -21,4 +21,8 @@ struct RgbaImage {
 // Windows draws it, instead of the image vanishing.
 RgbaImage IconImageToRgba(const TMultiIconImage& image);
 
+// The PNG file of one image: a PNG image as it is stored, a bitmap image as 32-bit RGBA
+// with its palette resolved and its mask (below 32 bits) or alpha channel as alpha.
+std::vector<uint8_t> ImageAsPng(const TMultiIconImage& image);
+
 } // namespace pictavo

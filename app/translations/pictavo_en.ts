@@ -217,5 +217,113 @@
             <numerusform>%n icons</numerusform>
         </translation>
     </message>
+    <message>
+        <source>保存为 PNG</source>
+        <translation>Save as PNG</translation>
+    </message>
+    <message>
+        <source>保存为 PNG...</source>
+        <translation>Save as PNG...</translation>
+    </message>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>打开文件(&amp;O)...</source>
+        <translation>&amp;Open file...</translation>
+    </message>
+    <message>
+        <source>打开文件夹...</source>
+        <translation>Open &amp;folder...</translation>
+    </message>
+    <message>
+        <source>最近打开</source>
+        <translation>Open &amp;recent</translation>
+    </message>
+    <message>
+        <source>从文件列表保存到图标库</source>
+        <translation>Save list to icon library</translation>
+    </message>
+    <message>
+        <source>从视图保存到图标库</source>
+        <translation>Save view to icon library</translation>
+    </message>
+    <message>
+        <source>退出(&amp;Q)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>编辑(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>复制(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>选择所有图标(&amp;A)</source>
+        <translation>Select &amp;all icons</translation>
+    </message>
+    <message>
+        <source>查看(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>关于 Pictavo(&amp;A)</source>
+        <translation>&amp;About Pictavo</translation>
+    </message>
+    <message>
+        <source>工具栏</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>版本 %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>关于 Pictavo</source>
+        <translation>About Pictavo</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>图标与程序文件</source>
+        <translation>Icons and programs</translation>
+    </message>
+    <message>
+        <source>所有文件</source>
+        <translation>All files</translation>
+    </message>
+    <message>
+        <source>打开文件夹</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>%1: 文件或文件夹不存在</source>
+        <translation>%1: no such file or folder</translation>
+    </message>
+    <message>
+        <source>(无)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>清除列表</source>
+        <translation>Clear list</translation>
+    </message>
+    <message>
+        <source>全部添加到查看</source>
+        <translation>Add all to view</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
 </context>
 </TS>

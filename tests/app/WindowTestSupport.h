@@ -23,6 +23,10 @@ public:
         return SaveAnswer;
     }
     QString FolderName(const QString&, const QString&) override { return FolderAnswer; }
+    QString OpenFileName(const QString&, const QString&, const QString&) override {
+        return OpenAnswer;
+    }
+    void About(const QString&, const QString& text) override { AboutTexts.append(text); }
     std::optional<pictavo::TColor> PickColor(pictavo::TColor) override { return ColorAnswer; }
     bool PickBackgroundColor(const pictavo::platform::IconHandle&,
                              pictavo::TColor& color) override {
@@ -37,6 +41,8 @@ public:
     bool YesAnswer = false;
     QString SaveAnswer;
     QString FolderAnswer;
+    QString OpenAnswer;
+    QStringList AboutTexts;
     std::optional<pictavo::TColor> ColorAnswer;
     std::optional<pictavo::TColor> BackgroundAnswer = pictavo::clWhite; // nothing: cancel
     std::optional<pictavo::TColor> BackgroundOffered;

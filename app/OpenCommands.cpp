@@ -1,0 +1,117 @@
+// Opening files and folders other than through the tree: the File menu's open commands,
+// the recent list, and files or folders dropped on the window. A folder is listed as a
+// tree selection lists it; a file's folder is listed and the file's row selected.
+#include "app/FileList.h"
+#include "app/MainWindow.h"
+#include "app/WindowRules.h"
+#include "library/FileScan.h"
+
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QSettings>
+#include <QUrl>
+
+namespace {
+
+const char* const RecentKey = "RecentPaths";
+
+} // namespace
+
+void Twnd_pictavo_Main::cmOpenFile() {
+    const QString fileName = FDialogs->OpenFileName(
+        tr("打开文件"), ShellTreeSelectedFolder(),
+        tr("图标与程序文件") +
+            " (*.exe *.dll *.icl *.ico *.cur *.ocx *.cpl *.scr *.sys *.mun);;" +
+            tr("所有文件") + " (*)");
+    if (!fileName.isEmpty())
+        OpenPath(fileName);
+}
+
+void Twnd_pictavo_Main::cmOpenFolder() {
+    const QString folder = FDialogs->FolderName(tr("打开文件夹"), ShellTreeSelectedFolder());
+    if (!folder.isEmpty())
+        OpenPath(folder);
+}
+
+bool Twnd_pictavo_Main::OpenPath(const QString& path) {
+    const std::optional<TStartPath> target = StartPathOf(path);
+    if (!target) {
+        FDialogs->ShowError(tr("%1: 文件或文件夹不存在").arg(path));
+        return false;
+    }
+    QSettings settings;
+    const QString opened = target->FileName.isEmpty() ? target->Folder : target->FileName;
+    settings.setValue(RecentKey, RecentPathsAfter(settings.value(RecentKey).toStringList(), opened));
+    // The tree lists the folder as it selects it; when it is selected already, the rows
+    // are there.
+    if (!ShellTreeNavigate(target->Folder))
+        return false;
+    if (!target->FileName.isEmpty())
+        SelectFileRow(target->FileName);
+    return true;
+}
+
+void Twnd_pictavo_Main::FillRecentMenu() {
+    mnRecent->clear();
+    const QStringList recent = QSettings().value(RecentKey).toStringList();
+    for (const QString& path : recent)
+        mnRecent->addAction(path, this, [this, path] { Guarded([&] { OpenPath(path); }); });
+    if (recent.isEmpty())
+        mnRecent->addAction(tr("(无)"))->setEnabled(false);
+    mnRecent->addSeparator();
+    QAction* clear = mnRecent->addAction(tr("清除列表"), this, [] { QSettings().remove(RecentKey); });
+    clear->setEnabled(!recent.isEmpty());
+}
+
+void Twnd_pictavo_Main::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Twnd_pictavo_Main::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalPaths(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    Guarded([&] { OpenDroppedPaths(paths); });
+}
+
+QStringList Twnd_pictavo_Main::LocalPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    return paths;
+}
+
+void Twnd_pictavo_Main::OpenDroppedPaths(const QStringList& paths) {
+    // A folder (or a single file) opens as the File menu opens it.
+    if (paths.size() == 1 || QFileInfo(paths.first()).isDir()) {
+        OpenPath(paths.first());
+        return;
+    }
+    // Several files: those that hold icons are listed, and the first is shown.
+    TFileListModel& model = FileList->Model();
+    if (cbxClear->isChecked())
+        model.Clear();
+    QString first;
+    for (const QString& path : paths) {
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        const std::optional<pictavo::TFileEntry> entry =
+            pictavo::ExamineFileAgain(absolute.toStdString());
+        if (!entry)
+            continue;
+        model.AddEntry(*entry);
+        if (first.isEmpty())
+            first = absolute;
+    }
+    if (!first.isEmpty())
+        SelectFileRow(first);
+    UpdateCommands();
+}
