@@ -22,6 +22,8 @@
 
 namespace pictavo {
 
+struct IconDirectory;
+
 // The pixel formats of the graphics library, by code.
 enum class TPixelFormat : int {
     pfDevice = 0,
@@ -162,6 +164,11 @@ protected:
     void ReadImageData(Stream& stream, int64_t base, TExIconImage& image, uint32_t offset,
                        uint32_t size, const std::vector<uint8_t>& prefix);
     void FinishLoading();
+    // Makes one image per entry and reads its data (see ReadImageData). With
+    // `hotspotsInDirectory` (a real .cur file) each entry's hot spot is put in front of
+    // the image's data.
+    void LoadImages(Stream& stream, int64_t base, const IconDirectory& directory,
+                    bool hotspotsInDirectory);
     // Keeps a PNG-compressed image as it is; false for a bitmap image.
     static bool TakePngImage(TExIconImage& image);
     void ReplaceCurrentImage(int width, int height);

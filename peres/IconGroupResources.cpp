@@ -3,6 +3,7 @@
 #include "peres/BitmapResources.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
+#include "util/IconDirectory.h"
 #include "util/Messages.h"
 
 #include <algorithm>
@@ -467,20 +468,18 @@ void TIconCursorResourceDetails::ReadPicture(TPicture& picture) {
     if (bytes.empty())
         return;
     const uint8_t* header = Header();
-    MemoryStream container;
-    container.WriteU16(0);
-    container.WriteU16(IsIconImage() ? 1 : 2);
-    container.WriteU16(1);
-    container.WriteU8(static_cast<uint8_t>(LoadI32(header + 4)));
-    container.WriteU8(static_cast<uint8_t>(LoadI32(header + 8) / 2));
-    container.WriteU8(static_cast<uint8_t>(ColorTableEntries(header)));
-    container.WriteU8(0);
-    container.WriteU16(LoadU16(header + 12)); // planes
-    container.WriteU16(LoadU16(header + 14)); // bit count
-    container.WriteU32(static_cast<uint32_t>(bytes.size()));
-    container.WriteU32(22);
-    container.WriteBuffer(bytes.data(), bytes.size());
-    container.SetPosition(0);
+    // A one-image container around the data; its entry takes the header's sizes cut to a byte.
+    IconDirectoryEntry entry;
+    entry.Width = static_cast<uint8_t>(LoadI32(header + 4));
+    entry.Height = static_cast<uint8_t>(LoadI32(header + 8) / 2);
+    entry.Colors = static_cast<uint8_t>(ColorTableEntries(header));
+    entry.Planes = LoadU16(header + 12);
+    entry.BitCount = LoadU16(header + 14);
+    entry.Size = static_cast<uint32_t>(bytes.size());
+    std::vector<uint8_t> file =
+        EncodeIconDirectory(IsIconImage() ? IconFileType : CursorFileType, {entry});
+    file.insert(file.end(), bytes.begin(), bytes.end());
+    MemoryStream container(std::move(file));
 
     std::unique_ptr<TExIconCursor> graphic;
     if (IsIconImage())
