@@ -83,14 +83,14 @@ std::vector<uint8_t> ContainerBytes(uint16_t type,
     const size_t skip = hotspotsInDirectory ? kHotspotSize : 0;
     std::vector<IconDirectoryEntry> entries;
     for (const std::shared_ptr<TExIconImage>& image : images) {
-        const std::vector<uint8_t>& data = image->ResourceData().Bytes();
-        const ByteView bytes(data.data(), data.size(), InvalidIconOrCursor);
+        image->ResourceData(); // refuses an image without data
+        const ByteView data = image->DataView();
         uint16_t hotspotX = 0, hotspotY = 0;
         if (hotspotsInDirectory) {
-            hotspotX = bytes.U16(0);
-            hotspotY = bytes.U16(2);
+            hotspotX = data.U16(0);
+            hotspotY = data.U16(2);
         }
-        IconDirectoryEntry entry = EntryOfImage(*image, static_cast<uint32_t>(data.size() - skip));
+        IconDirectoryEntry entry = EntryOfImage(*image, static_cast<uint32_t>(data.Size() - skip));
         if (hotspotsInDirectory)
             entry.SetHotspot(hotspotX, hotspotY);
         entries.push_back(entry);
@@ -142,17 +142,20 @@ TPixelFormat PixelFormatOfBitCount(int bitCount, uint32_t compression) {
 }
 
 TPixelFormat PixelFormatOfHeader(const uint8_t* header, size_t size) {
-    if (header == nullptr || size < BitmapInfoHeaderSize)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
-    return PixelFormatOfBitCount(LoadU16(header + 14), LoadU32(header + 16));
+    const ByteView info = ByteView(header, size, InvalidIconOrCursor).Sub(0, BitmapInfoHeaderSize);
+    return PixelFormatOfBitCount(info.U16(14), info.U32(16));
+}
+
+uint32_t ColorTableEntries(const ByteView& info) {
+    const uint16_t bitCount = info.U16(14);
+    if (bitCount > 8)
+        return 0;
+    const uint32_t used = info.U32(32);
+    return used != 0 ? used : (1u << bitCount);
 }
 
 uint32_t ColorTableEntries(const uint8_t* header) {
-    const uint16_t bitCount = LoadU16(header + 14);
-    if (bitCount > 8)
-        return 0;
-    const uint32_t used = LoadU32(header + 32);
-    return used != 0 ? used : (1u << bitCount);
+    return ColorTableEntries(ByteView(header, BitmapInfoHeaderSize, InvalidIconOrCursor));
 }
 
 const std::vector<TColor>& PlatformPalette(TPixelFormat format) {
@@ -188,6 +191,10 @@ const MemoryStream& TExIconImage::ResourceData() const {
     return FImageData;
 }
 
+ByteView TExIconImage::DataView() const {
+    return ByteView(FImageData.Memory(), FImageData.Bytes().size(), InvalidIconOrCursor);
+}
+
 void TExIconImage::DataChanged() {
     FPalette.clear();
     FPaletteMade = false;
@@ -199,18 +206,17 @@ const std::vector<TColor>& TExIconImage::Palette() {
     if (FPaletteMade)
         return FPalette;
     FPaletteMade = true;
-    const size_t offset = HeaderOffset();
-    const size_t size = static_cast<size_t>(FImageData.Size());
-    if (size < offset + BitmapInfoHeaderSize) {
+    const ByteView data = DataView();
+    if (!data.Holds(HeaderOffset(), BitmapInfoHeaderSize)) {
         FPalette = PlatformPalette(FPixelFormat);
         return FPalette;
     }
-    const uint8_t* header = FImageData.Memory() + offset;
-    const uint32_t headerSize = LoadU32(header);
-    const uint64_t available = size - offset;
-    const uint64_t entries = ColorTableEntries(header);
-    for (uint64_t i = 0; i < entries && RangeFits(headerSize + 4 * i, 4, available); ++i) {
-        const uint8_t* quad = header + headerSize + 4 * i;
+    const ByteView info = data.From(HeaderOffset());
+    const uint64_t headerSize = info.U32(0);
+    const uint64_t entries = ColorTableEntries(info);
+    // A table cut short by the data's end gives the colours that are there.
+    for (uint64_t i = 0; i < entries && info.Holds(headerSize + 4 * i, 4); ++i) {
+        const uint8_t* quad = info.At(headerSize + 4 * i, 4);
         FPalette.push_back(RGB(quad[2], quad[1], quad[0]));
     }
     return FPalette;
@@ -220,18 +226,17 @@ const platform::IconHandle* TExIconImage::Handle() {
     if (FHandleTried)
         return FHandle.get();
     FHandleTried = true;
-    const size_t offset = HeaderOffset();
-    const size_t size = static_cast<size_t>(FImageData.Size());
-    if (size < offset + BitmapInfoHeaderSize)
+    const ByteView data = DataView();
+    if (!data.Holds(HeaderOffset(), BitmapInfoHeaderSize))
         return nullptr;
-    const uint8_t* header = FImageData.Memory() + offset;
-    const uint64_t available = size - offset;
-    const uint32_t headerSize = LoadU32(header);
-    const int32_t width = LoadI32(header + 4);
-    const int32_t height = LoadI32(header + 8) / 2;
-    const uint16_t bitCount = LoadU16(header + 14);
-    const uint32_t compression = LoadU32(header + 16);
-    if (headerSize < BitmapInfoHeaderSize || headerSize > available || width <= 0 || height <= 0)
+    const ByteView header = data.From(HeaderOffset());
+    const uint32_t headerSize = header.U32(0);
+    const int32_t width = header.I32(4);
+    const int32_t height = header.I32(8) / 2;
+    const uint16_t bitCount = header.U16(14);
+    const uint32_t compression = header.U32(16);
+    if (headerSize < BitmapInfoHeaderSize || headerSize > header.Size() || width <= 0 ||
+        height <= 0)
         return nullptr;
     const uint64_t entries = ColorTableEntries(header);
     const uint64_t tableBytes =
@@ -243,28 +248,30 @@ const platform::IconHandle* TExIconImage::Handle() {
     const uint64_t colorOffset = headerSize + tableBytes;
     const uint64_t colorSize = static_cast<uint64_t>(colorRow) * static_cast<uint64_t>(height);
     const uint64_t maskSize = static_cast<uint64_t>(maskRow) * static_cast<uint64_t>(height);
-    if (!RangeFits(colorOffset, colorSize, available) ||
-        !RangeFits(colorOffset + colorSize, maskSize, available))
+    if (!header.Holds(colorOffset, colorSize) || !header.Holds(colorOffset + colorSize, maskSize))
         return nullptr;
+    const ByteView colorBits = header.Sub(colorOffset, colorSize);
+    const ByteView maskBits = header.Sub(colorOffset + colorSize, maskSize);
 
     // The drawing layer wants a 40-byte header for the colour bitmap alone and a full
     // colour table.
-    std::vector<uint8_t> info(header, header + BitmapInfoHeaderSize);
+    const ByteView fixed = header.Sub(0, BitmapInfoHeaderSize);
+    std::vector<uint8_t> info(fixed.Data(), fixed.Data() + fixed.Size());
     StoreU32(info.data(), BitmapInfoHeaderSize);
     StoreI32(info.data() + 8, height);
     if (bitCount <= 8) {
         const uint64_t fullTable = uint64_t{1} << bitCount;
-        const uint64_t copied = std::min({entries, fullTable, (available - headerSize) / 4});
-        info.insert(info.end(), header + headerSize, header + headerSize + 4 * copied);
+        const uint64_t copied = std::min({entries, fullTable, (header.Size() - headerSize) / 4});
+        const ByteView table = header.Sub(headerSize, 4 * copied);
+        info.insert(info.end(), table.Data(), table.Data() + table.Size());
         info.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
     }
-    const uint8_t* colorBits = header + colorOffset;
     const std::unique_ptr<platform::Bitmap> screen = platform::Bitmap::CreateScreenBitmap(
-        info.data(), info.size(), colorBits, static_cast<size_t>(colorSize));
+        info.data(), info.size(), colorBits.Data(), colorBits.Size());
     if (!screen)
         return nullptr;
     FHandle = platform::IconHandle::Create(width, height, 1, screen->BitsPerPixel(),
-                                           colorBits + colorSize, screen->Bits());
+                                           maskBits.Data(), screen->Bits());
     return FHandle.get();
 }
 
@@ -387,11 +394,10 @@ void TExIconCursor::ReadImageData(Stream& stream, int64_t base, TExIconImage& im
     const size_t headerOffset = image.HeaderOffset();
     if (TakePngImage(image))
         return;
-    if (static_cast<size_t>(data.Size()) < headerOffset + BitmapInfoHeaderSize)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
+    // The header must be there whole before its biSizeImage is cleared.
+    const ByteView info = image.DataView().Sub(headerOffset, BitmapInfoHeaderSize);
     StoreU32(data.Memory() + headerOffset + 20, 0); // biSizeImage
-    image.SetPixelFormat(PixelFormatOfHeader(data.Memory() + headerOffset,
-                                             static_cast<size_t>(data.Size()) - headerOffset));
+    image.SetPixelFormat(PixelFormatOfHeader(info.Data(), info.Size()));
 }
 
 void TExIconCursor::FinishLoading() {

@@ -12,6 +12,7 @@
 // with "无效的图标或光标" wherever its data is needed.
 
 #include "platform/Raster.h"
+#include "util/Bytes.h"
 #include "util/Color.h"
 #include "util/Stream.h"
 
@@ -55,6 +56,8 @@ TPixelFormat PixelFormatOfHeader(const uint8_t* header, size_t size);
 // Colour-table entries of a BITMAPINFOHEADER (at least 40 bytes): 0 above 8 bits,
 // else biClrUsed when non-zero, else 2 ^ biBitCount.
 uint32_t ColorTableEntries(const uint8_t* header);
+// The same of the header at the start of `info`; a view shorter than the fields fails.
+uint32_t ColorTableEntries(const ByteView& info);
 
 // The palettes of the platform, made once: 2 colours (black, white), the 16-colour
 // system palette, and the 256-colour palette (colour cube, greys, the 16 system
@@ -81,6 +84,8 @@ public:
     const MemoryStream& ImageData() const { return FImageData; }
     // ImageData, refusing an image that has none ("无效的图标或光标").
     const MemoryStream& ResourceData() const;
+    // ImageData as a bounded view; a read outside raises "无效的图标或光标".
+    ByteView DataView() const;
     bool HasData() const { return !FImageData.Bytes().empty(); }
     // Forgets the palette and handle made from the previous data.
     void DataChanged();
