@@ -197,6 +197,25 @@ void TIconCursorGroupResourceDetails::WriteHeader(uint16_t count) {
     Data().WriteU16(count);
 }
 
+void TIconCursorGroupResourceDetails::WriteEntryHead(int width, int height, TPixelFormat format,
+                                                     uint32_t size) {
+    // An icon entry keeps each side in a byte and adds a colour count; a cursor entry
+    // keeps the sides in 16 bits.
+    if (IsIconGroup()) {
+        const int colors = PixelFormatColors(format);
+        Data().WriteU8(static_cast<uint8_t>(width));
+        Data().WriteU8(static_cast<uint8_t>(height));
+        Data().WriteU8(static_cast<uint8_t>(colors < 256 ? colors : 0));
+        Data().WriteU8(0);
+    } else {
+        Data().WriteU16(static_cast<uint16_t>(width));
+        Data().WriteU16(static_cast<uint16_t>(height));
+    }
+    Data().WriteU16(1);
+    Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(format)));
+    Data().WriteU32(size);
+}
+
 TIconCursorResourceDetails* TIconCursorGroupResourceDetails::ImageOfEntry(int index) const {
     if (Owner() == nullptr || index < 0 || index >= StoredEntries())
         return nullptr;
@@ -331,18 +350,8 @@ void TIconCursorGroupResourceDetails::FillDefault() {
                             CreateEmpty<TIconResourceDetails>(*Owner(), Language(), name))
                       : CreateEmpty<TCursorResourceDetails>(*Owner(), Language(), name);
     WriteHeader(1);
-    if (IsIconGroup()) {
-        Data().WriteU8(kDefaultSize);
-        Data().WriteU8(kDefaultSize);
-        Data().WriteU8(static_cast<uint8_t>(PixelFormatColors(kDefaultFormat)));
-        Data().WriteU8(0);
-    } else {
-        Data().WriteU16(kDefaultSize);
-        Data().WriteU16(kDefaultSize);
-    }
-    Data().WriteU16(1);
-    Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(kDefaultFormat)));
-    Data().WriteU32(static_cast<uint32_t>(image->Data().Size()));
+    WriteEntryHead(kDefaultSize, kDefaultSize, kDefaultFormat,
+                   static_cast<uint32_t>(image->Data().Size()));
     Data().WriteU16(id);
     Data().SetPosition(0);
     NoteEntriesChanged();
@@ -386,20 +395,8 @@ void TIconCursorGroupResourceDetails::ReplaceFromFile(const std::string& fileNam
     for (int i = 0; i < graphic->ImageCount(); ++i) {
         const TExIconImage& image = graphic->Image(i);
         const std::vector<uint8_t>& bytes = image.ResourceData().Bytes();
-        const TPixelFormat format = image.PixelFormat();
-        if (IsIconGroup()) {
-            Data().WriteU8(static_cast<uint8_t>(image.Width()));
-            Data().WriteU8(static_cast<uint8_t>(image.Height()));
-            Data().WriteU8(static_cast<uint8_t>(
-                PixelFormatColors(format) < 256 ? PixelFormatColors(format) : 0));
-            Data().WriteU8(0);
-        } else {
-            Data().WriteU16(static_cast<uint16_t>(image.Width()));
-            Data().WriteU16(static_cast<uint16_t>(image.Height()));
-        }
-        Data().WriteU16(1);
-        Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(format)));
-        Data().WriteU32(static_cast<uint32_t>(bytes.size()));
+        WriteEntryHead(image.Width(), image.Height(), image.PixelFormat(),
+                       static_cast<uint32_t>(bytes.size()));
 
         const std::string name = std::to_string(first + i);
         if (IsIconGroup())
