@@ -132,17 +132,7 @@ BitmapFileLayout ReadBitmapHeaders(const ByteView& file) {
         (layout.Compression == BI_BITFIELDS && infoSize == BitmapInfoHeaderSize) ? 12 : 0;
     layout.TableStart = BitmapFileHeaderSize + infoSize + masks;
     const ByteView table = file.Sub(layout.TableStart, 4 * layout.TableEntries);
-
-    const ByteView fixed = info.Sub(0, BitmapInfoHeaderSize);
-    layout.Info.assign(fixed.Data(), fixed.Data() + fixed.Size());
-    StoreU32(layout.Info.data(), BitmapInfoHeaderSize);
-    StoreI32(layout.Info.data() + 8, layout.Rows);
-    if (layout.Bits <= 8) {
-        const uint64_t fullTable = uint64_t{1} << layout.Bits;
-        const ByteView used = table.Sub(0, 4 * std::min(layout.TableEntries, fullTable));
-        layout.Info.insert(layout.Info.end(), used.Data(), used.Data() + used.Size());
-        layout.Info.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
-    }
+    layout.Info = BitmapLayerHeader(info, layout.Rows, table);
     return layout;
 }
 

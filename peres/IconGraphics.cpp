@@ -158,6 +158,22 @@ uint32_t ColorTableEntries(const uint8_t* header) {
     return ColorTableEntries(ByteView(header, BitmapInfoHeaderSize, InvalidIconOrCursor));
 }
 
+std::vector<uint8_t> BitmapLayerHeader(const ByteView& header, int32_t height,
+                                       const ByteView& table) {
+    const ByteView fixed = header.Sub(0, BitmapInfoHeaderSize);
+    std::vector<uint8_t> info(fixed.Data(), fixed.Data() + fixed.Size());
+    StoreU32(info.data(), BitmapInfoHeaderSize);
+    StoreI32(info.data() + 8, height);
+    const uint16_t bitCount = fixed.U16(14);
+    if (bitCount <= 8) {
+        const uint64_t fullTable = uint64_t{1} << bitCount;
+        const ByteView used = table.Sub(0, 4 * std::min<uint64_t>(table.Size() / 4, fullTable));
+        info.insert(info.end(), used.Data(), used.Data() + used.Size());
+        info.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
+    }
+    return info;
+}
+
 const std::vector<TColor>& PlatformPalette(TPixelFormat format) {
     static const std::vector<TColor> palette2 = {RGB(0, 0, 0), RGB(255, 255, 255)};
     static const std::vector<TColor> palette16 = MakeSystemPalette16();
@@ -253,19 +269,11 @@ const platform::IconHandle* TExIconImage::Handle() {
     const ByteView colorBits = header.Sub(colorOffset, colorSize);
     const ByteView maskBits = header.Sub(colorOffset + colorSize, maskSize);
 
-    // The drawing layer wants a 40-byte header for the colour bitmap alone and a full
-    // colour table.
-    const ByteView fixed = header.Sub(0, BitmapInfoHeaderSize);
-    std::vector<uint8_t> info(fixed.Data(), fixed.Data() + fixed.Size());
-    StoreU32(info.data(), BitmapInfoHeaderSize);
-    StoreI32(info.data() + 8, height);
-    if (bitCount <= 8) {
-        const uint64_t fullTable = uint64_t{1} << bitCount;
-        const uint64_t copied = std::min({entries, fullTable, (header.Size() - headerSize) / 4});
-        const ByteView table = header.Sub(headerSize, 4 * copied);
-        info.insert(info.end(), table.Data(), table.Data() + table.Size());
-        info.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
-    }
+    // The header for the colour bitmap alone; a table cut short by the data's end gives
+    // the colours that are there.
+    const ByteView table =
+        header.Sub(headerSize, 4 * std::min(entries, (header.Size() - headerSize) / 4));
+    const std::vector<uint8_t> info = BitmapLayerHeader(header, height, table);
     const std::unique_ptr<platform::Bitmap> screen = platform::Bitmap::CreateScreenBitmap(
         info.data(), info.size(), colorBits.Data(), colorBits.Size());
     if (!screen)

@@ -58,6 +58,11 @@ TPixelFormat PixelFormatOfHeader(const uint8_t* header, size_t size);
 uint32_t ColorTableEntries(const uint8_t* header);
 // The same of the header at the start of `info`; a view shorter than the fields fails.
 uint32_t ColorTableEntries(const ByteView& info);
+// The header the bitmap layer takes: the first 40 bytes of `header` with their own size
+// and `height`, and for depths up to 8 bits a full colour table: the whole entries of
+// `table` up to that size, then black.
+std::vector<uint8_t> BitmapLayerHeader(const ByteView& header, int32_t height,
+                                       const ByteView& table);
 
 // The palettes of the platform, made once: 2 colours (black, white), the 16-colour
 // system palette, and the 256-colour palette (colour cube, greys, the 16 system

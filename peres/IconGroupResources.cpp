@@ -17,6 +17,10 @@ namespace {
 
 const char* const kInvalidIconOrCursor = N_("无效的图标或光标");
 
+[[noreturn]] void InvalidIconOrCursor() {
+    throw EInvalidGraphic(_(kInvalidIconOrCursor));
+}
+
 constexpr size_t kGroupHeaderSize = 6;
 constexpr size_t kGroupEntrySize = 14;
 constexpr int kDefaultSize = 32;
@@ -416,23 +420,23 @@ std::string TIconCursorResourceDetails::GroupType() const {
     return TypeText(NumericName(Type()) + 11);
 }
 
-const uint8_t* TIconCursorResourceDetails::Header() const {
+ByteView TIconCursorResourceDetails::Header() const {
     const std::vector<uint8_t>& bytes = Data().Bytes();
-    if (bytes.size() < HeaderOffset() + BitmapInfoHeaderSize)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
-    return bytes.data() + HeaderOffset();
+    return ByteView(bytes.data(), bytes.size(), InvalidIconOrCursor)
+        .Sub(HeaderOffset(), BitmapInfoHeaderSize);
 }
 
 int TIconCursorResourceDetails::ImageHeight() {
-    return LoadI32(Header() + 8) / 2;
+    return Header().I32(8) / 2;
 }
 
 int TIconCursorResourceDetails::ImageWidth() {
-    return LoadI32(Header() + 4);
+    return Header().I32(4);
 }
 
 TPixelFormat TIconCursorResourceDetails::ImagePixelFormat() {
-    return PixelFormatOfHeader(Header(), BitmapInfoHeaderSize);
+    const ByteView header = Header();
+    return PixelFormatOfHeader(header.Data(), header.Size());
 }
 
 void TIconCursorResourceDetails::FillDefault() {
@@ -464,14 +468,14 @@ void TIconCursorResourceDetails::ReadPicture(TPicture& picture) {
     const std::vector<uint8_t>& bytes = Data().Bytes();
     if (bytes.empty())
         return;
-    const uint8_t* header = Header();
+    const ByteView header = Header();
     // A one-image container around the data; its entry takes the header's sizes cut to a byte.
     IconDirectoryEntry entry;
-    entry.Width = static_cast<uint8_t>(LoadI32(header + 4));
-    entry.Height = static_cast<uint8_t>(LoadI32(header + 8) / 2);
+    entry.Width = static_cast<uint8_t>(header.I32(4));
+    entry.Height = static_cast<uint8_t>(header.I32(8) / 2);
     entry.Colors = static_cast<uint8_t>(ColorTableEntries(header));
-    entry.Planes = LoadU16(header + 12);
-    entry.BitCount = LoadU16(header + 14);
+    entry.Planes = header.U16(12);
+    entry.BitCount = header.U16(14);
     entry.Size = static_cast<uint32_t>(bytes.size());
     std::vector<uint8_t> file =
         EncodeIconDirectory(IsIconImage() ? IconFileType : CursorFileType, {entry});
@@ -490,7 +494,7 @@ void TIconCursorResourceDetails::ReadPicture(TPicture& picture) {
 
 void TIconCursorResourceDetails::WritePicture(const TPicture& picture) {
     if (!picture.IconGraphic)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
+        InvalidIconOrCursor();
     const TExIconCursor& graphic = *picture.IconGraphic;
     const std::vector<uint8_t>& bytes =
         graphic.Image(graphic.CurrentImage()).ResourceData().Bytes();

@@ -148,8 +148,9 @@ protected:
 
 private:
     size_t HeaderOffset() const { return IsIconImage() ? 0 : 4; }
-    // The BITMAPINFOHEADER inside the data, at least 40 bytes of it.
-    const uint8_t* Header() const;
+    // The BITMAPINFOHEADER's 40 bytes inside the data; raises "无效的图标或光标" when
+    // the data is shorter.
+    ByteView Header() const;
 };
 
 class TIconResourceDetails : public TIconCursorResourceDetails {
