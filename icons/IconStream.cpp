@@ -31,7 +31,8 @@ IconDirectoryEntry EntryOf(const TMultiIconImage& image, bool isCursor, uint32_t
     entry.Height = IconSideByte(image.Height);
     entry.Colors = IconColorCountByte(image.BitsPerPixel);
     if (isCursor && !image.IsPng) {
-        entry.SetHotspot(static_cast<uint16_t>(image.HotspotX), static_cast<uint16_t>(image.HotspotY));
+        entry.SetHotspot(static_cast<uint16_t>(image.HotspotX),
+                         static_cast<uint16_t>(image.HotspotY));
     } else {
         entry.Planes = 1;
         entry.BitCount = static_cast<uint16_t>(image.BitsPerPixel);

@@ -150,8 +150,8 @@ ByteView PixelBytes(const ByteView& file, const BitmapFileLayout& layout) {
 bool IsRunLength(const BitmapFileLayout& layout, const ByteView& pixels) {
     const bool rle = (layout.Compression == BI_RLE8 && layout.Bits == 8) ||
                      (layout.Compression == BI_RLE4 && layout.Bits == 4);
-    const bool plain = layout.Compression == BI_RGB ||
-                       (layout.Compression == BI_BITFIELDS && (layout.Bits == 16 || layout.Bits == 32));
+    const bool plain = layout.Compression == BI_RGB || (layout.Compression == BI_BITFIELDS &&
+                                                        (layout.Bits == 16 || layout.Bits == 32));
     if (!(rle && !layout.TopDown) && !plain)
         InvalidBitmap();
     const int64_t rowBytes = platform::DibRowBytes(layout.Width, layout.Bits);

@@ -441,8 +441,8 @@ void TExIconCursor::LoadFromStream(Stream& stream) {
 
 void TExIconCursor::SaveToStream(Stream& stream) {
     // Built in memory first, so a refused image writes nothing.
-    const std::vector<uint8_t> bytes = ContainerBytes(IsIcon() ? IconFileType : CursorFileType,
-                                                      FImages, false);
+    const std::vector<uint8_t> bytes =
+        ContainerBytes(IsIcon() ? IconFileType : CursorFileType, FImages, false);
     stream.WriteBuffer(bytes.data(), bytes.size());
 }
 

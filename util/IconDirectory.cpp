@@ -79,8 +79,8 @@ std::vector<uint8_t> EncodeIconDirectory(uint16_t type,
     AppendU16(out, 0); // reserved
     AppendU16(out, type);
     AppendU16(out, static_cast<uint16_t>(entries.size()));
-    auto offset = static_cast<uint32_t>(IconDirectoryHeaderBytes +
-                                        IconDirectoryEntryBytes * entries.size());
+    auto offset =
+        static_cast<uint32_t>(IconDirectoryHeaderBytes + IconDirectoryEntryBytes * entries.size());
     for (const IconDirectoryEntry& entry : entries) {
         AppendEntry(out, entry, offset);
         offset += entry.Size;

@@ -7,8 +7,12 @@ namespace pictavo {
 namespace {
 
 std::vector<uint8_t> Header(uint16_t type, uint16_t count) {
-    return {0, 0, static_cast<uint8_t>(type), static_cast<uint8_t>(type >> 8),
-            static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8)};
+    return {0,
+            0,
+            static_cast<uint8_t>(type),
+            static_cast<uint8_t>(type >> 8),
+            static_cast<uint8_t>(count),
+            static_cast<uint8_t>(count >> 8)};
 }
 
 std::vector<uint8_t> Entry(uint8_t width, uint8_t height, uint16_t at4, uint16_t at6, uint32_t size,
