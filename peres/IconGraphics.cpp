@@ -161,16 +161,14 @@ uint32_t ColorTableEntries(const uint8_t* header) {
 std::vector<uint8_t> BitmapLayerHeader(const ByteView& header, int32_t height,
                                        const ByteView& table) {
     const ByteView fixed = header.Sub(0, BitmapInfoHeaderSize);
-    std::vector<uint8_t> info(fixed.Data(), fixed.Data() + fixed.Size());
+    const uint16_t bitCount = fixed.U16(14);
+    const uint64_t fullTable = bitCount <= 8 ? uint64_t{1} << bitCount : 0;
+    std::vector<uint8_t> info(BitmapInfoHeaderSize + 4 * fullTable, 0);
+    std::copy(fixed.Data(), fixed.Data() + fixed.Size(), info.begin());
     StoreU32(info.data(), BitmapInfoHeaderSize);
     StoreI32(info.data() + 8, height);
-    const uint16_t bitCount = fixed.U16(14);
-    if (bitCount <= 8) {
-        const uint64_t fullTable = uint64_t{1} << bitCount;
-        const ByteView used = table.Sub(0, 4 * std::min<uint64_t>(table.Size() / 4, fullTable));
-        info.insert(info.end(), used.Data(), used.Data() + used.Size());
-        info.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
-    }
+    const ByteView used = table.Sub(0, 4 * std::min<uint64_t>(table.Size() / 4, fullTable));
+    std::copy(used.Data(), used.Data() + used.Size(), info.begin() + BitmapInfoHeaderSize);
     return info;
 }
 
