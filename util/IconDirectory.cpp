@@ -61,8 +61,7 @@ std::optional<IconDirectory> ReadIconDirectory(Stream& stream) {
     if (stream.Remaining() < static_cast<int64_t>(entryBytes))
         return directory;
     std::vector<uint8_t> bytes(entryBytes);
-    if (stream.Read(bytes.data(), bytes.size()) != bytes.size())
-        return directory;
+    stream.ReadBuffer(bytes.data(), bytes.size()); // nothing to read for no entries
 
     const ByteView entries(bytes.data(), bytes.size(), DirectoryTooShort);
     directory.Entries.reserve(directory.Count);
