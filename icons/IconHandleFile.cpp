@@ -1,13 +1,12 @@
 #include "icons/IconHandleFile.h"
 
 #include "util/Bytes.h"
+#include "util/IconDirectory.h"
 
 namespace pictavo {
 
 namespace {
 
-constexpr uint32_t FileHeaderBytes = 6;
-constexpr uint32_t EntryBytes = 16;
 constexpr uint32_t InfoHeaderBytes = 40;
 
 bool AllAlphaZero(const std::vector<uint8_t>& bgra) {
@@ -32,14 +31,6 @@ std::vector<uint8_t> ColorBitsWithMaskAlpha(const platform::IconHandle& icon) {
     return bits;
 }
 
-uint8_t DirectorySide(int side) {
-    return side >= 256 ? 0 : static_cast<uint8_t>(side);
-}
-
-uint8_t DirectoryColorCount(int bitsPerPixel) {
-    return bitsPerPixel >= 8 ? 0 : static_cast<uint8_t>(1u << bitsPerPixel);
-}
-
 } // namespace
 
 std::vector<uint8_t> IconHandleFileBytes(const platform::IconHandle& icon) {
@@ -49,20 +40,15 @@ std::vector<uint8_t> IconHandleFileBytes(const platform::IconHandle& icon) {
     const uint32_t imageBytes =
         InfoHeaderBytes + static_cast<uint32_t>(color.size()) + static_cast<uint32_t>(mask.size());
 
-    std::vector<uint8_t> out;
-    out.reserve(FileHeaderBytes + EntryBytes + imageBytes);
-    AppendU16(out, 0); // reserved
-    AppendU16(out, 1); // type: icon
-    AppendU16(out, 1); // one image
-
-    out.push_back(DirectorySide(icon.Width()));
-    out.push_back(DirectorySide(icon.Height()));
-    out.push_back(DirectoryColorCount(depth));
-    out.push_back(0);  // reserved
-    AppendU16(out, 1); // planes
-    AppendU16(out, static_cast<uint16_t>(depth));
-    AppendU32(out, imageBytes);
-    AppendU32(out, FileHeaderBytes + EntryBytes);
+    IconDirectoryEntry entry;
+    entry.Width = IconSideByte(icon.Width());
+    entry.Height = IconSideByte(icon.Height());
+    entry.Colors = IconColorCountByte(depth);
+    entry.Planes = 1;
+    entry.BitCount = static_cast<uint16_t>(depth);
+    entry.Size = imageBytes;
+    std::vector<uint8_t> out = EncodeIconDirectory(IconFileType, {entry});
+    out.reserve(out.size() + imageBytes);
 
     AppendU32(out, InfoHeaderBytes);
     AppendU32(out, static_cast<uint32_t>(icon.Width()));

@@ -4,6 +4,7 @@
 #include "icons/DecodeBudget.h"
 #include "icons/MultiIcon.h"
 #include "util/Bytes.h"
+#include "util/IconDirectory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,9 +15,6 @@ namespace pictavo {
 
 namespace {
 
-constexpr int HeaderBytes = 6;
-constexpr int EntryBytes = 16;
-
 // Raised when the stream ends before a part it announces; nothing past the end is read.
 [[noreturn]] void StreamTooShort() {
     throw EReadError("Stream read error");
@@ -26,19 +24,21 @@ bool HoldsData(const TMultiIconImage& image) {
     return image.IsPng ? image.Png != nullptr : image.Header != nullptr && image.ColorBitmap;
 }
 
-void WriteEntry(Stream& stream, const TMultiIconImage& image, bool isCursor, uint32_t size,
-                uint32_t offset) {
-    uint8_t entry[EntryBytes] = {};
-    // 0 stands for 256 and more (a PNG image's picture may be larger still).
-    entry[0] = static_cast<uint8_t>(image.Width >= 256 ? 0 : image.Width);
-    entry[1] = static_cast<uint8_t>(image.Height >= 256 ? 0 : image.Height);
-    entry[2] = static_cast<uint8_t>(PaletteColors(image.BitsPerPixel));
-    const bool hotspot = isCursor && !image.IsPng;
-    StoreU16(entry + 4, static_cast<uint16_t>(hotspot ? image.HotspotX : 1));
-    StoreU16(entry + 6, static_cast<uint16_t>(hotspot ? image.HotspotY : image.BitsPerPixel));
-    StoreU32(entry + 8, size);
-    StoreU32(entry + 12, offset);
-    stream.WriteBuffer(entry, sizeof entry);
+IconDirectoryEntry EntryOf(const TMultiIconImage& image, bool isCursor, uint32_t size) {
+    IconDirectoryEntry entry;
+    // A PNG image's picture may be larger than 256 pixels; its entry says 0 all the same.
+    entry.Width = IconSideByte(image.Width);
+    entry.Height = IconSideByte(image.Height);
+    entry.Colors = IconColorCountByte(image.BitsPerPixel);
+    if (isCursor && !image.IsPng) {
+        entry.SetHotspot(static_cast<uint16_t>(image.HotspotX),
+                         static_cast<uint16_t>(image.HotspotY));
+    } else {
+        entry.Planes = 1;
+        entry.BitCount = static_cast<uint16_t>(image.BitsPerPixel);
+    }
+    entry.Size = size;
+    return entry;
 }
 
 void WriteBitmapBlock(Stream& stream, const TMultiIconImage& image) {
@@ -56,29 +56,25 @@ void TMultiIcon::LoadFromStream(Stream* stream) {
     if (!stream)
         return;
     ClearImages();
-    uint8_t header[HeaderBytes];
-    stream->ReadBuffer(header, sizeof header);
-    FIsCursor = LoadU16(header + 2) == 2;
-    const int count = LoadU16(header + 4);
-    // The whole directory must be there before any record is made for it.
-    if (stream->Remaining() < int64_t{count} * EntryBytes)
+    const std::optional<IconDirectory> directory = ReadIconDirectory(*stream);
+    if (!directory)
         StreamTooShort();
-    std::vector<uint8_t> directory(static_cast<size_t>(count) * EntryBytes);
-    stream->ReadBuffer(directory.data(), directory.size());
-    FImages.assign(static_cast<size_t>(count), TMultiIconImage{});
-
-    for (int i = 0; i < count; ++i) {
-        const uint8_t* entry = directory.data() + static_cast<size_t>(i) * EntryBytes;
-        TMultiIconImage& image = FImages[static_cast<size_t>(i)];
-        image.Width = entry[0] == 0 ? 256 : entry[0];
-        image.Height = entry[1] == 0 ? 256 : entry[1];
+    FIsCursor = directory->IsCursor(); // taken from the header even when entries are missing
+    if (!directory->Complete())
+        StreamTooShort();
+    FImages.assign(directory->Entries.size(), TMultiIconImage{});
+    for (size_t i = 0; i < FImages.size(); ++i) {
+        const IconDirectoryEntry& entry = directory->Entries[i];
+        TMultiIconImage& image = FImages[i];
+        image.Width = IconSideOfByte(entry.Width);
+        image.Height = IconSideOfByte(entry.Height);
         if (FIsCursor) {
-            image.HotspotX = LoadU16(entry + 4);
-            image.HotspotY = LoadU16(entry + 6);
+            image.HotspotX = entry.HotspotX();
+            image.HotspotY = entry.HotspotY();
         }
-        image.BytesInRes = LoadI32(entry + 8);
-        image.ImageOffset = LoadU32(entry + 12);
-        image.BitsPerPixel = LoadU16(entry + 6);
+        image.BytesInRes = static_cast<int32_t>(entry.Size);
+        image.ImageOffset = entry.Offset;
+        image.BitsPerPixel = entry.BitCount;
     }
     TDecodeBudget budget = IconDecodeBudget();
     for (size_t i = 0; i < FImages.size(); ++i) {
@@ -166,18 +162,12 @@ bool BitmapBlockLooksLoadable(Stream& stream, int32_t bytesInRes, uint64_t& pixe
 } // namespace
 
 bool IconStreamHasImages(Stream& stream) {
-    uint8_t header[HeaderBytes];
-    if (stream.Read(header, sizeof header) != sizeof header)
+    const std::optional<IconDirectory> directory = ReadIconDirectory(stream);
+    if (!directory || !directory->Complete() || directory->Entries.empty())
         return false;
-    const int count = LoadU16(header + 4);
-    if (count == 0 || stream.Remaining() < int64_t{count} * EntryBytes)
-        return false;
-    std::vector<uint8_t> directory(static_cast<size_t>(count) * EntryBytes);
-    stream.ReadBuffer(directory.data(), directory.size());
     uint64_t pixels = 0;
-    for (int i = 0; i < count; ++i) {
-        const int32_t bytesInRes =
-            LoadI32(directory.data() + static_cast<size_t>(i) * EntryBytes + 8);
+    for (const IconDirectoryEntry& entry : directory->Entries) {
+        const auto bytesInRes = static_cast<int32_t>(entry.Size);
         uint8_t signature[8] = {};
         const size_t got = stream.Read(signature, sizeof signature);
         stream.Seek(-static_cast<int64_t>(got), SeekOrigin::Current);
@@ -221,19 +211,17 @@ void TMultiIcon::WriteContainer(Stream* stream, bool asCursor) {
         }
     }
 
-    uint8_t header[HeaderBytes] = {};
-    StoreU16(header + 2, asCursor ? 2 : 1);
-    StoreU16(header + 4, static_cast<uint16_t>(written.size()));
-    stream->WriteBuffer(header, sizeof header);
-    uint32_t offset = HeaderBytes + EntryBytes * static_cast<uint32_t>(written.size());
+    std::vector<IconDirectoryEntry> entries;
     for (const TMultiIconImage* image : written) {
         const uint32_t size = image->IsPng
                                   ? static_cast<uint32_t>(image->BytesInRes)
                                   : static_cast<uint32_t>(image->HeaderSize + image->ColorBitsSize +
                                                           image->MaskBitsSize);
-        WriteEntry(*stream, *image, asCursor, size, offset);
-        offset += size;
+        entries.push_back(EntryOf(*image, asCursor, size));
     }
+    const std::vector<uint8_t> directory =
+        EncodeIconDirectory(asCursor ? CursorFileType : IconFileType, entries);
+    stream->WriteBuffer(directory.data(), directory.size());
     for (size_t k = 0; k < written.size(); ++k) {
         if (written[k]->IsPng)
             stream->WriteBuffer(encoded[k]->data(), encoded[k]->size());

@@ -20,19 +20,19 @@ constexpr uint32_t HotspotBytes = 4;
     throw Exception("Invalid icon resource");
 }
 
-TGroupEntry ReadGroupEntry(const uint8_t* p, bool isCursor) {
+TGroupEntry ReadGroupEntry(const ByteView& p, bool isCursor) {
     TGroupEntry entry;
     if (isCursor) {
-        entry.Width = LoadU16(p);
-        entry.Height = LoadU16(p + 2);
+        entry.Width = p.U16(0);
+        entry.Height = p.U16(2);
     } else {
-        entry.Width = p[0];
-        entry.Height = p[1];
+        entry.Width = p.U8(0);
+        entry.Height = p.U8(1);
     }
-    entry.Planes = LoadU16(p + 4);
-    entry.BitCount = LoadU16(p + 6);
-    entry.BytesInRes = LoadU32(p + 8);
-    entry.Id = LoadU16(p + 12);
+    entry.Planes = p.U16(4);
+    entry.BitCount = p.U16(6);
+    entry.BytesInRes = p.U32(8);
+    entry.Id = p.U16(12);
     return entry;
 }
 
@@ -73,15 +73,12 @@ void LoadGroupImage(const ModuleReader& module, const TGroupEntry& entry, bool i
         module.FindResource(entry.Id, isCursor ? pe::RtCursor : pe::RtIcon);
     if (!resource || !resource->Data)
         InvalidIconResource();
-    const uint8_t* block = resource->Data;
-    uint32_t blockSize = resource->Size;
+    ByteView block(resource->Data, resource->Size, InvalidIconResource);
     if (isCursor) {
-        if (blockSize < HotspotBytes)
-            InvalidIconResource();
-        image.HotspotX = LoadU16(block);
-        image.HotspotY = LoadU16(block + 2);
-        block += HotspotBytes;
-        blockSize -= HotspotBytes;
+        const ByteView hotspot = block.Sub(0, HotspotBytes);
+        image.HotspotX = hotspot.U16(0);
+        image.HotspotY = hotspot.U16(2);
+        block = block.From(HotspotBytes);
     }
     image.Width = SizeOrDefault(entry.Width);
     image.Height = SizeOrDefault(entry.Height);
@@ -94,23 +91,25 @@ void LoadGroupImage(const ModuleReader& module, const TGroupEntry& entry, bool i
     image.BytesInRes = static_cast<int32_t>(bytesInRes);
     image.BitsPerPixel = entry.BitCount;
 
-    const bool isPng = HasPngSignature(block, std::min<uint32_t>({bytesInRes, 8, blockSize}));
-    if (isPng && bytesInRes > blockSize)
-        InvalidIconResource();
+    const bool isPng =
+        HasPngSignature(block.Data(), std::min<uint64_t>({bytesInRes, 8, block.Size()}));
+    // A PNG image takes the byte count's bytes, which must all be in the resource; a
+    // bitmap image measures itself within the resource.
+    const ByteView data = isPng ? block.Sub(0, bytesInRes) : block;
     const std::pair<uint64_t, uint32_t> bytes{resource->FileOffset, resource->Size};
     const auto decoded = decoding.Decoded.find(bytes);
     if (decoded != decoding.Decoded.end() && decoded->second->IsPng == isPng) {
         SharePicture(*decoded->second, image);
         return;
     }
-    const uint64_t pixels = DecodedBytesOfBlock(block, isPng ? bytesInRes : blockSize);
+    const uint64_t pixels = DecodedBytesOfBlock(data.Data(), data.Size());
     decoding.Icon.Spend(pixels);
     if (decoding.File)
         decoding.File->Spend(pixels);
     if (isPng)
-        ReadPngImageBlock(image, block, bytesInRes);
+        ReadPngImageBlock(image, data.Data(), data.Size());
     else
-        ReadBitmapImageBlock(image, block, blockSize, "Invalid icon resource");
+        ReadBitmapImageBlock(image, data.Data(), data.Size(), "Invalid icon resource");
     decoding.Decoded.emplace(bytes, &image);
 }
 
@@ -205,15 +204,16 @@ void TMultiIcon::LoadGroup(const ModuleReader& module, const std::string& name, 
                            TDecodeBudget* fileBudget) {
     const std::optional<ResourceBytes> group =
         module.FindResource(name, cursor ? pe::RtGroupCursor : pe::RtGroupIcon);
-    if (!group || !group->Data || group->Size < GroupHeaderBytes)
+    if (!group)
         InvalidIconResource();
-    const uint16_t type = LoadU16(group->Data + 2);
+    const ByteView bytes(group->Data, group->Size, InvalidIconResource);
+    const ByteView header = bytes.Sub(0, GroupHeaderBytes);
+    const uint16_t type = header.U16(2);
     if ((type == 1 && cursor) || (type == 2 && !cursor))
         InvalidIconResource();
-    const uint16_t count = LoadU16(group->Data + 4);
+    const uint16_t count = header.U16(4);
     // Every entry must lie inside the group before the container is touched.
-    if (!RangeFits(GroupHeaderBytes, uint64_t{count} * GroupEntryBytes, group->Size))
-        InvalidIconResource();
+    const ByteView entries = bytes.Sub(GroupHeaderBytes, uint64_t{count} * GroupEntryBytes);
 
     ClearImages();
     FIsCursor = cursor;
@@ -222,7 +222,7 @@ void TMultiIcon::LoadGroup(const ModuleReader& module, const std::string& name, 
     decoding.File = fileBudget;
     for (size_t i = 0; i < count; ++i) {
         const TGroupEntry entry =
-            ReadGroupEntry(group->Data + GroupHeaderBytes + i * GroupEntryBytes, cursor);
+            ReadGroupEntry(entries.Sub(i * GroupEntryBytes, GroupEntryBytes), cursor);
         try {
             LoadGroupImage(module, entry, cursor, FImages[i], decoding);
         } catch (...) {

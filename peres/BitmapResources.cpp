@@ -44,13 +44,18 @@ void WriteDefaultBitmap(MemoryStream& out) {
     out.WriteZeros(imageSize);
 }
 
+[[noreturn]] void InvalidBitmap() {
+    throw EInvalidGraphic(kInvalidBitmap);
+}
+
 bool IsSupportedDepth(int bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
 // Expands RLE8 / RLE4 codes into an indexed bitmap. Pixels outside the bitmap are
-// dropped; data that ends early leaves the rest of the bitmap at index 0.
-void DecodeRle(const uint8_t* codes, size_t size, int bits, platform::Bitmap& bitmap) {
+// dropped; data that ends early leaves the rest of the bitmap at index 0, but a run of
+// literal pixels must be there whole.
+void DecodeRle(const ByteView& codes, int bits, platform::Bitmap& bitmap) {
     const int width = bitmap.Width();
     const int height = bitmap.Height();
     int x = 0;
@@ -64,9 +69,9 @@ void DecodeRle(const uint8_t* codes, size_t size, int bits, platform::Bitmap& bi
         return static_cast<uint32_t>(k % 2 == 0 ? byte >> 4 : byte & 0x0F);
     };
     size_t i = 0;
-    while (i + 1 < size && y < height) {
-        const uint8_t count = codes[i];
-        const uint8_t value = codes[i + 1];
+    while (codes.Holds(i, 2) && y < height) {
+        const uint8_t count = codes.U8(i);
+        const uint8_t value = codes.U8(i + 1);
         i += 2;
         if (count > 0) {
             for (int k = 0; k < count; ++k)
@@ -77,20 +82,109 @@ void DecodeRle(const uint8_t* codes, size_t size, int bits, platform::Bitmap& bi
         } else if (value == 1) { // end of bitmap
             return;
         } else if (value == 2) { // move right and up
-            if (i + 1 >= size)
+            if (!codes.Holds(i, 2))
                 return;
-            x = std::min(x + codes[i], width);
-            y += codes[i + 1];
+            x = std::min(x + codes.U8(i), width);
+            y += codes.U8(i + 1);
             i += 2;
         } else { // a run of literal pixels, padded to 16 bits
-            const size_t bytes = bits == 8 ? value : (value + 1u) / 2;
-            if (!RangeFits(i, bytes, size))
-                throw EInvalidGraphic(kInvalidBitmap);
+            const ByteView run = codes.Sub(i, bits == 8 ? value : (value + 1u) / 2);
             for (int k = 0; k < value; ++k)
-                put(bits == 8 ? codes[i + static_cast<size_t>(k)]
-                              : nibble(codes[i + static_cast<size_t>(k) / 2], k));
-            i += bytes + (bytes & 1);
+                put(bits == 8 ? run.U8(static_cast<size_t>(k))
+                              : nibble(run.U8(static_cast<size_t>(k) / 2), k));
+            i += run.Size() + (run.Size() & 1);
         }
+    }
+}
+
+// What the headers of a BMP file say, checked against the file.
+struct BitmapFileLayout {
+    int32_t Width = 0;
+    int32_t Rows = 0; // the height without its sign
+    bool TopDown = false;
+    int Bits = 0;
+    uint32_t Compression = BI_RGB;
+    uint64_t TableStart = 0; // the colour table's offset in the file
+    uint64_t TableEntries = 0;
+    // A 40-byte header with a full colour table: what the bitmap layer takes.
+    std::vector<uint8_t> Info;
+};
+
+BitmapFileLayout ReadBitmapHeaders(const ByteView& file) {
+    if (!file.Holds(0, BitmapFileHeaderSize + BitmapInfoHeaderSize) ||
+        file.U16(0) != kBitmapSignature)
+        InvalidBitmap();
+    const ByteView info = file.From(BitmapFileHeaderSize);
+    const uint32_t infoSize = info.U32(0);
+    const int32_t height = info.I32(8);
+    BitmapFileLayout layout;
+    layout.Width = info.I32(4);
+    layout.Bits = info.U16(14);
+    layout.Compression = info.U32(16);
+    if (infoSize < BitmapInfoHeaderSize || infoSize > info.Size() || layout.Width <= 0 ||
+        height == 0 || height == INT32_MIN || !IsSupportedDepth(layout.Bits))
+        InvalidBitmap();
+    layout.TopDown = height < 0;
+    layout.Rows = layout.TopDown ? -height : height;
+
+    layout.TableEntries = ColorTableEntries(info);
+    const uint64_t masks =
+        (layout.Compression == BI_BITFIELDS && infoSize == BitmapInfoHeaderSize) ? 12 : 0;
+    layout.TableStart = BitmapFileHeaderSize + infoSize + masks;
+    const ByteView table = file.Sub(layout.TableStart, 4 * layout.TableEntries);
+    layout.Info = BitmapLayerHeader(info, layout.Rows, table);
+    return layout;
+}
+
+// The pixel bytes up to the file's end: from the header's bits offset, or straight after
+// the colour table when it says 0.
+ByteView PixelBytes(const ByteView& file, const BitmapFileLayout& layout) {
+    uint64_t bitsOffset = file.U32(10);
+    if (bitsOffset == 0)
+        bitsOffset = layout.TableStart + 4 * layout.TableEntries;
+    return file.From(bitsOffset);
+}
+
+// True for run-length codes, false for plain rows, which must then all be there.
+// Refuses any other storage, and pixels beyond the size limit.
+bool IsRunLength(const BitmapFileLayout& layout, const ByteView& pixels) {
+    const bool rle = (layout.Compression == BI_RLE8 && layout.Bits == 8) ||
+                     (layout.Compression == BI_RLE4 && layout.Bits == 4);
+    const bool plain = layout.Compression == BI_RGB || (layout.Compression == BI_BITFIELDS &&
+                                                        (layout.Bits == 16 || layout.Bits == 32));
+    if (!(rle && !layout.TopDown) && !plain)
+        InvalidBitmap();
+    const int64_t rowBytes = platform::DibRowBytes(layout.Width, layout.Bits);
+    const uint64_t total = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(layout.Rows);
+    if (rowBytes > 0 && total > kLargestBitmapBytes)
+        throw EInvalidGraphic(kBitmapTooLarge);
+    if (plain && (rowBytes < 0 || !pixels.Holds(0, total)))
+        InvalidBitmap();
+    return !plain;
+}
+
+// Plain rows into the bitmap, which keeps them bottom-up.
+void CopyRows(const ByteView& pixels, const BitmapFileLayout& layout, platform::Bitmap& bitmap) {
+    const auto row = static_cast<size_t>(platform::DibRowBytes(layout.Width, layout.Bits));
+    for (int32_t r = 0; r < layout.Rows; ++r) {
+        const int32_t from = layout.TopDown ? layout.Rows - 1 - r : r;
+        const ByteView source = pixels.Sub(row * static_cast<size_t>(from), row);
+        std::memcpy(bitmap.Bits() + row * static_cast<size_t>(r), source.Data(), row);
+    }
+}
+
+// The format a loaded bitmap reports: palette depths keep theirs, deeper ones count as
+// 24 bits.
+TPixelFormat LoadedFormat(int bits) {
+    switch (bits) {
+    case 1:
+        return TPixelFormat::pf1bit;
+    case 4:
+        return TPixelFormat::pf4bit;
+    case 8:
+        return TPixelFormat::pf8bit;
+    default:
+        return TPixelFormat::pf24bit;
     }
 }
 
@@ -100,89 +194,19 @@ void DecodeRle(const uint8_t* codes, size_t size, int bits, platform::Bitmap& bi
 
 std::unique_ptr<platform::Bitmap> LoadBitmapFile(const uint8_t* data, size_t size,
                                                  TPixelFormat& format) {
-    if (data == nullptr || size < BitmapFileHeaderSize + BitmapInfoHeaderSize ||
-        LoadU16(data) != kBitmapSignature)
-        throw EInvalidGraphic(kInvalidBitmap);
-    const uint8_t* info = data + BitmapFileHeaderSize;
-    const uint32_t infoSize = LoadU32(info);
-    const int32_t width = LoadI32(info + 4);
-    const int32_t height = LoadI32(info + 8);
-    const int bits = LoadU16(info + 14);
-    const uint32_t compression = LoadU32(info + 16);
-    if (infoSize < BitmapInfoHeaderSize || infoSize > size - BitmapFileHeaderSize || width <= 0 ||
-        height == 0 || height == INT32_MIN || !IsSupportedDepth(bits))
-        throw EInvalidGraphic(kInvalidBitmap);
-    const bool topDown = height < 0;
-    const int32_t rows = topDown ? -height : height;
-
-    const uint64_t entries = ColorTableEntries(info);
-    const uint64_t masks =
-        (compression == BI_BITFIELDS && infoSize == BitmapInfoHeaderSize) ? 12 : 0;
-    const uint64_t tableStart = BitmapFileHeaderSize + infoSize + masks;
-    if (!RangeFits(tableStart, 4 * entries, size))
-        throw EInvalidGraphic(kInvalidBitmap);
-
-    // The bitmap layer takes a 40-byte header with a full colour table.
-    std::vector<uint8_t> header(info, info + BitmapInfoHeaderSize);
-    StoreU32(header.data(), BitmapInfoHeaderSize);
-    StoreI32(header.data() + 8, rows);
-    if (bits <= 8) {
-        const uint64_t fullTable = uint64_t{1} << bits;
-        const uint8_t* table = data + tableStart;
-        header.insert(header.end(), table, table + 4 * std::min(entries, fullTable));
-        header.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
-    }
-    uint64_t bitsOffset = LoadU32(data + 10);
-    if (bitsOffset == 0)
-        bitsOffset = tableStart + 4 * entries;
-    if (bitsOffset > size)
-        throw EInvalidGraphic(kInvalidBitmap);
-    const uint8_t* pixels = data + bitsOffset;
-    const size_t available = size - static_cast<size_t>(bitsOffset);
-    const bool rle = (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4);
-    const bool plain =
-        compression == BI_RGB || (compression == BI_BITFIELDS && (bits == 16 || bits == 32));
-    if (!(rle && !topDown) && !plain)
-        throw EInvalidGraphic(kInvalidBitmap);
-    // Uncompressed bits must all be there before the bitmap is made.
-    const int64_t rowBytes = platform::DibRowBytes(width, bits);
-    if (rowBytes > 0 &&
-        static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(rows) > kLargestBitmapBytes)
-        throw EInvalidGraphic(kBitmapTooLarge);
-    if (plain &&
-        (rowBytes < 0 ||
-         !RangeFits(0, static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(rows), available)))
-        throw EInvalidGraphic(kInvalidBitmap);
-
+    const ByteView file(data, size, InvalidBitmap);
+    const BitmapFileLayout layout = ReadBitmapHeaders(file);
+    const ByteView pixels = PixelBytes(file, layout);
+    const bool runLength = IsRunLength(layout, pixels);
     std::unique_ptr<platform::Bitmap> bitmap =
-        platform::Bitmap::CreateDIBSection(header.data(), header.size());
+        platform::Bitmap::CreateDIBSection(layout.Info.data(), layout.Info.size());
     if (!bitmap)
-        throw EInvalidGraphic(kInvalidBitmap);
-    if (plain) {
-        const auto row = static_cast<size_t>(rowBytes);
-        for (int32_t r = 0; r < rows; ++r) {
-            const int32_t from = topDown ? rows - 1 - r : r;
-            std::memcpy(bitmap->Bits() + row * static_cast<size_t>(r),
-                        pixels + row * static_cast<size_t>(from), row);
-        }
-    } else {
-        DecodeRle(pixels, available, bits, *bitmap);
-    }
-
-    switch (bits) {
-    case 1:
-        format = TPixelFormat::pf1bit;
-        break;
-    case 4:
-        format = TPixelFormat::pf4bit;
-        break;
-    case 8:
-        format = TPixelFormat::pf8bit;
-        break;
-    default:
-        format = TPixelFormat::pf24bit;
-        break;
-    }
+        InvalidBitmap();
+    if (runLength)
+        DecodeRle(pixels, layout.Bits, *bitmap);
+    else
+        CopyRows(pixels, layout, *bitmap);
+    format = LoadedFormat(layout.Bits);
     return bitmap;
 }
 
@@ -219,37 +243,38 @@ void TBitmapResourceDetails::FillDefault() {
     Data().SetPosition(0);
 }
 
-const uint8_t* TBitmapResourceDetails::Info() const {
+ByteView TBitmapResourceDetails::Info() const {
     const std::vector<uint8_t>& bytes = Data().Bytes();
-    if (bytes.size() < InfoOffset() + BitmapInfoHeaderSize)
-        throw EInvalidGraphic(kInvalidBitmap);
-    return bytes.data() + InfoOffset();
+    return ByteView(bytes.data(), bytes.size(), InvalidBitmap)
+        .Sub(InfoOffset(), BitmapInfoHeaderSize);
 }
 
 int TBitmapResourceDetails::ImageHeight() {
-    return LoadI32(Info() + 8);
+    return Info().I32(8);
 }
 
 int TBitmapResourceDetails::ImageWidth() {
-    return LoadI32(Info() + 4);
+    return Info().I32(4);
 }
 
 TPixelFormat TBitmapResourceDetails::ImagePixelFormat() {
-    return PixelFormatOfHeader(Info(), BitmapInfoHeaderSize);
+    const ByteView info = Info();
+    return PixelFormatOfHeader(info.Data(), info.Size());
 }
 
 std::vector<uint8_t> TBitmapResourceDetails::BitmapFile() const {
     const std::vector<uint8_t>& bytes = Data().Bytes();
     // The bits follow the header and its colour table (or bit-field masks).
+    const ByteView info(bytes.data(), bytes.size(), InvalidBitmap);
     uint64_t bitsOffset = BitmapFileHeaderSize + bytes.size();
-    if (bytes.size() >= BitmapInfoHeaderSize) {
-        const uint32_t infoSize = LoadU32(bytes.data());
-        const uint32_t compression = LoadU32(bytes.data() + 16);
+    if (info.Holds(0, BitmapInfoHeaderSize)) {
+        const uint32_t infoSize = info.U32(0);
+        const uint32_t compression = info.U32(16);
         const uint64_t masks =
             (compression == BI_BITFIELDS && infoSize == BitmapInfoHeaderSize) ? 12 : 0;
         bitsOffset =
             std::min<uint64_t>(bitsOffset, BitmapFileHeaderSize + uint64_t{infoSize} + masks +
-                                               uint64_t{4} * ColorTableEntries(bytes.data()));
+                                               uint64_t{4} * ColorTableEntries(info));
     }
     MemoryStream out;
     WriteFileHeader(out, static_cast<uint32_t>(BitmapFileHeaderSize + bytes.size()),
@@ -271,7 +296,7 @@ std::vector<uint8_t> PictureAsBitmapFile(const TPicture& picture) {
     if (picture.Bitmap)
         return SaveBitmapFile(*picture.Bitmap);
     if (!picture.IconGraphic || picture.IconGraphic->GetEmpty())
-        throw EInvalidGraphic(kInvalidBitmap);
+        InvalidBitmap();
     // An icon is drawn into a new 32-bit bitmap; a size byte of 0 stands for 256.
     TExIconCursor& graphic = *picture.IconGraphic;
     const int width = graphic.GetWidth() > 0 ? graphic.GetWidth() : 256;
@@ -305,10 +330,11 @@ void TBitmapResourceDetails::WritePicture(const TPicture& picture) {
 // ---- TDIBResourceDetails ----
 
 bool TDIBResourceDetails::RecognisesData(size_t size, const uint8_t* data) {
-    if (data == nullptr || size < 18)
+    const ByteView file(data, size, InvalidBitmap);
+    if (!file.Holds(0, 18))
         return false;
-    const uint32_t infoSize = LoadU32(data + 14);
-    return LoadU16(data) == kBitmapSignature && LoadU16(data + 6) == 0 && LoadU16(data + 8) == 0 &&
+    const uint32_t infoSize = file.U32(14);
+    return file.U16(0) == kBitmapSignature && file.U16(6) == 0 && file.U16(8) == 0 &&
            (infoSize == 40 || infoSize == 108 || infoSize == 124);
 }
 

@@ -38,7 +38,8 @@ protected:
     virtual std::vector<uint8_t> BitmapFile() const;
 
 private:
-    const uint8_t* Info() const;
+    // The BITMAPINFOHEADER's 40 bytes; raises "Invalid bitmap" when the data is shorter.
+    ByteView Info() const;
 };
 
 class TDIBResourceDetails : public TBitmapResourceDetails {

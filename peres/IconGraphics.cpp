@@ -2,6 +2,7 @@
 
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
+#include "util/IconDirectory.h"
 #include "util/Messages.h"
 #include "util/PngSignature.h"
 
@@ -15,8 +16,7 @@ const char* const kInvalidIconOrCursor = N_("无效的图标或光标");
 const char* const kInvalidPixelFormat = N_("图标或光标像素格式无效");
 const char* const kInvalidCursor = N_("无效的光标");
 
-constexpr size_t kContainerHeaderSize = 6;
-constexpr size_t kDirectoryEntrySize = 16;
+constexpr size_t kHotspotSize = 4;
 constexpr int kPlatformIconSize = 32;   // SM_CXICON x SM_CYICON
 constexpr int kPlatformCursorSize = 32; // SM_CXCURSOR x SM_CYCURSOR
 
@@ -44,37 +44,63 @@ std::vector<TColor> MakePalette256() {
     return palette;
 }
 
-// Reads exactly `count` bytes, or raises `message` when the stream holds fewer.
-std::vector<uint8_t> ReadBlock(Stream& stream, size_t count, const char* message) {
-    if (stream.Remaining() < static_cast<int64_t>(count))
-        throw EInvalidGraphic(message);
-    std::vector<uint8_t> bytes(count);
-    stream.ReadBuffer(bytes.data(), count);
-    return bytes;
+[[noreturn]] void InvalidIconOrCursor() {
+    throw EInvalidGraphic(_(kInvalidIconOrCursor));
 }
 
-// Colour count and bit count of a directory entry, by pixel format: palette formats up
-// to 4 bits give their colour count and bit count 0, deeper ones their bit count. The
-// device and 15-bit formats have no entry.
-void EntryDepth(TPixelFormat format, uint8_t& colors, uint16_t& bitCount) {
-    if (format == TPixelFormat::pfDevice || format == TPixelFormat::pf15bit ||
-        static_cast<int>(format) > static_cast<int>(TPixelFormat::pf32bit))
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
-    const int bits = PixelFormatBits(format);
-    colors = bits <= 4 ? static_cast<uint8_t>(1 << bits) : 0;
-    bitCount = bits <= 4 ? 0 : static_cast<uint16_t>(bits);
-}
-
-uint8_t EntrySize(int value) {
+// A side as the directory keeps it: the image's own size fits a byte, 0 standing for 256.
+uint8_t EntrySide(int value) {
     if (value < 0 || value > 255)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
+        InvalidIconOrCursor();
     return static_cast<uint8_t>(value);
 }
 
-void WriteContainerHeader(Stream& out, uint16_t kind, size_t count) {
-    out.WriteU16(0);
-    out.WriteU16(kind);
-    out.WriteU16(static_cast<uint16_t>(count));
+// The directory entry of an image whose data takes `size` bytes. Palette formats up to 4
+// bits give their colour count and bit count 0, deeper ones their bit count. The device
+// and 15-bit formats have no entry.
+IconDirectoryEntry EntryOfImage(const TExIconImage& image, uint32_t size) {
+    const TPixelFormat format = image.PixelFormat();
+    if (format == TPixelFormat::pfDevice || format == TPixelFormat::pf15bit ||
+        static_cast<int>(format) > static_cast<int>(TPixelFormat::pf32bit))
+        InvalidIconOrCursor();
+    const int bits = PixelFormatBits(format);
+    IconDirectoryEntry entry;
+    entry.Width = EntrySide(image.Width());
+    entry.Height = EntrySide(image.Height());
+    entry.Colors = IconColorCountByte(bits);
+    entry.Planes = 1;
+    entry.BitCount = bits <= 4 ? 0 : static_cast<uint16_t>(bits);
+    entry.Size = size;
+    return entry;
+}
+
+// The container of the images: the directory, then each image's data in order. With
+// `hotspotsInDirectory` (a real .cur file) the hot spot at the start of each image's
+// data moves into its entry.
+std::vector<uint8_t> ContainerBytes(uint16_t type,
+                                    const std::vector<std::shared_ptr<TExIconImage>>& images,
+                                    bool hotspotsInDirectory) {
+    const size_t skip = hotspotsInDirectory ? kHotspotSize : 0;
+    std::vector<IconDirectoryEntry> entries;
+    for (const std::shared_ptr<TExIconImage>& image : images) {
+        image->ResourceData(); // refuses an image without data
+        const ByteView data = image->DataView();
+        uint16_t hotspotX = 0, hotspotY = 0;
+        if (hotspotsInDirectory) {
+            hotspotX = data.U16(0);
+            hotspotY = data.U16(2);
+        }
+        IconDirectoryEntry entry = EntryOfImage(*image, static_cast<uint32_t>(data.Size() - skip));
+        if (hotspotsInDirectory)
+            entry.SetHotspot(hotspotX, hotspotY);
+        entries.push_back(entry);
+    }
+    std::vector<uint8_t> out = EncodeIconDirectory(type, entries);
+    for (const std::shared_ptr<TExIconImage>& image : images) {
+        const std::vector<uint8_t>& data = image->ImageData().Bytes();
+        out.insert(out.end(), data.begin() + static_cast<ptrdiff_t>(skip), data.end());
+    }
+    return out;
 }
 
 } // namespace
@@ -116,17 +142,34 @@ TPixelFormat PixelFormatOfBitCount(int bitCount, uint32_t compression) {
 }
 
 TPixelFormat PixelFormatOfHeader(const uint8_t* header, size_t size) {
-    if (header == nullptr || size < BitmapInfoHeaderSize)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
-    return PixelFormatOfBitCount(LoadU16(header + 14), LoadU32(header + 16));
+    const ByteView info = ByteView(header, size, InvalidIconOrCursor).Sub(0, BitmapInfoHeaderSize);
+    return PixelFormatOfBitCount(info.U16(14), info.U32(16));
+}
+
+uint32_t ColorTableEntries(const ByteView& info) {
+    const uint16_t bitCount = info.U16(14);
+    if (bitCount > 8)
+        return 0;
+    const uint32_t used = info.U32(32);
+    return used != 0 ? used : (1u << bitCount);
 }
 
 uint32_t ColorTableEntries(const uint8_t* header) {
-    const uint16_t bitCount = LoadU16(header + 14);
-    if (bitCount > 8)
-        return 0;
-    const uint32_t used = LoadU32(header + 32);
-    return used != 0 ? used : (1u << bitCount);
+    return ColorTableEntries(ByteView(header, BitmapInfoHeaderSize, InvalidIconOrCursor));
+}
+
+std::vector<uint8_t> BitmapLayerHeader(const ByteView& header, int32_t height,
+                                       const ByteView& table) {
+    const ByteView fixed = header.Sub(0, BitmapInfoHeaderSize);
+    const uint16_t bitCount = fixed.U16(14);
+    const uint64_t fullTable = bitCount <= 8 ? uint64_t{1} << bitCount : 0;
+    std::vector<uint8_t> info(BitmapInfoHeaderSize + 4 * fullTable, 0);
+    std::copy(fixed.Data(), fixed.Data() + fixed.Size(), info.begin());
+    StoreU32(info.data(), BitmapInfoHeaderSize);
+    StoreI32(info.data() + 8, height);
+    const ByteView used = table.Sub(0, 4 * std::min<uint64_t>(table.Size() / 4, fullTable));
+    std::copy(used.Data(), used.Data() + used.Size(), info.begin() + BitmapInfoHeaderSize);
+    return info;
 }
 
 const std::vector<TColor>& PlatformPalette(TPixelFormat format) {
@@ -162,6 +205,10 @@ const MemoryStream& TExIconImage::ResourceData() const {
     return FImageData;
 }
 
+ByteView TExIconImage::DataView() const {
+    return ByteView(FImageData.Memory(), FImageData.Bytes().size(), InvalidIconOrCursor);
+}
+
 void TExIconImage::DataChanged() {
     FPalette.clear();
     FPaletteMade = false;
@@ -173,18 +220,17 @@ const std::vector<TColor>& TExIconImage::Palette() {
     if (FPaletteMade)
         return FPalette;
     FPaletteMade = true;
-    const size_t offset = HeaderOffset();
-    const size_t size = static_cast<size_t>(FImageData.Size());
-    if (size < offset + BitmapInfoHeaderSize) {
+    const ByteView data = DataView();
+    if (!data.Holds(HeaderOffset(), BitmapInfoHeaderSize)) {
         FPalette = PlatformPalette(FPixelFormat);
         return FPalette;
     }
-    const uint8_t* header = FImageData.Memory() + offset;
-    const uint32_t headerSize = LoadU32(header);
-    const uint64_t available = size - offset;
-    const uint64_t entries = ColorTableEntries(header);
-    for (uint64_t i = 0; i < entries && RangeFits(headerSize + 4 * i, 4, available); ++i) {
-        const uint8_t* quad = header + headerSize + 4 * i;
+    const ByteView info = data.From(HeaderOffset());
+    const uint64_t headerSize = info.U32(0);
+    const uint64_t entries = ColorTableEntries(info);
+    // A table cut short by the data's end gives the colours that are there.
+    for (uint64_t i = 0; i < entries && info.Holds(headerSize + 4 * i, 4); ++i) {
+        const uint8_t* quad = info.At(headerSize + 4 * i, 4);
         FPalette.push_back(RGB(quad[2], quad[1], quad[0]));
     }
     return FPalette;
@@ -194,18 +240,17 @@ const platform::IconHandle* TExIconImage::Handle() {
     if (FHandleTried)
         return FHandle.get();
     FHandleTried = true;
-    const size_t offset = HeaderOffset();
-    const size_t size = static_cast<size_t>(FImageData.Size());
-    if (size < offset + BitmapInfoHeaderSize)
+    const ByteView data = DataView();
+    if (!data.Holds(HeaderOffset(), BitmapInfoHeaderSize))
         return nullptr;
-    const uint8_t* header = FImageData.Memory() + offset;
-    const uint64_t available = size - offset;
-    const uint32_t headerSize = LoadU32(header);
-    const int32_t width = LoadI32(header + 4);
-    const int32_t height = LoadI32(header + 8) / 2;
-    const uint16_t bitCount = LoadU16(header + 14);
-    const uint32_t compression = LoadU32(header + 16);
-    if (headerSize < BitmapInfoHeaderSize || headerSize > available || width <= 0 || height <= 0)
+    const ByteView header = data.From(HeaderOffset());
+    const uint32_t headerSize = header.U32(0);
+    const int32_t width = header.I32(4);
+    const int32_t height = header.I32(8) / 2;
+    const uint16_t bitCount = header.U16(14);
+    const uint32_t compression = header.U32(16);
+    if (headerSize < BitmapInfoHeaderSize || headerSize > header.Size() || width <= 0 ||
+        height <= 0)
         return nullptr;
     const uint64_t entries = ColorTableEntries(header);
     const uint64_t tableBytes =
@@ -217,28 +262,22 @@ const platform::IconHandle* TExIconImage::Handle() {
     const uint64_t colorOffset = headerSize + tableBytes;
     const uint64_t colorSize = static_cast<uint64_t>(colorRow) * static_cast<uint64_t>(height);
     const uint64_t maskSize = static_cast<uint64_t>(maskRow) * static_cast<uint64_t>(height);
-    if (!RangeFits(colorOffset, colorSize, available) ||
-        !RangeFits(colorOffset + colorSize, maskSize, available))
+    if (!header.Holds(colorOffset, colorSize) || !header.Holds(colorOffset + colorSize, maskSize))
         return nullptr;
+    const ByteView colorBits = header.Sub(colorOffset, colorSize);
+    const ByteView maskBits = header.Sub(colorOffset + colorSize, maskSize);
 
-    // The drawing layer wants a 40-byte header for the colour bitmap alone and a full
-    // colour table.
-    std::vector<uint8_t> info(header, header + BitmapInfoHeaderSize);
-    StoreU32(info.data(), BitmapInfoHeaderSize);
-    StoreI32(info.data() + 8, height);
-    if (bitCount <= 8) {
-        const uint64_t fullTable = uint64_t{1} << bitCount;
-        const uint64_t copied = std::min({entries, fullTable, (available - headerSize) / 4});
-        info.insert(info.end(), header + headerSize, header + headerSize + 4 * copied);
-        info.resize(BitmapInfoHeaderSize + 4 * fullTable, 0);
-    }
-    const uint8_t* colorBits = header + colorOffset;
+    // The header for the colour bitmap alone; a table cut short by the data's end gives
+    // the colours that are there.
+    const ByteView table =
+        header.Sub(headerSize, 4 * std::min(entries, (header.Size() - headerSize) / 4));
+    const std::vector<uint8_t> info = BitmapLayerHeader(header, height, table);
     const std::unique_ptr<platform::Bitmap> screen = platform::Bitmap::CreateScreenBitmap(
-        info.data(), info.size(), colorBits, static_cast<size_t>(colorSize));
+        info.data(), info.size(), colorBits.Data(), colorBits.Size());
     if (!screen)
         return nullptr;
     FHandle = platform::IconHandle::Create(width, height, 1, screen->BitsPerPixel(),
-                                           colorBits + colorSize, screen->Bits());
+                                           maskBits.Data(), screen->Bits());
     return FHandle.get();
 }
 
@@ -361,11 +400,10 @@ void TExIconCursor::ReadImageData(Stream& stream, int64_t base, TExIconImage& im
     const size_t headerOffset = image.HeaderOffset();
     if (TakePngImage(image))
         return;
-    if (static_cast<size_t>(data.Size()) < headerOffset + BitmapInfoHeaderSize)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
+    // The header must be there whole before its biSizeImage is cleared.
+    const ByteView info = image.DataView().Sub(headerOffset, BitmapInfoHeaderSize);
     StoreU32(data.Memory() + headerOffset + 20, 0); // biSizeImage
-    image.SetPixelFormat(PixelFormatOfHeader(data.Memory() + headerOffset,
-                                             static_cast<size_t>(data.Size()) - headerOffset));
+    image.SetPixelFormat(PixelFormatOfHeader(info.Data(), info.Size()));
 }
 
 void TExIconCursor::FinishLoading() {
@@ -373,53 +411,37 @@ void TExIconCursor::FinishLoading() {
     Changed();
 }
 
-void TExIconCursor::LoadFromStream(Stream& stream) {
-    const int64_t base = stream.Position();
-    const std::vector<uint8_t> header =
-        ReadBlock(stream, kContainerHeaderSize, _(kInvalidIconOrCursor));
-    if ((LoadU16(header.data() + 2) == 1) != IsIcon())
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
-    const int count = LoadU16(header.data() + 4);
-    const std::vector<uint8_t> directory =
-        ReadBlock(stream, kDirectoryEntrySize * static_cast<size_t>(count), _(kInvalidIconOrCursor));
-
-    MakeImages(count);
-    for (int i = 0; i < count; ++i) {
-        const uint8_t* entry = directory.data() + kDirectoryEntrySize * static_cast<size_t>(i);
-        Image(i).SetSize(entry[0], entry[1]);
-    }
-    for (int i = 0; i < count; ++i) {
-        const uint8_t* entry = directory.data() + kDirectoryEntrySize * static_cast<size_t>(i);
-        ReadImageData(stream, base, Image(i), LoadU32(entry + 12), LoadU32(entry + 8), {});
+void TExIconCursor::LoadImages(Stream& stream, int64_t base, const IconDirectory& directory,
+                               bool hotspotsInDirectory) {
+    MakeImages(static_cast<int>(directory.Entries.size()));
+    for (size_t i = 0; i < directory.Entries.size(); ++i)
+        Image(static_cast<int>(i)).SetSize(directory.Entries[i].Width, directory.Entries[i].Height);
+    for (size_t i = 0; i < directory.Entries.size(); ++i) {
+        const IconDirectoryEntry& entry = directory.Entries[i];
+        // A real .cur file keeps the hot spot in the entry; the image data starts with it.
+        std::vector<uint8_t> prefix;
+        if (hotspotsInDirectory) {
+            AppendU16(prefix, entry.HotspotX());
+            AppendU16(prefix, entry.HotspotY());
+        }
+        ReadImageData(stream, base, Image(static_cast<int>(i)), entry.Offset, entry.Size, prefix);
     }
     FinishLoading();
 }
 
+void TExIconCursor::LoadFromStream(Stream& stream) {
+    const int64_t base = stream.Position();
+    const std::optional<IconDirectory> directory = ReadIconDirectory(stream);
+    if (!directory || (directory->Type == IconFileType) != IsIcon() || !directory->Complete())
+        InvalidIconOrCursor();
+    LoadImages(stream, base, *directory, false);
+}
+
 void TExIconCursor::SaveToStream(Stream& stream) {
     // Built in memory first, so a refused image writes nothing.
-    MemoryStream out;
-    const size_t count = FImages.size();
-    WriteContainerHeader(out, IsIcon() ? 1 : 2, count);
-    uint32_t offset = static_cast<uint32_t>(kContainerHeaderSize + kDirectoryEntrySize * count);
-    for (const std::shared_ptr<TExIconImage>& image : FImages) {
-        const MemoryStream& data = image->ResourceData();
-        uint8_t colors = 0;
-        uint16_t bitCount = 0;
-        EntryDepth(image->PixelFormat(), colors, bitCount);
-        out.WriteU8(EntrySize(image->Width()));
-        out.WriteU8(EntrySize(image->Height()));
-        out.WriteU8(colors);
-        out.WriteU8(0);
-        out.WriteU16(1);
-        out.WriteU16(bitCount);
-        out.WriteU32(static_cast<uint32_t>(data.Bytes().size()));
-        out.WriteU32(offset);
-        offset += static_cast<uint32_t>(data.Bytes().size());
-    }
-    for (const std::shared_ptr<TExIconImage>& image : FImages)
-        out.WriteBuffer(image->ImageData().Memory(),
-                        static_cast<size_t>(image->ImageData().Size()));
-    stream.WriteBuffer(out.Memory(), static_cast<size_t>(out.Size()));
+    const std::vector<uint8_t> bytes =
+        ContainerBytes(IsIcon() ? IconFileType : CursorFileType, FImages, false);
+    stream.WriteBuffer(bytes.data(), bytes.size());
 }
 
 void TExIconCursor::LoadFromFile(const std::string& fileName) {
@@ -447,53 +469,14 @@ TExCursor::TExCursor() {
 
 void TExCursor::LoadFromFile(const std::string& fileName) {
     FileStream file(fileName, FileMode::OpenRead);
-    const std::vector<uint8_t> header = ReadBlock(file, kContainerHeaderSize, _(kInvalidCursor));
-    if (LoadU16(header.data() + 2) != 2)
+    const std::optional<IconDirectory> directory = ReadIconDirectory(file);
+    if (!directory || directory->Type != CursorFileType || !directory->Complete())
         throw EInvalidGraphic(_(kInvalidCursor));
-    const int count = LoadU16(header.data() + 4);
-    const std::vector<uint8_t> directory =
-        ReadBlock(file, kDirectoryEntrySize * static_cast<size_t>(count), _(kInvalidCursor));
-
-    MakeImages(count);
-    for (int i = 0; i < count; ++i) {
-        const uint8_t* entry = directory.data() + kDirectoryEntrySize * static_cast<size_t>(i);
-        Image(i).SetSize(entry[0], entry[1]);
-    }
-    for (int i = 0; i < count; ++i) {
-        const uint8_t* entry = directory.data() + kDirectoryEntrySize * static_cast<size_t>(i);
-        // The hot spot stands where an icon directory has planes and bit count.
-        const std::vector<uint8_t> hotSpot(entry + 4, entry + 8);
-        ReadImageData(file, 0, Image(i), LoadU32(entry + 12), LoadU32(entry + 8), hotSpot);
-    }
-    FinishLoading();
+    LoadImages(file, 0, *directory, true);
 }
 
 void TExCursor::SaveToFile(const std::string& fileName) {
-    MemoryStream out;
-    const size_t count = FImages.size();
-    WriteContainerHeader(out, 2, count);
-    uint32_t offset = static_cast<uint32_t>(kContainerHeaderSize + kDirectoryEntrySize * count);
-    for (const std::shared_ptr<TExIconImage>& image : FImages) {
-        const MemoryStream& data = image->ResourceData();
-        if (data.Bytes().size() < 4)
-            throw EInvalidGraphic(_(kInvalidIconOrCursor));
-        uint8_t colors = 0;
-        uint16_t bitCount = 0;
-        EntryDepth(image->PixelFormat(), colors, bitCount);
-        const uint32_t size = static_cast<uint32_t>(data.Bytes().size() - 4);
-        out.WriteU8(EntrySize(image->Width()));
-        out.WriteU8(EntrySize(image->Height()));
-        out.WriteU8(colors);
-        out.WriteU8(0);
-        out.WriteBuffer(data.Memory(), 4); // hot spot x, y
-        out.WriteU32(size);
-        out.WriteU32(offset);
-        offset += size;
-    }
-    for (const std::shared_ptr<TExIconImage>& image : FImages)
-        out.WriteBuffer(image->ImageData().Memory() + 4,
-                        static_cast<size_t>(image->ImageData().Size() - 4));
-    WriteFileBytes(fileName, out.Bytes());
+    WriteFileBytes(fileName, ContainerBytes(CursorFileType, FImages, true));
 }
 
 // ---- picture formats ----

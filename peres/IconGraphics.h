@@ -12,6 +12,7 @@
 // with "无效的图标或光标" wherever its data is needed.
 
 #include "platform/Raster.h"
+#include "util/Bytes.h"
 #include "util/Color.h"
 #include "util/Stream.h"
 
@@ -21,6 +22,8 @@
 #include <vector>
 
 namespace pictavo {
+
+struct IconDirectory;
 
 // The pixel formats of the graphics library, by code.
 enum class TPixelFormat : int {
@@ -53,6 +56,13 @@ TPixelFormat PixelFormatOfHeader(const uint8_t* header, size_t size);
 // Colour-table entries of a BITMAPINFOHEADER (at least 40 bytes): 0 above 8 bits,
 // else biClrUsed when non-zero, else 2 ^ biBitCount.
 uint32_t ColorTableEntries(const uint8_t* header);
+// The same of the header at the start of `info`; a view shorter than the fields fails.
+uint32_t ColorTableEntries(const ByteView& info);
+// The header the bitmap layer takes: the first 40 bytes of `header` with their own size
+// and `height`, and for depths up to 8 bits a full colour table: the whole entries of
+// `table` up to that size, then black.
+std::vector<uint8_t> BitmapLayerHeader(const ByteView& header, int32_t height,
+                                       const ByteView& table);
 
 // The palettes of the platform, made once: 2 colours (black, white), the 16-colour
 // system palette, and the 256-colour palette (colour cube, greys, the 16 system
@@ -79,6 +89,8 @@ public:
     const MemoryStream& ImageData() const { return FImageData; }
     // ImageData, refusing an image that has none ("无效的图标或光标").
     const MemoryStream& ResourceData() const;
+    // ImageData as a bounded view; a read outside raises "无效的图标或光标".
+    ByteView DataView() const;
     bool HasData() const { return !FImageData.Bytes().empty(); }
     // Forgets the palette and handle made from the previous data.
     void DataChanged();
@@ -162,6 +174,11 @@ protected:
     void ReadImageData(Stream& stream, int64_t base, TExIconImage& image, uint32_t offset,
                        uint32_t size, const std::vector<uint8_t>& prefix);
     void FinishLoading();
+    // Makes one image per entry and reads its data (see ReadImageData). With
+    // `hotspotsInDirectory` (a real .cur file) each entry's hot spot is put in front of
+    // the image's data.
+    void LoadImages(Stream& stream, int64_t base, const IconDirectory& directory,
+                    bool hotspotsInDirectory);
     // Keeps a PNG-compressed image as it is; false for a bitmap image.
     static bool TakePngImage(TExIconImage& image);
     void ReplaceCurrentImage(int width, int height);

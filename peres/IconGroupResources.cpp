@@ -3,6 +3,7 @@
 #include "peres/BitmapResources.h"
 #include "util/Bytes.h"
 #include "util/Exceptions.h"
+#include "util/IconDirectory.h"
 #include "util/Messages.h"
 
 #include <algorithm>
@@ -15,6 +16,10 @@ namespace pictavo {
 namespace {
 
 const char* const kInvalidIconOrCursor = N_("无效的图标或光标");
+
+[[noreturn]] void InvalidIconOrCursor() {
+    throw EInvalidGraphic(_(kInvalidIconOrCursor));
+}
 
 constexpr size_t kGroupHeaderSize = 6;
 constexpr size_t kGroupEntrySize = 14;
@@ -196,6 +201,25 @@ void TIconCursorGroupResourceDetails::WriteHeader(uint16_t count) {
     Data().WriteU16(count);
 }
 
+void TIconCursorGroupResourceDetails::WriteEntryHead(int width, int height, TPixelFormat format,
+                                                     uint32_t size) {
+    // An icon entry keeps each side in a byte and adds a colour count; a cursor entry
+    // keeps the sides in 16 bits.
+    if (IsIconGroup()) {
+        const int colors = PixelFormatColors(format);
+        Data().WriteU8(static_cast<uint8_t>(width));
+        Data().WriteU8(static_cast<uint8_t>(height));
+        Data().WriteU8(static_cast<uint8_t>(colors < 256 ? colors : 0));
+        Data().WriteU8(0);
+    } else {
+        Data().WriteU16(static_cast<uint16_t>(width));
+        Data().WriteU16(static_cast<uint16_t>(height));
+    }
+    Data().WriteU16(1);
+    Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(format)));
+    Data().WriteU32(size);
+}
+
 TIconCursorResourceDetails* TIconCursorGroupResourceDetails::ImageOfEntry(int index) const {
     if (Owner() == nullptr || index < 0 || index >= StoredEntries())
         return nullptr;
@@ -330,18 +354,8 @@ void TIconCursorGroupResourceDetails::FillDefault() {
                             CreateEmpty<TIconResourceDetails>(*Owner(), Language(), name))
                       : CreateEmpty<TCursorResourceDetails>(*Owner(), Language(), name);
     WriteHeader(1);
-    if (IsIconGroup()) {
-        Data().WriteU8(kDefaultSize);
-        Data().WriteU8(kDefaultSize);
-        Data().WriteU8(static_cast<uint8_t>(PixelFormatColors(kDefaultFormat)));
-        Data().WriteU8(0);
-    } else {
-        Data().WriteU16(kDefaultSize);
-        Data().WriteU16(kDefaultSize);
-    }
-    Data().WriteU16(1);
-    Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(kDefaultFormat)));
-    Data().WriteU32(static_cast<uint32_t>(image->Data().Size()));
+    WriteEntryHead(kDefaultSize, kDefaultSize, kDefaultFormat,
+                   static_cast<uint32_t>(image->Data().Size()));
     Data().WriteU16(id);
     Data().SetPosition(0);
     NoteEntriesChanged();
@@ -385,20 +399,8 @@ void TIconCursorGroupResourceDetails::ReplaceFromFile(const std::string& fileNam
     for (int i = 0; i < graphic->ImageCount(); ++i) {
         const TExIconImage& image = graphic->Image(i);
         const std::vector<uint8_t>& bytes = image.ResourceData().Bytes();
-        const TPixelFormat format = image.PixelFormat();
-        if (IsIconGroup()) {
-            Data().WriteU8(static_cast<uint8_t>(image.Width()));
-            Data().WriteU8(static_cast<uint8_t>(image.Height()));
-            Data().WriteU8(static_cast<uint8_t>(
-                PixelFormatColors(format) < 256 ? PixelFormatColors(format) : 0));
-            Data().WriteU8(0);
-        } else {
-            Data().WriteU16(static_cast<uint16_t>(image.Width()));
-            Data().WriteU16(static_cast<uint16_t>(image.Height()));
-        }
-        Data().WriteU16(1);
-        Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(format)));
-        Data().WriteU32(static_cast<uint32_t>(bytes.size()));
+        WriteEntryHead(image.Width(), image.Height(), image.PixelFormat(),
+                       static_cast<uint32_t>(bytes.size()));
 
         const std::string name = std::to_string(first + i);
         if (IsIconGroup())
@@ -418,23 +420,23 @@ std::string TIconCursorResourceDetails::GroupType() const {
     return TypeText(NumericName(Type()) + 11);
 }
 
-const uint8_t* TIconCursorResourceDetails::Header() const {
+ByteView TIconCursorResourceDetails::Header() const {
     const std::vector<uint8_t>& bytes = Data().Bytes();
-    if (bytes.size() < HeaderOffset() + BitmapInfoHeaderSize)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
-    return bytes.data() + HeaderOffset();
+    return ByteView(bytes.data(), bytes.size(), InvalidIconOrCursor)
+        .Sub(HeaderOffset(), BitmapInfoHeaderSize);
 }
 
 int TIconCursorResourceDetails::ImageHeight() {
-    return LoadI32(Header() + 8) / 2;
+    return Header().I32(8) / 2;
 }
 
 int TIconCursorResourceDetails::ImageWidth() {
-    return LoadI32(Header() + 4);
+    return Header().I32(4);
 }
 
 TPixelFormat TIconCursorResourceDetails::ImagePixelFormat() {
-    return PixelFormatOfHeader(Header(), BitmapInfoHeaderSize);
+    const ByteView header = Header();
+    return PixelFormatOfHeader(header.Data(), header.Size());
 }
 
 void TIconCursorResourceDetails::FillDefault() {
@@ -466,21 +468,19 @@ void TIconCursorResourceDetails::ReadPicture(TPicture& picture) {
     const std::vector<uint8_t>& bytes = Data().Bytes();
     if (bytes.empty())
         return;
-    const uint8_t* header = Header();
-    MemoryStream container;
-    container.WriteU16(0);
-    container.WriteU16(IsIconImage() ? 1 : 2);
-    container.WriteU16(1);
-    container.WriteU8(static_cast<uint8_t>(LoadI32(header + 4)));
-    container.WriteU8(static_cast<uint8_t>(LoadI32(header + 8) / 2));
-    container.WriteU8(static_cast<uint8_t>(ColorTableEntries(header)));
-    container.WriteU8(0);
-    container.WriteU16(LoadU16(header + 12)); // planes
-    container.WriteU16(LoadU16(header + 14)); // bit count
-    container.WriteU32(static_cast<uint32_t>(bytes.size()));
-    container.WriteU32(22);
-    container.WriteBuffer(bytes.data(), bytes.size());
-    container.SetPosition(0);
+    const ByteView header = Header();
+    // A one-image container around the data; its entry takes the header's sizes cut to a byte.
+    IconDirectoryEntry entry;
+    entry.Width = static_cast<uint8_t>(header.I32(4));
+    entry.Height = static_cast<uint8_t>(header.I32(8) / 2);
+    entry.Colors = static_cast<uint8_t>(ColorTableEntries(header));
+    entry.Planes = header.U16(12);
+    entry.BitCount = header.U16(14);
+    entry.Size = static_cast<uint32_t>(bytes.size());
+    std::vector<uint8_t> file =
+        EncodeIconDirectory(IsIconImage() ? IconFileType : CursorFileType, {entry});
+    file.insert(file.end(), bytes.begin(), bytes.end());
+    MemoryStream container(std::move(file));
 
     std::unique_ptr<TExIconCursor> graphic;
     if (IsIconImage())
@@ -494,7 +494,7 @@ void TIconCursorResourceDetails::ReadPicture(TPicture& picture) {
 
 void TIconCursorResourceDetails::WritePicture(const TPicture& picture) {
     if (!picture.IconGraphic)
-        throw EInvalidGraphic(_(kInvalidIconOrCursor));
+        InvalidIconOrCursor();
     const TExIconCursor& graphic = *picture.IconGraphic;
     const std::vector<uint8_t>& bytes =
         graphic.Image(graphic.CurrentImage()).ResourceData().Bytes();

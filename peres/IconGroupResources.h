@@ -85,6 +85,8 @@ private:
     int StoredEntries() const;
     uint16_t EntryImageId(int index) const;
     void WriteHeader(uint16_t count);
+    // An entry up to its image id: sides, colour count (icons), planes, bit count, size.
+    void WriteEntryHead(int width, int height, TPixelFormat format, uint32_t size);
     void RemoveEntryAt(int index);
     // Tells the owner's index which images the group names now.
     void NoteEntriesChanged();
@@ -146,8 +148,9 @@ protected:
 
 private:
     size_t HeaderOffset() const { return IsIconImage() ? 0 : 4; }
-    // The BITMAPINFOHEADER inside the data, at least 40 bytes of it.
-    const uint8_t* Header() const;
+    // The BITMAPINFOHEADER's 40 bytes inside the data; raises "无效的图标或光标" when
+    // the data is shorter.
+    ByteView Header() const;
 };
 
 class TIconResourceDetails : public TIconCursorResourceDetails {

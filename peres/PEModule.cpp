@@ -64,20 +64,24 @@ std::string TImageSection::Name() const {
     return std::string(FHeader.begin(), end);
 }
 
+uint32_t TImageSection::Field(uint32_t offset) const {
+    return ByteView(FHeader.data(), FHeader.size(), RefuseImage).U32(offset);
+}
+
 uint32_t TImageSection::VirtualSize() const {
-    return LoadU32(&FHeader[pe::VirtualSizeField]);
+    return Field(pe::VirtualSizeField);
 }
 uint32_t TImageSection::VirtualAddress() const {
-    return LoadU32(&FHeader[pe::VirtualAddressField]);
+    return Field(pe::VirtualAddressField);
 }
 uint32_t TImageSection::SizeOfRawData() const {
-    return LoadU32(&FHeader[pe::SizeOfRawDataField]);
+    return Field(pe::SizeOfRawDataField);
 }
 uint32_t TImageSection::PointerToRawData() const {
-    return LoadU32(&FHeader[pe::PointerToRawDataField]);
+    return Field(pe::PointerToRawDataField);
 }
 uint32_t TImageSection::Characteristics() const {
-    return LoadU32(&FHeader[pe::SectionCharacteristicsField]);
+    return Field(pe::SectionCharacteristicsField);
 }
 
 void TImageSection::SetField(uint32_t offset, uint32_t value) {
@@ -93,15 +97,16 @@ static void CheckSignaturesFirst(Stream& stream, int64_t size) {
     if (size < static_cast<int64_t>(sizeof dos))
         throw EPEException("Invalid DOS signature");
     stream.ReadBuffer(dos, sizeof dos);
-    if (LoadU16(dos) != pe::DosSignature)
+    const ByteView dosHeader(dos, sizeof dos, RefuseImage);
+    if (dosHeader.U16(0) != pe::DosSignature)
         throw EPEException("Invalid DOS signature");
-    const uint32_t peOffset = LoadU32(dos + pe::NewHeaderOffsetField);
+    const uint32_t peOffset = dosHeader.U32(pe::NewHeaderOffsetField);
     if (!RangeFits(peOffset, 4 + TPEModule::COFFHeaderSize + 2, static_cast<uint64_t>(size)))
         RefuseImage();
     uint8_t signature[4];
     stream.SetPosition(peOffset);
     stream.ReadBuffer(signature, sizeof signature);
-    if (LoadU32(signature) != pe::PeSignature)
+    if (ByteView(signature, sizeof signature, RefuseImage).U32(0) != pe::PeSignature)
         throw EPEException("Invalid COFF signature");
 }
 
@@ -122,26 +127,32 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
     FHeaderTail.clear();
     FOverlay.clear();
 
-    if (size < DOSHeaderSize || LoadU16(memory) != pe::DosSignature)
+    // Every part is read through the view: one that lies outside the file refuses it.
+    const ByteView image(memory, size, RefuseImage);
+    if (!image.Holds(0, DOSHeaderSize) || image.U16(0) != pe::DosSignature)
         throw EPEException("Invalid DOS signature");
-    std::copy(memory, memory + DOSHeaderSize, FDOSHeader.begin());
-    const uint32_t peOffset = LoadU32(memory + pe::NewHeaderOffsetField);
-    if (!RangeFits(peOffset, 4 + COFFHeaderSize + 2, size))
-        RefuseImage();
-    if (peOffset > DOSHeaderSize)
-        FDOSStub.WriteBuffer(memory + DOSHeaderSize, peOffset - DOSHeaderSize);
+    const ByteView dos = image.Sub(0, DOSHeaderSize);
+    std::copy(dos.Data(), dos.Data() + dos.Size(), FDOSHeader.begin());
+    const uint32_t peOffset = dos.U32(pe::NewHeaderOffsetField);
+    const ByteView headers = image.Sub(peOffset, 4 + COFFHeaderSize + 2);
+    if (peOffset > DOSHeaderSize) {
+        const ByteView stub = image.Sub(DOSHeaderSize, peOffset - DOSHeaderSize);
+        FDOSStub.WriteBuffer(stub.Data(), stub.Size());
+    }
 
-    if (LoadU32(memory + peOffset) != pe::PeSignature)
+    if (headers.U32(0) != pe::PeSignature)
         throw EPEException("Invalid COFF signature");
-    std::copy(memory + peOffset + 4, memory + peOffset + 4 + COFFHeaderSize, FCOFFHeader.begin());
-    const uint64_t optionalOffset = peOffset + 4 + COFFHeaderSize;
-    if (LoadU16(memory + optionalOffset) != pe::Pe32Magic)
+    const ByteView coff = headers.Sub(4, COFFHeaderSize);
+    std::copy(coff.Data(), coff.Data() + coff.Size(), FCOFFHeader.begin());
+    if (headers.U16(4 + COFFHeaderSize) != pe::Pe32Magic)
         RefuseImage();
 
-    const uint32_t optionalSize = LoadU16(&FCOFFHeader[pe::SizeOfOptionalHeaderField]);
-    if (optionalSize < MinOptionalHeaderSize || !RangeFits(optionalOffset, optionalSize, size))
+    const uint64_t optionalOffset = peOffset + 4 + COFFHeaderSize;
+    const uint32_t optionalSize = coff.U16(pe::SizeOfOptionalHeaderField);
+    if (optionalSize < MinOptionalHeaderSize)
         RefuseImage();
-    FOptionalHeader.assign(memory + optionalOffset, memory + optionalOffset + optionalSize);
+    const ByteView optional = image.Sub(optionalOffset, optionalSize);
+    FOptionalHeader.assign(optional.Data(), optional.Data() + optional.Size());
     const uint32_t directoryCount = OptionalField(pe::NumberOfRvaAndSizesField32);
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     if (static_cast<uint64_t>(directoryCount) * pe::DataDirectorySize >
@@ -150,39 +161,45 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
         !IsPowerOfTwo(OptionalField(pe::SectionAlignmentField)))
         RefuseImage();
 
-    const uint32_t sectionCount = LoadU16(&FCOFFHeader[pe::NumberOfSectionsField]);
-    const uint64_t tableOffset = optionalOffset + optionalSize;
-    const uint64_t tableEnd = tableOffset + uint64_t{sectionCount} * TImageSection::HeaderSize;
-    if (sectionCount == 0 || tableEnd > size)
+    const uint32_t sectionCount = coff.U16(pe::NumberOfSectionsField);
+    if (sectionCount == 0)
         RefuseImage();
+    const uint64_t tableOffset = optionalOffset + optionalSize;
+    const ByteView table =
+        image.Sub(tableOffset, uint64_t{sectionCount} * TImageSection::HeaderSize);
+    const uint64_t tableEnd = tableOffset + table.Size();
 
     // The header tail runs up to the first raw data in the file, and the overlay starts
     // after the last; sections without raw data (.bss) mark neither.
     uint64_t firstRaw = size;
     uint64_t rawEnd = tableEnd;
     for (uint32_t i = 0; i < sectionCount; ++i) {
-        const uint8_t* header = memory + tableOffset + uint64_t{i} * TImageSection::HeaderSize;
-        const uint32_t rawOffset = LoadU32(header + pe::PointerToRawDataField);
-        const uint32_t rawSize = LoadU32(header + pe::SizeOfRawDataField);
-        if (!RangeFits(rawOffset, rawSize, size))
-            RefuseImage();
+        const ByteView header =
+            table.Sub(uint64_t{i} * TImageSection::HeaderSize, TImageSection::HeaderSize);
+        const uint32_t rawOffset = header.U32(pe::PointerToRawDataField);
+        const uint32_t rawSize = header.U32(pe::SizeOfRawDataField);
+        const ByteView raw = image.Sub(rawOffset, rawSize);
         if (rawSize != 0) {
             firstRaw = std::min<uint64_t>(firstRaw, rawOffset);
             rawEnd = std::max<uint64_t>(rawEnd, uint64_t{rawOffset} + rawSize);
         }
-        FSections.push_back(std::make_unique<TImageSection>(this, header, memory + rawOffset));
+        FSections.push_back(std::make_unique<TImageSection>(this, header.Data(), raw.Data()));
     }
-    if (firstRaw > tableEnd && firstRaw != size)
-        FHeaderTail.assign(memory + tableEnd, memory + firstRaw);
-    if (rawEnd < size)
-        FOverlay.assign(memory + rawEnd, memory + size);
+    if (firstRaw > tableEnd && firstRaw != size) {
+        const ByteView tail = image.Sub(tableEnd, firstRaw - tableEnd);
+        FHeaderTail.assign(tail.Data(), tail.Data() + tail.Size());
+    }
+    if (rawEnd < size) {
+        const ByteView overlay = image.From(rawEnd);
+        FOverlay.assign(overlay.Data(), overlay.Data() + overlay.Size());
+    }
     FOverlayOffset = rawEnd;
 }
 
 // ---- TPEModule: directories and sections ----
 
 uint32_t TPEModule::OptionalField(uint32_t offset) const {
-    return LoadU32(FOptionalHeader.data() + offset);
+    return ByteView(FOptionalHeader.data(), FOptionalHeader.size(), RefuseImage).U32(offset);
 }
 
 void TPEModule::SetOptionalField(uint32_t offset, uint32_t value) {
@@ -458,8 +475,9 @@ void TPEModule::FollowTheOverlay(uint64_t overlayStart) {
             return offset;
         return Fit32(overlayStart + (offset - FOverlayOffset));
     };
+    const ByteView coff(FCOFFHeader.data(), FCOFFHeader.size(), RefuseImage);
     StoreU32(&FCOFFHeader[pe::PointerToSymbolTableField],
-             moved(LoadU32(&FCOFFHeader[pe::PointerToSymbolTableField])));
+             moved(coff.U32(pe::PointerToSymbolTableField)));
     if (DataDirectoryCount() > pe::SecurityDirectoryIndex) {
         TImageDataDirectory certificates = DataDirectory(pe::SecurityDirectoryIndex);
         certificates.VirtualAddress = moved(certificates.VirtualAddress);

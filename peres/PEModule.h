@@ -41,6 +41,7 @@ public:
 
 private:
     friend class TPEModule;
+    uint32_t Field(uint32_t offset) const;
     void SetField(uint32_t offset, uint32_t value);
 
     TPEModule* FOwner;

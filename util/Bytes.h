@@ -1,9 +1,10 @@
 #pragma once
-// Little-endian loads and stores on raw bytes, and the overflow-safe range test
-// every parser uses before it touches a field.
+// Little-endian loads and stores on raw bytes, the overflow-safe range test, and
+// ByteView: a bounded window whose reads check themselves.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 namespace pictavo {
@@ -56,5 +57,57 @@ inline void AppendU32(std::vector<uint8_t>& out, uint32_t v) {
 inline bool RangeFits(uint64_t offset, uint64_t count, uint64_t size) {
     return offset <= size && count <= size - offset;
 }
+
+// A window onto bytes owned elsewhere. Every read is checked against the window; one
+// that would leave it calls the failure the window was made with, which raises the
+// caller's own error. A parser thus states its error once instead of proving the bound
+// of each field before reading it.
+class ByteView {
+public:
+    // Raises the caller's error. Should it return, the program stops rather than read
+    // outside the window.
+    using Failure = void (*)();
+
+    ByteView(const uint8_t* data, size_t size, Failure fail)
+        : FData(data), FSize(data != nullptr ? size : 0), FFail(fail) {}
+
+    const uint8_t* Data() const { return FData; }
+    size_t Size() const { return FSize; }
+    // True when [offset, offset + count) lies inside the window.
+    bool Holds(uint64_t offset, uint64_t count) const { return RangeFits(offset, count, FSize); }
+
+    uint8_t U8(uint64_t offset) const { return *At(offset, 1); }
+    uint16_t U16(uint64_t offset) const { return LoadU16(At(offset, 2)); }
+    uint32_t U32(uint64_t offset) const { return LoadU32(At(offset, 4)); }
+    int32_t I32(uint64_t offset) const { return LoadI32(At(offset, 4)); }
+
+    // The `length` bytes at `offset`, as a window that fails the same way.
+    ByteView Sub(uint64_t offset, uint64_t length) const {
+        return ByteView(At(offset, length), static_cast<size_t>(length), FFail);
+    }
+    // The window from `offset` to its end.
+    ByteView From(uint64_t offset) const {
+        if (offset > FSize)
+            Fail();
+        return Sub(offset, FSize - offset);
+    }
+
+    // The first of the `count` bytes at `offset`, after checking they are all inside.
+    const uint8_t* At(uint64_t offset, uint64_t count) const {
+        if (!Holds(offset, count))
+            Fail();
+        return FData + offset;
+    }
+
+    [[noreturn]] void Fail() const {
+        FFail();
+        std::abort();
+    }
+
+private:
+    const uint8_t* FData;
+    size_t FSize;
+    Failure FFail;
+};
 
 } // namespace pictavo

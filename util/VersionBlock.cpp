@@ -19,33 +19,39 @@ size_t AlignUp4(size_t offset) {
     return (offset + 3) & ~size_t{3};
 }
 
-// One node of a block, located by offsets from the start of the block.
+// Raised inside the reader when a node does not fit where it stands; the lookup then
+// answers nothing.
+struct BlockDamaged {};
+
+[[noreturn]] void RaiseBlockDamaged() {
+    throw BlockDamaged{};
+}
+
+// One node of a block; offsets count from the node's start.
 struct NodeView {
-    size_t End = 0; // one past the node's last byte
+    explicit NodeView(const ByteView& bytes) : Bytes(bytes) {}
+
+    ByteView Bytes; // the node's Length bytes
     std::u16string Key;
     size_t ValueOffset = 0;
-    size_t ValueSize = 0; // bytes, clipped to End
+    size_t ValueSize = 0; // bytes, clipped to the node
     bool IsText = false;
     size_t ChildrenOffset = 0;
 };
 
-// Reads the node at `offset`, which must end inside [offset, limit).
-std::optional<NodeView> ReadNode(const uint8_t* block, size_t offset, size_t limit) {
-    if (!RangeFits(offset, NodeHeaderSize, limit))
-        return std::nullopt;
-    const uint16_t length = LoadU16(block + offset);
-    const uint16_t valueLength = LoadU16(block + offset + 2);
-    const uint16_t type = LoadU16(block + offset + 4);
-    if (length < NodeHeaderSize || !RangeFits(offset, length, limit))
-        return std::nullopt;
+// The node at the start of `area`, which must end inside it.
+NodeView ReadNode(const ByteView& area) {
+    const uint16_t length = area.U16(0);
+    const uint16_t valueLength = area.U16(2);
+    const uint16_t type = area.U16(4);
+    if (length < NodeHeaderSize)
+        RaiseBlockDamaged();
 
-    NodeView node;
-    node.End = offset + length;
-    size_t position = offset + NodeHeaderSize;
+    NodeView node(area.Sub(0, length));
+    size_t position = NodeHeaderSize;
     for (;;) {
-        if (position + 2 > node.End)
-            return std::nullopt; // key without its terminating NUL
-        const char16_t c = static_cast<char16_t>(LoadU16(block + position));
+        // A key without its terminating NUL runs past the node and fails here.
+        const char16_t c = static_cast<char16_t>(node.Bytes.U16(position));
         position += 2;
         if (c == 0)
             break;
@@ -55,13 +61,13 @@ std::optional<NodeView> ReadNode(const uint8_t* block, size_t offset, size_t lim
     node.IsText = type == 1;
     node.ValueOffset = AlignUp4(position);
     const size_t wanted = node.IsText ? size_t{valueLength} * 2 : valueLength;
-    if (node.ValueOffset >= node.End) {
-        node.ValueOffset = node.End;
+    if (node.ValueOffset >= length) {
+        node.ValueOffset = length;
         node.ValueSize = 0;
     } else {
-        node.ValueSize = std::min(wanted, node.End - node.ValueOffset);
+        node.ValueSize = std::min(wanted, length - node.ValueOffset);
     }
-    node.ChildrenOffset = std::min(AlignUp4(node.ValueOffset + wanted), node.End);
+    node.ChildrenOffset = std::min<size_t>(AlignUp4(node.ValueOffset + wanted), length);
     return node;
 }
 
@@ -75,16 +81,14 @@ bool KeysEqual(const std::u16string& a, const std::u16string& b) {
     return true;
 }
 
-std::optional<NodeView> FindChild(const uint8_t* block, const NodeView& parent,
-                                  const std::u16string& key) {
+std::optional<NodeView> FindChild(const NodeView& parent, const std::u16string& key) {
+    const ByteView& bytes = parent.Bytes;
     size_t position = parent.ChildrenOffset;
-    while (position + NodeHeaderSize <= parent.End) {
-        const std::optional<NodeView> child = ReadNode(block, position, parent.End);
-        if (!child)
-            return std::nullopt;
-        if (KeysEqual(child->Key, key))
+    while (position + NodeHeaderSize <= bytes.Size()) {
+        NodeView child = ReadNode(bytes.From(position));
+        if (KeysEqual(child.Key, key))
             return child;
-        position = AlignUp4(child->End);
+        position = AlignUp4(position + child.Bytes.Size());
     }
     return std::nullopt;
 }
@@ -122,22 +126,28 @@ std::optional<VersionValue> QueryVersionValue(const uint8_t* block, size_t size,
                                               const std::string& path) {
     if (!block)
         return std::nullopt;
-    std::optional<NodeView> node = ReadNode(block, 0, size);
-    for (const std::u16string& key : SplitPath(path)) {
-        if (!node)
-            break;
-        node = FindChild(block, *node, key);
-    }
-    if (!node || node->ValueSize == 0)
+    try {
+        NodeView node = ReadNode(ByteView(block, size, RaiseBlockDamaged));
+        for (const std::u16string& key : SplitPath(path)) {
+            std::optional<NodeView> child = FindChild(node, key);
+            if (!child)
+                return std::nullopt;
+            node = std::move(*child);
+        }
+        if (node.ValueSize == 0)
+            return std::nullopt;
+        return VersionValue{node.Bytes.Data() + node.ValueOffset,
+                            static_cast<uint32_t>(node.ValueSize), node.IsText};
+    } catch (const BlockDamaged&) {
         return std::nullopt;
-    return VersionValue{block + node->ValueOffset, static_cast<uint32_t>(node->ValueSize),
-                        node->IsText};
+    }
 }
 
 std::string VersionValueText(const VersionValue& value) {
+    const ByteView bytes(value.Data, value.Size, RaiseBlockDamaged);
     std::u16string text;
-    for (uint32_t i = 0; i + 2 <= value.Size; i += 2) {
-        const char16_t c = static_cast<char16_t>(LoadU16(value.Data + i));
+    for (size_t i = 0; bytes.Holds(i, 2); i += 2) {
+        const char16_t c = static_cast<char16_t>(bytes.U16(i));
         if (c == 0)
             break;
         text.push_back(c);
@@ -146,23 +156,23 @@ std::string VersionValueText(const VersionValue& value) {
 }
 
 std::optional<FixedFileInfo> ParseFixedFileInfo(const VersionValue& value) {
-    if (!value.Data || value.Size < FixedFileInfoSize)
+    const ByteView p(value.Data, value.Size, RaiseBlockDamaged);
+    if (!p.Holds(0, FixedFileInfoSize))
         return std::nullopt;
-    const uint8_t* p = value.Data;
     FixedFileInfo info;
-    info.Signature = LoadU32(p + 0);
-    info.StrucVersion = LoadU32(p + 4);
-    info.FileVersionMS = LoadU32(p + 8);
-    info.FileVersionLS = LoadU32(p + 12);
-    info.ProductVersionMS = LoadU32(p + 16);
-    info.ProductVersionLS = LoadU32(p + 20);
-    info.FileFlagsMask = LoadU32(p + 24);
-    info.FileFlags = LoadU32(p + 28);
-    info.FileOS = LoadU32(p + 32);
-    info.FileType = LoadU32(p + 36);
-    info.FileSubtype = LoadU32(p + 40);
-    info.FileDateMS = LoadU32(p + 44);
-    info.FileDateLS = LoadU32(p + 48);
+    info.Signature = p.U32(0);
+    info.StrucVersion = p.U32(4);
+    info.FileVersionMS = p.U32(8);
+    info.FileVersionLS = p.U32(12);
+    info.ProductVersionMS = p.U32(16);
+    info.ProductVersionLS = p.U32(20);
+    info.FileFlagsMask = p.U32(24);
+    info.FileFlags = p.U32(28);
+    info.FileOS = p.U32(32);
+    info.FileType = p.U32(36);
+    info.FileSubtype = p.U32(40);
+    info.FileDateMS = p.U32(44);
+    info.FileDateLS = p.U32(48);
     return info;
 }
 
