@@ -146,7 +146,7 @@ TEST_F(IconLibraryBuilder, NewLibraryFromTwoFilesNumbersGroupsAndImagesWithoutGa
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
         ::unlink(library.c_str());
         const std::vector<TIconSource> sources = Join(threeIcons, twoIcons);
-        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation, {}}), 5);
+        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation, {}, {}, false, {}}), 5);
         EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 5));
         EXPECT_EQ(ResourcesOf(library, "16"), (std::vector<ResourceId>{{"16", "1", 0x0405}}));
         EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, ImagesIn(sources)));
@@ -271,7 +271,7 @@ TEST_F(IconLibraryBuilder, NoImageNumbersLeftEndsTheBuildWithTheLibraryUnchanged
     const std::vector<uint8_t> before = ReadFileBytes(library);
     ASSERT_EQ(SourceIcon({PeFixture("app.ico"), 0})->IconCount(), 2);
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave})
-        EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}}),
+        EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}}),
                      EImageNumbersExhausted);
     EXPECT_EQ(ReadFileBytes(library), before);
 }
