@@ -4,6 +4,8 @@
 #include "icons/MultiIcon.h"
 #include "platform/Raster.h"
 
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -35,6 +37,10 @@ TIconBox::TIconBox(QWidget* parent) : QListWidget(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setToolTip(tr("单击右键->菜单"));
     SetColor(0xF0F0F0);
+    // An image dragged out becomes a PNG file in the folder it is dropped on.
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
 }
 
 pictavo::TColor TIconBox::Color() const {
@@ -146,4 +152,21 @@ void TIconBoxDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QImage item =
         IconBoxDrawItem(IconBoxImageIndex(index.data().toString()), option.rect.size(), selected);
     painter->drawImage(option.rect.topLeft(), item);
+}
+
+bool TIconBox::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        event->ignore(); // left to the shortcut of the window's copy command
+        return true;
+    }
+    return QListWidget::event(event);
+}
+
+QMimeData* TIconBox::mimeData(const QList<QListWidgetItem*>&) const {
+    return MakeDragData ? MakeDragData() : nullptr;
+}
+
+QStringList TIconBox::mimeTypes() const {
+    return {"image/png", "text/uri-list"};
 }

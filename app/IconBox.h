@@ -7,6 +7,7 @@
 #include "util/Color.h"
 
 #include <QListWidget>
+#include <functional>
 #include <QStyledItemDelegate>
 
 namespace pictavo {
@@ -32,7 +33,14 @@ public:
     pictavo::TColor Color() const;
     void SetColor(pictavo::TColor color);
 
+    // What a drag of the selected image carries (the window's PNG of it); none when unset.
+    std::function<QMimeData*()> MakeDragData;
+
 protected:
+    // Ctrl+C copies the image (the window's command), not the item's caption.
+    bool event(QEvent* event) override;
+    QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+    QStringList mimeTypes() const override;
     // IconBoxMouseDown: the right button selects the item under the pointer, or none
     // below the last item, before the context menu opens.
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,0 +1,219 @@
+// The menu bar's commands: which apply in each situation, shortcuts that reach their
+// handlers, files dropped on the window, and the PNG that copy and "save as PNG" give.
+
+#include "AppTest.h"
+#include "WindowTestSupport.h"
+#include "app/FileList.h"
+#include "app/IconBox.h"
+#include "app/IconThumbnail.h"
+#include "app/WindowRules.h"
+#include "icons/IconImageRgba.h"
+#include "icons/MultiIcon.h"
+#include "icons/PngCodec.h"
+#include "util/Stream.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTreeView>
+#include <QUrl>
+#include <QtTest>
+
+using CommandList = QList<int>;
+Q_DECLARE_METATYPE(WindowState)
+
+namespace {
+
+std::string Path(const QString& path) {
+    return path.toStdString();
+}
+
+CommandList Applying(const WindowState& state) {
+    CommandList applying;
+    for (int c = 0; c <= static_cast<int>(Command::SelectAllTiles); ++c)
+        if (CommandApplies(static_cast<Command>(c), state))
+            applying.append(c);
+    return applying;
+}
+
+CommandList Of(std::initializer_list<Command> commands) {
+    CommandList list;
+    for (Command c : commands)
+        list.append(static_cast<int>(c));
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+// The pixels of a PNG file, decoded by the core.
+std::vector<uint8_t> PngPixels(const QByteArray& png) {
+    pictavo::TPngImage image;
+    image.LoadFromBytes(reinterpret_cast<const uint8_t*>(png.data()), png.size());
+    return image.Pixels();
+}
+
+// The window showing icons32.dll's icon 0 (16 x 16 4-bit, 32 x 32 32-bit), image 1 chosen.
+struct ShownImage {
+    ShownImage() {
+        dialogs = UseFakeDialogs(window);
+        // Shown first, as a person sees it: showing the window selects the tree's folder.
+        window.show();
+        QTest::qWaitForWindowActive(&window);
+        window.FileList->Model().AddEntry({Path(folder.File("a.dll")), 3, 45000.0, 1000});
+        window.FileListChange(0);
+        window.ThumbnailClick(window.Thumb(0));
+        for (int i = 0; i < window.IconBox->count(); ++i)
+            if (IconBoxImageIndex(window.IconBox->item(i)->text()) == 1)
+                window.IconBox->setCurrentRow(i);
+    }
+    std::vector<uint8_t> ExpectedPixels() const {
+        pictavo::TMultiIcon icon;
+        icon.LoadFromModule(Path(folder.File("a.dll")), 0);
+        return pictavo::IconImageToRgba(icon.GetIconData(1)).Pixels;
+    }
+    IconFolder folder;
+    Twnd_pictavo_Main window;
+    FakeDialogs* dialogs = nullptr;
+};
+
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { ClearStoredSettings(); }
+
+    void commandsApplyWhenTheyHaveSomethingToActOn_data() {
+        QTest::addColumn<WindowState>("state");
+        QTest::addColumn<CommandList>("applying");
+        WindowState empty;
+        QTest::newRow("empty window") << empty << CommandList{};
+        WindowState rows{3, 0, 0, 0, false, false, false, true};
+        QTest::newRow("listed rows, a folder chosen")
+            << rows
+            << Of({Command::AddAllToView, Command::SaveAllRowsToLibrary, Command::Refresh});
+        WindowState selectedRow{3, 1, 2, 0, false, false, false, true};
+        QTest::newRow("a row selected shows tiles")
+            << selectedRow
+            << Of({Command::AddAllToView, Command::SaveAllRowsToLibrary, Command::Refresh,
+                   Command::AddSelectedToView, Command::SaveSelectedRowsToLibrary,
+                   Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles});
+        WindowState tile{0, 0, 2, 1, true, false, false, false};
+        QTest::newRow("a tile selected")
+            << tile
+            << Of({Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles,
+                   Command::SaveSelectedTilesToLibrary, Command::SaveSelectedIcons,
+                   Command::RemoveFromView, Command::Copy});
+        WindowState libraryImage{0, 0, 1, 1, true, true, true, false};
+        QTest::newRow("an image of a library's tile")
+            << libraryImage
+            << Of({Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles,
+                   Command::SaveSelectedTilesToLibrary, Command::SaveSelectedIcons,
+                   Command::RemoveFromView, Command::RemoveFromLibrary, Command::SaveImageAsIcon,
+                   Command::SaveImageAsBitmap, Command::SaveImageAsPng, Command::Copy});
+    }
+    void commandsApplyWhenTheyHaveSomethingToActOn() {
+        QFETCH(WindowState, state);
+        QFETCH(CommandList, applying);
+        QCOMPARE(Applying(state), applying);
+    }
+
+    // The window tells the rules what it holds, and the actions follow at once.
+    void actionsFollowTheWindow() {
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        QVERIFY(!window.mnSaveAsPng->isEnabled());
+        QVERIFY(!window.mnAddAllToView->isEnabled());
+        QVERIFY(window.mnOpenFile->isEnabled());
+        ShownImage shown;
+        QVERIFY(shown.window.mnSaveAsPng->isEnabled());
+        QVERIFY(shown.window.mnCopy->isEnabled());
+        QVERIFY(shown.window.mnAddAllToView->isEnabled());
+        shown.window.IconBox->clearSelection();
+        QVERIFY(!shown.window.mnSaveAsPng->isEnabled());
+        QVERIFY(shown.window.mnCopy->isEnabled()); // the tile is still selected
+    }
+
+    void saveAsPngWritesTheImageWithItsAlpha() {
+        ShownImage shown;
+        QTemporaryDir target;
+        shown.dialogs->SaveAnswer = target.filePath("picked");
+        shown.window.pmSaveToPng->trigger();
+        QVERIFY(shown.dialogs->Errors.isEmpty());
+        QCOMPARE(shown.dialogs->SaveProposals.size(), 1);
+        QVERIFY(shown.dialogs->SaveProposals[0].endsWith(".png"));
+        QFile written(target.filePath("picked.png"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(PngPixels(written.readAll()), shown.ExpectedPixels());
+    }
+
+    void copyPutsThePngOnTheClipboard() {
+        ShownImage shown;
+        // As after a click on the image: the list has the focus, and its own copy (of the
+        // item's caption) must not take the key.
+        shown.window.IconBox->setFocus();
+        QTest::keyClick(shown.window.IconBox, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data != nullptr && data->hasFormat("image/png"));
+        QCOMPARE(PngPixels(data->data("image/png")), shown.ExpectedPixels());
+        QVERIFY(data->hasImage());
+
+        // Without a chosen image, the tile's largest image.
+        shown.window.IconBox->clearSelection();
+        shown.window.cmCopy();
+        const QImage image = qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
+        QCOMPARE(image.size(), QSize(32, 32));
+    }
+
+    // The drag of an image gives its PNG file, written where the drop can copy it.
+    void dragDataNamesAWrittenPngFile() {
+        ShownImage shown;
+        std::unique_ptr<QMimeData> data(shown.window.DragImageData());
+        QVERIFY(data);
+        QCOMPARE(data->urls().size(), 1);
+        QFile file(data->urls()[0].toLocalFile());
+        QVERIFY(file.fileName().endsWith(".png"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(PngPixels(file.readAll()), shown.ExpectedPixels());
+    }
+
+    void ctrlOOpensTheChosenFile() {
+        IconFolder folder;
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        dialogs->OpenAnswer = folder.File("b.dll");
+        QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(window.ThumbCount(), 2);
+        QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
+        QCOMPARE(window.FileList->SelectedRows().size(), size_t{1});
+    }
+
+    void droppedFolderIsListedAndDroppedFilesShown() {
+        IconFolder folder;
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto drop = [&](const QList<QUrl>& urls) {
+            QMimeData data;
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&window, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&window, &event);
+        };
+        drop({QUrl::fromLocalFile(folder.Path())});
+        QTRY_COMPARE(window.FileList->Model().rowCount(), 4); // every file that holds icons
+        QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
+
+        drop({QUrl::fromLocalFile(folder.File("notes.txt")), QUrl::fromLocalFile(folder.File("c.ico")),
+              QUrl::fromLocalFile(folder.File("a.dll"))});
+        QCOMPARE(window.FileList->Model().rowCount(), 2);
+        QCOMPARE(window.ThumbCount(), 1); // c.ico, the first that holds icons
+        QVERIFY(dialogs->Errors.isEmpty());
+    }
+};
+PICTAVO_APP_TEST(CommandsTest)
+#include "CommandsTest.moc"
