@@ -94,6 +94,7 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     BuildMenus();
     ConnectEvents();
     BuildMenuBar();
+    BuildKeyboardPaths();
     setAcceptDrops(true);
     FormCreate();
 

@@ -174,6 +174,8 @@ public:
     // The same for a drag: the PNG written to a private folder, with its URI.
     QMimeData* DragImageData();
     void cmSelectAllTiles();
+    // Shift+F10: the context menu of the focused list or view, at its current item.
+    void OpenFocusedContextMenu();
     void cmAbout();
 
     // ---- opening (OpenCommands.cpp) ----
@@ -233,6 +235,7 @@ private:
     QWidget* BuildClientPanel();
     void BuildMenus();
     void BuildMenuBar();
+    void BuildKeyboardPaths();
     void BuildToolBar();
     QAction* AddCommand(QMenu* menu, Command command, const QString& caption,
                         const std::function<void()>& handler,

@@ -15,6 +15,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QCheckBox>
+#include <QMenu>
 #include <QTreeView>
 #include <QUrl>
 #include <QtTest>
@@ -174,6 +176,24 @@ private slots:
         QVERIFY(file.fileName().endsWith(".png"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(PngPixels(file.readAll()), shown.ExpectedPixels());
+    }
+
+    // Shift+F10 opens the focused list's menu, as the right button does; Tab leads from
+    // the tree into the left panel first.
+    void keyboardReachesTheMenusAndPanels() {
+        ShownImage shown;
+        shown.window.FileList->setFocus();
+        QTest::keyClick(shown.window.FileList, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(shown.window.FileListPopup->isVisible());
+        shown.window.FileListPopup->close();
+        shown.window.IconBox->setFocus();
+        QTest::keyClick(shown.window.IconBox, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(shown.window.IconBoxPopup->isVisible());
+        shown.window.IconBoxPopup->close();
+
+        shown.window.ShellTree->setFocus();
+        QTest::keyClick(shown.window.ShellTree, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), shown.window.cbxClearView);
     }
 
     void ctrlOOpensTheChosenFile() {

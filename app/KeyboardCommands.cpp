@@ -1,0 +1,44 @@
+// The keyboard's way to what the mouse reaches: Shift+F10 (beside the Menu key, which Qt
+// handles itself) opens the context menu of the focused list or view, and Tab goes
+// through the window left to right, top to bottom.
+#include "app/ColorDialog.h"
+#include "app/FileList.h"
+#include "app/IconBox.h"
+#include "app/MainWindow.h"
+#include "app/Panels.h"
+#include "app/WheelScrollBox.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTreeView>
+
+void Twnd_pictavo_Main::BuildKeyboardPaths() {
+    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] { OpenFocusedContextMenu(); });
+
+    const QList<QWidget*> order = {ShellTree, cbxClearView, cbx32,    ColorPicker, de,
+                                   cbMask,    cbxClear,     cbxSub,   cbxIgnore,   cbxViewAll,
+                                   bSearch,   FileList,     ScrollBox, IconBox};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void Twnd_pictavo_Main::OpenFocusedContextMenu() {
+    for (QWidget* widget = QApplication::focusWidget(); widget != nullptr;
+         widget = widget->parentWidget()) {
+        if (widget->contextMenuPolicy() != Qt::CustomContextMenu)
+            continue;
+        // At the current item, where the menu would open under the pointer.
+        QPoint at = widget->rect().center();
+        if (const auto* view = qobject_cast<QAbstractItemView*>(widget)) {
+            const QRect item = view->visualRect(view->currentIndex());
+            at = item.isValid() ? item.center() : QPoint(0, 0);
+        }
+        emit widget->customContextMenuRequested(at);
+        return;
+    }
+}
