@@ -64,27 +64,32 @@ void Twnd_pictavo_Main::cmSaveIcon(QObject* Sender) {
     }
 }
 
-void Twnd_pictavo_Main::cmSavetoIcon() {
-    const int image = IconBox->SelectedImageIndex();
+int Twnd_pictavo_Main::SelectedImage() const {
+    return SelectedThumb() != nullptr ? IconBox->SelectedImageIndex() : -1;
+}
+
+QString Twnd_pictavo_Main::AskImageSaveName(int image, const QString& title,
+                                            const std::string& extension, const QString& filter) {
     const TIconThumbnail* tile = SelectedThumb();
-    if (image < 0 || tile == nullptr)
-        return;
     const std::string proposed =
-        pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".ico");
-    const QString fileName =
-        AskSaveName(tr("保存为图标"), ".ico", tile->ModuleName(), proposed, IconFilter, true);
+        pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, extension);
+    return AskSaveName(title, extension, tile->ModuleName(), proposed, filter, true);
+}
+
+void Twnd_pictavo_Main::cmSavetoIcon() {
+    const int image = SelectedImage();
+    if (image < 0)
+        return;
+    const QString fileName = AskImageSaveName(image, tr("保存为图标"), ".ico", IconFilter);
     if (fileName.isEmpty())
         return;
     pictavo::SaveImageAsIcon(FIcon, image, fileName.toStdString());
 }
 
 void Twnd_pictavo_Main::cmSaveToBMP() {
-    const int image = IconBox->SelectedImageIndex();
-    const TIconThumbnail* tile = SelectedThumb();
-    if (image < 0 || tile == nullptr)
+    const int image = SelectedImage();
+    if (image < 0)
         return;
-    const std::string proposed =
-        pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".bmp");
 
     pictavo::TAlphaBitmap bitmap;
     std::unique_ptr<pictavo::platform::IconHandle> handle;
@@ -102,22 +107,17 @@ void Twnd_pictavo_Main::cmSaveToBMP() {
             return;
         pictavo::DrawIconOnColor(*handle, color, bitmap);
     }
-    const QString fileName =
-        AskSaveName(tr("保存为位图"), ".bmp", tile->ModuleName(), proposed, BitmapFilter, true);
+    const QString fileName = AskImageSaveName(image, tr("保存为位图"), ".bmp", BitmapFilter);
     if (fileName.isEmpty())
         return;
     pictavo::SaveBitmapFile(bitmap, fileName.toStdString());
 }
 
 void Twnd_pictavo_Main::cmSaveImageAsPng() {
-    const int image = IconBox->SelectedImageIndex();
-    const TIconThumbnail* tile = SelectedThumb();
-    if (image < 0 || tile == nullptr)
+    const int image = SelectedImage();
+    if (image < 0)
         return;
-    const std::string proposed =
-        pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, ".png");
-    const QString fileName =
-        AskSaveName(tr("保存为 PNG"), ".png", tile->ModuleName(), proposed, PngFilter, true);
+    const QString fileName = AskImageSaveName(image, tr("保存为 PNG"), ".png", PngFilter);
     if (fileName.isEmpty())
         return;
     pictavo::WriteExportFile(pictavo::WithDefaultExtension(fileName.toStdString(), ".png"),

@@ -268,6 +268,11 @@ private:
                         const std::string& sourceFile, const std::string& proposedName,
                         const QString& filter, bool confirmOverwrite);
     std::map<std::string, std::string> FLastSaveFolders;
+    // The image chosen in the image list of the selected tile; -1 when none.
+    int SelectedImage() const;
+    // The save dialog for that image, proposing its export name with `extension`.
+    QString AskImageSaveName(int image, const QString& title, const std::string& extension,
+                             const QString& filter);
     QString ThumbName(int number) const;
     bool ThumbNameTaken(const QString& name) const;
 
