@@ -124,6 +124,8 @@ public:
     QAction* mnRefresh;
     // Enables every command of the menu bar and the toolbar that has something to act on.
     void UpdateCommands();
+    // The same once the events waiting now are handled.
+    void QueueUpdateCommands();
     WindowState CurrentState() const;
     QAction* pmRemoveFromICL;
 
@@ -241,6 +243,7 @@ private:
                         const std::function<void()>& handler,
                         const QKeySequence& shortcut = {});
     std::vector<std::pair<Command, QAction*>> FCommandActions;
+    bool FCommandsUpdateQueued = false;
     void FillRecentMenu();
     // The PNG of the selected image (or of the selected tile's largest) and its file name.
     bool SelectionAsPng(std::vector<uint8_t>& png, std::string& name);
@@ -255,7 +258,7 @@ private:
     void ShowErrorOnceShown(const QString& text);
     // A scan shows its rows and status at most every 50 ms (a list or label change per
     // file costs a layout each, many times the file's own probe); the waiting events are
-    // still processed after every file, so "取消" works at once.
+    // processed every 5 ms, so "取消" works at once.
     void ProcessScanEvents();
     void ShowPendingScanResults();
     // After each file of a scan: the totals and the file's status, shown when due.
@@ -282,6 +285,7 @@ private:
     void SelectFileRow(const QString& fileName);
     std::optional<TStartPath> FStartPath;
     QElapsedTimer FProgressClock;
+    QElapsedTimer FEventClock;
     std::vector<pictavo::TFileEntry> FPendingRows;
     QString FPendingStatus;
     bool FRestored = false;

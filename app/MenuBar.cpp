@@ -16,6 +16,7 @@
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -102,8 +103,9 @@ void Twnd_pictavo_Main::BuildMenuBar() {
 
     for (QMenu* menu : {file, edit, view})
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
-    // The toolbar shows its state all the time: follow every change it depends on.
-    const auto update = [this] { UpdateCommands(); };
+    // The toolbar shows its state all the time: follow every change it depends on, once
+    // per turn of the event loop (a scan adds thousands of rows in a row).
+    const auto update = [this] { QueueUpdateCommands(); };
     connect(FileList->selectionModel(), &QItemSelectionModel::selectionChanged, this, update);
     connect(&FileList->Model(), &QAbstractItemModel::rowsInserted, this, update);
     connect(&FileList->Model(), &QAbstractItemModel::rowsRemoved, this, update);
@@ -145,7 +147,7 @@ void Twnd_pictavo_Main::BuildToolBar() {
 WindowState Twnd_pictavo_Main::CurrentState() const {
     WindowState state;
     state.Rows = FileList->Model().rowCount();
-    state.SelectedRows = static_cast<int>(FileList->SelectedRows().size());
+    state.SelectedRows = static_cast<int>(FileList->selectionModel()->selectedRows().size());
     state.Tiles = ThumbCount();
     for (int i = 0; i < state.Tiles; ++i)
         state.SelectedTiles += Thumb(i)->Selected() ? 1 : 0;
@@ -155,6 +157,16 @@ WindowState Twnd_pictavo_Main::CurrentState() const {
     state.ImageSelected = IconBox->SelectedImageIndex() >= 0;
     state.FolderSelected = !ShellTreeSelectedFolder().isEmpty();
     return state;
+}
+
+void Twnd_pictavo_Main::QueueUpdateCommands() {
+    if (FCommandsUpdateQueued)
+        return;
+    FCommandsUpdateQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        FCommandsUpdateQueued = false;
+        UpdateCommands();
+    });
 }
 
 void Twnd_pictavo_Main::UpdateCommands() {

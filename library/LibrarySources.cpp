@@ -40,4 +40,11 @@ std::vector<TIconSource> SourcesFromView(const std::vector<TViewedIcon>& tiles, 
     return sources;
 }
 
+void ShiftIndexesAfterRemoval(std::vector<TViewedIcon>& tiles, const std::string& library,
+                              int removedIndex) {
+    for (TViewedIcon& tile : tiles)
+        if (tile.ModuleName == library && tile.IconIndex > removedIndex)
+            --tile.IconIndex;
+}
+
 } // namespace pictavo

@@ -29,6 +29,11 @@ std::vector<TIconSource> SourcesFromList(const std::vector<TListedFile>& rows, b
 // The icon of each taken tile, tiles in view order.
 std::vector<TIconSource> SourcesFromView(const std::vector<TViewedIcon>& tiles, bool onlySelected);
 
+// After icon `removedIndex` of `library` was removed from it, the later icons of that
+// library moved up by one: so do the tiles that show them. Other tiles stay.
+void ShiftIndexesAfterRemoval(std::vector<TViewedIcon>& tiles, const std::string& library,
+                              int removedIndex);
+
 // True for a file name ending in ".icl" in any case: an icon library the window
 // offers to remove an icon from.
 bool IsIconLibraryName(const std::string& fileName);

@@ -142,6 +142,16 @@ TEST(LibrarySources, TakenRowsAndTilesInOrder) {
     EXPECT_EQ(text(SourcesFromView({}, true)), "");
 }
 
+TEST(LibrarySources, TilesOfLaterIconsMoveUpAfterARemoval) {
+    std::vector<TViewedIcon> tiles = {
+        {"a.icl", 0, false}, {"a.icl", 2, false}, {"b.icl", 3, true}, {"a.icl", 5, true}};
+    ShiftIndexesAfterRemoval(tiles, "a.icl", 1);
+    std::vector<int> indexes;
+    for (const TViewedIcon& tile : tiles)
+        indexes.push_back(tile.IconIndex);
+    EXPECT_EQ(indexes, (std::vector<int>{0, 1, 3, 4}));
+}
+
 TEST(LibrarySources, IconLibraryNames) {
     EXPECT_TRUE(IsIconLibraryName("/a/lib.icl"));
     EXPECT_TRUE(IsIconLibraryName("/a/LIB.ICL"));
