@@ -1,6 +1,6 @@
-// TIconThumbnail: a 60 x 60 tile showing one icon of one file above its caption. The
-// icon is loaded from the file on every paint and nothing is cached, so a view of
-// thousands of tiles costs only the widgets.
+// TIconThumbnail: a square tile showing one icon of one file above its caption, 60 x 60
+// for the 32-px icon. The icon is loaded from the file on every paint and nothing is
+// cached, so a view of thousands of tiles costs only the widgets.
 #pragma once
 
 #include "app/Thumbnail.h"
@@ -11,10 +11,12 @@
 class TIconThumbnail : public TThumbnail {
     Q_OBJECT
 public:
-    // The tile's side in pixels: the 32-pixel icon, its frame and the caption.
-    static constexpr int TileSize = 60;
-
     explicit TIconThumbnail(QWidget* parent = nullptr);
+
+    // The icon's side in pixels (one of TileIconSizes); the tile grows to hold it, its
+    // margins and the caption.
+    int IconSize() const { return FIconSize; }
+    void SetIconSize(int value);
 
     const std::string& ModuleName() const { return FModuleName; }
     // Stores the path and starts again at icon 0.
@@ -24,13 +26,12 @@ public:
 
 protected:
     void DrawContent(QImage& tile) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void FitToIconSize();
+
     int FIconIndex = 0;
+    int FIconSize = 32;
     std::string FModuleName;
 };
-
-// Draws icon `iconIndex` of the file onto the tile's pixels: the image that best fits
-// 32 x 32, at its own size centred at the top when it is 32 pixels wide or less,
-// otherwise scaled into the 32 x 32 square. Draws nothing when the file gives no icon.
-void DrawTileIcon(QImage& tile, const std::string& moduleName, int iconIndex);

@@ -39,6 +39,11 @@ TIconThumbnail* Twnd_pictavo_Main::Thumb(int position) const {
     return item ? static_cast<TIconThumbnail*>(item->widget()) : nullptr;
 }
 
+QRect Twnd_pictavo_Main::ThumbRect(int position) const {
+    const TIconThumbnail* tile = Thumb(position);
+    return tile ? tile->geometry() : QRect();
+}
+
 int Twnd_pictavo_Main::AddFileIcons(const std::string& FileName, int IconCount, bool Append) {
     const int base = Append ? ThumbCount() : 0;
     int added = 0;
@@ -98,6 +103,7 @@ void Twnd_pictavo_Main::AddThumbnail(QWidget* Panel, const std::string& FileName
     tile->SetModuleName(FileName);
     tile->setProperty("Tag", Panel->property("Tag"));
     tile->SetIconIndex(IconIndex);
+    tile->SetIconSize(TileIconSize());
     tile->SetIndex(Position);
     tile->SetCaption(tr("图标 %1").arg(Position));
     tile->show();

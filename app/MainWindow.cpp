@@ -6,6 +6,7 @@
 #include "app/IconBox.h"
 #include "app/IconThumbnail.h"
 #include "app/Panels.h"
+#include "app/TileRules.h"
 #include "app/WheelScrollBox.h"
 #include "library/PrivateTempFolder.h"
 #include "peres/VersionInfo.h"
@@ -96,6 +97,7 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     BuildMenuBar();
     BuildKeyboardPaths();
     setAcceptDrops(true);
+    TileSizeChange();
     FormCreate();
 
     // The panels keep their old size; the menu bar and the toolbar come on top.
@@ -204,7 +206,7 @@ QWidget* Twnd_pictavo_Main::BuildLeftPanel() {
 }
 
 QWidget* Twnd_pictavo_Main::BuildDisplayOptions() {
-    epDisplay = new TExpandPanel(tr("显示选项"), 145, LeftPanel);
+    epDisplay = new TExpandPanel(tr("显示选项"), 175, LeftPanel);
     epDisplay->setObjectName("epDisplay");
     auto* layout = new QVBoxLayout(epDisplay->Content());
     layout->setContentsMargins(8, 4, 8, 4);
@@ -218,11 +220,23 @@ QWidget* Twnd_pictavo_Main::BuildDisplayOptions() {
     ColorPicker = new TColorCombo;
     ColorPicker->setObjectName("ColorPicker");
     ColorPicker->PickCustom = [this](TColor initial) { return FDialogs->PickColor(initial); };
-    for (QWidget* widget :
-         std::initializer_list<QWidget*>{cbxClearView, cbx32, Label2, ColorPicker}) {
+    Label3 = new QLabel(tr("图标大小:"));
+    Label3->setObjectName("Label3");
+    cbTileSize = new QComboBox;
+    cbTileSize->setObjectName("cbTileSize");
+    for (int size : pictavo::TileIconSizes)
+        cbTileSize->addItem(tr("%1 x %1 像素").arg(size), size);
+    SetTileIconSize(pictavo::DefaultTileIconSize);
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(Label3);
+    sizeRow->addWidget(cbTileSize, 1);
+    for (QWidget* widget : std::initializer_list<QWidget*>{cbxClearView, cbx32, Label2,
+                                                          ColorPicker, Label3, cbTileSize}) {
         widget->setFont(LeftPanelFont());
-        layout->addWidget(widget);
+        if (widget != Label3 && widget != cbTileSize)
+            layout->addWidget(widget);
     }
+    layout->addLayout(sizeRow);
     layout->addStretch(1);
     return epDisplay;
 }
@@ -300,8 +314,6 @@ QWidget* Twnd_pictavo_Main::BuildClientPanel() {
     ScrollBox->setFrameShape(QFrame::NoFrame);
     ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // One wheel notch moves one row of tiles (tile and the margins above and below it).
-    ScrollBox->verticalScrollBar()->setSingleStep(TIconThumbnail::TileSize +
-                                                  2 * FlowLayout::ItemMargin);
     ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
     FlowPanel = new QWidget;
     FlowPanel->setObjectName("FlowPanel");
@@ -395,6 +407,8 @@ void Twnd_pictavo_Main::BuildMenus() {
 
 void Twnd_pictavo_Main::ConnectEvents() {
     connect(ColorPicker, &TColorCombo::colorChanged, this, [this] { ColorPickerChange(); });
+    connect(cbTileSize, &QComboBox::currentIndexChanged, this,
+            [this] { Guarded([&] { TileSizeChange(); }); });
     for (QAction* action : {Selected2, All2})
         connect(action, &QAction::triggered, this,
                 [this, action] { Guarded([&] { cmView(action); }); });
@@ -479,6 +493,24 @@ void Twnd_pictavo_Main::ColorPickerChange() {
     IconBox->SetColor(color);
     for (int i = 0; i < ThumbCount(); ++i)
         Thumb(i)->SetColor(color);
+}
+
+int Twnd_pictavo_Main::TileIconSize() const {
+    return pictavo::ValidTileIconSize(cbTileSize->currentData().toInt());
+}
+
+void Twnd_pictavo_Main::SetTileIconSize(int size) {
+    cbTileSize->setCurrentIndex(cbTileSize->findData(pictavo::ValidTileIconSize(size)));
+}
+
+void Twnd_pictavo_Main::TileSizeChange() {
+    const int size = TileIconSize();
+    // One wheel notch moves one row of tiles (tile and the margins above and below it).
+    ScrollBox->verticalScrollBar()->setSingleStep(
+        pictavo::TileSide(size, FlowPanel->fontMetrics().height()) + 2 * FlowLayout::ItemMargin);
+    for (int i = 0; i < ThumbCount(); ++i)
+        Thumb(i)->SetIconSize(size);
+    ScrollBoxResize();
 }
 
 bool Twnd_pictavo_Main::FileListPopupOpens() const {

@@ -69,6 +69,8 @@ public:
     QCheckBox* cbx32;
     QLabel* Label2;
     TColorCombo* ColorPicker;
+    QLabel* Label3;
+    QComboBox* cbTileSize;
     TExpandPanel* epSearch;
     TDirectoryEdit* de;
     QLabel* Label1;
@@ -140,9 +142,15 @@ public:
     // ---- the tiles of the icon view, in display order ----
     int ThumbCount() const;
     TIconThumbnail* Thumb(int position) const;
+    // Where the tile is inside the view's scrolled area.
+    QRect ThumbRect(int position) const;
 
     // ---- handlers (names as the command table gives them) ----
     void ColorPickerChange();
+    // The icon size of the tiles chosen in the display options (one of TileIconSizes).
+    int TileIconSize() const;
+    void SetTileIconSize(int size);
+    void TileSizeChange();
     // Context menus open only when they have something to act on; true when shown.
     bool FileListPopupOpens() const;
     bool IconListPopupOpens() const;

@@ -1,4 +1,4 @@
-// The sixteen stored properties of the main window and its placement.
+// The sixteen stored properties of the main window, its placement and the tiles' icon size.
 #include "app/Settings.h"
 
 #include "app/FileList.h"
@@ -92,6 +92,8 @@ void Twnd_pictavo_Main::RestoreSettings() {
     ReadBoolean(settings, "cbxClear.Checked", cbxClear);
     if (settings.contains("de.Text"))
         de->SetText(settings.value("de.Text").toString());
+    if (const auto size = ReadInteger(settings, "TileSize"))
+        SetTileIconSize(*size);
 }
 
 void Twnd_pictavo_Main::SaveSettings() {
@@ -114,4 +116,5 @@ void Twnd_pictavo_Main::SaveSettings() {
     settings.setValue("ColorPicker.ColorValue", static_cast<int>(ColorPicker->ColorValue()));
     settings.setValue("cbxClear.Checked", BooleanWord(cbxClear->isChecked()));
     settings.setValue("de.Text", de->Text());
+    settings.setValue("TileSize", TileIconSize());
 }

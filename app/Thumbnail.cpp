@@ -39,7 +39,11 @@ void TThumbnail::SetBorderColor(TColor value) {
 void TThumbnail::paintEvent(QPaintEvent*) {
     // The tile is painted into 32-bit pixels (blue, green, red, alpha in memory) so that
     // the core can composite onto them.
-    QImage tile(size(), QImage::Format_ARGB32);
+    // At the screen's own pixel density (two device pixels per pixel on HiDPI), so the
+    // icon and the caption stay sharp.
+    const qreal ratio = devicePixelRatioF();
+    QImage tile(size() * ratio, QImage::Format_ARGB32);
+    tile.setDevicePixelRatio(ratio);
     DrawFrameAndFill(tile);
     DrawContent(tile);
     // Like a screen, the tile has no transparency: the core leaves the fourth byte of an

@@ -110,6 +110,14 @@
         <translation>Icon background colour:</translation>
     </message>
     <message>
+        <source>图标大小:</source>
+        <translation>Icon size:</translation>
+    </message>
+    <message>
+        <source>%1 x %1 像素</source>
+        <translation>%1 x %1 pixels</translation>
+    </message>
+    <message>
         <source>搜索</source>
         <translation>Search</translation>
     </message>

@@ -4,10 +4,14 @@
 #include "app/FileList.h"
 #include "app/IconThumbnail.h"
 #include "app/Panels.h"
+#include "app/Settings.h"
+#include "app/WheelScrollBox.h"
 
 #include "app/IconBox.h"
 #include <QCheckBox>
 #include <QListWidget>
+#include <QScrollBar>
+#include <QSettings>
 #include <QtTest>
 
 class IconViewTest : public QObject {
@@ -142,6 +146,27 @@ private slots:
             QFAIL("the click should raise");
         } catch (const std::exception& error) {
             QVERIFY(QString::fromUtf8(error.what()).startsWith(folder.File("c.ico") + ": "));
+        }
+    }
+
+    // Stored "TileSize" 128: tiles hold the 128-pixel icon; without it, the 60-pixel tiles.
+    void tileSizeFollowsTheStoredIconSize() {
+        for (const auto& [stored, side] : {std::pair{0, 60}, {128, 156}, {100, 60}}) {
+            cleanup();
+            ClearStoredSettings();
+            if (stored != 0)
+                QSettings("Vantrel", "Pictavo").setValue(QString(SettingsGroup) + "/TileSize",
+                                                         stored);
+            window = std::make_unique<Twnd_pictavo_Main>();
+            UseFakeDialogs(*window);
+            window->resize(1200, 800); // room for two large tiles side by side
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            window->ShellTreeFolderSelected(folder.Path());
+            window->cmView(window->All2);
+            QCOMPARE(window->ThumbRect(0).size(), QSize(side, side));
+            QCOMPARE(window->ThumbRect(1).left(), window->ThumbRect(0).right() + 1 + 4);
+            QCOMPARE(window->ScrollBox->verticalScrollBar()->singleStep(), side + 4);
         }
     }
 

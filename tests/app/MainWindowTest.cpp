@@ -95,6 +95,7 @@ private slots:
             window.cbxViewAll->setChecked(true);
             window.epSearch->SetExpanded(false);
             window.ColorPicker->SetColorValue(0x0000FF);
+            window.cbTileSize->setCurrentIndex(window.cbTileSize->findData(128));
             window.de->SetText(folder.Path());
             QVERIFY(window.ShellTreeNavigate(folder.Path()));
             window.close();
@@ -104,7 +105,9 @@ private slots:
         QCOMPARE(stored.value("cbx32.Checked").toString(), QString("TRUE"));
         QCOMPARE(stored.value("cbxSub.Checked").toString(), QString("FALSE"));
         QCOMPARE(stored.value("ShellTree.StartInFolder").toString(), folder.Path());
-        QCOMPARE(stored.childKeys().size(), 17); // sixteen properties and the placement
+        QCOMPARE(stored.value("TileSize").toInt(), 128);
+        // Sixteen properties, the placement and the tiles' icon size.
+        QCOMPARE(stored.childKeys().size(), 18);
 
         Twnd_pictavo_Main window;
         UseFakeDialogs(window);
@@ -117,6 +120,7 @@ private slots:
         QVERIFY(!window.epSearch->Expanded());
         QVERIFY(window.epDisplay->Expanded());
         QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0x0000FF));
+        QCOMPARE(window.TileIconSize(), 128);
         QCOMPARE(window.de->Text(), folder.Path());
         QVERIFY(window.bSearch->isEnabled());
         // The tree opens at the stored folder, which scans it.

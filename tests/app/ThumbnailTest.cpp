@@ -6,6 +6,7 @@
 #include "app/FlowLayout.h"
 #include "app/IconThumbnail.h"
 #include "app/QtColor.h"
+#include "app/TileIcon.h"
 #include "app/WheelScrollBox.h"
 #include "util/Stream.h"
 
@@ -68,6 +69,40 @@ private slots:
         tile.SetModuleName(WriteSolidIcon(dir, "solid.ico", width, height));
         QCOMPARE(tile.size(), QSize(60, 60));
         QCOMPARE(RedArea(Render(tile)), expected);
+    }
+
+    // The image that best fits the size in device pixels, scaled down, never up from a
+    // small image when a larger one exists.
+    void tileIconTakesTheImageThatFitsTheDevicePixels() {
+        QTemporaryDir dir;
+        BlockRecipe small, large;
+        small.width = small.height = 32;
+        large.width = large.height = 96;
+        for (BlockRecipe* recipe : {&small, &large}) {
+            recipe->bpp = 32;
+            recipe->color = [](int, int) { return 0xFF0000FFu; };
+            recipe->mask = [](int, int) { return false; };
+        }
+        const std::string path = dir.filePath("two.ico").toStdString();
+        pictavo::WriteFileBytes(path, pictavo::test::MakeIcon({small, large}));
+        struct Case {
+            int iconSize;
+            int tileSide;
+            qreal ratio;
+            QSize devicePixels;
+            QRect place;
+        };
+        for (const Case& c : {Case{32, 60, 1.0, {32, 32}, {11, 3, 32, 32}},
+                              Case{32, 60, 2.0, {64, 64}, {11, 3, 32, 32}},
+                              Case{48, 76, 1.0, {48, 48}, {11, 3, 48, 48}},
+                              Case{128, 156, 1.0, {96, 96}, {27, 3, 96, 96}},
+                              Case{128, 156, 2.0, {96, 96}, {27, 3, 96, 96}}}) {
+            const TTileIcon icon = RenderTileIcon(path, 0, c.iconSize, c.tileSide, c.ratio);
+            QCOMPARE(icon.Image.size(), c.devicePixels);
+            QCOMPARE(icon.Place, c.place);
+            QCOMPARE(icon.Image.deviceIndependentSize().toSize(), c.place.size());
+        }
+        QVERIFY(RenderTileIcon(dir.filePath("none.ico").toStdString(), 0, 32, 60, 1).Image.isNull());
     }
 
     void moduleIconIsLoadedFromTheFile() {

@@ -1,0 +1,56 @@
+#include "app/TileRules.h"
+
+#include <algorithm>
+
+namespace pictavo {
+
+int ValidTileIconSize(int stored) {
+    for (int size : TileIconSizes)
+        if (size == stored)
+            return size;
+    return DefaultTileIconSize;
+}
+
+int TileSide(int iconSize, int captionHeight) {
+    // 3 px above the icon, 2 between icon and caption, 3 below the caption.
+    return std::max(iconSize + 28, iconSize + captionHeight + 8);
+}
+
+namespace {
+
+int Side(const TImageFacts& image) {
+    return std::max(image.Width, image.Height);
+}
+
+// True when `a` serves a tile of `wanted` pixels better than `b`.
+bool FitsBetter(const TImageFacts& a, const TImageFacts& b, int wanted) {
+    const bool aCovers = Side(a) >= wanted, bCovers = Side(b) >= wanted;
+    if (aCovers != bCovers)
+        return aCovers;
+    if (Side(a) != Side(b))
+        return aCovers ? Side(a) < Side(b) : Side(a) > Side(b);
+    return a.BitsPerPixel > b.BitsPerPixel;
+}
+
+} // namespace
+
+int PickTileImage(const std::vector<TImageFacts>& images, int wantedPixels) {
+    int best = -1;
+    for (int i = 0; i < static_cast<int>(images.size()); ++i)
+        if (best < 0 || FitsBetter(images[i], images[best], wantedPixels))
+            best = i;
+    return best;
+}
+
+TTileRect TileIconRect(int tileSide, int iconSize, int imageWidth, int imageHeight) {
+    int width = imageWidth, height = imageHeight;
+    const int side = std::max(width, height);
+    if (side > iconSize) {
+        width = std::max(1, width * iconSize / side);
+        height = std::max(1, height * iconSize / side);
+    }
+    const int centre = (tileSide - 6) / 2;
+    return {centre - width / 2, 3, width, height};
+}
+
+} // namespace pictavo

@@ -1,0 +1,44 @@
+// The icon tile's rules that need no window: which sizes the user may choose, how large
+// a tile is for an icon size, which image of an icon a tile shows and at what size.
+#pragma once
+
+#include <vector>
+
+namespace pictavo {
+
+// The icon sizes offered in the display options; 32 is the default and today's tile.
+inline constexpr int TileIconSizes[] = {32, 48, 64, 96, 128, 256};
+inline constexpr int DefaultTileIconSize = 32;
+
+// The stored size when it is one of the offered sizes, otherwise the default.
+int ValidTileIconSize(int stored);
+
+// The side of the square tile: the icon, 3 px above it and the caption strip below with
+// its margins; 60 for the 32-px icon and a caption of normal height, as tiles always were.
+int TileSide(int iconSize, int captionHeight);
+
+struct TImageFacts {
+    int Width = 0;
+    int Height = 0;
+    int BitsPerPixel = 0;
+};
+
+// The image a tile of `wantedPixels` device pixels draws: the smallest one at least that
+// large (scaling down loses nothing), else the largest; among equal sizes the deepest.
+// -1 when there are no images.
+int PickTileImage(const std::vector<TImageFacts>& images, int wantedPixels);
+
+struct TTileRect {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const TTileRect&) const = default;
+};
+
+// Where the image goes on the tile, in the tile's own (logical) pixels: 3 px from the top,
+// centred as tiles always were; an image larger than the icon size is fitted into it with
+// its shape kept, a smaller one keeps its own size.
+TTileRect TileIconRect(int tileSide, int iconSize, int imageWidth, int imageHeight);
+
+} // namespace pictavo
