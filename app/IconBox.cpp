@@ -117,7 +117,8 @@ void DrawItemImage(TMultiIcon& icon, int imageIndex, QImage& item) {
 
 } // namespace
 
-QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool selected) const {
+QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool selected,
+                                         qreal ratio) const {
     QImage item(size, QImage::Format_ARGB32);
     const QPalette& colors = FBox->palette();
     item.fill(selected ? colors.color(QPalette::Highlight) : ToQColor(FBox->Color()));
@@ -128,6 +129,12 @@ QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool select
     // Like a screen, the item has no transparency of its own.
     item.reinterpretAsFormat(QImage::Format_RGB32);
     item.convertTo(QImage::Format_ARGB32);
+    if (ratio != 1) {
+        // On a HiDPI screen the image's pixels are doubled, not blurred, and the caption is
+        // drawn at the screen's own density.
+        item = item.scaled(item.size() * ratio, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        item.setDevicePixelRatio(ratio);
+    }
 
     const TMultiIconImage image = icon->GetIconData(imageIndex);
     const QString caption =
@@ -150,7 +157,8 @@ void TIconBoxDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         return;
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     const QImage item =
-        IconBoxDrawItem(IconBoxImageIndex(index.data().toString()), option.rect.size(), selected);
+        IconBoxDrawItem(IconBoxImageIndex(index.data().toString()), option.rect.size(), selected,
+                        painter->device()->devicePixelRatioF());
     painter->drawImage(option.rect.topLeft(), item);
 }
 

@@ -61,7 +61,8 @@ public:
     // The item's height: its image's height + the text height + 15, at most 255.
     int IconBoxMeasureItem(int imageIndex) const;
     // The item drawn into its own pixels: the fill, the image, the caption.
-    QImage IconBoxDrawItem(int imageIndex, QSize size, bool selected) const;
+    // At `ratio` device pixels per pixel (2 on HiDPI).
+    QImage IconBoxDrawItem(int imageIndex, QSize size, bool selected, qreal ratio = 1) const;
 
 private:
     TIconBox* FBox;

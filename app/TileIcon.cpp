@@ -27,8 +27,8 @@ QImage ToQImage(const pictavo::RgbaImage& rgba) {
 
 } // namespace
 
-TTileIcon RenderTileIcon(const std::string& moduleName, int iconIndex, int iconSize,
-                         int tileSide, qreal ratio) {
+TTileIcon RenderTileIcon(const std::string& moduleName, int iconIndex, int iconSize, int tileSide,
+                         qreal ratio) {
     try {
         pictavo::TMultiIcon icon;
         icon.SetDrawAllImages(false);

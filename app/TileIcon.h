@@ -15,5 +15,5 @@ struct TTileIcon {
 // Icon `iconIndex` of the file for a tile `tileSide` logical pixels wide showing icons of
 // `iconSize`, on a screen of `ratio` device pixels per pixel. A file that gives no icon
 // gives a null image; never raises.
-TTileIcon RenderTileIcon(const std::string& moduleName, int iconIndex, int iconSize,
-                         int tileSide, qreal ratio);
+TTileIcon RenderTileIcon(const std::string& moduleName, int iconIndex, int iconSize, int tileSide,
+                         qreal ratio);

@@ -55,6 +55,10 @@ private slots:
         // A 16 x 32 image is drawn 16 wide and 32 high, centred, 5 pixels from the top.
         const QImage item = delegate->IconBoxDrawItem(1, QSize(200, 80), false);
         QCOMPARE(AreaOf(item, qRgb(255, 0, 0)), QRect(92, 5, 16, 32));
+        // On HiDPI every pixel of the image becomes 2 x 2 device pixels, in the same place.
+        const QImage sharp = delegate->IconBoxDrawItem(1, QSize(200, 80), false, 2);
+        QCOMPARE(sharp.devicePixelRatio(), 2.0);
+        QCOMPARE(AreaOf(sharp, qRgb(255, 0, 0)), QRect(184, 10, 32, 64));
     }
 
     void filterKeepsTheTrueIndices() {

@@ -1,7 +1,7 @@
 // The tile's plain rules: offered sizes, tile side, the image a tile draws and where.
 
-#include "AppTest.h"
 #include "app/TileRules.h"
+#include "AppTest.h"
 
 #include <QtTest>
 
@@ -14,16 +14,19 @@ class TileRulesTest : public QObject {
     Q_OBJECT
 private slots:
     void storedSizeIsOneOfTheOffered() {
-        for (const auto& [stored, used] : {std::pair{32, 32}, {48, 48}, {256, 256}, {0, 32},
-                                           {100, 32}, {-64, 32}, {512, 32}})
+        for (const auto& [stored, used] :
+             {std::pair{32, 32}, {48, 48}, {256, 256}, {0, 32}, {100, 32}, {-64, 32}, {512, 32}})
             QCOMPARE(pictavo::ValidTileIconSize(stored), used);
     }
 
     void tileHoldsIconAndCaption() {
         // Today's 60-px tile for the 32-px icon; a tall caption makes the tile grow.
-        for (const auto& [icon, caption, side] :
-             {std::tuple{32, 17, 60}, {32, 13, 60}, {32, 30, 70}, {48, 17, 76}, {128, 17, 156},
-              {256, 17, 284}})
+        for (const auto& [icon, caption, side] : {std::tuple{32, 17, 60},
+                                                  {32, 13, 60},
+                                                  {32, 30, 70},
+                                                  {48, 17, 76},
+                                                  {128, 17, 156},
+                                                  {256, 17, 284}})
             QCOMPARE(pictavo::TileSide(icon, caption), side);
     }
 
@@ -36,8 +39,7 @@ private slots:
         QTest::newRow("none") << std::vector<TImageFacts>{} << 32 << -1;
         QTest::newRow("exact size") << std::vector{i16, i32, i48} << 32 << 1;
         QTest::newRow("the next larger, scaled down") << std::vector{i16, i48, i256} << 32 << 1;
-        QTest::newRow("a large one rather than a small one")
-            << std::vector{i16, i256} << 32 << 1;
+        QTest::newRow("a large one rather than a small one") << std::vector{i16, i256} << 32 << 1;
         QTest::newRow("HiDPI wants twice the pixels") << std::vector{i32, i48, i256} << 64 << 2;
         QTest::newRow("only smaller ones: the largest") << std::vector{i16, i32, i48} << 256 << 2;
         QTest::newRow("deepest of equal sizes") << std::vector{i32low, i32, i16} << 32 << 1;
