@@ -7,6 +7,7 @@
 #include "app/CursorGuard.h"
 #include "app/IconBox.h"
 #include "app/IconThumbnail.h"
+#include "app/LongWork.h"
 #include "app/MainWindow.h"
 #include "icons/ExportNames.h"
 #include "icons/IconOnColor.h"
@@ -14,6 +15,7 @@
 #include "icons/IconImageRgba.h"
 #include "library/FileIcons.h"
 #include "library/IconExport.h"
+#include "library/IconLibraryBuilder.h"
 #include "library/PrivateTempFolder.h"
 #include "platform/Paths.h"
 #include "thumbnailer/Thumbnail.h"
@@ -56,12 +58,22 @@ void Twnd_pictavo_Main::cmSaveIcon(QObject* Sender) {
         return;
     CursorGuard hourglass;
     const bool all = Sender != nullptr && Sender->property("Tag").toInt() == 1;
+    std::vector<pictavo::TIconSource> icons;
     for (int i = 0; i < ThumbCount(); ++i) {
         const TIconThumbnail* tile = Thumb(i);
         if (all || tile->Selected())
-            pictavo::SaveIconIntoFolder(folder.toStdString(), tile->ModuleName(),
-                                        tile->IconIndex());
+            icons.push_back({tile->ModuleName(), tile->IconIndex()});
     }
+    // Every file is written whole: a cancel keeps the ones already written.
+    LongWork->Run(tr("保存为图标"), [&](TWorkProgress& progress) {
+        progress.SetTotal(icons.size());
+        for (size_t i = 0; i < icons.size(); ++i) {
+            progress.Step(i, icons[i].FileName);
+            pictavo::SaveIconIntoFolder(folder.toStdString(), icons[i].FileName,
+                                        icons[i].IconIndex);
+        }
+        progress.Step(icons.size());
+    });
 }
 
 int Twnd_pictavo_Main::SelectedImage() const {

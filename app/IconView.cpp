@@ -4,8 +4,10 @@
 #include "app/FileList.h"
 #include "app/IconBox.h"
 #include "app/IconThumbnail.h"
+#include "app/LongWork.h"
 #include "app/MainWindow.h"
 #include "app/Panels.h"
+#include "app/ViewIcons.h"
 #include "app/WheelScrollBox.h"
 #include "library/FileIcons.h"
 #include "platform/TickCount.h"
@@ -17,18 +19,6 @@
 #include <QListWidget>
 
 using namespace pictavo;
-
-namespace {
-
-// True when the icon has an image of 32 bits per pixel or more.
-bool HasDeepImage(const TMultiIcon& icon) {
-    for (int i = 0; i < icon.IconCount(); ++i)
-        if (icon.GetIconData(i).BitsPerPixel >= 32)
-            return true;
-    return false;
-}
-
-} // namespace
 
 int Twnd_pictavo_Main::ThumbCount() const {
     return FlowPanel->layout()->count();
@@ -46,24 +36,20 @@ QRect Twnd_pictavo_Main::ThumbRect(int position) const {
 
 int Twnd_pictavo_Main::AddFileIcons(const std::string& FileName, int IconCount, bool Append) {
     const int base = Append ? ThumbCount() : 0;
+    TViewIconFilter filter(cbx32->isChecked());
     int added = 0;
-    for (int i = 0; i < IconCount; ++i) {
-        if (cbx32->isChecked()) {
-            try {
-                LoadFileIcon(FIcon, FileName, i);
-            } catch (const std::exception&) {
-                continue; // an icon that cannot be loaded is not shown
-            }
-            if (!HasDeepImage(FIcon))
-                continue;
-        }
+    for (int i : filter.Qualifying(FileName, IconCount)) {
         AddThumbnail(FlowPanel, FileName, base + added, i, !Append);
         ++added;
     }
+    ClearThumbSelection();
+    return added;
+}
+
+void Twnd_pictavo_Main::ClearThumbSelection() {
     for (int i = 0; i < ThumbCount(); ++i)
         Thumb(i)->SetSelected(false);
     FSelectedThumb = -1;
-    return added;
 }
 
 bool Twnd_pictavo_Main::ThumbNameTaken(const QString& name) const {
@@ -146,8 +132,7 @@ void Twnd_pictavo_Main::ThumbnailClick(TIconThumbnail* Sender) {
     }
 
     IconBox->ListImages(cbx32->isChecked());
-    IconBoxHeader->SetText(
-        tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender->Caption()));
+    IconBoxHeader->SetText(tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender->Caption()));
     UpdateCommands();
 }
 
@@ -168,31 +153,37 @@ void Twnd_pictavo_Main::cmView(QObject* Sender) {
     CursorGuard hourglass;
     IconBox->clear();
     IconBoxHeader->SetText({});
-    FlowPanel->hide();
     RemoveThumbnails(FlowPanel, -1);
-    int files = 0;
     const bool all = Sender == nullptr || Sender->property("Tag").toInt() == 1;
+    std::vector<TViewFile> files;
+    TFileListModel& rows = FileList->Model();
+    for (int row = 0; row < rows.rowCount(); ++row)
+        if (all || FileList->selectionModel()->isRowSelected(row, {}))
+            files.push_back({rows.Entry(row).FileName, rows.Entry(row).IconCount});
+    TViewIcons found;
     struct Finish {
         Twnd_pictavo_Main* window;
-        const int& files;
+        const TViewIcons& found;
         ~Finish() {
             window->ScrollBoxResize();
             window->IconListHeader->SetText(
-                tr("%1 文件 - %n 图标", nullptr, window->ThumbCount()).arg(files));
+                tr("%1 文件 - %n 图标", nullptr, window->ThumbCount()).arg(found.Files));
         }
-    } finish{this, files};
-    int added = 0;
+    } finish{this, found};
+    // Loading every icon for the 32-bit filter takes long: it runs while the window
+    // answers, and a cancel shows the icons of the files gone through.
+    const bool only32 = cbx32->isChecked();
+    LongWork->Run(tr("添加到查看"), [&](TWorkProgress& progress) {
+        CollectViewIcons(files, only32, progress, found);
+    });
     // Tiles are added to the hidden panel so the flow is laid out once, not per tile.
     FlowPanel->hide();
-    TFileListModel& rows = FileList->Model();
-    for (int row = 0; row < rows.rowCount(); ++row) {
-        if (!all && !FileList->selectionModel()->isRowSelected(row, {}))
-            continue;
-        const TFileEntry& entry = rows.Entry(row);
-        added += AddFileIcons(entry.FileName, entry.IconCount, true);
-        ++files;
-    }
-    RemoveThumbnails(FlowPanel, ThumbCount() - added);
+    int position = 0;
+    for (const TViewIcon& icon : found.Icons)
+        AddThumbnail(FlowPanel, files[static_cast<size_t>(icon.File)].FileName, position++,
+                     icon.IconIndex, false);
+    ClearThumbSelection();
+    FlowPanel->show();
 }
 
 void Twnd_pictavo_Main::cmRemoveFromView() {
@@ -201,9 +192,7 @@ void Twnd_pictavo_Main::cmRemoveFromView() {
     CursorGuard hourglass;
     struct Finish {
         Twnd_pictavo_Main* window;
-        ~Finish() {
-            window->IconListHeader->SetText(tr("%n 图标", nullptr, window->ThumbCount()));
-        }
+        ~Finish() { window->IconListHeader->SetText(tr("%n 图标", nullptr, window->ThumbCount())); }
     } finish{this};
     IconBox->clear();
     IconBoxHeader->SetText({});

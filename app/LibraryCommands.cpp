@@ -7,6 +7,7 @@
 #include "app/CursorGuard.h"
 #include "app/FileList.h"
 #include "app/IconThumbnail.h"
+#include "app/LongWork.h"
 #include "app/MainWindow.h"
 #include "icons/ExportNames.h"
 #include "library/FileScan.h"
@@ -31,8 +32,8 @@ bool TakesSelectedOnly(QObject* Sender) {
 bool Twnd_pictavo_Main::AskLibraryFile(const char* overwriteQuestion, std::string& fileName,
                                        bool& rebuild) {
     // sdICL asks nothing on overwrite: the question below does.
-    const QString chosen = AskSaveName(tr("保存到图标库"), ".icl", std::string(), std::string(),
-                                       LibraryFilter, false);
+    const QString chosen =
+        AskSaveName(tr("保存到图标库"), ".icl", std::string(), std::string(), LibraryFilter, false);
     if (chosen.isEmpty())
         return false;
     // A name typed without an extension ("lib1") is an .icl, as the dialog's filter says.
@@ -56,10 +57,9 @@ void Twnd_pictavo_Main::cmICLFromList(QObject* Sender) {
         const bool isSelected = std::find(selected.begin(), selected.end(), row) != selected.end();
         rows.push_back({entry.FileName, entry.IconCount, isSelected});
     }
-    CursorGuard hourglass;
-    pictavo::BuildLibraryFromList(
-        fileName, pictavo::SourcesFromList(rows, TakesSelectedOnly(Sender)), rebuild);
-    RefreshFileRows(fileName);
+    if (BuildLibrary({fileName, pictavo::SourcesFromList(rows, TakesSelectedOnly(Sender)), rebuild,
+                      pictavo::TGroupCreation::BeforeLoad}))
+        RefreshFileRows(fileName);
 }
 
 void Twnd_pictavo_Main::cmICLFromView(QObject* Sender) {
@@ -70,10 +70,21 @@ void Twnd_pictavo_Main::cmICLFromView(QObject* Sender) {
     std::vector<pictavo::TViewedIcon> tiles;
     for (int i = 0; i < ThumbCount(); ++i)
         tiles.push_back({Thumb(i)->ModuleName(), Thumb(i)->IconIndex(), Thumb(i)->Selected()});
+    if (BuildLibrary({fileName, pictavo::SourcesFromView(tiles, TakesSelectedOnly(Sender)), rebuild,
+                      pictavo::TGroupCreation::AfterSave}))
+        RefreshFileRows(fileName);
+}
+
+bool Twnd_pictavo_Main::BuildLibrary(pictavo::TIconLibraryBuild build) {
     CursorGuard hourglass;
-    pictavo::BuildLibraryFromView(
-        fileName, pictavo::SourcesFromView(tiles, TakesSelectedOnly(Sender)), rebuild);
-    RefreshFileRows(fileName);
+    // The library is written only after the last icon: a cancel leaves it as it was.
+    return LongWork->Run(tr("保存到图标库"), [&](TWorkProgress& progress) {
+        build.OnProgress = [&progress](const std::string& file, size_t done, size_t total) {
+            progress.SetTotal(total);
+            progress.Step(done, file);
+        };
+        pictavo::BuildIconLibrary(build);
+    });
 }
 
 void Twnd_pictavo_Main::RefreshFileRows(const std::string& fileName) {

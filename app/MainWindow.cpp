@@ -5,6 +5,7 @@
 #include "app/FlowLayout.h"
 #include "app/IconBox.h"
 #include "app/IconThumbnail.h"
+#include "app/LongWork.h"
 #include "app/Panels.h"
 #include "app/TileRules.h"
 #include "app/WheelScrollBox.h"
@@ -92,6 +93,7 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     sb->addWidget(sbPanel0, 1);
     setStatusBar(sb);
 
+    LongWork = new TLongWork(this);
     BuildMenus();
     ConnectEvents();
     BuildMenuBar();

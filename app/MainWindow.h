@@ -10,6 +10,7 @@
 #include "app/WindowRules.h"
 #include "icons/MultiIcon.h"
 #include "library/FileScan.h"
+#include "library/IconLibraryBuilder.h"
 #include "search/FindFile.h"
 
 #include <QElapsedTimer>
@@ -37,6 +38,7 @@ class TFileList;
 class TGradientHeader;
 class TIconBox;
 class TIconThumbnail;
+class TLongWork;
 class TWheelScrollBox;
 class QMimeData;
 class QKeySequence;
@@ -94,6 +96,8 @@ public:
     QStatusBar* sb;
     QLabel* sbPanel0;
     pictavo::TFindFile FindFile;
+    // Runs the long commands' work while the window answers.
+    TLongWork* LongWork;
 
     QMenu* FileListPopup;
     QAction* pmAddToView;
@@ -166,6 +170,8 @@ public:
                       bool Reuse);
     void RemoveThumbnails(QWidget* Panel, int Count);
     int FindSelectedThumb() const;
+    // No tile selected, FSelectedThumb -1.
+    void ClearThumbSelection();
     void ThumbnailClick(TIconThumbnail* Sender);
     void ScrollBoxResize();
     void cmView(QObject* Sender);
@@ -204,6 +210,9 @@ public:
     // Removing an icon rewrites its library, so it is offered for .icl files only.
     bool RemoveFromICLOffered() const;
     void cmRemoveFromICL();
+    // Builds the library while the window answers; false when cancelled (the library is
+    // then as it was).
+    bool BuildLibrary(pictavo::TIconLibraryBuild build);
     // The rows of a file the window has just written show what it holds now.
     void RefreshFileRows(const std::string& fileName);
 

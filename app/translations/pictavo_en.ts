@@ -62,6 +62,17 @@
     </message>
 </context>
 <context>
+    <name>TLongWork</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 / %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+</context>
+<context>
     <name>Twnd_pictavo_Main</name>
     <message>
         <source>选择目标</source>

@@ -1,0 +1,126 @@
+#include "app/LongWork.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QWidget>
+#include <thread>
+
+namespace {
+
+// Holds back the user's input to the window (and its closing) while the work runs; the
+// progress dialog still takes it.
+class TInputHold : public QObject {
+public:
+    TInputHold(QWidget* window) : FWindow(window) { qApp->installEventFilter(this); }
+    ~TInputHold() override { qApp->removeEventFilter(this); }
+    QWidget* Dialog = nullptr;
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (target == FWindow && event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        if (!IsInput(event->type()) || !target->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(target);
+        if (Dialog != nullptr && (widget == Dialog || Dialog->isAncestorOf(widget)))
+            return false;
+        return widget->window() == FWindow || FWindow->isAncestorOf(widget);
+    }
+
+private:
+    static bool IsInput(QEvent::Type type) {
+        switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return false;
+        }
+    }
+    QWidget* FWindow;
+};
+
+} // namespace
+
+TLongWork::TLongWork(QWidget* window) : QObject(window), FWindow(window) {}
+
+bool TLongWork::Run(const QString& title, const std::function<void(TWorkProgress&)>& work) {
+    TWorkProgress progress;
+    if (OnStart)
+        OnStart(progress);
+    std::exception_ptr error;
+    bool cancelled = false;
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        try {
+            work(progress);
+        } catch (const TWorkCancelled&) {
+            cancelled = true;
+        } catch (...) {
+            error = std::current_exception();
+        }
+        finished = true;
+    });
+
+    TInputHold hold(FWindow);
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    QProgressDialog* dialog = nullptr;
+    QTimer tick;
+    tick.setInterval(ProgressRefreshMs / 2);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (finished) {
+            loop.quit();
+            return;
+        }
+        if (dialog != nullptr && dialog->wasCanceled())
+            progress.Cancel();
+        if (!ProgressShows(clock.elapsed()))
+            return;
+        if (dialog == nullptr) {
+            dialog = new QProgressDialog(FWindow);
+            dialog->setObjectName("WorkProgress");
+            dialog->setWindowTitle(title);
+            dialog->setCancelButtonText(tr("取消"));
+            dialog->setRange(0, 1000);
+            dialog->setMinimumDuration(0);
+            dialog->setAutoClose(false);
+            dialog->setAutoReset(false);
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumWidth(420);
+            QObject::connect(dialog, &QProgressDialog::canceled, &loop,
+                             [&progress] { progress.Cancel(); });
+            hold.Dialog = dialog;
+            dialog->show();
+        }
+        const size_t done = progress.Done(), total = progress.Total();
+        const QFontMetrics metrics(dialog->font());
+        const QString item = metrics.elidedText(QString::fromStdString(progress.Item()),
+                                                Qt::ElideMiddle, dialog->width() - 40);
+        dialog->setLabelText(tr("%1 / %2").arg(done).arg(total) + "\n" + item);
+        dialog->setValue(ProgressPermille(done, total));
+    });
+    tick.start();
+    if (!finished)
+        loop.exec(QEventLoop::AllEvents);
+    worker.join();
+    delete dialog;
+    if (error)
+        std::rethrow_exception(error);
+    return !cancelled;
+}
