@@ -6,7 +6,7 @@
 
 #include "app/CursorGuard.h"
 #include "app/IconBox.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/LongWork.h"
 #include "app/MainWindow.h"
 #include "icons/ExportNames.h"
@@ -35,8 +35,8 @@ const QString PngFilter = "PNG images (*.png);;All files (*)";
 
 } // namespace
 
-TIconThumbnail* Twnd_pictavo_Main::SelectedThumb() const {
-    return FSelectedThumb >= 0 && FSelectedThumb < ThumbCount() ? Thumb(FSelectedThumb) : nullptr;
+TThumbRef Twnd_pictavo_Main::SelectedThumb() const {
+    return Thumb(FSelectedThumb);
 }
 
 QString Twnd_pictavo_Main::AskSaveName(const QString& title, const std::string& kind,
@@ -60,7 +60,7 @@ void Twnd_pictavo_Main::cmSaveIcon(QObject* Sender) {
     const bool all = Sender != nullptr && Sender->property("Tag").toInt() == 1;
     std::vector<pictavo::TIconSource> icons;
     for (int i = 0; i < ThumbCount(); ++i) {
-        const TIconThumbnail* tile = Thumb(i);
+        const TThumbRef tile = Thumb(i);
         if (all || tile->Selected())
             icons.push_back({tile->ModuleName(), tile->IconIndex()});
     }
@@ -77,12 +77,12 @@ void Twnd_pictavo_Main::cmSaveIcon(QObject* Sender) {
 }
 
 int Twnd_pictavo_Main::SelectedImage() const {
-    return SelectedThumb() != nullptr ? IconBox->SelectedImageIndex() : -1;
+    return SelectedThumb() ? IconBox->SelectedImageIndex() : -1;
 }
 
 QString Twnd_pictavo_Main::AskImageSaveName(int image, const QString& title,
                                             const std::string& extension, const QString& filter) {
-    const TIconThumbnail* tile = SelectedThumb();
+    const TThumbRef tile = SelectedThumb();
     const std::string proposed =
         pictavo::ImageExportName(tile->ModuleName(), tile->IconIndex(), image, extension);
     return AskSaveName(title, extension, tile->ModuleName(), proposed, filter, true);
@@ -137,8 +137,8 @@ void Twnd_pictavo_Main::cmSaveImageAsPng() {
 }
 
 bool Twnd_pictavo_Main::SelectionAsPng(std::vector<uint8_t>& png, std::string& name) {
-    const TIconThumbnail* tile = SelectedThumb();
-    if (tile == nullptr)
+    const TThumbRef tile = SelectedThumb();
+    if (!tile)
         return false;
     int image = IconBox->SelectedImageIndex();
     pictavo::TMultiIcon loaded;

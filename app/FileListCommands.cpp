@@ -19,19 +19,17 @@ void Twnd_pictavo_Main::FileListChange(int row) {
     IconBoxHeader->SetText({});
     if (row < 0 || row >= FileList->Model().rowCount())
         return;
-    FlowPanel->hide();
     const int kept = cbxClearView->isChecked() ? 0 : ThumbCount();
     CursorGuard hourglass;
     const TFileEntry& entry = FileList->Model().Entry(row);
     const QString fileName = QString::fromStdString(ExtractFileName(entry.FileName));
     // However the loading ends, the view shows what it got.
     const auto finish = qScopeGuard([&] {
-        FlowPanel->show();
         ScrollBoxResize();
         IconListHeader->SetText(WindowTexts::FileIconsHeader(fileName, ThumbCount()));
     });
     const int added = AddFileIcons(entry.FileName, entry.IconCount, !cbxClearView->isChecked());
-    RemoveThumbnails(FlowPanel, ThumbCount() - kept - added);
+    RemoveThumbnails(ThumbCount() - kept - added);
 }
 
 void Twnd_pictavo_Main::FileListHeaderClick(int column) {

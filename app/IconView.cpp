@@ -1,37 +1,32 @@
-// The icon view: the tiles of FlowPanel, built for one file or many, one selected at a
+// The icon view: the tiles of the view, built for one file or many, one selected at a
 // time, with the image list filled from the clicked tile.
 #include "app/CursorGuard.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/LongWork.h"
 #include "app/MainWindow.h"
 #include "app/Panels.h"
 #include "app/ViewIcons.h"
-#include "app/WheelScrollBox.h"
 #include "library/FileIcons.h"
-#include "platform/TickCount.h"
 #include "util/Exceptions.h"
 #include "util/FileErrorText.h"
 
 #include <QCheckBox>
-#include <QLayout>
 #include <QListWidget>
 
 using namespace pictavo;
 
 int Twnd_pictavo_Main::ThumbCount() const {
-    return FlowPanel->layout()->count();
+    return ScrollBox->Tiles().Count();
 }
 
-TIconThumbnail* Twnd_pictavo_Main::Thumb(int position) const {
-    QLayoutItem* item = FlowPanel->layout()->itemAt(position);
-    return item ? static_cast<TIconThumbnail*>(item->widget()) : nullptr;
+TThumbRef Twnd_pictavo_Main::Thumb(int position) const {
+    return TThumbRef(ScrollBox, position);
 }
 
 QRect Twnd_pictavo_Main::ThumbRect(int position) const {
-    const TIconThumbnail* tile = Thumb(position);
-    return tile ? tile->geometry() : QRect();
+    return position >= 0 && position < ThumbCount() ? ScrollBox->TileRect(position) : QRect();
 }
 
 int Twnd_pictavo_Main::AddFileIcons(const std::string& FileName, int IconCount, bool Append) {
@@ -39,7 +34,7 @@ int Twnd_pictavo_Main::AddFileIcons(const std::string& FileName, int IconCount, 
     TViewIconFilter filter(cbx32->isChecked());
     int added = 0;
     for (int i : filter.Qualifying(FileName, IconCount)) {
-        AddThumbnail(FlowPanel, FileName, base + added, i, !Append);
+        AddThumbnail(FileName, base + added, i, !Append);
         ++added;
     }
     ClearThumbSelection();
@@ -47,105 +42,66 @@ int Twnd_pictavo_Main::AddFileIcons(const std::string& FileName, int IconCount, 
 }
 
 void Twnd_pictavo_Main::ClearThumbSelection() {
-    for (int i = 0; i < ThumbCount(); ++i)
-        Thumb(i)->SetSelected(false);
+    TTileList& tiles = ScrollBox->Tiles();
+    for (int i = 0; i < tiles.Count(); ++i)
+        tiles.At(i).Selected = false;
     FSelectedThumb = -1;
+    ScrollBox->viewport()->update();
 }
 
-bool Twnd_pictavo_Main::ThumbNameTaken(const QString& name) const {
-    return FThumbNames.contains(name) ||
-           findChild<QObject*>(name, Qt::FindDirectChildrenOnly) != nullptr;
-}
-
-QString Twnd_pictavo_Main::ThumbName(int number) const {
-    return QString("Thumb%1").arg(number);
-}
-
-void Twnd_pictavo_Main::AddThumbnail(QWidget* Panel, const std::string& FileName, int Position,
-                                     int IconIndex, bool Reuse) {
-    const int count = Panel->layout()->count();
-    TIconThumbnail* tile = nullptr;
-    if (Reuse && Position < count) {
-        tile = static_cast<TIconThumbnail*>(Panel->layout()->itemAt(Position)->widget());
+void Twnd_pictavo_Main::AddThumbnail(const std::string& FileName, int Position, int IconIndex,
+                                     bool Reuse) {
+    TTileList& tiles = ScrollBox->Tiles();
+    const TTile tile{tiles.FileNumber(FileName), IconIndex, Position, false};
+    if (Reuse && Position < tiles.Count()) {
+        tiles.At(Position) = {tile.File, tile.IconIndex, tile.Index, tiles.At(Position).Selected};
     } else {
-        tile = new TIconThumbnail;
-        uint64_t k = 0;
-        while (ThumbNameTaken(ThumbName(static_cast<int>(Position + k))))
-            k += platform::TickCount() / 2;
-        const QString name = ThumbName(static_cast<int>(Position + k));
-        tile->setObjectName(name);
-        FThumbNames.insert(name);
-        connect(tile, &QObject::destroyed, this, [this, name] { FThumbNames.remove(name); });
-        connect(tile, &QAbstractButton::clicked, this,
-                [this, tile] { Guarded([&] { ThumbnailClick(tile); }); });
-        connect(tile, &TThumbnail::rightClicked, this,
-                [this, tile] { Guarded([&] { ThumbnailClick(tile); }); });
+        tiles.Append(tile); // a new tile goes to the end of the view
     }
-    const QString fileName = QString::fromStdString(FileName);
-    tile->setToolTip(fileName);
-    tile->SetColor(ColorPicker->ColorValue());
-    if (tile->parentWidget() != Panel)
-        Panel->layout()->addWidget(tile);
-    tile->SetModuleName(FileName);
-    tile->setProperty("Tag", Panel->property("Tag"));
-    tile->SetIconIndex(IconIndex);
-    tile->SetIconSize(TileIconSize());
-    tile->SetIndex(Position);
-    tile->SetCaption(tr("图标 %1").arg(Position));
-    tile->show();
+    ScrollBox->SetColor(ColorPicker->ColorValue());
+    ScrollBox->TilesChanged();
 }
 
-void Twnd_pictavo_Main::RemoveThumbnails(QWidget* Panel, int Count) {
-    QLayout* layout = Panel->layout();
+void Twnd_pictavo_Main::RemoveThumbnails(int Count) {
     if (Count == -1)
-        Count = layout->count();
-    Panel->hide();
-    int freed = 0;
-    while (layout->count() > 0 && freed < Count) {
-        QLayoutItem* item = layout->takeAt(layout->count() - 1);
-        delete item->widget();
-        delete item;
-        ++freed;
-    }
-    Panel->show();
+        Count = ThumbCount();
+    ScrollBox->Tiles().RemoveLast(Count);
+    ScrollBox->TilesChanged();
 }
 
 int Twnd_pictavo_Main::FindSelectedThumb() const {
-    for (int i = 0; i < ThumbCount(); ++i)
-        if (Thumb(i)->Selected())
+    const TTileList& tiles = ScrollBox->Tiles();
+    for (int i = 0; i < tiles.Count(); ++i)
+        if (tiles.At(i).Selected)
             return i;
     return -1;
 }
 
-void Twnd_pictavo_Main::ThumbnailClick(TIconThumbnail* Sender) {
+void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender) {
+    if (!Sender)
+        return;
     if (FSelectedThumb >= 0 && FSelectedThumb < ThumbCount())
-        Thumb(FSelectedThumb)->SetSelected(false);
-    Sender->SetSelected(true);
+        Thumb(FSelectedThumb).SetSelected(false);
+    Sender.SetSelected(true);
     FSelectedThumb = FindSelectedThumb();
 
     FIcon.ClearImages();
     try {
-        LoadFileIcon(FIcon, Sender->ModuleName(), Sender->IconIndex());
+        LoadFileIcon(FIcon, Sender.ModuleName(), Sender.IconIndex());
     } catch (const std::exception& error) {
         // The core's message does not say which file it is about; the error box does.
-        throw Exception(FileErrorText(Sender->ModuleName(), error.what()));
+        throw Exception(FileErrorText(Sender.ModuleName(), error.what()));
     }
 
     IconBox->ListImages(cbx32->isChecked());
-    IconBoxHeader->SetText(tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender->Caption()));
+    IconBoxHeader->SetText(tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender.Caption()));
     UpdateCommands();
 }
 
 void Twnd_pictavo_Main::ScrollBoxResize() {
-    FlowPanel->hide();
-    FlowPanel->layout()->invalidate();
-    FlowPanel->layout()->activate();
-    FlowPanel->show();
-    if (FSelectedThumb != -1 && FSelectedThumb < ThumbCount()) {
-        TIconThumbnail* tile = Thumb(FSelectedThumb);
-        tile->setFocus();
-        ScrollBox->ensureWidgetVisible(tile);
-    }
+    ScrollBox->TilesChanged();
+    if (FSelectedThumb != -1 && FSelectedThumb < ThumbCount())
+        ScrollBox->FocusTile(FSelectedThumb);
     UpdateCommands();
 }
 
@@ -153,7 +109,7 @@ void Twnd_pictavo_Main::cmView(QObject* Sender) {
     CursorGuard hourglass;
     IconBox->clear();
     IconBoxHeader->SetText({});
-    RemoveThumbnails(FlowPanel, -1);
+    RemoveThumbnails(-1);
     const bool all = Sender == nullptr || Sender->property("Tag").toInt() == 1;
     std::vector<TViewFile> files;
     TFileListModel& rows = FileList->Model();
@@ -176,14 +132,15 @@ void Twnd_pictavo_Main::cmView(QObject* Sender) {
     LongWork->Run(tr("添加到查看"), [&](TWorkProgress& progress) {
         CollectViewIcons(files, only32, progress, found);
     });
-    // Tiles are added to the hidden panel so the flow is laid out once, not per tile.
-    FlowPanel->hide();
+    TTileList& tiles = ScrollBox->Tiles();
+    std::vector<int32_t> numbers;
+    for (const TViewFile& file : files)
+        numbers.push_back(tiles.FileNumber(file.FileName));
     int position = 0;
     for (const TViewIcon& icon : found.Icons)
-        AddThumbnail(FlowPanel, files[static_cast<size_t>(icon.File)].FileName, position++,
-                     icon.IconIndex, false);
+        tiles.Append({numbers[static_cast<size_t>(icon.File)], icon.IconIndex, position++, false});
+    ScrollBox->SetColor(ColorPicker->ColorValue());
     ClearThumbSelection();
-    FlowPanel->show();
 }
 
 void Twnd_pictavo_Main::cmRemoveFromView() {
@@ -196,20 +153,15 @@ void Twnd_pictavo_Main::cmRemoveFromView() {
     } finish{this};
     IconBox->clear();
     IconBoxHeader->SetText({});
-    if (TIconThumbnail* tile = Thumb(FSelectedThumb)) {
-        tile->SetSelected(false);
-        QLayoutItem* item = FlowPanel->layout()->takeAt(FSelectedThumb);
-        delete item;
-        delete tile;
-        // The tiles after it move up now, not at the next resize.
-        FlowPanel->layout()->invalidate();
-        FlowPanel->layout()->activate();
+    if (FSelectedThumb < ThumbCount()) {
+        // The tiles after it move up at once.
+        ScrollBox->Tiles().RemoveAt(FSelectedThumb);
+        ScrollBox->TilesChanged();
     }
     if (FSelectedThumb >= ThumbCount())
         --FSelectedThumb;
     if (FSelectedThumb != -1) {
-        TIconThumbnail* tile = Thumb(FSelectedThumb);
-        tile->SetSelected(true);
-        tile->setFocus();
+        Thumb(FSelectedThumb).SetSelected(true);
+        ScrollBox->FocusTile(FSelectedThumb);
     }
 }

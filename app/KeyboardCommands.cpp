@@ -6,7 +6,7 @@
 #include "app/IconBox.h"
 #include "app/MainWindow.h"
 #include "app/Panels.h"
-#include "app/WheelScrollBox.h"
+#include "app/IconGrid.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -6,7 +6,7 @@
 
 #include "app/CursorGuard.h"
 #include "app/FileList.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/LongWork.h"
 #include "app/MainWindow.h"
 #include "icons/ExportNames.h"
@@ -88,6 +88,9 @@ bool Twnd_pictavo_Main::BuildLibrary(pictavo::TIconLibraryBuild build) {
 }
 
 void Twnd_pictavo_Main::RefreshFileRows(const std::string& fileName) {
+    // Tiles of the file show its new version.
+    ScrollBox->Tiles().RefreshFile(fileName);
+    ScrollBox->viewport()->update();
     const std::optional<pictavo::TFileEntry> entry = pictavo::ExamineFileAgain(fileName);
     TFileListModel& model = FileList->Model();
     for (int row = model.rowCount() - 1; row >= 0; --row) {
@@ -102,13 +105,13 @@ void Twnd_pictavo_Main::RefreshFileRows(const std::string& fileName) {
 }
 
 bool Twnd_pictavo_Main::RemoveFromICLOffered() const {
-    const TIconThumbnail* tile = SelectedThumb();
-    return tile != nullptr && pictavo::IsIconLibraryName(tile->ModuleName());
+    const TThumbRef tile = SelectedThumb();
+    return tile && pictavo::IsIconLibraryName(tile->ModuleName());
 }
 
 void Twnd_pictavo_Main::cmRemoveFromICL() {
-    const TIconThumbnail* tile = SelectedThumb();
-    if (tile == nullptr)
+    const TThumbRef tile = SelectedThumb();
+    if (!tile)
         return;
     const std::string library = tile->ModuleName();
     const int iconIndex = tile->IconIndex();
@@ -130,7 +133,7 @@ void Twnd_pictavo_Main::cmRemoveFromICL() {
     RefreshFileRows(library);
     // The library's later icons moved up by one: so do the tiles that show them.
     for (int i = 0; i < ThumbCount(); ++i) {
-        TIconThumbnail* other = Thumb(i);
+        const TThumbRef other = Thumb(i);
         if (other->ModuleName() == library && other->IconIndex() > iconIndex)
             other->SetIconIndex(other->IconIndex() - 1);
     }

@@ -2,13 +2,11 @@
 
 #include "app/FileList.h"
 #include "app/WindowRules.h"
-#include "app/FlowLayout.h"
 #include "app/IconBox.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/LongWork.h"
 #include "app/Panels.h"
 #include "app/TileRules.h"
-#include "app/WheelScrollBox.h"
 #include "library/PrivateTempFolder.h"
 #include "peres/VersionInfo.h"
 
@@ -116,11 +114,6 @@ Twnd_pictavo_Main::~Twnd_pictavo_Main() {
         SaveSettings();
     }
     FindFile.Abort();
-    // The tiles go first: they report their end to the window's name list.
-    while (QLayoutItem* item = FlowPanel->layout()->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
     FindFile.OnFileMatch = nullptr;
     FindFile.OnSearchBegin = nullptr;
     FindFile.OnSearchFinish = nullptr;
@@ -310,24 +303,17 @@ QWidget* Twnd_pictavo_Main::BuildClientPanel() {
     listLayout->setSpacing(0);
     IconListHeader = new TGradientHeader(18);
     IconListHeader->setObjectName("IconListHeader");
-    ScrollBox = new TWheelScrollBox;
+    ScrollBox = new TIconGrid;
     ScrollBox->setObjectName("ScrollBox");
-    ScrollBox->setWidgetResizable(true);
     ScrollBox->setFrameShape(QFrame::NoFrame);
     ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // One wheel notch moves one row of tiles (tile and the margins above and below it).
     ScrollBox->setContextMenuPolicy(Qt::CustomContextMenu);
-    FlowPanel = new QWidget;
-    FlowPanel->setObjectName("FlowPanel");
-    FlowPanel->setProperty("Tag", 1);
-    FlowPanel->setContextMenuPolicy(Qt::NoContextMenu);
-    new FlowLayout(FlowPanel);
-    ScrollBox->setWidget(FlowPanel);
+    ScrollBox->SetCaptionFormat(tr("图标 %1"));
     QPalette white = ScrollBox->palette();
     white.setColor(QPalette::Window, Qt::white);
     ScrollBox->setPalette(white);
     ScrollBox->viewport()->setPalette(white);
-    FlowPanel->setPalette(white);
+    ScrollBox->viewport()->setAutoFillBackground(true);
     listLayout->addWidget(IconListHeader);
     listLayout->addWidget(ScrollBox, 1);
     Splitter1->addWidget(IconListPanel);
@@ -437,8 +423,12 @@ void Twnd_pictavo_Main::ConnectEvents() {
             FileListPopup->popup(FileList->viewport()->mapToGlobal(at));
     });
     connect(ScrollBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupIconList(ScrollBox->mapToGlobal(at));
+        PopupIconList(ScrollBox->viewport()->mapToGlobal(at));
     });
+    connect(ScrollBox, &TIconGrid::tileClicked, this,
+            [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
+    connect(ScrollBox, &TIconGrid::tileRightClicked, this,
+            [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
     connect(IconBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (IconBoxPopupOpens())
             IconBoxPopup->popup(IconBox->viewport()->mapToGlobal(at));
@@ -493,8 +483,7 @@ void Twnd_pictavo_Main::Guarded(const std::function<void()>& command) {
 void Twnd_pictavo_Main::ColorPickerChange() {
     const TColor color = ColorPicker->ColorValue();
     IconBox->SetColor(color);
-    for (int i = 0; i < ThumbCount(); ++i)
-        Thumb(i)->SetColor(color);
+    ScrollBox->SetColor(color);
 }
 
 int Twnd_pictavo_Main::TileIconSize() const {
@@ -506,12 +495,8 @@ void Twnd_pictavo_Main::SetTileIconSize(int size) {
 }
 
 void Twnd_pictavo_Main::TileSizeChange() {
-    const int size = TileIconSize();
     // One wheel notch moves one row of tiles (tile and the margins above and below it).
-    ScrollBox->verticalScrollBar()->setSingleStep(
-        pictavo::TileSide(size, FlowPanel->fontMetrics().height()) + 2 * FlowLayout::ItemMargin);
-    for (int i = 0; i < ThumbCount(); ++i)
-        Thumb(i)->SetIconSize(size);
+    ScrollBox->SetIconSize(TileIconSize());
     ScrollBoxResize();
 }
 

@@ -37,9 +37,9 @@ class TExpandPanel;
 class TFileList;
 class TGradientHeader;
 class TIconBox;
-class TIconThumbnail;
+class TIconGrid;
+class TThumbRef;
 class TLongWork;
-class TWheelScrollBox;
 class QMimeData;
 class QKeySequence;
 namespace pictavo {
@@ -88,8 +88,8 @@ public:
     QSplitter* Splitter1;
     QWidget* IconListPanel;
     TGradientHeader* IconListHeader;
-    TWheelScrollBox* ScrollBox;
-    QWidget* FlowPanel;
+    // The icon view: its tiles and the scroll box around them.
+    TIconGrid* ScrollBox;
     QWidget* IconBoxPanel;
     TGradientHeader* IconBoxHeader;
     TIconBox* IconBox;
@@ -145,7 +145,8 @@ public:
 
     // ---- the tiles of the icon view, in display order ----
     int ThumbCount() const;
-    TIconThumbnail* Thumb(int position) const;
+    // Invalid past the last tile.
+    TThumbRef Thumb(int position) const;
     // Where the tile is inside the view's scrolled area.
     QRect ThumbRect(int position) const;
 
@@ -166,20 +167,19 @@ public:
     void FileListHeaderClick(int column);
 
     int AddFileIcons(const std::string& FileName, int IconCount, bool Append);
-    void AddThumbnail(QWidget* Panel, const std::string& FileName, int Position, int IconIndex,
-                      bool Reuse);
-    void RemoveThumbnails(QWidget* Panel, int Count);
+    void AddThumbnail(const std::string& FileName, int Position, int IconIndex, bool Reuse);
+    void RemoveThumbnails(int Count);
     int FindSelectedThumb() const;
     // No tile selected, FSelectedThumb -1.
     void ClearThumbSelection();
-    void ThumbnailClick(TIconThumbnail* Sender);
+    void ThumbnailClick(TThumbRef Sender);
     void ScrollBoxResize();
     void cmView(QObject* Sender);
     void cmRemoveFromView();
 
     // ---- export commands (ExportCommands.cpp) ----
-    // The tile at FSelectedThumb, or null when none is selected.
-    TIconThumbnail* SelectedThumb() const;
+    // The tile at FSelectedThumb; invalid when none is selected.
+    TThumbRef SelectedThumb() const;
     void cmSaveIcon(QObject* Sender);
     void cmSavetoIcon();
     void cmSaveToBMP();
@@ -293,12 +293,9 @@ private:
     // The save dialog for that image, proposing its export name with `extension`.
     QString AskImageSaveName(int image, const QString& title, const std::string& extension,
                              const QString& filter);
-    QString ThumbName(int number) const;
-    bool ThumbNameTaken(const QString& name) const;
 
     std::unique_ptr<TDialogs> FDialogs;
     pictavo::TFileScan FScan; // the remembered names and the running totals
-    QSet<QString> FThumbNames;
     void SelectFileRow(const QString& fileName);
     std::optional<TStartPath> FStartPath;
     QElapsedTimer FProgressClock;

@@ -3,8 +3,7 @@
 // action is enabled exactly when CommandApplies says its command has something to act on.
 #include "app/FileList.h"
 #include "app/IconBox.h"
-#include "app/IconThumbnail.h"
-#include "app/WheelScrollBox.h"
+#include "app/IconGrid.h"
 #include "app/MainWindow.h"
 #include "app/WindowRules.h"
 #include "library/LibrarySources.h"
@@ -151,9 +150,9 @@ WindowState Twnd_pictavo_Main::CurrentState() const {
     state.Tiles = ThumbCount();
     for (int i = 0; i < state.Tiles; ++i)
         state.SelectedTiles += Thumb(i)->Selected() ? 1 : 0;
-    const TIconThumbnail* tile = SelectedThumb();
-    state.TileCurrent = tile != nullptr;
-    state.TileInLibrary = tile != nullptr && pictavo::IsIconLibraryName(tile->ModuleName());
+    const TThumbRef tile = SelectedThumb();
+    state.TileCurrent = static_cast<bool>(tile);
+    state.TileInLibrary = tile && pictavo::IsIconLibraryName(tile->ModuleName());
     state.ImageSelected = IconBox->SelectedImageIndex() >= 0;
     state.FolderSelected = !ShellTreeSelectedFolder().isEmpty();
     return state;

@@ -88,7 +88,7 @@ void Twnd_pictavo_Main::FindFileSearchBegin() {
     IconBox->clear();
     IconBoxHeader->SetText({});
     IconListHeader->SetText({});
-    RemoveThumbnails(FlowPanel, -1);
+    RemoveThumbnails(-1);
     FSearchStart = platform::TickCount() & 0xFFFFFFFFu;
     FPendingRows.clear();
     FPendingStatus.clear();

@@ -28,11 +28,14 @@ QImage ToQImage(const pictavo::RgbaImage& rgba) {
 } // namespace
 
 TTileIcon RenderTileIcon(const std::string& moduleName, int iconIndex, int iconSize, int tileSide,
-                         qreal ratio) {
+                         qreal ratio, pictavo::TFileIconLoader* loader) {
     try {
         pictavo::TMultiIcon icon;
         icon.SetDrawAllImages(false);
-        pictavo::LoadFileIcon(icon, moduleName, iconIndex);
+        if (loader)
+            loader->Load(icon, moduleName, iconIndex);
+        else
+            pictavo::LoadFileIcon(icon, moduleName, iconIndex);
         std::vector<pictavo::TImageFacts> facts;
         for (int i = 0; i < icon.IconCount(); ++i)
             facts.push_back(

@@ -7,6 +7,14 @@
 #include <QRect>
 #include <string>
 
+namespace pictavo {
+class TFileIconLoader;
+}
+
+namespace pictavo {
+class TFileIconLoader;
+}
+
 struct TTileIcon {
     QImage Image; // premultiplied ARGB with its device pixel ratio set; null: no icon
     QRect Place;  // in the tile's logical pixels
@@ -14,6 +22,6 @@ struct TTileIcon {
 
 // Icon `iconIndex` of the file for a tile `tileSide` logical pixels wide showing icons of
 // `iconSize`, on a screen of `ratio` device pixels per pixel. A file that gives no icon
-// gives a null image; never raises.
+// gives a null image; never raises. A loader keeps the last module open between calls.
 TTileIcon RenderTileIcon(const std::string& moduleName, int iconIndex, int iconSize, int tileSide,
-                         qreal ratio);
+                         qreal ratio, pictavo::TFileIconLoader* loader = nullptr);

@@ -6,7 +6,7 @@
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "icons/ModuleIcons.h"
 #include "icons/MultiIcon.h"
 #include "util/Bytes.h"

@@ -2,7 +2,7 @@
 #include "app/FileList.h"
 #include "AppTest.h"
 #include "WindowTestSupport.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/Panels.h"
 
 #include "app/IconBox.h"

@@ -2,7 +2,7 @@
 #include "AppTest.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/Panels.h"
 #include "app/Settings.h"
 #include "app/WheelScrollBox.h"
@@ -10,6 +10,7 @@
 #include "app/IconBox.h"
 #include <QCheckBox>
 #include <QListWidget>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
 #include <QtTest>
@@ -104,17 +105,18 @@ private slots:
         window->cmView(window->All2); // 7 tiles
         window->ThumbnailClick(window->Thumb(3));
         QTest::qWait(10);
-        const QRect place = window->Thumb(3)->geometry();
-        TIconThumbnail* next = window->Thumb(4);
+        const QRect place = window->ThumbRect(3);
+        const std::pair next{window->Thumb(4)->ModuleName(), window->Thumb(4)->IconIndex()};
         window->cmRemoveFromView();
         QCOMPARE(window->ThumbCount(), 6);
-        QCOMPARE(window->Thumb(3), next); // the tile that took its place is selected
-        QCOMPARE(next->geometry(), place); // at once, not after the next resize
-        QVERIFY(next->Selected());
+        // The tile that took its place, at once, not after the next resize, is selected.
+        QCOMPARE(std::pair(window->Thumb(3)->ModuleName(), window->Thumb(3)->IconIndex()), next);
+        QCOMPARE(window->ThumbRect(3), place);
+        QVERIFY(window->Thumb(3)->Selected());
         QCOMPARE(window->FSelectedThumb, 3);
         QCOMPARE(window->IconBox->count(), 0);
         QCOMPARE(window->IconListHeader->Text(), QString("6 图标"));
-        QCOMPARE(next->Caption(), QString("图标 4")); // captions are not renumbered
+        QCOMPARE(window->Thumb(3)->Caption(), QString("图标 4")); // captions are not renumbered
 
         window->ThumbnailClick(window->Thumb(0));
         window->cmRemoveFromView();
@@ -155,8 +157,8 @@ private slots:
             cleanup();
             ClearStoredSettings();
             if (stored != 0)
-                QSettings("Vantrel", "Pictavo").setValue(QString(SettingsGroup) + "/TileSize",
-                                                         stored);
+                QSettings("Vantrel", "Pictavo")
+                    .setValue(QString(SettingsGroup) + "/TileSize", stored);
             window = std::make_unique<Twnd_pictavo_Main>();
             UseFakeDialogs(*window);
             window->resize(1200, 800); // room for two large tiles side by side
@@ -170,15 +172,63 @@ private slots:
         }
     }
 
-    void tileNameTakenByAnotherComponentGetsAnotherNumber() {
-        auto* other = new QObject(window.get());
-        other->setObjectName("Thumb0");
-        window->AddThumbnail(window->FlowPanel, folder.File("c.ico").toStdString(), 0, 0, false);
-        const QString name = window->Thumb(0)->objectName();
-        QVERIFY(name.startsWith("Thumb"));
-        QVERIFY(name != "Thumb0");
-        window->AddThumbnail(window->FlowPanel, folder.File("c.ico").toStdString(), 1, 0, false);
-        QCOMPARE(window->Thumb(1)->objectName(), QString("Thumb1"));
+    // The mouse on the view: a click selects the tile and lists its images, a right press
+    // selects it too, a double click is two clicks; the pointer over a tile is its hover.
+    void mouseActsOnTheTileUnderIt() {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->cmView(window->All2);
+        QWidget* view = window->ScrollBox->viewport();
+        const int a0 = FirstTileOf("a.dll");
+        const QPoint onA0 = window->ThumbRect(a0).center();
+        QTest::mouseClick(view, Qt::LeftButton, {}, onA0);
+        QCOMPARE(window->FSelectedThumb, a0);
+        QCOMPARE(window->IconBox->count(), 2);
+        const QPoint onTile1 = window->ThumbRect(1).center();
+        QTest::mousePress(view, Qt::RightButton, {}, onTile1);
+        QCOMPARE(window->FSelectedThumb, 1);
+        QCOMPARE(SelectedTiles(), 1);
+        // The context menu follows (the platform sends its event after the press).
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, onTile1, view->mapToGlobal(onTile1));
+        QApplication::sendEvent(view, &menu);
+        QTRY_VERIFY(window->IconListPopup->isVisible());
+        window->IconListPopup->hide();
+        QTest::mouseRelease(view, Qt::RightButton, {}, window->ThumbRect(1).center());
+        int clicks = 0;
+        connect(window->ScrollBox, &TIconGrid::tileClicked, this, [&] { ++clicks; });
+        // A double click arrives as press, release, double click, release.
+        QTest::mouseClick(view, Qt::LeftButton, {}, onA0);
+        QMouseEvent second(QEvent::MouseButtonDblClick, onA0, view->mapToGlobal(onA0),
+                           Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(view, &second);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, onA0);
+        QCOMPARE(clicks, 2);
+        // Between tiles nothing is clicked.
+        QTest::mouseClick(view, Qt::LeftButton, {}, window->ThumbRect(0).topRight() + QPoint(2, 0));
+        QCOMPARE(clicks, 2);
+        QTest::mouseMove(view, window->ThumbRect(2).center());
+        QTRY_COMPARE(window->ScrollBox->HoverTile(), 2);
+    }
+
+    // Tiles get their icons from the renderer thread, then repaint from the cache.
+    void tilesShowTheirIconsOnceRendered() {
+        window->ColorPicker->SetColorValue(0xFFFFFF);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->cmView(window->All2);
+        QWidget* view = window->ScrollBox->viewport();
+        view->repaint();
+        QTRY_COMPARE(window->ScrollBox->WaitingIcons(), 0);
+        QTRY_COMPARE(int(window->ScrollBox->Cache().Count()), window->ThumbCount());
+        const QImage painted = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int i = 0; i < window->ThumbCount(); ++i) {
+            const QRect icon = window->ThumbRect(i).adjusted(3, 3, -3, -30);
+            int drawn = 0;
+            for (int y = icon.top(); y <= icon.bottom(); ++y)
+                for (int x = icon.left(); x <= icon.right(); ++x)
+                    drawn += painted.pixel(x, y) != qRgb(255, 255, 255);
+            QVERIFY2(drawn > 30, qPrintable(QString("tile %1").arg(i)));
+        }
     }
 
 private:

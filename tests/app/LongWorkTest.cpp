@@ -5,7 +5,7 @@
 #include "AppTest.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/Panels.h"
 #include "icons/MultiIcon.h"
 

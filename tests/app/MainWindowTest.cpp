@@ -2,7 +2,7 @@
 #include "AppTest.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/Panels.h"
 #include "app/Settings.h"
 #include "app/WheelScrollBox.h"
@@ -215,7 +215,7 @@ private slots:
         for (int i = 0; i < window.ThumbCount(); ++i)
             QCOMPARE(window.Thumb(i)->Color(), pictavo::TColor(0x00FFFF));
         QCOMPARE(window.IconBox->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0x00));
-        window.AddThumbnail(window.FlowPanel, folder.File("c.ico").toStdString(), 99, 0, false);
+        window.AddThumbnail(folder.File("c.ico").toStdString(), 99, 0, false);
         QCOMPARE(window.Thumb(window.ThumbCount() - 1)->Color(), pictavo::TColor(0x00FFFF));
     }
 

@@ -1,15 +1,16 @@
-// The icon tiles, their flow layout and the wheel scroll box. Tile pixels are read from
-// the tile's own rendering (grab), which goes through the core's compositing.
+// The icon tiles' look, their grid and the wheel scroll box. Tile pixels are read from a
+// tile painted into an image as the view paints it.
 
 #include "../icons/IconTestSupport.h"
 #include "AppTest.h"
-#include "app/FlowLayout.h"
-#include "app/IconThumbnail.h"
 #include "app/QtColor.h"
+#include "app/TileGrid.h"
 #include "app/TileIcon.h"
+#include "app/TilePainter.h"
 #include "app/WheelScrollBox.h"
 #include "util/Stream.h"
 
+#include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -41,8 +42,24 @@ QRect RedArea(const QImage& image) {
     return area;
 }
 
-QImage Render(QWidget& widget) {
-    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+// A 60-pixel tile as the view paints it: icon 0 of the file (none without one).
+struct Tile {
+    std::string ModuleName;
+    int IconIndex = 0;
+    TTileLook Look;
+    QString Caption;
+    QPalette Palette;
+    QFont Font;
+};
+
+QImage Render(const Tile& tile) {
+    QImage image(60, 60, QImage::Format_RGB32);
+    const TTileIcon icon = tile.ModuleName.empty()
+                               ? TTileIcon{}
+                               : RenderTileIcon(tile.ModuleName, tile.IconIndex, 32, 60, 1);
+    QPainter painter(&image);
+    PaintTile(painter, image.rect(), tile.Look, icon, tile.Caption, tile.Palette, tile.Font);
+    return image;
 }
 
 } // namespace
@@ -65,9 +82,8 @@ private slots:
         QFETCH(int, height);
         QFETCH(QRect, expected);
         QTemporaryDir dir;
-        TIconThumbnail tile;
-        tile.SetModuleName(WriteSolidIcon(dir, "solid.ico", width, height));
-        QCOMPARE(tile.size(), QSize(60, 60));
+        Tile tile;
+        tile.ModuleName = WriteSolidIcon(dir, "solid.ico", width, height);
         QCOMPARE(RedArea(Render(tile)), expected);
     }
 
@@ -102,14 +118,15 @@ private slots:
             QCOMPARE(icon.Place, c.place);
             QCOMPARE(icon.Image.deviceIndependentSize().toSize(), c.place.size());
         }
-        QVERIFY(RenderTileIcon(dir.filePath("none.ico").toStdString(), 0, 32, 60, 1).Image.isNull());
+        QVERIFY(
+            RenderTileIcon(dir.filePath("none.ico").toStdString(), 0, 32, 60, 1).Image.isNull());
     }
 
     void moduleIconIsLoadedFromTheFile() {
-        TIconThumbnail tile;
-        tile.SetModuleName(std::string(PICTAVO_FIXTURES) + "/pe/icons32.dll");
-        tile.SetIconIndex(1);
-        tile.SetColor(0xFFFFFF);
+        Tile tile;
+        tile.ModuleName = std::string(PICTAVO_FIXTURES) + "/pe/icons32.dll";
+        tile.IconIndex = 1;
+        tile.Look.Color = 0xFFFFFF;
         const QImage image = Render(tile);
         int drawn = 0;
         for (int y = 3; y < 35; ++y)
@@ -122,10 +139,10 @@ private slots:
         QTemporaryDir dir;
         const std::string path = dir.filePath("not-an-icon.txt").toStdString();
         pictavo::WriteFileBytes(path, {'h', 'e', 'l', 'l', 'o'});
-        TIconThumbnail tile;
-        tile.SetModuleName(path);
-        tile.SetCaption("图标 0");
-        tile.SetColor(0xFFFFFF);
+        Tile tile;
+        tile.ModuleName = path;
+        tile.Caption = "图标 0";
+        tile.Look.Color = 0xFFFFFF;
         const QImage image = Render(tile);
         QCOMPARE(image.pixel(0, 0), qRgb(0x80, 0x80, 0x80)); // BorderColor
         for (int y = 1; y < 35; ++y)
@@ -135,26 +152,37 @@ private slots:
     }
 
     void fillFollowsTheState() {
-        TIconThumbnail tile;
-        tile.SetColor(pictavo::RGB(1, 2, 3));
-        QCOMPARE(Render(tile).pixel(30, 40), ToQColor(pictavo::RGB(1, 2, 3)).rgb());
-        tile.SetSelected(true);
-        QCOMPARE(Render(tile).pixel(30, 40), ToQColor(tile.SelectedColor()).rgb());
-        // Selected beats hover.
-        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-        QApplication::sendEvent(&tile, &enter);
-        QVERIFY(tile.MouseInside());
-        QCOMPARE(Render(tile).pixel(30, 40), ToQColor(tile.SelectedColor()).rgb());
-        tile.SetSelected(false);
-        QCOMPARE(Render(tile).pixel(30, 40), ToQColor(tile.OnMouseColor()).rgb());
+        // Selected or pressed beats hover, hover beats plain.
+        struct Case {
+            bool selected, pressed, hover;
+            pictavo::TColor fill;
+        };
+        TTileLook look;
+        look.Color = pictavo::RGB(1, 2, 3);
+        look.SelectedColor = 0x000011;
+        look.PressColor = 0x000022;
+        look.OnMouseColor = 0x000033;
+        for (const Case& c : {Case{false, false, false, look.Color},
+                              {true, false, false, 0x11},
+                              {true, true, true, 0x11},
+                              {false, true, true, 0x22},
+                              {false, false, true, 0x33}}) {
+            look.Selected = c.selected;
+            look.Pressed = c.pressed;
+            look.Hover = c.hover;
+            QCOMPARE(TileFillColor(look), c.fill);
+            Tile tile;
+            tile.Look = look;
+            QCOMPARE(Render(tile).pixel(30, 40), ToQColor(c.fill).rgb());
+        }
     }
 
     // The selected fill is nearly the panel's colour: a highlight frame shows it.
     void selectedTileHasAHighlightFrame() {
-        TIconThumbnail tile;
-        const QRgb highlight = tile.palette().color(QPalette::Highlight).rgb();
+        Tile tile;
+        const QRgb highlight = tile.Palette.color(QPalette::Highlight).rgb();
         QVERIFY(Render(tile).pixel(1, 30) != highlight);
-        tile.SetSelected(true);
+        tile.Look.Selected = true;
         const QImage image = Render(tile);
         for (const QPoint& p : {QPoint(1, 30), QPoint(30, 1), QPoint(58, 30), QPoint(30, 58)})
             QCOMPARE(image.pixel(p), highlight);
@@ -162,12 +190,12 @@ private slots:
 
     // On a navy background the caption is light, on a light one dark.
     void captionReadsOnAnyBackground() {
-        TIconThumbnail tile;
-        tile.SetCaption("图标 8");
+        Tile tile;
+        tile.Caption = "图标 8";
         for (const auto& [background, caption] :
              {std::pair{pictavo::RGB(0, 0, 128), qRgb(255, 255, 255)},
               std::pair{pictavo::RGB(0xF0, 0xF0, 0xF0), qRgb(0, 0, 0)}}) {
-            tile.SetColor(background);
+            tile.Look.Color = background;
             const QImage image = Render(tile);
             int captionPixels = 0;
             for (int y = 40; y < 57; ++y)
@@ -178,51 +206,52 @@ private slots:
     }
 
     void captionStaysInItsStripWithALiteralAmpersand() {
-        TIconThumbnail tile;
-        tile.SetColor(0xFFFFFF);
-        tile.SetCaption("&");
+        Tile tile;
+        tile.Look.Color = 0xFFFFFF;
+        tile.Caption = "&";
         const QRect ampersand = TextPixels(Render(tile));
         QVERIFY2(!ampersand.isEmpty(), "an ampersand alone is drawn, not taken as a mnemonic");
-        tile.SetCaption("图标 123456789012345678901234567890");
+        tile.Caption = "图标 123456789012345678901234567890";
         const QRect text = TextPixels(Render(tile));
         QVERIFY(text.left() >= 3 && text.right() <= 56);
-        QVERIFY(text.top() >= 60 - 3 - tile.fontMetrics().height());
+        QVERIFY(text.top() >= 60 - 3 - QFontMetrics(tile.Font).height());
     }
 
-    void rightButtonRaisesRightClickedAndDoubleClickGivesTwoClicks() {
-        TIconThumbnail tile;
-        tile.show();
-        QSignalSpy right(&tile, &TThumbnail::rightClicked);
-        QSignalSpy clicked(&tile, &TThumbnail::clicked);
-        QTest::mousePress(&tile, Qt::RightButton, {}, QPoint(30, 30));
-        QTest::mouseRelease(&tile, Qt::RightButton, {}, QPoint(30, 30));
-        QCOMPARE(right.count(), 1);
-        QCOMPARE(clicked.count(), 0);
-        QTest::mouseClick(&tile, Qt::LeftButton, {}, QPoint(30, 30));
-        QCOMPARE(clicked.count(), 1);
-        // The second press of a double click arrives as the double-click event.
-        QTest::mouseDClick(&tile, Qt::LeftButton, {}, QPoint(30, 30));
-        QTest::mouseRelease(&tile, Qt::LeftButton, {}, QPoint(30, 30));
-        QCOMPARE(clicked.count(), 2);
-    }
-
-    void flowLayoutWrapsWithTwoPixelMargins() {
-        QWidget panel;
-        auto* flow = new FlowLayout(&panel);
-        QList<TIconThumbnail*> tiles;
-        for (int i = 0; i < 5; ++i) {
-            tiles.append(new TIconThumbnail(&panel));
-            flow->addWidget(tiles.last());
-        }
+    void gridWrapsWithTwoPixelMargins() {
+        using pictavo::TGridRect;
         // 3 tiles of 64 fit in 200 pixels, the fourth wraps.
-        QCOMPARE(flow->heightForWidth(200), 128);
-        flow->setGeometry(QRect(0, 0, 200, 128));
-        QCOMPARE(tiles[0]->geometry(), QRect(2, 2, 60, 60));
-        QCOMPARE(tiles[1]->geometry(), QRect(66, 2, 60, 60));
-        QCOMPARE(tiles[2]->geometry(), QRect(130, 2, 60, 60));
-        QCOMPARE(tiles[3]->geometry(), QRect(2, 66, 60, 60));
+        const pictavo::TTileGrid grid(60, 200);
+        QCOMPARE(grid.Columns(), 3);
+        QCOMPARE(grid.Height(5), 128);
+        QCOMPARE(grid.Height(0), 0);
+        for (const auto& [position, rect] : {std::pair{0, TGridRect{2, 2, 60, 60}},
+                                             {1, TGridRect{66, 2, 60, 60}},
+                                             {2, TGridRect{130, 2, 60, 60}},
+                                             {3, TGridRect{2, 66, 60, 60}}})
+            QCOMPARE(grid.TileRect(position), rect);
         // A view narrower than one tile still shows one tile per row.
-        QCOMPARE(flow->heightForWidth(30), 5 * 64);
+        QCOMPARE(pictavo::TTileGrid(60, 30).Height(5), 5 * 64);
+        QCOMPARE(pictavo::TTileGrid(156, 1000).Columns(), 6);
+        // Points: on a tile, in a margin, past the last tile, outside the columns.
+        for (const auto& [x, y, tile] : {std::tuple{2, 2, 0},
+                                         {61, 61, 0},
+                                         {62, 30, -1},
+                                         {66, 2, 1},
+                                         {3, 70, 3},
+                                         {70, 70, 4},
+                                         {140, 70, -1},
+                                         {195, 10, -1},
+                                         {-1, 10, -1}})
+            QCOMPARE(grid.TileAt(x, y, 5), tile);
+        int first = 0, end = 0;
+        grid.Visible(0, 64, 5, first, end);
+        QCOMPARE(std::pair(first, end), std::pair(0, 3));
+        grid.Visible(70, 10, 5, first, end);
+        QCOMPARE(std::pair(first, end), std::pair(3, 5));
+        grid.Visible(60, 10, 100, first, end); // two rows in part
+        QCOMPARE(std::pair(first, end), std::pair(0, 6));
+        // 100 000 tiles of 256 pixels in one column still have their place.
+        QCOMPARE(pictavo::TTileGrid(284, 300).Height(100000), 100000LL * 288);
     }
 
     void wheelStepsGatherWholeNotches() {

@@ -2,6 +2,8 @@
 
 #include "app/TileRules.h"
 #include "AppTest.h"
+#include "app/BoundedCache.h"
+#include "app/TileList.h"
 
 #include <QtTest>
 
@@ -65,6 +67,62 @@ private slots:
               {156, 128, 256, 256, TTileRect{11, 3, 128, 128}},
               {156, 128, 48, 48, TTileRect{51, 3, 48, 48}}})
             QCOMPARE(pictavo::TileIconRect(side, icon, w, h), rect);
+    }
+
+    // The painted icons stay within their budget; the one used longest ago goes first.
+    void cacheKeepsItsBudget() {
+        struct Step {
+            char op; // i: insert key with cost, f: find key, r: remove key
+            int key;
+            size_t cost;
+            std::vector<int> held; // the keys held afterwards
+            size_t total;
+        };
+        const Step steps[] = {
+            {'i', 1, 40, {1}, 40},     {'i', 2, 40, {1, 2}, 80},
+            {'f', 1, 0, {1, 2}, 80},   // 1 is now the most recent
+            {'i', 3, 40, {1, 3}, 80},  // over 100: 2, used longest ago, goes
+            {'i', 1, 10, {1, 3}, 50},  // replacing costs the new cost
+            {'i', 4, 200, {1, 3}, 50}, // dearer than the whole budget: not kept
+            {'i', 5, 100, {5}, 100},   // takes the whole budget
+            {'r', 5, 0, {}, 0},
+        };
+        pictavo::TBoundedCache<int, std::string> cache(100);
+        for (const Step& step : steps) {
+            if (step.op == 'i')
+                cache.Insert(step.key, std::to_string(step.key), step.cost);
+            else if (step.op == 'f')
+                QCOMPARE(*cache.Find(step.key), std::to_string(step.key));
+            else
+                cache.Remove(step.key);
+            for (int key = 1; key <= 5; ++key) {
+                const bool held =
+                    std::find(step.held.begin(), step.held.end(), key) != step.held.end();
+                QCOMPARE(cache.Contains(key), held);
+            }
+            QCOMPARE(cache.Cost(), step.total);
+            QCOMPARE(cache.Count(), step.held.size());
+        }
+    }
+
+    // Files are kept once for all their tiles; removing the last tiles keeps the others.
+    void tileListKeepsFilesOnce() {
+        pictavo::TTileList tiles;
+        const int32_t a = tiles.FileNumber("/nonexistent/a.dll");
+        const int32_t b = tiles.FileNumber("/nonexistent/b.dll");
+        QCOMPARE(tiles.FileNumber("/nonexistent/a.dll"), a);
+        QVERIFY(a != b);
+        for (int i = 0; i < 5; ++i)
+            tiles.Append({i % 2 == 0 ? a : b, i, i, false});
+        QCOMPARE(tiles.FileOf(3).Name, std::string("/nonexistent/b.dll"));
+        QCOMPARE(tiles.FileOf(3).Size, int64_t(-1)); // unreadable
+        tiles.RemoveAt(1);
+        QCOMPARE(tiles.At(1).IconIndex, 2);
+        tiles.RemoveLast(2);
+        QCOMPARE(tiles.Count(), 2);
+        tiles.RemoveLast(9);
+        QCOMPARE(tiles.Count(), 0);
+        tiles.RemoveAt(0); // nothing to remove
     }
 };
 PICTAVO_APP_TEST(TileRulesTest)
