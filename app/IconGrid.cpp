@@ -4,6 +4,7 @@
 
 #include <QCursor>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -206,6 +207,36 @@ void TIconGrid::mouseMoveEvent(QMouseEvent* event) {
     SetHover(TileAt(event->position().toPoint()));
     if (FPressed >= 0)
         viewport()->update();
+}
+
+void TIconGrid::keyPressEvent(QKeyEvent* event) {
+    // As on the buttons the tiles once were: space clicks the tile with the focus; the
+    // arrows move the focus (and the view with it).
+    const int count = FTiles.Count(), columns = Grid().Columns();
+    int next = FFocus;
+    switch (event->key()) {
+    case Qt::Key_Space:
+        if (FFocus >= 0 && FFocus < count)
+            emit tileClicked(FFocus);
+        return;
+    case Qt::Key_Left:
+        next = FFocus - 1;
+        break;
+    case Qt::Key_Right:
+        next = FFocus + 1;
+        break;
+    case Qt::Key_Up:
+        next = FFocus - columns;
+        break;
+    case Qt::Key_Down:
+        next = FFocus < 0 ? 0 : FFocus + columns;
+        break;
+    default:
+        TWheelScrollBox::keyPressEvent(event);
+        return;
+    }
+    if (next >= 0 && next < count)
+        FocusTile(next);
 }
 
 void TIconGrid::focusInEvent(QFocusEvent* event) {

@@ -50,7 +50,10 @@ TTileRect TileIconRect(int tileSide, int iconSize, int imageWidth, int imageHeig
         height = std::max(1, height * iconSize / side);
     }
     const int centre = (tileSide - 6) / 2;
-    return {centre - width / 2, 3, width, height};
+    // Larger tiles centre a small image in the icon's square too; the 32-px tile keeps it
+    // at the top, as it always did.
+    const int top = iconSize > DefaultTileIconSize ? 3 + (iconSize - height) / 2 : 3;
+    return {centre - width / 2, top, width, height};
 }
 
 } // namespace pictavo

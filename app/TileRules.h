@@ -38,7 +38,8 @@ struct TTileRect {
 
 // Where the image goes on the tile, in the tile's own (logical) pixels: 3 px from the top,
 // centred as tiles always were; an image larger than the icon size is fitted into it with
-// its shape kept, a smaller one keeps its own size.
+// its shape kept, a smaller one keeps its own size (and above 32 px is centred in the
+// icon's square).
 TTileRect TileIconRect(int tileSide, int iconSize, int imageWidth, int imageHeight);
 
 } // namespace pictavo

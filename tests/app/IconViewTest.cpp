@@ -208,6 +208,10 @@ private slots:
         QCOMPARE(clicks, 2);
         QTest::mouseMove(view, window->ThumbRect(2).center());
         QTRY_COMPARE(window->ScrollBox->HoverTile(), 2);
+        // The keys: an arrow moves the focus on, space clicks the tile with the focus.
+        QTest::keyClick(window->ScrollBox, Qt::Key_Right);
+        QTest::keyClick(window->ScrollBox, Qt::Key_Space);
+        QCOMPARE(window->FSelectedThumb, a0 + 1);
     }
 
     // Tiles get their icons from the renderer thread, then repaint from the cache.

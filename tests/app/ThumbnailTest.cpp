@@ -111,8 +111,8 @@ private slots:
         for (const Case& c : {Case{32, 60, 1.0, {32, 32}, {11, 3, 32, 32}},
                               Case{32, 60, 2.0, {64, 64}, {11, 3, 32, 32}},
                               Case{48, 76, 1.0, {48, 48}, {11, 3, 48, 48}},
-                              Case{128, 156, 1.0, {96, 96}, {27, 3, 96, 96}},
-                              Case{128, 156, 2.0, {96, 96}, {27, 3, 96, 96}}}) {
+                              Case{128, 156, 1.0, {96, 96}, {27, 19, 96, 96}},
+                              Case{128, 156, 2.0, {96, 96}, {27, 19, 96, 96}}}) {
             const TTileIcon icon = RenderTileIcon(path, 0, c.iconSize, c.tileSide, c.ratio);
             QCOMPARE(icon.Image.size(), c.devicePixels);
             QCOMPARE(icon.Place, c.place);

@@ -65,7 +65,7 @@ private slots:
               {60, 32, 256, 256, TTileRect{11, 3, 32, 32}},
               {60, 32, 64, 32, TTileRect{11, 3, 32, 16}},
               {156, 128, 256, 256, TTileRect{11, 3, 128, 128}},
-              {156, 128, 48, 48, TTileRect{51, 3, 48, 48}}})
+              {156, 128, 48, 48, TTileRect{51, 43, 48, 48}}})
             QCOMPARE(pictavo::TileIconRect(side, icon, w, h), rect);
     }
 
