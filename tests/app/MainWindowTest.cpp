@@ -182,18 +182,16 @@ private slots:
             QCOMPARE(window.pmRemoveFromICL->isVisible(), tile == library);
             for (QAction* action : window.IconListPopup->actions())
                 // A separator the menu collapsed has no place at all.
-                if (action->isVisible() &&
-                    !(action->isSeparator() &&
-                      window.IconListPopup->actionGeometry(action).isEmpty()))
-                    QVERIFY2(
-                        window.IconListPopup->rect().contains(
-                            window.IconListPopup->actionGeometry(action)),
-                        qPrintable(QString("%1 tile %2: %3 outside %4x%5")
-                                       .arg(action->text())
-                                       .arg(tile)
-                                       .arg(window.IconListPopup->actionGeometry(action).bottom())
-                                       .arg(window.IconListPopup->width())
-                                       .arg(window.IconListPopup->height())));
+                if (action->isVisible() && !(action->isSeparator() &&
+                                             window.IconListPopup->actionGeometry(action).isEmpty()))
+                    QVERIFY2(window.IconListPopup->rect().contains(
+                                 window.IconListPopup->actionGeometry(action)),
+                             qPrintable(QString("%1 tile %2: %3 outside %4x%5")
+                                            .arg(action->text())
+                                            .arg(tile)
+                                            .arg(window.IconListPopup->actionGeometry(action).bottom())
+                                            .arg(window.IconListPopup->width())
+                                            .arg(window.IconListPopup->height())));
             window.IconListPopup->hide();
         }
     }

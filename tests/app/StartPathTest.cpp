@@ -9,8 +9,8 @@
 #include <QFile>
 #include <QScrollBar>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTreeView>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class StartPathTest : public QObject {
@@ -93,8 +93,8 @@ private slots:
         tree->setFocus();
         const QModelIndex index = tree->currentIndex();
         QCOMPARE(window.ShellTreeSelectedFolder(), top);
-        for (const auto& [open, close] :
-             {std::pair{Qt::Key_Right, Qt::Key_Left}, std::pair{Qt::Key_Plus, Qt::Key_Minus}}) {
+        for (const auto& [open, close] : {std::pair{Qt::Key_Right, Qt::Key_Left},
+                                          std::pair{Qt::Key_Plus, Qt::Key_Minus}}) {
             QTest::keyClick(tree, open);
             QTRY_VERIFY(tree->isExpanded(index));
             QTest::keyClick(tree, close);

@@ -40,8 +40,7 @@ QStringList TextsOf(QWidget& root) {
             texts << status->currentMessage();
         if (auto* list = qobject_cast<TFileList*>(widget))
             for (int column = 0; column < list->Model().columnCount(); ++column)
-                texts
-                    << list->Model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+                texts << list->Model().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     }
     for (QAction* action : root.findChildren<QAction*>())
         texts << action->text();
@@ -123,7 +122,8 @@ private slots:
     void englishColourDialogHasNoChineseLeft() {
         const QStringList texts = InEnglish([] {
             pictavo::TMultiIcon icon;
-            pictavo::test::LoadBytes(icon, pictavo::test::MakeIcon({pictavo::test::BlockRecipe{}}));
+            pictavo::test::LoadBytes(icon,
+                                     pictavo::test::MakeIcon({pictavo::test::BlockRecipe{}}));
             const auto handle = icon.CreateIconHandle(0);
             Tdlg_pictavo_Color dialog(*handle, nullptr);
             return TextsOf(dialog);
