@@ -26,8 +26,11 @@ protected:
             event->ignore();
             return true;
         }
-        if (!IsInput(event->type()) || !target->isWidgetType())
+        if (!IsInput(event->type()))
             return false;
+        // A menu bar or toolbar shortcut arrives at its action: none runs meanwhile.
+        if (!target->isWidgetType())
+            return event->type() == QEvent::Shortcut;
         auto* widget = static_cast<QWidget*>(target);
         if (Dialog != nullptr && (widget == Dialog || Dialog->isAncestorOf(widget)))
             return false;
@@ -46,6 +49,9 @@ private:
         case QEvent::ContextMenu:
         case QEvent::Shortcut:
         case QEvent::ShortcutOverride:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
             return true;
         default:
             return false;

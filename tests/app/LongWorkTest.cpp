@@ -9,6 +9,7 @@
 #include "app/Panels.h"
 #include "icons/MultiIcon.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QProgressDialog>
@@ -40,6 +41,16 @@ private slots:
         QWidget window;
         window.show();
         TLongWork work(&window);
+        // Input to the window waits: a shortcut and a click reach nothing meanwhile.
+        QAction quit(&window);
+        window.addAction(&quit);
+        int triggered = 0;
+        connect(&quit, &QAction::triggered, [&] { ++triggered; });
+        QTimer::singleShot(100, [&] {
+            QShortcutEvent shortcut(QKeySequence("Ctrl+Q"), 0);
+            QApplication::sendEvent(&quit, &shortcut);
+            QTest::mouseClick(&window, Qt::LeftButton);
+        });
         QString shownText;
         QTimer press;
         press.setInterval(20);
@@ -63,6 +74,7 @@ private slots:
             }
         });
         QVERIFY(!finished);
+        QCOMPARE(triggered, 0);
         QVERIFY(clock.elapsed() >= ProgressDelayMs);
         QCOMPARE(shownText, QString("2 / 10\n/some/file.dll"));
         QVERIFY(window.findChild<QProgressDialog*>("WorkProgress") == nullptr);
