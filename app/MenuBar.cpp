@@ -4,6 +4,7 @@
 #include "app/FileList.h"
 #include "app/IconBox.h"
 #include "app/IconGrid.h"
+#include "app/WheelScrollBox.h"
 #include "app/MainWindow.h"
 #include "app/WindowRules.h"
 #include "library/LibrarySources.h"
