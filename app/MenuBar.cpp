@@ -4,7 +4,6 @@
 #include "app/FileList.h"
 #include "app/IconBox.h"
 #include "app/IconGrid.h"
-#include "app/WheelScrollBox.h"
 #include "app/MainWindow.h"
 #include "app/WindowRules.h"
 #include "library/LibrarySources.h"
@@ -76,11 +75,8 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     AddCommand(edit, Command::SelectAllTiles, tr("选择所有图标(&A)"), [this] { cmSelectAllTiles(); },
                QKeySequence::SelectAll);
     edit->addSeparator();
-    QAction* remove = AddCommand(edit, Command::RemoveFromView, tr("由视图中移除"),
-                                 [this] { cmRemoveFromView(); }, QKeySequence::Delete);
-    // Delete takes a tile out only where the tiles are: not while typing or in the list.
-    remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    ScrollBox->addAction(remove);
+    AddCommand(edit, Command::RemoveFromView, tr("由视图中移除"), [this] { cmRemoveFromView(); },
+               QKeySequence::Delete);
     AddCommand(edit, Command::RemoveFromLibrary, tr("从图标库中删除..."), [this] { cmRemoveFromICL(); });
 
     QMenu* view = bar->addMenu(tr("查看(&V)"));
@@ -113,11 +109,6 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     connect(IconBox, &QListWidget::itemSelectionChanged, this, update);
     connect(ShellTree->selectionModel(), &QItemSelectionModel::currentChanged, this, update);
     BuildToolBar();
-    IconBox->MakeDragData = [this] {
-        QMimeData* data = nullptr;
-        Guarded([&] { data = DragImageData(); });
-        return data;
-    };
     UpdateCommands();
 }
 
