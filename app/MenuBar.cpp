@@ -75,8 +75,11 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     AddCommand(edit, Command::SelectAllTiles, tr("选择所有图标(&A)"), [this] { cmSelectAllTiles(); },
                QKeySequence::SelectAll);
     edit->addSeparator();
-    AddCommand(edit, Command::RemoveFromView, tr("由视图中移除"), [this] { cmRemoveFromView(); },
-               QKeySequence::Delete);
+    QAction* remove = AddCommand(edit, Command::RemoveFromView, tr("由视图中移除"),
+                                 [this] { cmRemoveFromView(); }, QKeySequence::Delete);
+    // Delete takes a tile out only where the tiles are: not while typing or in the list.
+    remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ScrollBox->addAction(remove);
     AddCommand(edit, Command::RemoveFromLibrary, tr("从图标库中删除..."), [this] { cmRemoveFromICL(); });
 
     QMenu* view = bar->addMenu(tr("查看(&V)"));
@@ -109,6 +112,11 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     connect(IconBox, &QListWidget::itemSelectionChanged, this, update);
     connect(ShellTree->selectionModel(), &QItemSelectionModel::currentChanged, this, update);
     BuildToolBar();
+    IconBox->MakeDragData = [this] {
+        QMimeData* data = nullptr;
+        Guarded([&] { data = DragImageData(); });
+        return data;
+    };
     UpdateCommands();
 }
 

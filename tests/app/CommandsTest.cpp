@@ -5,7 +5,7 @@
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
-#include "app/IconThumbnail.h"
+#include "app/IconGrid.h"
 #include "app/WindowRules.h"
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
