@@ -71,6 +71,7 @@ bool TLongWork::Run(const QString& title, const std::function<void(TWorkProgress
     std::exception_ptr error;
     bool cancelled = false;
     std::atomic<bool> finished{false};
+    QEventLoop loop;
     std::thread worker([&] {
         try {
             work(progress);
@@ -80,10 +81,11 @@ bool TLongWork::Run(const QString& title, const std::function<void(TWorkProgress
             error = std::current_exception();
         }
         finished = true;
+        // Wakes the window at once rather than at its next look.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
     TInputHold hold(FWindow);
-    QEventLoop loop;
     QElapsedTimer clock;
     clock.start();
     QProgressDialog* dialog = nullptr;
