@@ -92,6 +92,7 @@ public:
     TThumbRef(TIconGrid* grid, int position);
 
     explicit operator bool() const { return FGrid != nullptr; }
+    // Thumb(i)->Caption() reads as it did when every tile was a widget.
     const TThumbRef* operator->() const { return this; }
     int Position() const { return FPosition; }
 
