@@ -18,7 +18,7 @@ class TInputHold : public QObject {
 public:
     TInputHold(QWidget* window) : FWindow(window) { qApp->installEventFilter(this); }
     ~TInputHold() override { qApp->removeEventFilter(this); }
-    QWidget* Dialog = nullptr;
+    QProgressDialog* Dialog = nullptr;
 
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
@@ -28,16 +28,28 @@ protected:
         }
         if (!IsInput(event->type()))
             return false;
-        // A menu bar or toolbar shortcut arrives at its action: none runs meanwhile.
+        // A menu bar or toolbar shortcut arrives at its action: none runs meanwhile. The
+        // dialog's own (Escape) does.
         if (!target->isWidgetType())
-            return event->type() == QEvent::Shortcut;
+            return event->type() == QEvent::Shortcut && !InDialog(target->parent());
         auto* widget = static_cast<QWidget*>(target);
-        if (Dialog != nullptr && (widget == Dialog || Dialog->isAncestorOf(widget)))
+        // Escape cancels wherever the window's keyboard is, once the progress shows.
+        if (Dialog != nullptr && event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+            (widget->window() == FWindow || widget->window() == Dialog)) {
+            Dialog->cancel();
+            return true;
+        }
+        if (InDialog(widget))
             return false;
         return widget->window() == FWindow || FWindow->isAncestorOf(widget);
     }
 
 private:
+    bool InDialog(QObject* object) const {
+        return Dialog != nullptr && object != nullptr && object->isWidgetType() &&
+               (object == Dialog || Dialog->isAncestorOf(static_cast<QWidget*>(object)));
+    }
     static bool IsInput(QEvent::Type type) {
         switch (type) {
         case QEvent::MouseButtonPress:
@@ -115,6 +127,7 @@ bool TLongWork::Run(const QString& title, const std::function<void(TWorkProgress
                              [&progress] { progress.Cancel(); });
             hold.Dialog = dialog;
             dialog->show();
+            dialog->activateWindow(); // Escape cancels too
         }
         const size_t done = progress.Done(), total = progress.Total();
         const QFontMetrics metrics(dialog->font());

@@ -80,6 +80,31 @@ private slots:
         QVERIFY(window.findChild<QProgressDialog*>("WorkProgress") == nullptr);
     }
 
+    // Escape cancels, pressed in the dialog or wherever the window's keyboard is.
+    void escapeCancels() {
+        for (const bool inDialog : {true, false}) {
+            QWidget window;
+            window.show();
+            TLongWork work(&window);
+            QTimer press;
+            press.setInterval(20);
+            connect(&press, &QTimer::timeout, [&] {
+                auto* dialog = window.findChild<QProgressDialog*>("WorkProgress");
+                if (dialog != nullptr && dialog->isVisible())
+                    QTest::keyClick(inDialog ? static_cast<QWidget*>(dialog) : &window,
+                                    Qt::Key_Escape);
+            });
+            press.start();
+            const bool finished = work.Run("work", [](TWorkProgress& progress) {
+                for (int i = 0; i < 400; ++i) { // 2 s at most
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                    progress.Step(0);
+                }
+            });
+            QVERIFY2(!finished, inDialog ? "in the dialog" : "in the window");
+        }
+    }
+
     void errorOfTheWorkIsRaisedAgainAndQuickWorkShowsNothing() {
         QWidget window;
         TLongWork work(&window);
