@@ -15,6 +15,7 @@
 #include "icons/IconImageRgba.h"
 #include "library/FileIcons.h"
 #include "library/IconExport.h"
+#include "library/LibrarySources.h"
 #include "library/IconLibraryBuilder.h"
 #include "library/PrivateTempFolder.h"
 #include "platform/Paths.h"
@@ -52,18 +53,13 @@ QString Twnd_pictavo_Main::AskSaveName(const QString& title, const std::string& 
     return chosen;
 }
 
-void Twnd_pictavo_Main::cmSaveIcon(QObject* Sender) {
+void Twnd_pictavo_Main::cmSaveIcon(Take take) {
     const QString folder = FDialogs->FolderName(tr("选择目标"), QString());
     if (folder.isEmpty())
         return;
     CursorGuard hourglass;
-    const bool all = Sender != nullptr && Sender->property("Tag").toInt() == 1;
-    std::vector<pictavo::TIconSource> icons;
-    for (int i = 0; i < ThumbCount(); ++i) {
-        const TThumbRef tile = Thumb(i);
-        if (all || tile->Selected())
-            icons.push_back({tile->ModuleName(), tile->IconIndex()});
-    }
+    const std::vector<pictavo::TIconSource> icons =
+        pictavo::SourcesFromView(ViewedIcons(), take == Take::Selected);
     // Every file is written whole: a cancel keeps the ones already written.
     LongWork->Run(tr("保存为图标"), [&](TWorkProgress& progress) {
         progress.SetTotal(icons.size());

@@ -105,12 +105,12 @@ void Twnd_pictavo_Main::ScrollBoxResize() {
     UpdateCommands();
 }
 
-void Twnd_pictavo_Main::cmView(QObject* Sender) {
+void Twnd_pictavo_Main::cmView(Take take) {
     CursorGuard hourglass;
     IconBox->clear();
     IconBoxHeader->SetText({});
     RemoveThumbnails(-1);
-    const bool all = Sender == nullptr || Sender->property("Tag").toInt() == 1;
+    const bool all = take == Take::All;
     std::vector<TViewFile> files;
     TFileListModel& rows = FileList->Model();
     for (int row = 0; row < rows.rowCount(); ++row)

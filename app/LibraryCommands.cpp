@@ -23,8 +23,15 @@ namespace {
 
 const QString LibraryFilter = "Icon libraries (*.icl *.dll);;All files (*)";
 
-bool TakesSelectedOnly(QObject* Sender) {
-    return Sender == nullptr || Sender->property("Tag").toInt() == 0;
+pictavo::TIconLibraryBuild LibraryBuild(const std::string& fileName,
+                                        std::vector<pictavo::TIconSource> sources, bool rebuild,
+                                        pictavo::TGroupCreation creation) {
+    pictavo::TIconLibraryBuild build;
+    build.FileName = fileName;
+    build.Sources = std::move(sources);
+    build.Rebuild = rebuild;
+    build.GroupCreation = creation;
+    return build;
 }
 
 } // namespace
@@ -45,7 +52,7 @@ bool Twnd_pictavo_Main::AskLibraryFile(const char* overwriteQuestion, std::strin
     return true;
 }
 
-void Twnd_pictavo_Main::cmICLFromList(QObject* Sender) {
+void Twnd_pictavo_Main::cmICLFromList(Take take) {
     std::string fileName;
     bool rebuild = false;
     if (!AskLibraryFile(pictavo::OverwriteLibraryQuestionList, fileName, rebuild))
@@ -57,21 +64,20 @@ void Twnd_pictavo_Main::cmICLFromList(QObject* Sender) {
         const bool isSelected = std::find(selected.begin(), selected.end(), row) != selected.end();
         rows.push_back({entry.FileName, entry.IconCount, isSelected});
     }
-    if (BuildLibrary({fileName, pictavo::SourcesFromList(rows, TakesSelectedOnly(Sender)), rebuild,
-                      pictavo::TGroupCreation::BeforeLoad}))
+    if (BuildLibrary(LibraryBuild(fileName,
+                                  pictavo::SourcesFromList(rows, take == Take::Selected), rebuild,
+                                  pictavo::TGroupCreation::BeforeLoad)))
         RefreshFileRows(fileName);
 }
 
-void Twnd_pictavo_Main::cmICLFromView(QObject* Sender) {
+void Twnd_pictavo_Main::cmICLFromView(Take take) {
     std::string fileName;
     bool rebuild = false;
     if (!AskLibraryFile(pictavo::OverwriteLibraryQuestionView, fileName, rebuild))
         return;
-    std::vector<pictavo::TViewedIcon> tiles;
-    for (int i = 0; i < ThumbCount(); ++i)
-        tiles.push_back({Thumb(i)->ModuleName(), Thumb(i)->IconIndex(), Thumb(i)->Selected()});
-    if (BuildLibrary({fileName, pictavo::SourcesFromView(tiles, TakesSelectedOnly(Sender)), rebuild,
-                      pictavo::TGroupCreation::AfterSave}))
+    if (BuildLibrary(LibraryBuild(fileName,
+                                  pictavo::SourcesFromView(ViewedIcons(), take == Take::Selected),
+                                  rebuild, pictavo::TGroupCreation::AfterSave)))
         RefreshFileRows(fileName);
 }
 
@@ -104,6 +110,13 @@ void Twnd_pictavo_Main::RefreshFileRows(const std::string& fileName) {
     }
 }
 
+std::vector<pictavo::TViewedIcon> Twnd_pictavo_Main::ViewedIcons() const {
+    std::vector<pictavo::TViewedIcon> icons;
+    for (int i = 0; i < ThumbCount(); ++i)
+        icons.push_back({Thumb(i)->ModuleName(), Thumb(i)->IconIndex(), Thumb(i)->Selected()});
+    return icons;
+}
+
 bool Twnd_pictavo_Main::RemoveFromICLOffered() const {
     const TThumbRef tile = SelectedThumb();
     return tile && pictavo::IsIconLibraryName(tile->ModuleName());
@@ -132,9 +145,9 @@ void Twnd_pictavo_Main::cmRemoveFromICL() {
         return;
     RefreshFileRows(library);
     // The library's later icons moved up by one: so do the tiles that show them.
-    for (int i = 0; i < ThumbCount(); ++i) {
-        const TThumbRef other = Thumb(i);
-        if (other->ModuleName() == library && other->IconIndex() > iconIndex)
-            other->SetIconIndex(other->IconIndex() - 1);
-    }
+    std::vector<pictavo::TViewedIcon> tiles = ViewedIcons();
+    pictavo::ShiftIndexesAfterRemoval(tiles, library, iconIndex);
+    for (int i = 0; i < ThumbCount(); ++i)
+        if (Thumb(i)->IconIndex() != tiles[static_cast<size_t>(i)].IconIndex)
+            Thumb(i)->SetIconIndex(tiles[static_cast<size_t>(i)].IconIndex);
 }

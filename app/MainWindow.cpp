@@ -397,20 +397,22 @@ void Twnd_pictavo_Main::ConnectEvents() {
     connect(ColorPicker, &TColorCombo::colorChanged, this, [this] { ColorPickerChange(); });
     connect(cbTileSize, &QComboBox::currentIndexChanged, this,
             [this] { Guarded([&] { TileSizeChange(); }); });
-    for (QAction* action : {Selected2, All2})
+    // "选择的" or "所有" is bound here, once; the actions keep their Tag (0 or 1) as well.
+    using Handler = void (Twnd_pictavo_Main::*)(Take);
+    const auto bind = [this](QAction* action, Handler handler, Take take) {
         connect(action, &QAction::triggered, this,
-                [this, action] { Guarded([&] { cmView(action); }); });
+                [this, handler, take] { Guarded([&] { (this->*handler)(take); }); });
+    };
+    bind(Selected2, &Twnd_pictavo_Main::cmView, Take::Selected);
+    bind(All2, &Twnd_pictavo_Main::cmView, Take::All);
+    bind(Selected3, &Twnd_pictavo_Main::cmSaveIcon, Take::Selected);
+    bind(All3, &Twnd_pictavo_Main::cmSaveIcon, Take::All);
+    bind(Selected4, &Twnd_pictavo_Main::cmICLFromList, Take::Selected);
+    bind(All4, &Twnd_pictavo_Main::cmICLFromList, Take::All);
+    bind(Selected1, &Twnd_pictavo_Main::cmICLFromView, Take::Selected);
+    bind(All1, &Twnd_pictavo_Main::cmICLFromView, Take::All);
     connect(pmRefresh, &QAction::triggered, this, [this] { pmRefreshClick(); });
     connect(Remove1, &QAction::triggered, this, [this] { Guarded([&] { cmRemoveFromView(); }); });
-    for (QAction* action : {Selected3, All3})
-        connect(action, &QAction::triggered, this,
-                [this, action] { Guarded([&] { cmSaveIcon(action); }); });
-    for (QAction* action : {Selected4, All4})
-        connect(action, &QAction::triggered, this,
-                [this, action] { Guarded([&] { cmICLFromList(action); }); });
-    for (QAction* action : {Selected1, All1})
-        connect(action, &QAction::triggered, this,
-                [this, action] { Guarded([&] { cmICLFromView(action); }); });
     connect(pmSavetoIco, &QAction::triggered, this, [this] { Guarded([&] { cmSavetoIcon(); }); });
     connect(pmSaveToBMP, &QAction::triggered, this, [this] { Guarded([&] { cmSaveToBMP(); }); });
     connect(pmSaveToPng, &QAction::triggered, this,

@@ -10,6 +10,7 @@
 #include "app/WindowRules.h"
 #include "icons/MultiIcon.h"
 #include "library/FileScan.h"
+#include "library/LibrarySources.h"
 #include "library/IconLibraryBuilder.h"
 #include "search/FindFile.h"
 
@@ -174,13 +175,13 @@ public:
     void ClearThumbSelection();
     void ThumbnailClick(TThumbRef Sender);
     void ScrollBoxResize();
-    void cmView(QObject* Sender);
+    void cmView(Take take);
     void cmRemoveFromView();
 
     // ---- export commands (ExportCommands.cpp) ----
     // The tile at FSelectedThumb; invalid when none is selected.
     TThumbRef SelectedThumb() const;
-    void cmSaveIcon(QObject* Sender);
+    void cmSaveIcon(Take take);
     void cmSavetoIcon();
     void cmSaveToBMP();
     // The selected image as a PNG file with its transparency.
@@ -205,8 +206,11 @@ public:
     static QStringList LocalPaths(const QMimeData* data);
 
     // ---- library commands (LibraryCommands.cpp) ----
-    void cmICLFromList(QObject* Sender);
-    void cmICLFromView(QObject* Sender);
+    void cmICLFromList(Take take);
+    void cmICLFromView(Take take);
+    // The icons of the view's tiles, in view order: what "所有" and "选择的" of the
+    // view's commands take, and what a removal from a library renumbers.
+    std::vector<pictavo::TViewedIcon> ViewedIcons() const;
     // Removing an icon rewrites its library, so it is offered for .icl files only.
     bool RemoveFromICLOffered() const;
     void cmRemoveFromICL();

@@ -51,16 +51,16 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     connect(mnRecent, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
     file->addSeparator();
     QMenu* saveIcons = file->addMenu(tr("保存为图标"));
-    AddCommand(saveIcons, Command::SaveSelectedIcons, tr("选择的"), [this] { cmSaveIcon(Selected3); });
-    AddCommand(saveIcons, Command::SaveAllIcons, tr("所有"), [this] { cmSaveIcon(All3); });
+    AddCommand(saveIcons, Command::SaveSelectedIcons, tr("选择的"), [this] { cmSaveIcon(Take::Selected); });
+    AddCommand(saveIcons, Command::SaveAllIcons, tr("所有"), [this] { cmSaveIcon(Take::All); });
     QMenu* listLibrary = file->addMenu(tr("从文件列表保存到图标库"));
     AddCommand(listLibrary, Command::SaveSelectedRowsToLibrary, tr("选择的"),
-               [this] { cmICLFromList(Selected4); });
-    AddCommand(listLibrary, Command::SaveAllRowsToLibrary, tr("所有"), [this] { cmICLFromList(All4); });
+               [this] { cmICLFromList(Take::Selected); });
+    AddCommand(listLibrary, Command::SaveAllRowsToLibrary, tr("所有"), [this] { cmICLFromList(Take::All); });
     QMenu* viewLibrary = file->addMenu(tr("从视图保存到图标库"));
     AddCommand(viewLibrary, Command::SaveSelectedTilesToLibrary, tr("选择的"),
-               [this] { cmICLFromView(Selected1); });
-    AddCommand(viewLibrary, Command::SaveAllTilesToLibrary, tr("所有"), [this] { cmICLFromView(All1); });
+               [this] { cmICLFromView(Take::Selected); });
+    AddCommand(viewLibrary, Command::SaveAllTilesToLibrary, tr("所有"), [this] { cmICLFromView(Take::All); });
     file->addSeparator();
     AddCommand(file, Command::SaveImageAsIcon, tr("保存为图标..."), [this] { cmSavetoIcon(); });
     AddCommand(file, Command::SaveImageAsBitmap, tr("保存为位图..."), [this] { cmSaveToBMP(); });
@@ -84,9 +84,9 @@ void Twnd_pictavo_Main::BuildMenuBar() {
 
     QMenu* view = bar->addMenu(tr("查看(&V)"));
     QMenu* addToView = view->addMenu(tr("添加到查看"));
-    AddCommand(addToView, Command::AddSelectedToView, tr("选择的"), [this] { cmView(Selected2); });
+    AddCommand(addToView, Command::AddSelectedToView, tr("选择的"), [this] { cmView(Take::Selected); });
     mnAddAllToView =
-        AddCommand(addToView, Command::AddAllToView, tr("所有"), [this] { cmView(All2); });
+        AddCommand(addToView, Command::AddAllToView, tr("所有"), [this] { cmView(Take::All); });
     // On the toolbar the item stands without its menu: it says what it adds to.
     mnAddAllToView->setIconText(tr("全部添加到查看"));
     mnRefresh = AddCommand(view, Command::Refresh, tr("刷新"), [this] { pmRefreshClick(); },
@@ -113,9 +113,9 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     connect(ShellTree->selectionModel(), &QItemSelectionModel::currentChanged, this, update);
     BuildToolBar();
     IconBox->MakeDragData = [this] {
-        QMimeData* data = nullptr;
-        Guarded([&] { data = DragImageData(); });
-        return data;
+        QMimeData* dragged = nullptr;
+        Guarded([&] { dragged = DragImageData(); });
+        return dragged;
     };
     UpdateCommands();
 }

@@ -144,7 +144,7 @@ void Twnd_pictavo_Main::FindFileSearchFinish() {
     if (cbxViewAll->isChecked()) {
         if (FIconTotal() < 5000 ||
             ConfirmDlg(*FDialogs, tr("即将添加许多图标到视窗;这将耗费一些时间,你确定吗?")))
-            Guarded([&] { cmView(nullptr); });
+            Guarded([&] { cmView(Take::All); });
     }
     ShellTree->setEnabled(true);
     bSearch->setText(tr("开始"));

@@ -15,6 +15,9 @@ int ReportedFileRow(const std::set<int>& selected, const std::set<int>& deselect
 // ignoring case) goes first; a known one changes nothing.
 QStringList MaskHistoryAfter(QStringList history, const QString& mask);
 
+// What a command with the items "选择的" and "所有" acts on: the selected items, or all.
+enum class Take { Selected, All };
+
 // What the window holds, as far as its commands care.
 struct WindowState {
     int Rows = 0;              // of the file list

@@ -138,7 +138,7 @@ void ViewAllFiles(benchmark::State& state) {
     window.show();
     window.ShellTreeFolderSelected(QString::fromStdString(ScanFolder));
     for (auto _ : state)
-        window.cmView(window.All2);
+        window.cmView(Take::All);
     state.counters["tiles"] = window.ThumbCount();
 }
 BENCHMARK(ViewAllFiles)->Unit(benchmark::kMillisecond);
@@ -157,7 +157,7 @@ std::unique_ptr<Twnd_pictavo_Main> LargeWindow() {
 void AddView110k(benchmark::State& state) {
     auto window = LargeWindow();
     for (auto _ : state) {
-        window->cmView(window->All2);
+        window->cmView(Take::All);
         QApplication::processEvents(); // the first screenful painted
     }
     state.counters["tiles"] = window->ThumbCount();
@@ -167,7 +167,7 @@ BENCHMARK(AddView110k)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void ScrollView110k(benchmark::State& state) {
     auto window = LargeWindow();
-    window->cmView(window->All2);
+    window->cmView(Take::All);
     window->ScrollBox->setFixedSize(
         15 * 64 + window->ScrollBox->verticalScrollBar()->sizeHint().width(), 10 * 64);
     window->ScrollBoxResize();

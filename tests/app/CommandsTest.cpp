@@ -59,7 +59,7 @@ struct ShownImage {
         dialogs = UseFakeDialogs(window);
         // Shown first, as a person sees it: showing the window selects the tree's folder.
         window.show();
-        QTest::qWaitForWindowActive(&window);
+        shownActive = QTest::qWaitForWindowActive(&window);
         window.FileList->Model().AddEntry({Path(folder.File("a.dll")), 3, 45000.0, 1000});
         window.FileListChange(0);
         window.ThumbnailClick(window.Thumb(0));
@@ -75,6 +75,7 @@ struct ShownImage {
     IconFolder folder;
     Twnd_pictavo_Main window;
     FakeDialogs* dialogs = nullptr;
+    bool shownActive = false;
 };
 
 } // namespace
@@ -150,6 +151,7 @@ private slots:
 
     void copyPutsThePngOnTheClipboard() {
         ShownImage shown;
+        QVERIFY(shown.shownActive);
         // As after a click on the image: the list has the focus, and its own copy (of the
         // item's caption) must not take the key.
         shown.window.IconBox->setFocus();

@@ -58,12 +58,9 @@ private slots:
         QTemporaryDir target;
         shown.dialogs->FolderAnswer = target.path();
 
-        QObject selected, all;
-        selected.setProperty("Tag", 0);
-        all.setProperty("Tag", 1);
-        shown.window.cmSaveIcon(&selected);
+        shown.window.cmSaveIcon(Take::Selected);
         QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"my.app_2.ico"});
-        shown.window.cmSaveIcon(&all); // my.app_2.ico again, silently replaced
+        shown.window.cmSaveIcon(Take::All); // my.app_2.ico again, silently replaced
         QCOMPARE(QDir(target.path()).entryList(QDir::Files),
                  (QStringList{"my.app_0.ico", "my.app_1.ico", "my.app_2.ico"}));
         for (int i = 0; i < 3; ++i) {
@@ -81,7 +78,7 @@ private slots:
         shown.dialogs->FolderAnswer = "/nonexistent-folder";
         QObject all;
         all.setProperty("Tag", 1);
-        QVERIFY_THROWS_EXCEPTION(std::exception, shown.window.cmSaveIcon(&all));
+        QVERIFY_THROWS_EXCEPTION(std::exception, shown.window.cmSaveIcon(Take::All));
     }
 
     void singleImageAsIcoWithTheProposedName() {
@@ -176,16 +173,13 @@ private slots:
         QTemporaryDir target;
         dialogs->SaveAnswer = target.filePath("lib.icl");
 
-        QObject selected, all;
-        selected.setProperty("Tag", 0);
-        all.setProperty("Tag", 1);
-        window.cmICLFromList(&selected);
+        window.cmICLFromList(Take::Selected);
         QCOMPARE(ModuleIcons(dialogs->SaveAnswer), 1);
         QVERIFY(dialogs->Questions.isEmpty()); // a new library: nothing to ask
 
         // No: the existing library is updated.
         dialogs->YesAnswer = false;
-        window.cmICLFromList(&all);
+        window.cmICLFromList(Take::All);
         QCOMPARE(dialogs->Questions.size(), 1);
         QVERIFY(dialogs->Questions[0].contains("是否覆盖现有的文件？"));
         QCOMPARE(ModuleIcons(dialogs->SaveAnswer), 1 + 6);
@@ -193,7 +187,7 @@ private slots:
 
         // Yes: rebuilt from the template; the previous library stays as the backup.
         dialogs->YesAnswer = true;
-        window.cmICLFromList(&all);
+        window.cmICLFromList(Take::All);
         QCOMPARE(ModuleIcons(dialogs->SaveAnswer), 6);
         QCOMPARE(ModuleIcons(target.filePath("lib.~icl")), 7);
         pictavo::TMultiIcon fromLibrary, fromFile;
@@ -207,13 +201,10 @@ private slots:
         ShownFile shown(folder.File("a.dll"), 3, 1);
         QTemporaryDir target;
         shown.dialogs->SaveAnswer = target.filePath("view.icl");
-        QObject selected, all;
-        selected.setProperty("Tag", 0);
-        all.setProperty("Tag", 1);
-        shown.window.cmICLFromView(&selected);
+        shown.window.cmICLFromView(Take::Selected);
         QCOMPARE(ModuleIcons(shown.dialogs->SaveAnswer), 1);
         shown.dialogs->YesAnswer = false;
-        shown.window.cmICLFromView(&all);
+        shown.window.cmICLFromView(Take::All);
         QVERIFY(
             shown.dialogs->Questions.last().contains("Do you want to overwrite existing file?"));
         QCOMPARE(ModuleIcons(shown.dialogs->SaveAnswer), 4);

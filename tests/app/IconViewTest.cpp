@@ -27,7 +27,7 @@ private slots:
     void cleanup() { window.reset(); }
 
     void viewAllShowsEveryIconCountedThroughTheView() {
-        window->cmView(window->All2);
+        window->cmView(Take::All);
         QCOMPARE(window->ThumbCount(), 7);
         QCOMPARE(window->IconListHeader->Text(), QString("4 文件 - 7 图标"));
         for (int i = 0; i < 7; ++i) {
@@ -39,19 +39,19 @@ private slots:
     }
 
     void viewSelectedTakesTheSelectedRowsOnly() {
-        window->cmView(window->Selected2);
+        window->cmView(Take::Selected);
         QCOMPARE(window->IconListHeader->Text(), QString("0 文件 - 0 图标"));
         window->FileList->selectAll();
         window->FileList->selectionModel()->select(
             window->FileList->Model().index(RowOf("a.dll"), 0),
             QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-        window->cmView(window->Selected2);
+        window->cmView(Take::Selected);
         QCOMPARE(window->IconListHeader->Text(), QString("3 文件 - 4 图标"));
     }
 
     void filterOf32BitsSkipsIconsWithoutDeepImages() {
         window->cbx32->setChecked(true);
-        window->cmView(nullptr); // no sender: every row
+        window->cmView(Take::All); // as the search ends with "查看所有找到的图标"
         // arrow.cur has a 1-bit image only; every other icon has a 32-bit image.
         QCOMPARE(window->ThumbCount(), 6);
         for (int i = 0; i < window->ThumbCount(); ++i)
@@ -63,7 +63,7 @@ private slots:
     }
 
     void clickSelectsOneTileAndListsItsImages() {
-        window->cmView(window->All2);
+        window->cmView(Take::All);
         const int a0 = FirstTileOf("a.dll");
         window->ThumbnailClick(window->Thumb(a0));
         QCOMPARE(window->FSelectedThumb, a0);
@@ -86,12 +86,12 @@ private slots:
             init();
             FakeDialogs* dialogs = UseFakeDialogs(*window);
             window->cbx32->setChecked(false);
-            window->cmView(window->All2);
+            window->cmView(Take::All);
             const int cursorTile = FirstTileOf("arrow.cur");
             window->ThumbnailClick(window->Thumb(cursorTile));
             QVERIFY(window->IconBox->count() > 0);
             window->cbx32->setChecked(only32);
-            window->cmView(window->All2);
+            window->cmView(Take::All);
             window->ThumbnailClick(window->Thumb(FirstTileOf("a.dll")));
             QVERIFY2(dialogs->Errors.isEmpty(), qPrintable(dialogs->Errors.join("; ")));
             QVERIFY(window->IconBox->count() > 0);
@@ -102,7 +102,7 @@ private slots:
     void removeFirstMiddleAndLastTile() {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->cmView(window->All2); // 7 tiles
+        window->cmView(Take::All); // 7 tiles
         window->ThumbnailClick(window->Thumb(3));
         QTest::qWait(10);
         const QRect place = window->ThumbRect(3);
@@ -137,7 +137,7 @@ private slots:
     }
 
     void clickOnATileWhoseFileBrokeNamesTheFileInTheError() {
-        window->cmView(window->All2);
+        window->cmView(Take::All);
         const int c0 = FirstTileOf("c.ico");
         QFile broken(folder.File("c.ico"));
         QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -165,7 +165,7 @@ private slots:
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window.get()));
             window->ShellTreeFolderSelected(folder.Path());
-            window->cmView(window->All2);
+            window->cmView(Take::All);
             QCOMPARE(window->ThumbRect(0).size(), QSize(side, side));
             QCOMPARE(window->ThumbRect(1).left(), window->ThumbRect(0).right() + 1 + 4);
             QCOMPARE(window->ScrollBox->verticalScrollBar()->singleStep(), side + 4);
@@ -177,7 +177,7 @@ private slots:
     void mouseActsOnTheTileUnderIt() {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->cmView(window->All2);
+        window->cmView(Take::All);
         QWidget* view = window->ScrollBox->viewport();
         const int a0 = FirstTileOf("a.dll");
         const QPoint onA0 = window->ThumbRect(a0).center();
@@ -219,7 +219,7 @@ private slots:
         window->ColorPicker->SetColorValue(0xFFFFFF);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->cmView(window->All2);
+        window->cmView(Take::All);
         QWidget* view = window->ScrollBox->viewport();
         view->repaint();
         QTRY_COMPARE(window->ScrollBox->WaitingIcons(), 0);

@@ -124,17 +124,17 @@ private slots:
         window.ShellTreeFolderSelected(folder.Path());
         QTemporaryDir target;
         dialogs->SaveAnswer = target.filePath("lib.icl");
-        window.cmICLFromList(window.All4);
+        window.cmICLFromList(Take::All);
         const QByteArray before = Bytes(dialogs->SaveAnswer);
         QVERIFY(!before.isEmpty());
         for (const bool rebuild : {false, true}) {
             dialogs->YesAnswer = rebuild;
             CancelAfter(window, 3);
-            window.cmICLFromList(window.All4);
+            window.cmICLFromList(Take::All);
             QCOMPARE(Bytes(dialogs->SaveAnswer), before);
-            window.cmView(window.All2);
+            window.cmView(Take::All);
             CancelAfter(window, 2);
-            window.cmICLFromView(window.All1);
+            window.cmICLFromView(Take::All);
             QCOMPARE(Bytes(dialogs->SaveAnswer), before);
         }
     }
@@ -144,11 +144,11 @@ private slots:
         Twnd_pictavo_Main window;
         FakeDialogs* dialogs = UseFakeDialogs(window);
         window.ShellTreeFolderSelected(folder.Path());
-        window.cmView(window.All2); // 7 tiles
+        window.cmView(Take::All); // 7 tiles
         QTemporaryDir target;
         dialogs->FolderAnswer = target.path();
         CancelAfter(window, 3);
-        window.cmSaveIcon(window.All3);
+        window.cmSaveIcon(Take::All);
         const QStringList written = QDir(target.path()).entryList(QDir::Files);
         QCOMPARE(written.size(), 3);
         for (const QString& name : written) {
@@ -172,7 +172,7 @@ private slots:
                     p.Cancel();
             };
         };
-        window.cmView(window.All2);
+        window.cmView(Take::All);
         QCOMPARE(window.IconListHeader->Text(),
                  QString("1 文件 - %1 图标").arg(window.ThumbCount()));
         for (int i = 0; i < window.ThumbCount(); ++i)

@@ -152,7 +152,7 @@ private slots:
         window.ShellTreeFolderSelected(folder.Path());
         QVERIFY(window.FileListPopupOpens());
         QVERIFY(!window.IconListPopupOpens());
-        window.cmView(window.All2);
+        window.cmView(Take::All);
         QVERIFY(window.IconListPopupOpens());
         window.ThumbnailClick(window.Thumb(0));
         QVERIFY(!window.IconBoxPopupOpens());
@@ -170,7 +170,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.ShellTreeFolderSelected(folder.Path());
-        window.cmView(window.All2);
+        window.cmView(Take::All);
         int dll = -1, library = -1;
         for (int i = 0; i < window.ThumbCount(); ++i)
             (window.Thumb(i)->ModuleName().ends_with("b.icl") ? library : dll) = i;
@@ -210,7 +210,7 @@ private slots:
         Twnd_pictavo_Main window;
         UseFakeDialogs(window);
         window.ShellTreeFolderSelected(folder.Path());
-        window.cmView(window.All2);
+        window.cmView(Take::All);
         window.ColorPicker->SetColorValue(0x00FFFF);
         for (int i = 0; i < window.ThumbCount(); ++i)
             QCOMPARE(window.Thumb(i)->Color(), pictavo::TColor(0x00FFFF));

@@ -53,7 +53,7 @@ private slots:
         window.cbxClear->setChecked(false);
         window.cbxIgnore->setChecked(false);
         window.ShellTreeFolderSelected(folder.Path());
-        window.cmView(window.All2);
+        window.cmView(Take::All);
         window.ShellTreeFolderSelected(folder.Path());
         QCOMPARE(window.FileList->Model().rowCount(), 8);
         QCOMPARE(window.FIconTotal(), 14);
