@@ -22,6 +22,7 @@
 #include "thumbnailer/Thumbnail.h"
 
 #include <QClipboard>
+#include <QDrag>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <climits>
@@ -169,4 +170,31 @@ QMimeData* Twnd_pictavo_Main::DragImageData() {
     const std::string path = FDragFolder->File(pictavo::platform::FileNameOf(name));
     pictavo::WriteExportFile(path, png);
     return ImageMimeData(png, QString::fromStdString(path));
+}
+
+QMimeData* Twnd_pictavo_Main::TileDragData(int position) {
+    const TThumbRef tile = Thumb(position);
+    if (!tile)
+        return nullptr;
+    if (!FDragFolder)
+        FDragFolder = std::make_unique<pictavo::TPrivateTempFolder>();
+    // The whole icon as an .ico file for file managers, its largest image for the rest.
+    const std::string path =
+        pictavo::SaveIconIntoFolder(FDragFolder->Path(), tile->ModuleName(), tile->IconIndex());
+    pictavo::TMultiIcon icon;
+    pictavo::LoadFileIcon(icon, tile->ModuleName(), tile->IconIndex());
+    const int best = pictavo::BestThumbnailImage(icon, INT_MAX);
+    if (best < 0)
+        return nullptr;
+    return ImageMimeData(pictavo::ImageAsPng(icon.GetIconData(best)), QString::fromStdString(path));
+}
+
+void Twnd_pictavo_Main::DragTile(int position) {
+    QMimeData* dragged = nullptr;
+    Guarded([&] { dragged = TileDragData(position); });
+    if (dragged == nullptr)
+        return;
+    auto* drag = new QDrag(ScrollBox);
+    drag->setMimeData(dragged);
+    drag->exec(Qt::CopyAction);
 }

@@ -2,6 +2,7 @@
 
 #include "app/TileRules.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -181,6 +182,7 @@ void TIconGrid::mousePressEvent(QMouseEvent* event) {
     }
     if (event->button() == Qt::LeftButton) {
         FPressed = tile;
+        FPressPoint = event->position().toPoint();
         if (tile >= 0)
             FFocus = tile;
         setFocus();
@@ -205,6 +207,15 @@ void TIconGrid::mouseReleaseEvent(QMouseEvent* event) {
 
 void TIconGrid::mouseMoveEvent(QMouseEvent* event) {
     SetHover(TileAt(event->position().toPoint()));
+    if (FPressed >= 0 && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - FPressPoint).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        const int dragged = FPressed;
+        FPressed = -1; // a drag is no click
+        viewport()->update();
+        emit tileDragged(dragged);
+        return;
+    }
     if (FPressed >= 0)
         viewport()->update();
 }
@@ -216,6 +227,8 @@ void TIconGrid::keyPressEvent(QKeyEvent* event) {
     int next = FFocus;
     switch (event->key()) {
     case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         if (FFocus >= 0 && FFocus < count)
             emit tileClicked(FFocus);
         return;

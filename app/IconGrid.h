@@ -53,6 +53,8 @@ signals:
     void tileClicked(int position);
     // The right button went down over the tile (the context menu follows).
     void tileRightClicked(int position);
+    // The tile was pressed and dragged: the window starts the drag of its icon.
+    void tileDragged(int position);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -82,6 +84,7 @@ private:
     QString FCaptionFormat = "%1";
     int FHover = -1;
     int FPressed = -1;
+    QPoint FPressPoint; // where the left button went down, for telling a drag
     int FFocus = -1;
 };
 

@@ -429,6 +429,7 @@ void Twnd_pictavo_Main::ConnectEvents() {
     });
     connect(ScrollBox, &TIconGrid::tileClicked, this,
             [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
+    connect(ScrollBox, &TIconGrid::tileDragged, this, [this](int position) { DragTile(position); });
     connect(ScrollBox, &TIconGrid::tileRightClicked, this,
             [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
     connect(IconBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

@@ -190,6 +190,9 @@ public:
     void cmCopy();
     // The same for a drag: the PNG written to a private folder, with its URI.
     QMimeData* DragImageData();
+    // A tile dragged out: its icon as an .ico file (by its URI) and its largest image.
+    QMimeData* TileDragData(int position);
+    void DragTile(int position);
     void cmSelectAllTiles();
     // Shift+F10: the context menu of the focused list or view, at its current item.
     void OpenFocusedContextMenu();

@@ -9,7 +9,9 @@
 #include "library/LibrarySources.h"
 #include "peres/VersionInfo.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QIcon>
 #include <QItemSelectionModel>
 #include <QKeySequence>
@@ -92,6 +94,21 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     mnRefresh = AddCommand(view, Command::Refresh, tr("刷新"), [this] { pmRefreshClick(); },
                            QKeySequence::Refresh);
     view->addSeparator();
+    // The icon sizes of "显示选项", one checked item each, following the box both ways.
+    QMenu* sizes = view->addMenu(tr("图标大小"));
+    auto* sizeGroup = new QActionGroup(sizes);
+    for (int i = 0; i < cbTileSize->count(); ++i) {
+        QAction* size = sizes->addAction(cbTileSize->itemText(i));
+        size->setCheckable(true);
+        size->setChecked(i == cbTileSize->currentIndex());
+        sizeGroup->addAction(size);
+        connect(size, &QAction::triggered, cbTileSize, [this, i] { cbTileSize->setCurrentIndex(i); });
+    }
+    connect(cbTileSize, &QComboBox::currentIndexChanged, sizes,
+            [sizes](int index) {
+                if (QAction* size = sizes->actions().value(index))
+                    size->setChecked(true);
+            });
     QAction* only32 = view->addAction(cbx32->text());
     only32->setCheckable(true);
     connect(only32, &QAction::toggled, cbx32, &QCheckBox::setChecked);

@@ -39,6 +39,17 @@
     </message>
 </context>
 <context>
+    <name>TLongWork</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 / %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+</context>
+<context>
     <name>Tdlg_pictavo_Color</name>
     <message>
         <source>选择背景颜色</source>
@@ -59,17 +70,6 @@
     <message>
         <source>光标颜色: %1</source>
         <translation>Colour under the cursor: %1</translation>
-    </message>
-</context>
-<context>
-    <name>TLongWork</name>
-    <message>
-        <source>取消</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>%1 / %2</source>
-        <translation>%1 / %2</translation>
     </message>
 </context>
 <context>
@@ -343,6 +343,10 @@
     <message>
         <source>复制</source>
         <translation>Copy</translation>
+    </message>
+    <message>
+        <source>图标大小</source>
+        <translation>Icon size</translation>
     </message>
 </context>
 </TS>

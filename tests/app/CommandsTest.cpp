@@ -6,6 +6,7 @@
 #include "app/FileList.h"
 #include "app/IconBox.h"
 #include "app/IconGrid.h"
+#include "app/Panels.h"
 #include "app/WindowRules.h"
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
@@ -196,6 +197,31 @@ private slots:
         shown.window.ShellTree->setFocus();
         QTest::keyClick(shown.window.ShellTree, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), shown.window.cbxClearView);
+    }
+
+    // A tile dragged out gives its whole icon as an .ico file, and its largest image.
+    void tileDragGivesTheIconFileAndItsImage() {
+        ShownImage shown;
+        std::unique_ptr<QMimeData> data(shown.window.TileDragData(1));
+        QVERIFY(data);
+        QCOMPARE(data->urls().size(), 1);
+        const QString path = data->urls()[0].toLocalFile();
+        QVERIFY(path.endsWith(".ico"));
+        pictavo::TMultiIcon dropped, source;
+        dropped.LoadFromFile(Path(path));
+        source.LoadFromModule(Path(shown.folder.File("a.dll")), 1);
+        QCOMPARE(dropped.IconCount(), source.IconCount());
+        QVERIFY(data->hasFormat("image/png"));
+    }
+
+    // Enter on the tile with the keyboard focus shows its images, as a click does.
+    void enterShowsTheFocusedTilesImages() {
+        ShownImage shown;
+        TIconGrid* view = shown.window.ScrollBox;
+        view->setFocus();
+        view->FocusTile(1);
+        QTest::keyClick(view, Qt::Key_Return);
+        QVERIFY(shown.window.IconBoxHeader->Text().startsWith("图标 1 - "));
     }
 
     void ctrlOOpensTheChosenFile() {
