@@ -8,12 +8,14 @@
 #include "app/MainWindow.h"
 #include "app/Panels.h"
 #include "app/ViewIcons.h"
+#include "app/WindowTexts.h"
 #include "library/FileIcons.h"
 #include "util/Exceptions.h"
 #include "util/FileErrorText.h"
 
 #include <QCheckBox>
 #include <QListWidget>
+#include <QScopeGuard>
 
 using namespace pictavo;
 
@@ -117,15 +119,11 @@ void Twnd_pictavo_Main::cmView(Take take) {
         if (all || FileList->selectionModel()->isRowSelected(row, {}))
             files.push_back({rows.Entry(row).FileName, rows.Entry(row).IconCount});
     TViewIcons found;
-    struct Finish {
-        Twnd_pictavo_Main* window;
-        const TViewIcons& found;
-        ~Finish() {
-            window->ScrollBoxResize();
-            window->IconListHeader->SetText(
-                tr("%1 文件 - %n 图标", nullptr, window->ThumbCount()).arg(found.Files));
-        }
-    } finish{this, found};
+    // However the adding ends, the view shows what it got.
+    const auto finish = qScopeGuard([&] {
+        ScrollBoxResize();
+        IconListHeader->SetText(WindowTexts::FilesIconsHeader(found.Files, ThumbCount()));
+    });
     // Loading every icon for the 32-bit filter takes long: it runs while the window
     // answers, and a cancel shows the icons of the files gone through.
     const bool only32 = cbx32->isChecked();
@@ -147,10 +145,8 @@ void Twnd_pictavo_Main::cmRemoveFromView() {
     if (FSelectedThumb == -1)
         return;
     CursorGuard hourglass;
-    struct Finish {
-        Twnd_pictavo_Main* window;
-        ~Finish() { window->IconListHeader->SetText(tr("%n 图标", nullptr, window->ThumbCount())); }
-    } finish{this};
+    const auto finish =
+        qScopeGuard([&] { IconListHeader->SetText(WindowTexts::IconsHeader(ThumbCount())); });
     IconBox->clear();
     IconBoxHeader->SetText({});
     if (FSelectedThumb < ThumbCount()) {
