@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTreeView>
 
@@ -37,6 +38,10 @@ void Twnd_pictavo_Main::OpenFocusedContextMenu() {
         if (const auto* view = qobject_cast<QAbstractItemView*>(widget)) {
             const QRect item = view->visualRect(view->currentIndex());
             at = item.isValid() ? item.center() : QPoint(0, 0);
+        } else if (widget == ScrollBox && FSelectedThumb >= 0 && FSelectedThumb < ThumbCount()) {
+            const QPoint tile = ScrollBox->TileRect(FSelectedThumb).center() -
+                                QPoint(0, ScrollBox->verticalScrollBar()->value());
+            at = ScrollBox->viewport()->mapTo(ScrollBox, tile);
         }
         emit widget->customContextMenuRequested(at);
         return;
