@@ -38,8 +38,7 @@ bool QtDialogs::PickBackgroundColor(const pictavo::platform::IconHandle& icon,
                                  [this](pictavo::TColor initial) { return PickColor(initial); });
 }
 
-QString QtDialogs::OpenFileName(const QString& title, const QString& start,
-                               const QString& filter) {
+QString QtDialogs::OpenFileName(const QString& title, const QString& start, const QString& filter) {
     return QFileDialog::getOpenFileName(FParent, title, start, filter);
 }
 

@@ -4,9 +4,9 @@
 #include "app/ColorDialog.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
+#include "app/IconGrid.h"
 #include "app/MainWindow.h"
 #include "app/Panels.h"
-#include "app/IconGrid.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -21,8 +21,8 @@ void Twnd_pictavo_Main::BuildKeyboardPaths() {
     auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
     connect(menuKey, &QShortcut::activated, this, [this] { OpenFocusedContextMenu(); });
 
-    const QList<QWidget*> order = {ShellTree, cbxClearView, cbx32,    ColorPicker, de,
-                                   cbMask,    cbxClear,     cbxSub,   cbxIgnore,   cbxViewAll,
+    const QList<QWidget*> order = {ShellTree, cbxClearView, cbx32,     ColorPicker, de,
+                                   cbMask,    cbxClear,     cbxSub,    cbxIgnore,   cbxViewAll,
                                    bSearch,   FileList,     ScrollBox, IconBox};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);

@@ -64,9 +64,8 @@ void Twnd_pictavo_Main::cmICLFromList(Take take) {
         const bool isSelected = std::find(selected.begin(), selected.end(), row) != selected.end();
         rows.push_back({entry.FileName, entry.IconCount, isSelected});
     }
-    if (BuildLibrary(LibraryBuild(fileName,
-                                  pictavo::SourcesFromList(rows, take == Take::Selected), rebuild,
-                                  pictavo::TGroupCreation::BeforeLoad)))
+    if (BuildLibrary(LibraryBuild(fileName, pictavo::SourcesFromList(rows, take == Take::Selected),
+                                  rebuild, pictavo::TGroupCreation::BeforeLoad)))
         RefreshFileRows(fileName);
 }
 

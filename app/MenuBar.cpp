@@ -45,54 +45,65 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     bar->setObjectName("MenuBar");
 
     QMenu* file = bar->addMenu(tr("文件(&F)"));
-    mnOpenFile = file->addAction(tr("打开文件(&O)..."), this, [this] { Guarded([&] { cmOpenFile(); }); });
+    mnOpenFile =
+        file->addAction(tr("打开文件(&O)..."), this, [this] { Guarded([&] { cmOpenFile(); }); });
     mnOpenFile->setShortcut(QKeySequence::Open);
-    mnOpenFolder = file->addAction(tr("打开文件夹..."), this, [this] { Guarded([&] { cmOpenFolder(); }); });
+    mnOpenFolder =
+        file->addAction(tr("打开文件夹..."), this, [this] { Guarded([&] { cmOpenFolder(); }); });
     mnRecent = file->addMenu(tr("最近打开"));
     mnRecent->setObjectName("mnRecent");
     connect(mnRecent, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
     file->addSeparator();
     QMenu* saveIcons = file->addMenu(tr("保存为图标"));
-    AddCommand(saveIcons, Command::SaveSelectedIcons, tr("选择的"), [this] { cmSaveIcon(Take::Selected); });
+    AddCommand(saveIcons, Command::SaveSelectedIcons, tr("选择的"),
+               [this] { cmSaveIcon(Take::Selected); });
     AddCommand(saveIcons, Command::SaveAllIcons, tr("所有"), [this] { cmSaveIcon(Take::All); });
     QMenu* listLibrary = file->addMenu(tr("从文件列表保存到图标库"));
     AddCommand(listLibrary, Command::SaveSelectedRowsToLibrary, tr("选择的"),
                [this] { cmICLFromList(Take::Selected); });
-    AddCommand(listLibrary, Command::SaveAllRowsToLibrary, tr("所有"), [this] { cmICLFromList(Take::All); });
+    AddCommand(listLibrary, Command::SaveAllRowsToLibrary, tr("所有"),
+               [this] { cmICLFromList(Take::All); });
     QMenu* viewLibrary = file->addMenu(tr("从视图保存到图标库"));
     AddCommand(viewLibrary, Command::SaveSelectedTilesToLibrary, tr("选择的"),
                [this] { cmICLFromView(Take::Selected); });
-    AddCommand(viewLibrary, Command::SaveAllTilesToLibrary, tr("所有"), [this] { cmICLFromView(Take::All); });
+    AddCommand(viewLibrary, Command::SaveAllTilesToLibrary, tr("所有"),
+               [this] { cmICLFromView(Take::All); });
     file->addSeparator();
     AddCommand(file, Command::SaveImageAsIcon, tr("保存为图标..."), [this] { cmSavetoIcon(); });
     AddCommand(file, Command::SaveImageAsBitmap, tr("保存为位图..."), [this] { cmSaveToBMP(); });
-    mnSaveAsPng = AddCommand(file, Command::SaveImageAsPng, tr("保存为 PNG..."),
-                             [this] { cmSaveImageAsPng(); }, QKeySequence::Save);
+    mnSaveAsPng = AddCommand(
+        file, Command::SaveImageAsPng, tr("保存为 PNG..."), [this] { cmSaveImageAsPng(); },
+        QKeySequence::Save);
     file->addSeparator();
     QAction* quit = file->addAction(tr("退出(&Q)"), this, [this] { close(); });
     quit->setShortcut(QKeySequence::Quit);
 
     QMenu* edit = bar->addMenu(tr("编辑(&E)"));
-    mnCopy = AddCommand(edit, Command::Copy, tr("复制(&C)"), [this] { cmCopy(); }, QKeySequence::Copy);
-    AddCommand(edit, Command::SelectAllTiles, tr("选择所有图标(&A)"), [this] { cmSelectAllTiles(); },
-               QKeySequence::SelectAll);
+    mnCopy = AddCommand(
+        edit, Command::Copy, tr("复制(&C)"), [this] { cmCopy(); }, QKeySequence::Copy);
+    AddCommand(
+        edit, Command::SelectAllTiles, tr("选择所有图标(&A)"), [this] { cmSelectAllTiles(); },
+        QKeySequence::SelectAll);
     edit->addSeparator();
-    QAction* remove = AddCommand(edit, Command::RemoveFromView, tr("由视图中移除"),
-                                 [this] { cmRemoveFromView(); }, QKeySequence::Delete);
+    QAction* remove = AddCommand(
+        edit, Command::RemoveFromView, tr("由视图中移除"), [this] { cmRemoveFromView(); },
+        QKeySequence::Delete);
     // Delete takes a tile out only where the tiles are: not while typing or in the list.
     remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     ScrollBox->addAction(remove);
-    AddCommand(edit, Command::RemoveFromLibrary, tr("从图标库中删除..."), [this] { cmRemoveFromICL(); });
+    AddCommand(edit, Command::RemoveFromLibrary, tr("从图标库中删除..."),
+               [this] { cmRemoveFromICL(); });
 
     QMenu* view = bar->addMenu(tr("查看(&V)"));
     QMenu* addToView = view->addMenu(tr("添加到查看"));
-    AddCommand(addToView, Command::AddSelectedToView, tr("选择的"), [this] { cmView(Take::Selected); });
+    AddCommand(addToView, Command::AddSelectedToView, tr("选择的"),
+               [this] { cmView(Take::Selected); });
     mnAddAllToView =
         AddCommand(addToView, Command::AddAllToView, tr("所有"), [this] { cmView(Take::All); });
     // On the toolbar the item stands without its menu: it says what it adds to.
     mnAddAllToView->setIconText(tr("全部添加到查看"));
-    mnRefresh = AddCommand(view, Command::Refresh, tr("刷新"), [this] { pmRefreshClick(); },
-                           QKeySequence::Refresh);
+    mnRefresh = AddCommand(
+        view, Command::Refresh, tr("刷新"), [this] { pmRefreshClick(); }, QKeySequence::Refresh);
     view->addSeparator();
     // The icon sizes of "显示选项", one checked item each, following the box both ways.
     QMenu* sizes = view->addMenu(tr("图标大小"));
@@ -102,13 +113,13 @@ void Twnd_pictavo_Main::BuildMenuBar() {
         size->setCheckable(true);
         size->setChecked(i == cbTileSize->currentIndex());
         sizeGroup->addAction(size);
-        connect(size, &QAction::triggered, cbTileSize, [this, i] { cbTileSize->setCurrentIndex(i); });
+        connect(size, &QAction::triggered, cbTileSize,
+                [this, i] { cbTileSize->setCurrentIndex(i); });
     }
-    connect(cbTileSize, &QComboBox::currentIndexChanged, sizes,
-            [sizes](int index) {
-                if (QAction* size = sizes->actions().value(index))
-                    size->setChecked(true);
-            });
+    connect(cbTileSize, &QComboBox::currentIndexChanged, sizes, [sizes](int index) {
+        if (QAction* size = sizes->actions().value(index))
+            size->setChecked(true);
+    });
     QAction* only32 = view->addAction(cbx32->text());
     only32->setCheckable(true);
     connect(only32, &QAction::toggled, cbx32, &QCheckBox::setChecked);

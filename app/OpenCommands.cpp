@@ -3,6 +3,7 @@
 // tree selection lists it; a file's folder is listed and the file's row selected.
 #include "app/FileList.h"
 #include "app/MainWindow.h"
+#include "app/Settings.h"
 #include "app/WindowRules.h"
 #include "library/FileScan.h"
 
@@ -17,15 +18,17 @@
 
 namespace {
 
-const char* const RecentKey = "RecentPaths";
+// Beside the window's other settings.
+QString RecentKey() {
+    return QString(SettingsGroup) + "/RecentPaths";
+}
 
 } // namespace
 
 void Twnd_pictavo_Main::cmOpenFile() {
     const QString fileName = FDialogs->OpenFileName(
         tr("打开文件"), ShellTreeSelectedFolder(),
-        tr("图标与程序文件") +
-            " (*.exe *.dll *.icl *.ico *.cur *.ocx *.cpl *.scr *.sys *.mun);;" +
+        tr("图标与程序文件") + " (*.exe *.dll *.icl *.ico *.cur *.ocx *.cpl *.scr *.sys *.mun);;" +
             tr("所有文件") + " (*)");
     if (!fileName.isEmpty())
         OpenPath(fileName);
@@ -43,9 +46,10 @@ bool Twnd_pictavo_Main::OpenPath(const QString& path) {
         FDialogs->ShowError(tr("%1: 文件或文件夹不存在").arg(path));
         return false;
     }
-    QSettings settings;
+    QSettings settings("Vantrel", "Pictavo");
     const QString opened = target->FileName.isEmpty() ? target->Folder : target->FileName;
-    settings.setValue(RecentKey, RecentPathsAfter(settings.value(RecentKey).toStringList(), opened));
+    settings.setValue(RecentKey(),
+                      RecentPathsAfter(settings.value(RecentKey()).toStringList(), opened));
     // The tree lists the folder as it selects it; when it is selected already, the rows
     // are there.
     if (!ShellTreeNavigate(target->Folder))
@@ -57,13 +61,14 @@ bool Twnd_pictavo_Main::OpenPath(const QString& path) {
 
 void Twnd_pictavo_Main::FillRecentMenu() {
     mnRecent->clear();
-    const QStringList recent = QSettings().value(RecentKey).toStringList();
+    const QStringList recent = QSettings("Vantrel", "Pictavo").value(RecentKey()).toStringList();
     for (const QString& path : recent)
         mnRecent->addAction(path, this, [this, path] { Guarded([&] { OpenPath(path); }); });
     if (recent.isEmpty())
         mnRecent->addAction(tr("(无)"))->setEnabled(false);
     mnRecent->addSeparator();
-    QAction* clear = mnRecent->addAction(tr("清除列表"), this, [] { QSettings().remove(RecentKey); });
+    QAction* clear = mnRecent->addAction(
+        tr("清除列表"), this, [] { QSettings("Vantrel", "Pictavo").remove(RecentKey()); });
     clear->setEnabled(!recent.isEmpty());
 }
 

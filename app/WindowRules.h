@@ -20,13 +20,13 @@ enum class Take { Selected, All };
 
 // What the window holds, as far as its commands care.
 struct WindowState {
-    int Rows = 0;              // of the file list
+    int Rows = 0; // of the file list
     int SelectedRows = 0;
-    int Tiles = 0;             // of the icon view
+    int Tiles = 0; // of the icon view
     int SelectedTiles = 0;
-    bool TileCurrent = false;  // a tile is the selected one (its images are listed)
-    bool TileInLibrary = false; // that tile's file is an .icl library
-    bool ImageSelected = false; // in the image list
+    bool TileCurrent = false;    // a tile is the selected one (its images are listed)
+    bool TileInLibrary = false;  // that tile's file is an .icl library
+    bool ImageSelected = false;  // in the image list
     bool FolderSelected = false; // in the folder tree
 };
 

@@ -84,7 +84,7 @@ void FittedSize(int width, int height, int size, int& fittedWidth, int& fittedHe
 
 // The share of each source pixel in each target pixel along one axis.
 std::vector<AreaAveragingScaler::Contribution> AreaAveragingScaler::Contributions(int from,
-                                                                                 int to) {
+                                                                                  int to) {
     std::vector<Contribution> out(static_cast<size_t>(to));
     const double scale = static_cast<double>(from) / to;
     for (int o = 0; o < to; ++o) {

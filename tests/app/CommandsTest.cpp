@@ -7,17 +7,19 @@
 #include "app/IconBox.h"
 #include "app/IconGrid.h"
 #include "app/Panels.h"
+#include "app/Settings.h"
 #include "app/WindowRules.h"
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
 #include "icons/PngCodec.h"
 #include "util/Stream.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMimeData>
-#include <QCheckBox>
 #include <QMenu>
+#include <QMimeData>
+#include <QSettings>
 #include <QTreeView>
 #include <QUrl>
 #include <QtTest>
@@ -93,8 +95,7 @@ private slots:
         QTest::newRow("empty window") << empty << CommandList{};
         WindowState rows{3, 0, 0, 0, false, false, false, true};
         QTest::newRow("listed rows, a folder chosen")
-            << rows
-            << Of({Command::AddAllToView, Command::SaveAllRowsToLibrary, Command::Refresh});
+            << rows << Of({Command::AddAllToView, Command::SaveAllRowsToLibrary, Command::Refresh});
         WindowState selectedRow{3, 1, 2, 0, false, false, false, true};
         QTest::newRow("a row selected shows tiles")
             << selectedRow
@@ -165,7 +166,8 @@ private slots:
         // Without a chosen image, the tile's largest image.
         shown.window.IconBox->clearSelection();
         shown.window.cmCopy();
-        const QImage image = qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
+        const QImage image =
+            qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
         QCOMPARE(image.size(), QSize(32, 32));
     }
 
@@ -235,6 +237,10 @@ private slots:
         QTRY_COMPARE(window.ThumbCount(), 2);
         QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
         QCOMPARE(window.FileList->SelectedRows().size(), size_t{1});
+        // Kept with the window's settings, for File › Open recent.
+        const QSettings settings("Vantrel", "Pictavo");
+        QCOMPARE(settings.value(QString(SettingsGroup) + "/RecentPaths").toStringList(),
+                 QStringList{folder.File("b.dll")});
     }
 
     void droppedFolderIsListedAndDroppedFilesShown() {
@@ -256,7 +262,8 @@ private slots:
         QTRY_COMPARE(window.FileList->Model().rowCount(), 4); // every file that holds icons
         QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
 
-        drop({QUrl::fromLocalFile(folder.File("notes.txt")), QUrl::fromLocalFile(folder.File("c.ico")),
+        drop({QUrl::fromLocalFile(folder.File("notes.txt")),
+              QUrl::fromLocalFile(folder.File("c.ico")),
               QUrl::fromLocalFile(folder.File("a.dll"))});
         QCOMPARE(window.FileList->Model().rowCount(), 2);
         QCOMPARE(window.ThumbCount(), 1); // c.ico, the first that holds icons

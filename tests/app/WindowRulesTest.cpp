@@ -2,8 +2,8 @@
 // change reports, the file-type history, the header and status texts.
 
 #include "app/WindowRules.h"
-#include "app/WindowTexts.h"
 #include "AppTest.h"
+#include "app/WindowTexts.h"
 
 #include <QtTest>
 
@@ -50,6 +50,27 @@ private slots:
         QFETCH(QString, mask);
         QFETCH(QStringList, after);
         QCOMPARE(MaskHistoryAfter(history, mask), after);
+    }
+
+    void recentPaths_data() {
+        QTest::addColumn<QStringList>("recent");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("first") << QStringList{} << "/a" << 3 << QStringList{"/a"};
+        QTest::newRow("goes first")
+            << QStringList{"/a", "/b"} << "/c" << 3 << QStringList{"/c", "/a", "/b"};
+        QTest::newRow("again moves up, once")
+            << QStringList{"/a", "/b", "/c"} << "/b" << 3 << QStringList{"/b", "/a", "/c"};
+        QTest::newRow("the oldest drops off")
+            << QStringList{"/a", "/b", "/c"} << "/d" << 3 << QStringList{"/d", "/a", "/b"};
+    }
+    void recentPaths() {
+        QFETCH(QStringList, recent);
+        QFETCH(QString, opened);
+        QFETCH(int, limit);
+        QFETCH(QStringList, after);
+        QCOMPARE(RecentPathsAfter(recent, opened, limit), after);
     }
 
     void texts() {

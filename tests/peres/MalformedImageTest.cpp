@@ -17,10 +17,10 @@ namespace {
 
 using Image = std::vector<uint8_t>;
 
-constexpr uint32_t NewHeader = 0x80;   // e_lfanew of icons32.dll
-constexpr uint32_t Optional = 0x98;    // its optional header
+constexpr uint32_t NewHeader = 0x80;    // e_lfanew of icons32.dll
+constexpr uint32_t Optional = 0x98;     // its optional header
 constexpr uint32_t EdataHeader = 0x1F0; // the header of .edata, its fourth section
-constexpr uint32_t Root = 0xE00;       // PointerToRawData of .rsrc: the root table
+constexpr uint32_t Root = 0xE00;        // PointerToRawData of .rsrc: the root table
 constexpr uint32_t TopBit = 0x80000000u;
 
 // The file offset of the table that entry i of a table points to.
