@@ -54,7 +54,7 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     mnRecent->setObjectName("mnRecent");
     connect(mnRecent, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
     file->addSeparator();
-    QMenu* saveIcons = file->addMenu(tr("保存为图标"));
+    QMenu* saveIcons = file->addMenu(tr("保存图标到文件夹"));
     AddCommand(saveIcons, Command::SaveSelectedIcons, tr("选择的"),
                [this] { cmSaveIcon(Take::Selected); });
     AddCommand(saveIcons, Command::SaveAllIcons, tr("所有"), [this] { cmSaveIcon(Take::All); });
@@ -69,10 +69,10 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     AddCommand(viewLibrary, Command::SaveAllTilesToLibrary, tr("所有"),
                [this] { cmICLFromView(Take::All); });
     file->addSeparator();
-    AddCommand(file, Command::SaveImageAsIcon, tr("保存为图标..."), [this] { cmSavetoIcon(); });
-    AddCommand(file, Command::SaveImageAsBitmap, tr("保存为位图..."), [this] { cmSaveToBMP(); });
+    AddCommand(file, Command::SaveImageAsIcon, tr("将图像保存为图标..."), [this] { cmSavetoIcon(); });
+    AddCommand(file, Command::SaveImageAsBitmap, tr("将图像保存为位图..."), [this] { cmSaveToBMP(); });
     mnSaveAsPng = AddCommand(
-        file, Command::SaveImageAsPng, tr("保存为 PNG..."), [this] { cmSaveImageAsPng(); },
+        file, Command::SaveImageAsPng, tr("将图像保存为 PNG..."), [this] { cmSaveImageAsPng(); },
         QKeySequence::Save);
     file->addSeparator();
     QAction* quit = file->addAction(tr("退出(&Q)"), this, [this] { close(); });
@@ -162,6 +162,7 @@ void Twnd_pictavo_Main::BuildToolBar() {
     // The buttons carry no mnemonics: "打开文件(O)" would show its "(O)" there.
     mnOpenFile->setIconText(tr("打开文件"));
     mnCopy->setIconText(tr("复制"));
+    mnSaveAsPng->setIconText(tr("保存为 PNG"));
     tools->addAction(mnOpenFile);
     tools->addAction(mnOpenFolder);
     tools->addAction(mnRefresh);

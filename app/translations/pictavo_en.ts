@@ -348,5 +348,21 @@
         <source>图标大小</source>
         <translation>Icon size</translation>
     </message>
+    <message>
+        <source>保存图标到文件夹</source>
+        <translation>Save icons to folder</translation>
+    </message>
+    <message>
+        <source>将图像保存为图标...</source>
+        <translation>Save image as icon...</translation>
+    </message>
+    <message>
+        <source>将图像保存为位图...</source>
+        <translation>Save image as bitmap...</translation>
+    </message>
+    <message>
+        <source>将图像保存为 PNG...</source>
+        <translation>Save image as PNG...</translation>
+    </message>
 </context>
 </TS>
