@@ -17,17 +17,21 @@ FilePages::FilePages(int fd, uint64_t size, std::vector<uint8_t> firstPage) : fd
     }
 }
 
-bool FilePages::ReadDirect(uint64_t offset, size_t count, uint8_t* out) const {
+size_t FilePages::ReadUpTo(uint64_t offset, size_t count, uint8_t* out) const {
     size_t done = 0;
     while (done < count) {
         const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return false; // an error, or the file is shorter now than when it was opened
+            break; // an error, or the file is shorter now than when it was opened
         done += static_cast<size_t>(n);
     }
-    return true;
+    return done;
+}
+
+bool FilePages::ReadDirect(uint64_t offset, size_t count, uint8_t* out) const {
+    return ReadUpTo(offset, count, out) == count;
 }
 
 FilePages::Page FilePages::PageAt(uint64_t index) const {
@@ -40,16 +44,7 @@ FilePages::Page FilePages::PageAt(uint64_t index) const {
     if (start >= size_)
         return nullptr;
     auto bytes = std::make_shared<std::vector<uint8_t>>(std::min(PageSize, size_ - start));
-    size_t done = 0;
-    while (done < bytes->size()) {
-        const ssize_t n = ::pread(fd_, bytes->data() + done, bytes->size() - done,
-                                  static_cast<off_t>(start + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
+    const size_t done = ReadUpTo(start, bytes->size(), bytes->data());
     if (done < bytes->size()) {
         // The file is shorter now than when it was opened: what is there serves this read
         // only, so that the bytes are found again when the file is whole again.

@@ -37,6 +37,8 @@ private:
     // reached. A page may be short: the end of the file, or a file cut short since it was
     // opened (reads past its end then fail; such a page is not kept).
     Page PageAt(uint64_t index) const;
+    // The bytes pread gives from offset, up to count: fewer at the end of the file.
+    size_t ReadUpTo(uint64_t offset, size_t count, uint8_t* out) const;
     bool ReadDirect(uint64_t offset, size_t count, uint8_t* out) const;
 
     int fd_;
