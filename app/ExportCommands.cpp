@@ -35,6 +35,11 @@ const QString IconFilter = "Icons (*.ico);;All files (*)";
 const QString BitmapFilter = "Bitmaps (*.bmp);;All files (*)";
 const QString PngFilter = "PNG images (*.png);;All files (*)";
 
+// The image a launcher shows at full size: the largest, the deepest of equals; -1 for none.
+int LargestImage(const pictavo::TMultiIcon& icon) {
+    return pictavo::BestThumbnailImage(icon, INT_MAX);
+}
+
 } // namespace
 
 TThumbRef Twnd_pictavo_Main::SelectedThumb() const {
@@ -143,7 +148,7 @@ bool Twnd_pictavo_Main::SelectionAsPng(std::vector<uint8_t>& png, std::string& n
     if (image < 0) {
         // No image chosen: the tile's icon as a launcher shows it, its largest image.
         pictavo::LoadFileIcon(loaded, tile->ModuleName(), tile->IconIndex());
-        image = pictavo::BestThumbnailImage(loaded, INT_MAX);
+        image = LargestImage(loaded);
         icon = &loaded;
     }
     if (image < 0)
@@ -179,13 +184,13 @@ QMimeData* Twnd_pictavo_Main::TileDragData(int position) {
     if (!FDragFolder)
         FDragFolder = std::make_unique<pictavo::TPrivateTempFolder>();
     // The whole icon as an .ico file for file managers, its largest image for the rest.
-    const std::string path =
-        pictavo::SaveIconIntoFolder(FDragFolder->Path(), tile->ModuleName(), tile->IconIndex());
     pictavo::TMultiIcon icon;
     pictavo::LoadFileIcon(icon, tile->ModuleName(), tile->IconIndex());
-    const int best = pictavo::BestThumbnailImage(icon, INT_MAX);
+    const int best = LargestImage(icon);
     if (best < 0)
         return nullptr;
+    const std::string path = pictavo::SaveIconIntoFolder(icon, FDragFolder->Path(),
+                                                         tile->ModuleName(), tile->IconIndex());
     return ImageMimeData(pictavo::ImageAsPng(icon.GetIconData(best)), QString::fromStdString(path));
 }
 

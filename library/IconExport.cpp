@@ -18,6 +18,11 @@ std::string SaveIconIntoFolder(const std::string& folder, const std::string& mod
     TMultiIcon icon;
     icon.SetDrawAllImages(false);
     LoadFileIcon(icon, moduleName, iconIndex);
+    return SaveIconIntoFolder(icon, folder, moduleName, iconIndex);
+}
+
+std::string SaveIconIntoFolder(TMultiIcon& icon, const std::string& folder,
+                               const std::string& moduleName, int iconIndex) {
     MemoryStream bytes;
     icon.SaveToStream(&bytes);
     const std::string path = PathInFolder(folder, IconExportName(moduleName, iconIndex));

@@ -18,6 +18,9 @@ class TMultiIcon;
 // Returns the path written; an error of the load propagates.
 std::string SaveIconIntoFolder(const std::string& folder, const std::string& moduleName,
                                int iconIndex);
+// The same for the icon loaded already from that module and index.
+std::string SaveIconIntoFolder(TMultiIcon& icon, const std::string& folder,
+                               const std::string& moduleName, int iconIndex);
 
 // Writes image `imageIndex` of the icon as a single-image .ico file through its icon
 // handle. A PNG image, which has no icon handle, is written as an .ico file whose one
