@@ -177,8 +177,9 @@ WindowState Twnd_pictavo_Main::CurrentState() const {
     state.Rows = FileList->Model().rowCount();
     state.SelectedRows = static_cast<int>(FileList->selectionModel()->selectedRows().size());
     state.Tiles = ThumbCount();
+    const pictavo::TTileList& tiles = ScrollBox->Tiles();
     for (int i = 0; i < state.Tiles; ++i)
-        state.SelectedTiles += Thumb(i)->Selected() ? 1 : 0;
+        state.SelectedTiles += tiles.At(i).Selected ? 1 : 0;
     const TThumbRef tile = SelectedThumb();
     state.TileCurrent = static_cast<bool>(tile);
     state.TileInLibrary = tile && pictavo::IsIconLibraryName(tile->ModuleName());
