@@ -83,6 +83,7 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     sb = new QStatusBar(this);
     sb->setObjectName("sb");
     sbPanel0 = new QLabel(sb);
+    sbPanel0->setObjectName("sbPanel0");
     // The panel is at least 100 pixels wide and takes the bar's width, so that the
     // file being examined stays readable.
     sbPanel0->setMinimumWidth(100);
@@ -92,6 +93,7 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     setStatusBar(sb);
 
     LongWork = new TLongWork(this);
+    LongWork->setObjectName("LongWork");
     BuildMenus();
     ConnectEvents();
     BuildMenuBar();

@@ -1,5 +1,5 @@
-// Twnd_pictavo_Main: the program's one window. Its components keep their names and are
-// public, as the fields of a form are, so tests drive it as a person would. The
+// Twnd_pictavo_Main: the program's one window. Its components keep their names, as
+// object names too, and are private: other files use the handlers and named methods. The
 // handlers live in files by subsystem: MainWindow.cpp (construction, menus, colour),
 // Settings.cpp (settings kept between runs), IconView.cpp (tiles), SearchCommands.cpp
 // (folder scan and search), FileListCommands.cpp (file-list events).
@@ -57,92 +57,18 @@ public:
     void SetDialogs(std::unique_ptr<TDialogs> dialogs);
     TDialogs& Dialogs() { return *FDialogs; }
 
-    // ---- components ----
-    TGradientHeader* Header;
-    QLabel* Icon;
-    QLabel* lTitle;
-    QLabel* lVer;
-    QLabel* lCopy;
-    QSplitter* Splitter3;
-    QWidget* LeftPanel;
-    QTreeView* ShellTree;
-    QFileSystemModel* ShellModel;
-    TExpandPanel* epDisplay;
-    QCheckBox* cbxClearView;
-    QCheckBox* cbx32;
-    QLabel* Label2;
-    TColorCombo* ColorPicker;
-    QLabel* Label3;
-    QComboBox* cbTileSize;
-    TExpandPanel* epSearch;
-    TDirectoryEdit* de;
-    QLabel* Label1;
-    QComboBox* cbMask;
-    QCheckBox* cbxClear;
-    QCheckBox* cbxSub;
-    QCheckBox* cbxIgnore;
-    QCheckBox* cbxViewAll;
-    QPushButton* bSearch;
-    QWidget* ClientPanel;
-    QSplitter* NxSplitter1;
-    TFileList* FileList;
-    QSplitter* Splitter1;
-    QWidget* IconListPanel;
-    TGradientHeader* IconListHeader;
-    // The icon view: its tiles and the scroll box around them.
-    TIconGrid* ScrollBox;
-    QWidget* IconBoxPanel;
-    TGradientHeader* IconBoxHeader;
-    TIconBox* IconBox;
-    QStatusBar* sb;
-    QLabel* sbPanel0;
-    pictavo::TFindFile FindFile;
-    // Runs the long commands' work while the window answers.
-    TLongWork* LongWork;
-
-    QMenu* FileListPopup;
-    QAction* pmAddToView;
-    QAction* Selected2;
-    QAction* All2;
-    QAction* pmSaveICLFromList;
-    QAction* Selected4;
-    QAction* All4;
-    QAction* pmRefresh;
-    QMenu* IconListPopup;
-    QAction* pmSaveToICLFromView;
-    QAction* Selected1;
-    QAction* All1;
-    QAction* pmSaveToIcon;
-    QAction* Selected3;
-    QAction* All3;
-    QAction* Remove1;
-    QMenu* IconBoxPopup;
-    QAction* pmSavetoIco;
-    QAction* pmSaveToBMP;
-    QAction* pmSaveToPng;
-
-    // The menu bar's and toolbar's own actions (MenuBar.cpp).
-    QAction* mnOpenFile;
-    QAction* mnOpenFolder;
-    QMenu* mnRecent;
-    QAction* mnSaveAsPng;
-    QAction* mnCopy;
-    QAction* mnAddAllToView;
-    QAction* mnRefresh;
     // Enables every command of the menu bar and the toolbar that has something to act on.
     void UpdateCommands();
     // The same once the events waiting now are handled.
     void QueueUpdateCommands();
     WindowState CurrentState() const;
-    QAction* pmRemoveFromICL;
 
     // ---- state ----
     int32_t FIconTotal() const { return FScan.IconTotal(); }
-    int32_t FSelectedThumb = -1;
-    pictavo::TMultiIcon FIcon;
-    uint64_t FSearchStart = 0;
-    // The folder the tree opens at the next start (kept between runs).
-    QString ShellTreeStartInFolder;
+    // The position of the selected tile (FSelectedThumb); -1 when none.
+    int32_t SelectedThumbPosition() const { return FSelectedThumb; }
+    // The icon whose images the image list shows (FIcon).
+    const pictavo::TMultiIcon& ShownIcon() const { return FIcon; }
 
     // ---- the tiles of the icon view, in display order ----
     int ThumbCount() const;
@@ -253,6 +179,88 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // ---- components ----
+    // Private: other files go through the named methods above. Each carries its name as
+    // its object name, by which tests find it as a person would.
+    TGradientHeader* Header;
+    QLabel* Icon;
+    QLabel* lTitle;
+    QLabel* lVer;
+    QLabel* lCopy;
+    QSplitter* Splitter3;
+    QWidget* LeftPanel;
+    QTreeView* ShellTree;
+    QFileSystemModel* ShellModel;
+    TExpandPanel* epDisplay;
+    QCheckBox* cbxClearView;
+    QCheckBox* cbx32;
+    QLabel* Label2;
+    TColorCombo* ColorPicker;
+    QLabel* Label3;
+    QComboBox* cbTileSize;
+    TExpandPanel* epSearch;
+    TDirectoryEdit* de;
+    QLabel* Label1;
+    QComboBox* cbMask;
+    QCheckBox* cbxClear;
+    QCheckBox* cbxSub;
+    QCheckBox* cbxIgnore;
+    QCheckBox* cbxViewAll;
+    QPushButton* bSearch;
+    QWidget* ClientPanel;
+    QSplitter* NxSplitter1;
+    TFileList* FileList;
+    QSplitter* Splitter1;
+    QWidget* IconListPanel;
+    TGradientHeader* IconListHeader;
+    // The icon view: its tiles and the scroll box around them.
+    TIconGrid* ScrollBox;
+    QWidget* IconBoxPanel;
+    TGradientHeader* IconBoxHeader;
+    TIconBox* IconBox;
+    QStatusBar* sb;
+    QLabel* sbPanel0;
+    pictavo::TFindFile FindFile;
+    // Runs the long commands' work while the window answers.
+    TLongWork* LongWork;
+
+    QMenu* FileListPopup;
+    QAction* pmAddToView;
+    QAction* Selected2;
+    QAction* All2;
+    QAction* pmSaveICLFromList;
+    QAction* Selected4;
+    QAction* All4;
+    QAction* pmRefresh;
+    QMenu* IconListPopup;
+    QAction* pmSaveToICLFromView;
+    QAction* Selected1;
+    QAction* All1;
+    QAction* pmSaveToIcon;
+    QAction* Selected3;
+    QAction* All3;
+    QAction* Remove1;
+    QMenu* IconBoxPopup;
+    QAction* pmSavetoIco;
+    QAction* pmSaveToBMP;
+    QAction* pmSaveToPng;
+
+    // The menu bar's and toolbar's own actions (MenuBar.cpp).
+    QAction* mnOpenFile;
+    QAction* mnOpenFolder;
+    QMenu* mnRecent;
+    QAction* mnSaveAsPng;
+    QAction* mnCopy;
+    QAction* mnAddAllToView;
+    QAction* mnRefresh;
+    QAction* pmRemoveFromICL;
+
+    int32_t FSelectedThumb = -1;
+    pictavo::TMultiIcon FIcon;
+    uint64_t FSearchStart = 0;
+    // The folder the tree opens at the next start (kept between runs).
+    QString ShellTreeStartInFolder;
+
     void FormCreate();
     void BuildHeader(QWidget* parent);
     QWidget* BuildLeftPanel();

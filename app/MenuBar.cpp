@@ -47,9 +47,11 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     QMenu* file = bar->addMenu(tr("文件(&F)"));
     mnOpenFile =
         file->addAction(tr("打开文件(&O)..."), this, [this] { Guarded([&] { cmOpenFile(); }); });
+    mnOpenFile->setObjectName("mnOpenFile");
     mnOpenFile->setShortcut(QKeySequence::Open);
     mnOpenFolder =
         file->addAction(tr("打开文件夹..."), this, [this] { Guarded([&] { cmOpenFolder(); }); });
+    mnOpenFolder->setObjectName("mnOpenFolder");
     mnRecent = file->addMenu(tr("最近打开"));
     mnRecent->setObjectName("mnRecent");
     connect(mnRecent, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
@@ -74,6 +76,7 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     mnSaveAsPng = AddCommand(
         file, Command::SaveImageAsPng, tr("将图像保存为 PNG..."), [this] { cmSaveImageAsPng(); },
         QKeySequence::Save);
+    mnSaveAsPng->setObjectName("mnSaveAsPng");
     file->addSeparator();
     QAction* quit = file->addAction(tr("退出(&Q)"), this, [this] { close(); });
     quit->setShortcut(QKeySequence::Quit);
@@ -81,6 +84,7 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     QMenu* edit = bar->addMenu(tr("编辑(&E)"));
     mnCopy = AddCommand(
         edit, Command::Copy, tr("复制(&C)"), [this] { cmCopy(); }, QKeySequence::Copy);
+    mnCopy->setObjectName("mnCopy");
     AddCommand(
         edit, Command::SelectAllTiles, tr("选择所有图标(&A)"), [this] { cmSelectAllTiles(); },
         QKeySequence::SelectAll);
@@ -100,10 +104,12 @@ void Twnd_pictavo_Main::BuildMenuBar() {
                [this] { cmView(Take::Selected); });
     mnAddAllToView =
         AddCommand(addToView, Command::AddAllToView, tr("所有"), [this] { cmView(Take::All); });
+    mnAddAllToView->setObjectName("mnAddAllToView");
     // On the toolbar the item stands without its menu: it says what it adds to.
     mnAddAllToView->setIconText(tr("全部添加到查看"));
     mnRefresh = AddCommand(
         view, Command::Refresh, tr("刷新"), [this] { pmRefreshClick(); }, QKeySequence::Refresh);
+    mnRefresh->setObjectName("mnRefresh");
     view->addSeparator();
     // The icon sizes of "显示选项", one checked item each, following the box both ways.
     QMenu* sizes = view->addMenu(tr("图标大小"));

@@ -80,10 +80,19 @@ double ResidentMegabytes() {
            (1024.0 * 1024.0);
 }
 
+// The window's icon view and file list, by the names they carry.
+TIconGrid* IconView(const Twnd_pictavo_Main& window) {
+    return window.findChild<TIconGrid*>("ScrollBox");
+}
+
+TFileList* FileRows(const Twnd_pictavo_Main& window) {
+    return window.findChild<TFileList*>("FileList");
+}
+
 // Lets the renderer thread fill the cache with the icons in sight.
 void WaitForIcons(Twnd_pictavo_Main& window) {
-    window.ScrollBox->viewport()->repaint();
-    while (window.ScrollBox->WaitingIcons() > 0)
+    IconView(window)->viewport()->repaint();
+    while (IconView(window)->WaitingIcons() > 0)
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     QApplication::processEvents();
 }
@@ -95,17 +104,17 @@ void PaintVisibleTiles(benchmark::State& state) {
     for (int i = 0; i < 5000; ++i)
         window.AddThumbnail(Fixture, i, 0, false);
     // 15 columns of 64 pixels by 10 rows: 150 tiles in sight.
-    window.ScrollBox->setFixedSize(
-        15 * 64 + window.ScrollBox->verticalScrollBar()->sizeHint().width(), 10 * 64);
+    IconView(window)->setFixedSize(
+        15 * 64 + IconView(window)->verticalScrollBar()->sizeHint().width(), 10 * 64);
     window.ScrollBoxResize();
     QApplication::processEvents();
     WaitForIcons(window);
     int visible = 0;
-    const QRect sight = window.ScrollBox->viewport()->rect();
+    const QRect sight = IconView(window)->viewport()->rect();
     for (int i = 0; i < window.ThumbCount(); ++i)
         visible += sight.intersects(window.ThumbRect(i)) ? 1 : 0;
     for (auto _ : state) {
-        QPixmap painted = window.ScrollBox->viewport()->grab();
+        QPixmap painted = IconView(window)->viewport()->grab();
         benchmark::DoNotOptimize(painted);
     }
     state.counters["visible_tiles"] = visible;
@@ -119,7 +128,7 @@ void FolderScanWindow(benchmark::State& state) {
     window.show();
     for (auto _ : state)
         window.ShellTreeFolderSelected(QString::fromStdString(ScanFolder));
-    state.counters["rows"] = window.FileList->Model().rowCount();
+    state.counters["rows"] = FileRows(window)->Model().rowCount();
 }
 BENCHMARK(FolderScanWindow)->Unit(benchmark::kMillisecond);
 
@@ -168,11 +177,11 @@ BENCHMARK(AddView110k)->Unit(benchmark::kMillisecond)->Iterations(3);
 void ScrollView110k(benchmark::State& state) {
     auto window = LargeWindow();
     window->cmView(Take::All);
-    window->ScrollBox->setFixedSize(
-        15 * 64 + window->ScrollBox->verticalScrollBar()->sizeHint().width(), 10 * 64);
+    IconView(*window)->setFixedSize(
+        15 * 64 + IconView(*window)->verticalScrollBar()->sizeHint().width(), 10 * 64);
     window->ScrollBoxResize();
     WaitForIcons(*window);
-    QScrollBar* bar = window->ScrollBox->verticalScrollBar();
+    QScrollBar* bar = IconView(*window)->verticalScrollBar();
     const int step = bar->singleStep();
     const int rows = 2000;
     int row = 0, direction = 1;
@@ -182,13 +191,13 @@ void ScrollView110k(benchmark::State& state) {
             direction = -direction;
         bar->setValue(row * step);
         QApplication::processEvents();
-        QPixmap painted = window->ScrollBox->viewport()->grab();
+        QPixmap painted = IconView(*window)->viewport()->grab();
         benchmark::DoNotOptimize(painted);
     }
     state.counters["tiles"] = window->ThumbCount();
-    state.counters["cached_icons"] = static_cast<double>(window->ScrollBox->Cache().Count());
+    state.counters["cached_icons"] = static_cast<double>(IconView(*window)->Cache().Count());
     state.counters["cache_mb"] =
-        static_cast<double>(window->ScrollBox->Cache().Cost()) / (1024.0 * 1024.0);
+        static_cast<double>(IconView(*window)->Cache().Cost()) / (1024.0 * 1024.0);
     state.counters["rss_mb"] = ResidentMegabytes();
 }
 BENCHMARK(ScrollView110k)->Unit(benchmark::kMillisecond)->Iterations(4000);

@@ -2,6 +2,7 @@
 // handlers, files dropped on the window, and the PNG that copy and "save as PNG" give.
 
 #include "AppTest.h"
+#include "WindowParts.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
@@ -63,12 +64,13 @@ struct ShownImage {
         // Shown first, as a person sees it: showing the window selects the tree's folder.
         window.show();
         shownActive = QTest::qWaitForWindowActive(&window);
-        window.FileList->Model().AddEntry({Path(folder.File("a.dll")), 3, 45000.0, 1000});
+        const WindowParts parts(window);
+        parts.FileList->Model().AddEntry({Path(folder.File("a.dll")), 3, 45000.0, 1000});
         window.FileListChange(0);
         window.ThumbnailClick(window.Thumb(0));
-        for (int i = 0; i < window.IconBox->count(); ++i)
-            if (IconBoxImageIndex(window.IconBox->item(i)->text()) == 1)
-                window.IconBox->setCurrentRow(i);
+        for (int i = 0; i < parts.IconBox->count(); ++i)
+            if (IconBoxImageIndex(parts.IconBox->item(i)->text()) == 1)
+                parts.IconBox->setCurrentRow(i);
     }
     std::vector<uint8_t> ExpectedPixels() const {
         pictavo::TMultiIcon icon;
@@ -126,23 +128,24 @@ private slots:
     void actionsFollowTheWindow() {
         Twnd_pictavo_Main window;
         UseFakeDialogs(window);
-        QVERIFY(!window.mnSaveAsPng->isEnabled());
-        QVERIFY(!window.mnAddAllToView->isEnabled());
-        QVERIFY(window.mnOpenFile->isEnabled());
+        QVERIFY(!Parts(window).mnSaveAsPng->isEnabled());
+        QVERIFY(!Parts(window).mnAddAllToView->isEnabled());
+        QVERIFY(Parts(window).mnOpenFile->isEnabled());
         ShownImage shown;
-        QTRY_VERIFY(shown.window.mnSaveAsPng->isEnabled());
-        QVERIFY(shown.window.mnCopy->isEnabled());
-        QVERIFY(shown.window.mnAddAllToView->isEnabled());
-        shown.window.IconBox->clearSelection();
-        QTRY_VERIFY(!shown.window.mnSaveAsPng->isEnabled());
-        QVERIFY(shown.window.mnCopy->isEnabled()); // the tile is still selected
+        const WindowParts parts(shown.window);
+        QTRY_VERIFY(parts.mnSaveAsPng->isEnabled());
+        QVERIFY(parts.mnCopy->isEnabled());
+        QVERIFY(parts.mnAddAllToView->isEnabled());
+        parts.IconBox->clearSelection();
+        QTRY_VERIFY(!parts.mnSaveAsPng->isEnabled());
+        QVERIFY(parts.mnCopy->isEnabled()); // the tile is still selected
     }
 
     void saveAsPngWritesTheImageWithItsAlpha() {
         ShownImage shown;
         QTemporaryDir target;
         shown.dialogs->SaveAnswer = target.filePath("picked");
-        shown.window.pmSaveToPng->trigger();
+        Parts(shown.window).pmSaveToPng->trigger();
         QVERIFY(shown.dialogs->Errors.isEmpty());
         QCOMPARE(shown.dialogs->SaveProposals.size(), 1);
         QVERIFY(shown.dialogs->SaveProposals[0].endsWith(".png"));
@@ -153,18 +156,19 @@ private slots:
 
     void copyPutsThePngOnTheClipboard() {
         ShownImage shown;
+        const WindowParts parts(shown.window);
         QVERIFY(shown.shownActive);
         // As after a click on the image: the list has the focus, and its own copy (of the
         // item's caption) must not take the key.
-        shown.window.IconBox->setFocus();
-        QTest::keyClick(shown.window.IconBox, Qt::Key_C, Qt::ControlModifier);
+        parts.IconBox->setFocus();
+        QTest::keyClick(parts.IconBox, Qt::Key_C, Qt::ControlModifier);
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data != nullptr && data->hasFormat("image/png"));
         QCOMPARE(PngPixels(data->data("image/png")), shown.ExpectedPixels());
         QVERIFY(data->hasImage());
 
         // Without a chosen image, the tile's largest image.
-        shown.window.IconBox->clearSelection();
+        parts.IconBox->clearSelection();
         shown.window.cmCopy();
         const QImage image =
             qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
@@ -187,18 +191,19 @@ private slots:
     // the tree into the left panel first.
     void keyboardReachesTheMenusAndPanels() {
         ShownImage shown;
-        shown.window.FileList->setFocus();
-        QTest::keyClick(shown.window.FileList, Qt::Key_F10, Qt::ShiftModifier);
-        QTRY_VERIFY(shown.window.FileListPopup->isVisible());
-        shown.window.FileListPopup->close();
-        shown.window.IconBox->setFocus();
-        QTest::keyClick(shown.window.IconBox, Qt::Key_F10, Qt::ShiftModifier);
-        QTRY_VERIFY(shown.window.IconBoxPopup->isVisible());
-        shown.window.IconBoxPopup->close();
+        const WindowParts parts(shown.window);
+        parts.FileList->setFocus();
+        QTest::keyClick(parts.FileList, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(parts.FileListPopup->isVisible());
+        parts.FileListPopup->close();
+        parts.IconBox->setFocus();
+        QTest::keyClick(parts.IconBox, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(parts.IconBoxPopup->isVisible());
+        parts.IconBoxPopup->close();
 
-        shown.window.ShellTree->setFocus();
-        QTest::keyClick(shown.window.ShellTree, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), shown.window.cbxClearView);
+        parts.ShellTree->setFocus();
+        QTest::keyClick(parts.ShellTree, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), parts.cbxClearView);
     }
 
     // A tile dragged out gives its whole icon as an .ico file, and its largest image.
@@ -219,11 +224,11 @@ private slots:
     // Enter on the tile with the keyboard focus shows its images, as a click does.
     void enterShowsTheFocusedTilesImages() {
         ShownImage shown;
-        TIconGrid* view = shown.window.ScrollBox;
+        TIconGrid* view = Parts(shown.window).ScrollBox;
         view->setFocus();
         view->FocusTile(1);
         QTest::keyClick(view, Qt::Key_Return);
-        QVERIFY(shown.window.IconBoxHeader->Text().startsWith("图标 1 - "));
+        QVERIFY(Parts(shown.window).IconBoxHeader->Text().startsWith("图标 1 - "));
     }
 
     void ctrlOOpensTheChosenFile() {
@@ -236,7 +241,7 @@ private slots:
         QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
         QTRY_COMPARE(window.ThumbCount(), 2);
         QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
-        QCOMPARE(window.FileList->SelectedRows().size(), size_t{1});
+        QCOMPARE(Parts(window).FileList->SelectedRows().size(), size_t{1});
         // Kept with the window's settings, for File › Open recent.
         const QSettings settings("Vantrel", "Pictavo");
         QCOMPARE(settings.value(QString(SettingsGroup) + "/RecentPaths").toStringList(),
@@ -259,13 +264,13 @@ private slots:
             QCoreApplication::sendEvent(&window, &event);
         };
         drop({QUrl::fromLocalFile(folder.Path())});
-        QTRY_COMPARE(window.FileList->Model().rowCount(), 4); // every file that holds icons
+        QTRY_COMPARE(Parts(window).FileList->Model().rowCount(), 4); // every file that holds icons
         QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
 
         drop({QUrl::fromLocalFile(folder.File("notes.txt")),
               QUrl::fromLocalFile(folder.File("c.ico")),
               QUrl::fromLocalFile(folder.File("a.dll"))});
-        QCOMPARE(window.FileList->Model().rowCount(), 2);
+        QCOMPARE(Parts(window).FileList->Model().rowCount(), 2);
         QCOMPARE(window.ThumbCount(), 1); // c.ico, the first that holds icons
         QVERIFY(dialogs->Errors.isEmpty());
     }

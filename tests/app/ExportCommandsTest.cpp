@@ -3,6 +3,7 @@
 // container and every library with the module code.
 
 #include "AppTest.h"
+#include "WindowParts.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
@@ -25,11 +26,11 @@ std::string Path(const QString& path) {
 struct ShownFile {
     ShownFile(const QString& fileName, int iconCount, int iconIndex) {
         dialogs = UseFakeDialogs(window);
-        window.FileList->Model().AddEntry({Path(fileName), iconCount, 45000.0, 1000});
+        Parts(window).FileList->Model().AddEntry({Path(fileName), iconCount, 45000.0, 1000});
         window.FileListChange(0);
         window.ThumbnailClick(window.Thumb(iconIndex));
     }
-    TIconBox& Box() { return *window.IconBox; }
+    TIconBox& Box() { return *Parts(window).IconBox; }
     void SelectImage(int imageIndex) {
         for (int i = 0; i < Box().count(); ++i)
             if (IconBoxImageIndex(Box().item(i)->text()) == imageIndex)
@@ -100,7 +101,7 @@ private slots:
         pictavo::TMultiIcon written;
         written.LoadFromFile(Path(target.filePath("chosen.ico")));
         QCOMPARE(written.IconCount(), 1);
-        QCOMPARE(written.GetIconWidth(0), shown.window.FIcon.GetIconWidth(image));
+        QCOMPARE(written.GetIconWidth(0), shown.window.ShownIcon().GetIconWidth(image));
     }
 
     // Once written as big_0_0.png beside the chosen name, in silence.
@@ -109,7 +110,7 @@ private slots:
         folder.Copy("icons/png256.ico", "big.ico");
         ShownFile shown(folder.File("big.ico"), 1, 0);
         shown.SelectImage(0);
-        QVERIFY(shown.window.FIcon.GetIconData(0).IsPng);
+        QVERIFY(shown.window.ShownIcon().GetIconData(0).IsPng);
         QTemporaryDir target;
         shown.dialogs->SaveAnswer = target.filePath("big_0_0.ico");
         shown.window.cmSavetoIcon();
@@ -125,9 +126,9 @@ private slots:
         folder.Copy("pe/icons32.dll", "my.app.dll");
         ShownFile shown(folder.File("my.app.dll"), 3, 0);
         int image = -1;
-        for (int i = 0; i < shown.window.FIcon.IconCount(); ++i)
-            if (shown.window.FIcon.GetIconWidth(i) == 32 &&
-                shown.window.FIcon.GetIconHeight(i) == 32)
+        for (int i = 0; i < shown.window.ShownIcon().IconCount(); ++i)
+            if (shown.window.ShownIcon().GetIconWidth(i) == 32 &&
+                shown.window.ShownIcon().GetIconHeight(i) == 32)
                 image = i;
         QVERIFY(image >= 0);
         shown.SelectImage(image);
@@ -163,13 +164,14 @@ private slots:
     void libraryFromTheListSelectedOrAll() {
         IconFolder folder;
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         FakeDialogs* dialogs = UseFakeDialogs(window);
-        window.FileList->Model().AddEntry({Path(folder.File("a.dll")), 3, 45000.0, 1});
-        window.FileList->Model().AddEntry({Path(folder.File("c.ico")), 1, 45000.0, 1});
-        window.FileList->Model().AddEntry({Path(folder.File("b.dll")), 2, 45000.0, 1});
-        window.FileList->selectionModel()->select(window.FileList->model()->index(1, 0),
-                                                  QItemSelectionModel::Select |
-                                                      QItemSelectionModel::Rows);
+        parts.FileList->Model().AddEntry({Path(folder.File("a.dll")), 3, 45000.0, 1});
+        parts.FileList->Model().AddEntry({Path(folder.File("c.ico")), 1, 45000.0, 1});
+        parts.FileList->Model().AddEntry({Path(folder.File("b.dll")), 2, 45000.0, 1});
+        parts.FileList->selectionModel()->select(parts.FileList->model()->index(1, 0),
+                                                 QItemSelectionModel::Select |
+                                                     QItemSelectionModel::Rows);
         QTemporaryDir target;
         dialogs->SaveAnswer = target.filePath("lib.icl");
 
@@ -211,7 +213,8 @@ private slots:
 
         // Removal is offered for tiles of .icl files only, after a question.
         QVERIFY(!shown.window.RemoveFromICLOffered());
-        shown.window.FileList->Model().AddEntry({Path(shown.dialogs->SaveAnswer), 4, 45000.0, 1});
+        TFileListModel& rows = Parts(shown.window).FileList->Model();
+        rows.AddEntry({Path(shown.dialogs->SaveAnswer), 4, 45000.0, 1});
         shown.window.FileListChange(1);
         QCOMPARE(shown.window.ThumbCount(), 4);
         shown.window.ThumbnailClick(shown.window.Thumb(1));
@@ -225,7 +228,7 @@ private slots:
         QCOMPARE(ModuleIcons(shown.dialogs->SaveAnswer), 3);
         QCOMPARE(shown.window.ThumbCount(), 3);
         // The library's row counts what is left, with the file's new size.
-        const pictavo::TFileEntry& row = shown.window.FileList->Model().Entry(1);
+        const pictavo::TFileEntry& row = rows.Entry(1);
         QCOMPARE(row.FileName, Path(shown.dialogs->SaveAnswer));
         QCOMPARE(row.IconCount, 3);
         QCOMPARE(row.Size, static_cast<int64_t>(QFileInfo(shown.dialogs->SaveAnswer).size()));

@@ -1,6 +1,7 @@
 // The file list: cell texts, sorting by header click, type-ahead, selection changes.
 #include "app/FileList.h"
 #include "AppTest.h"
+#include "WindowParts.h"
 #include "WindowTestSupport.h"
 #include "app/IconGrid.h"
 #include "app/Panels.h"
@@ -75,17 +76,18 @@ private slots:
         model.AddEntry(Entry("/d/small.ico", 1, 1500));
         model.AddEntry(Entry("/d/tiny.ico", 1, 10));
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         for (int row = 0; row < model.rowCount(); ++row)
-            window.FileList->Model().AddEntry(model.Entry(row));
+            parts.FileList->Model().AddEntry(model.Entry(row));
         window.FileListHeaderClick(3);
-        QCOMPARE(Names(window.FileList->Model()),
+        QCOMPARE(Names(parts.FileList->Model()),
                  (std::vector<std::string>{"tiny.ico", "small.ico", "big.ico"}));
         window.FileListHeaderClick(3);
-        QCOMPARE(Names(window.FileList->Model()),
+        QCOMPARE(Names(parts.FileList->Model()),
                  (std::vector<std::string>{"big.ico", "small.ico", "tiny.ico"}));
         // The list stays sorted as later rows arrive.
-        window.FileList->Model().AddEntry(Entry("/d/mid.ico", 1, 1700));
-        QCOMPARE(Names(window.FileList->Model()),
+        parts.FileList->Model().AddEntry(Entry("/d/mid.ico", 1, 1700));
+        QCOMPARE(Names(parts.FileList->Model()),
                  (std::vector<std::string>{"big.ico", "mid.ico", "small.ico", "tiny.ico"}));
     }
 
@@ -97,44 +99,46 @@ private slots:
 
     void typeAheadMatchesThePrefixEitherWay() {
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         for (const char* path : {"/d/apple.dll", "/d/Shell32.dll", "/d/shell.ico"})
-            window.FileList->Model().AddEntry(Entry(path, 1, 1));
-        QCOMPARE(window.FileList->IncrementalSearch("SHELL"), 1);
-        QCOMPARE(window.FileList->currentIndex().row(), 1);
+            parts.FileList->Model().AddEntry(Entry(path, 1, 1));
+        QCOMPARE(parts.FileList->IncrementalSearch("SHELL"), 1);
+        QCOMPARE(parts.FileList->currentIndex().row(), 1);
         // A typed text longer than the name matches when the name is its prefix.
-        QCOMPARE(window.FileList->IncrementalSearch("shell.icons-and-more"), 2);
-        QCOMPARE(window.FileList->IncrementalSearch("zebra"), -1);
+        QCOMPARE(parts.FileList->IncrementalSearch("shell.icons-and-more"), 2);
+        QCOMPARE(parts.FileList->IncrementalSearch("zebra"), -1);
         QCOMPARE(FileListIncrementalSearch("b", Entry("/d/a", 1, 1)), 1);
     }
 
     void selectionChangeShowsThatFilesIcons() {
         IconFolder folder;
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
         window.ShellTreeFolderSelected(folder.Path());
-        TFileListModel& model = window.FileList->Model();
+        TFileListModel& model = parts.FileList->Model();
         const int a = RowOf(model, "a.dll");
         const int b = RowOf(model, "b.dll");
 
-        window.FileList->ClickRow(a);
+        parts.FileList->ClickRow(a);
         QCOMPARE(window.ThumbCount(), 3);
-        QCOMPARE(window.IconListHeader->Text(), QString("a.dll - 3 图标"));
-        window.FileList->ClickRow(b); // fewer icons: the surplus tile goes
+        QCOMPARE(parts.IconListHeader->Text(), QString("a.dll - 3 图标"));
+        parts.FileList->ClickRow(b); // fewer icons: the surplus tile goes
         QCOMPARE(window.ThumbCount(), 2);
-        QCOMPARE(window.IconListHeader->Text(), QString("b.dll - 2 图标"));
+        QCOMPARE(parts.IconListHeader->Text(), QString("b.dll - 2 图标"));
         QCOMPARE(window.Thumb(1)->ModuleName(), folder.File("b.dll").toStdString());
 
-        window.cbxClearView->setChecked(false); // now the icons accumulate
-        window.FileList->ClickRow(a);
+        parts.cbxClearView->setChecked(false); // now the icons accumulate
+        parts.FileList->ClickRow(a);
         QCOMPARE(window.ThumbCount(), 5);
-        QCOMPARE(window.IconListHeader->Text(), QString("a.dll - 5 图标"));
+        QCOMPARE(parts.IconListHeader->Text(), QString("a.dll - 5 图标"));
         QCOMPARE(window.Thumb(4)->Caption(), QString("图标 4"));
 
         window.ThumbnailClick(window.Thumb(0));
-        QVERIFY(window.IconBox->count() > 0);
-        window.FileList->clearSelection(); // the image list empties, the view stays
-        QCOMPARE(window.IconBox->count(), 0);
-        QCOMPARE(window.IconBoxHeader->Text(), QString());
+        QVERIFY(parts.IconBox->count() > 0);
+        parts.FileList->clearSelection(); // the image list empties, the view stays
+        QCOMPARE(parts.IconBox->count(), 0);
+        QCOMPARE(parts.IconBoxHeader->Text(), QString());
         QCOMPARE(window.ThumbCount(), 5);
     }
 

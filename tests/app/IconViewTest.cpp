@@ -1,5 +1,6 @@
 // The icon view: cmView, the 32-bit filter, removing tiles, one selected tile, naming.
 #include "AppTest.h"
+#include "WindowParts.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 #include "app/IconGrid.h"
@@ -25,32 +26,33 @@ private slots:
         window->ShellTreeFolderSelected(folder.Path()); // a.dll 3, b.dll 2, c.ico 1, arrow.cur 1
     }
     void cleanup() { window.reset(); }
+    WindowParts parts() const { return WindowParts(*window); }
 
     void viewAllShowsEveryIconCountedThroughTheView() {
         window->cmView(Take::All);
         QCOMPARE(window->ThumbCount(), 7);
-        QCOMPARE(window->IconListHeader->Text(), QString("4 文件 - 7 图标"));
+        QCOMPARE(parts().IconListHeader->Text(), QString("4 文件 - 7 图标"));
         for (int i = 0; i < 7; ++i) {
             QCOMPARE(window->Thumb(i)->Caption(), QString("图标 %1").arg(i));
             QCOMPARE(window->Thumb(i)->Index(), i);
             QCOMPARE(window->Thumb(i)->toolTip().toStdString(), window->Thumb(i)->ModuleName());
         }
-        QCOMPARE(window->FSelectedThumb, -1);
+        QCOMPARE(window->SelectedThumbPosition(), -1);
     }
 
     void viewSelectedTakesTheSelectedRowsOnly() {
         window->cmView(Take::Selected);
-        QCOMPARE(window->IconListHeader->Text(), QString("0 文件 - 0 图标"));
-        window->FileList->selectAll();
-        window->FileList->selectionModel()->select(
-            window->FileList->Model().index(RowOf("a.dll"), 0),
+        QCOMPARE(parts().IconListHeader->Text(), QString("0 文件 - 0 图标"));
+        parts().FileList->selectAll();
+        parts().FileList->selectionModel()->select(
+            parts().FileList->Model().index(RowOf("a.dll"), 0),
             QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
         window->cmView(Take::Selected);
-        QCOMPARE(window->IconListHeader->Text(), QString("3 文件 - 4 图标"));
+        QCOMPARE(parts().IconListHeader->Text(), QString("3 文件 - 4 图标"));
     }
 
     void filterOf32BitsSkipsIconsWithoutDeepImages() {
-        window->cbx32->setChecked(true);
+        parts().cbx32->setChecked(true);
         window->cmView(Take::All); // as the search ends with "查看所有找到的图标"
         // arrow.cur has a 1-bit image only; every other icon has a 32-bit image.
         QCOMPARE(window->ThumbCount(), 6);
@@ -58,20 +60,20 @@ private slots:
             QVERIFY(window->Thumb(i)->ModuleName() != folder.File("arrow.cur").toStdString());
         // The image list then shows the 32-bit images with their true indices.
         window->ThumbnailClick(window->Thumb(0));
-        QCOMPARE(window->IconBox->count(), 1);
-        QCOMPARE(window->IconBox->item(0)->text(), QString("1"));
+        QCOMPARE(parts().IconBox->count(), 1);
+        QCOMPARE(parts().IconBox->item(0)->text(), QString("1"));
     }
 
     void clickSelectsOneTileAndListsItsImages() {
         window->cmView(Take::All);
         const int a0 = FirstTileOf("a.dll");
         window->ThumbnailClick(window->Thumb(a0));
-        QCOMPARE(window->FSelectedThumb, a0);
-        QCOMPARE(window->IconBox->count(), 2);
-        QCOMPARE(window->IconBoxHeader->Text(), QString("图标 %1 - 2 图像").arg(a0));
+        QCOMPARE(window->SelectedThumbPosition(), a0);
+        QCOMPARE(parts().IconBox->count(), 2);
+        QCOMPARE(parts().IconBoxHeader->Text(), QString("图标 %1 - 2 图像").arg(a0));
         // Append more icons while a tile is selected, then click another one.
-        window->cbxClearView->setChecked(false);
-        window->FileList->ClickRow(RowOf("b.dll"));
+        parts().cbxClearView->setChecked(false);
+        parts().FileList->ClickRow(RowOf("b.dll"));
         window->ThumbnailClick(window->Thumb(window->ThumbCount() - 1));
         window->ThumbnailClick(window->Thumb(1));
         QCOMPARE(SelectedTiles(), 1);
@@ -85,16 +87,16 @@ private slots:
         for (const bool only32 : {false, true}) {
             init();
             FakeDialogs* dialogs = UseFakeDialogs(*window);
-            window->cbx32->setChecked(false);
+            parts().cbx32->setChecked(false);
             window->cmView(Take::All);
             const int cursorTile = FirstTileOf("arrow.cur");
             window->ThumbnailClick(window->Thumb(cursorTile));
-            QVERIFY(window->IconBox->count() > 0);
-            window->cbx32->setChecked(only32);
+            QVERIFY(parts().IconBox->count() > 0);
+            parts().cbx32->setChecked(only32);
             window->cmView(Take::All);
             window->ThumbnailClick(window->Thumb(FirstTileOf("a.dll")));
             QVERIFY2(dialogs->Errors.isEmpty(), qPrintable(dialogs->Errors.join("; ")));
-            QVERIFY(window->IconBox->count() > 0);
+            QVERIFY(parts().IconBox->count() > 0);
             QCOMPARE(window->Thumb(FirstTileOf("a.dll"))->IconIndex(), 0);
         }
     }
@@ -113,26 +115,26 @@ private slots:
         QCOMPARE(std::pair(window->Thumb(3)->ModuleName(), window->Thumb(3)->IconIndex()), next);
         QCOMPARE(window->ThumbRect(3), place);
         QVERIFY(window->Thumb(3)->Selected());
-        QCOMPARE(window->FSelectedThumb, 3);
-        QCOMPARE(window->IconBox->count(), 0);
-        QCOMPARE(window->IconListHeader->Text(), QString("6 图标"));
+        QCOMPARE(window->SelectedThumbPosition(), 3);
+        QCOMPARE(parts().IconBox->count(), 0);
+        QCOMPARE(parts().IconListHeader->Text(), QString("6 图标"));
         QCOMPARE(window->Thumb(3)->Caption(), QString("图标 4")); // captions are not renumbered
 
         window->ThumbnailClick(window->Thumb(0));
         window->cmRemoveFromView();
-        QCOMPARE(window->FSelectedThumb, 0);
+        QCOMPARE(window->SelectedThumbPosition(), 0);
 
         window->ThumbnailClick(window->Thumb(window->ThumbCount() - 1));
         window->cmRemoveFromView(); // the last: the selection moves to the new last tile
         QCOMPARE(window->ThumbCount(), 4);
-        QCOMPARE(window->FSelectedThumb, 3);
+        QCOMPARE(window->SelectedThumbPosition(), 3);
         QVERIFY(window->Thumb(3)->Selected());
         QCOMPARE(SelectedTiles(), 1);
 
         while (window->ThumbCount() > 0)
             window->cmRemoveFromView();
-        QCOMPARE(window->FSelectedThumb, -1);
-        QCOMPARE(window->IconListHeader->Text(), QString("0 图标"));
+        QCOMPARE(window->SelectedThumbPosition(), -1);
+        QCOMPARE(parts().IconListHeader->Text(), QString("0 图标"));
         window->cmRemoveFromView(); // nothing selected: nothing happens
     }
 
@@ -168,7 +170,7 @@ private slots:
             window->cmView(Take::All);
             QCOMPARE(window->ThumbRect(0).size(), QSize(side, side));
             QCOMPARE(window->ThumbRect(1).left(), window->ThumbRect(0).right() + 1 + 4);
-            QCOMPARE(window->ScrollBox->verticalScrollBar()->singleStep(), side + 4);
+            QCOMPARE(parts().ScrollBox->verticalScrollBar()->singleStep(), side + 4);
         }
     }
 
@@ -178,24 +180,24 @@ private slots:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->cmView(Take::All);
-        QWidget* view = window->ScrollBox->viewport();
+        QWidget* view = parts().ScrollBox->viewport();
         const int a0 = FirstTileOf("a.dll");
         const QPoint onA0 = window->ThumbRect(a0).center();
         QTest::mouseClick(view, Qt::LeftButton, {}, onA0);
-        QCOMPARE(window->FSelectedThumb, a0);
-        QCOMPARE(window->IconBox->count(), 2);
+        QCOMPARE(window->SelectedThumbPosition(), a0);
+        QCOMPARE(parts().IconBox->count(), 2);
         const QPoint onTile1 = window->ThumbRect(1).center();
         QTest::mousePress(view, Qt::RightButton, {}, onTile1);
-        QCOMPARE(window->FSelectedThumb, 1);
+        QCOMPARE(window->SelectedThumbPosition(), 1);
         QCOMPARE(SelectedTiles(), 1);
         // The context menu follows (the platform sends its event after the press).
         QContextMenuEvent menu(QContextMenuEvent::Mouse, onTile1, view->mapToGlobal(onTile1));
         QApplication::sendEvent(view, &menu);
-        QTRY_VERIFY(window->IconListPopup->isVisible());
-        window->IconListPopup->hide();
+        QTRY_VERIFY(parts().IconListPopup->isVisible());
+        parts().IconListPopup->hide();
         QTest::mouseRelease(view, Qt::RightButton, {}, window->ThumbRect(1).center());
         int clicks = 0;
-        connect(window->ScrollBox, &TIconGrid::tileClicked, this, [&] { ++clicks; });
+        connect(parts().ScrollBox, &TIconGrid::tileClicked, this, [&] { ++clicks; });
         // A double click arrives as press, release, double click, release.
         QTest::mouseClick(view, Qt::LeftButton, {}, onA0);
         QMouseEvent second(QEvent::MouseButtonDblClick, onA0, view->mapToGlobal(onA0),
@@ -207,23 +209,23 @@ private slots:
         QTest::mouseClick(view, Qt::LeftButton, {}, window->ThumbRect(0).topRight() + QPoint(2, 0));
         QCOMPARE(clicks, 2);
         QTest::mouseMove(view, window->ThumbRect(2).center());
-        QTRY_COMPARE(window->ScrollBox->HoverTile(), 2);
+        QTRY_COMPARE(parts().ScrollBox->HoverTile(), 2);
         // The keys: an arrow moves the focus on, space clicks the tile with the focus.
-        QTest::keyClick(window->ScrollBox, Qt::Key_Right);
-        QTest::keyClick(window->ScrollBox, Qt::Key_Space);
-        QCOMPARE(window->FSelectedThumb, a0 + 1);
+        QTest::keyClick(parts().ScrollBox, Qt::Key_Right);
+        QTest::keyClick(parts().ScrollBox, Qt::Key_Space);
+        QCOMPARE(window->SelectedThumbPosition(), a0 + 1);
     }
 
     // Tiles get their icons from the renderer thread, then repaint from the cache.
     void tilesShowTheirIconsOnceRendered() {
-        window->ColorPicker->SetColorValue(0xFFFFFF);
+        parts().ColorPicker->SetColorValue(0xFFFFFF);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->cmView(Take::All);
-        QWidget* view = window->ScrollBox->viewport();
+        QWidget* view = parts().ScrollBox->viewport();
         view->repaint();
-        QTRY_COMPARE(window->ScrollBox->WaitingIcons(), 0);
-        QTRY_COMPARE(int(window->ScrollBox->Cache().Count()), window->ThumbCount());
+        QTRY_COMPARE(parts().ScrollBox->WaitingIcons(), 0);
+        QTRY_COMPARE(int(parts().ScrollBox->Cache().Count()), window->ThumbCount());
         const QImage painted = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
         for (int i = 0; i < window->ThumbCount(); ++i) {
             const QRect icon = window->ThumbRect(i).adjusted(3, 3, -3, -30);
@@ -237,7 +239,7 @@ private slots:
 
 private:
     int RowOf(const std::string& name) const {
-        const TFileListModel& model = window->FileList->Model();
+        const TFileListModel& model = parts().FileList->Model();
         for (int row = 0; row < model.rowCount(); ++row)
             if (ExtractFileName(model.Entry(row).FileName) == name)
                 return row;

@@ -3,6 +3,7 @@
 
 #include "app/LongWork.h"
 #include "AppTest.h"
+#include "WindowParts.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 #include "app/IconGrid.h"
@@ -162,22 +163,23 @@ private slots:
     void cancelledViewShowsTheFilesGoneThrough() {
         IconFolder folder;
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
         window.ShellTreeFolderSelected(folder.Path());
-        window.cbx32->setChecked(true);
-        const pictavo::TFileEntry first = window.FileList->Model().Entry(0);
-        window.LongWork->OnStart = [&](TWorkProgress& progress) {
+        parts.cbx32->setChecked(true);
+        const pictavo::TFileEntry first = parts.FileList->Model().Entry(0);
+        parts.LongWork->OnStart = [&](TWorkProgress& progress) {
             progress.OnStep = [&](TWorkProgress& p) {
                 if (p.Done() > static_cast<size_t>(first.IconCount))
                     p.Cancel();
             };
         };
         window.cmView(Take::All);
-        QCOMPARE(window.IconListHeader->Text(),
+        QCOMPARE(parts.IconListHeader->Text(),
                  QString("1 文件 - %1 图标").arg(window.ThumbCount()));
         for (int i = 0; i < window.ThumbCount(); ++i)
             QCOMPARE(window.Thumb(i)->ModuleName(), first.FileName);
-        QCOMPARE(window.FSelectedThumb, -1);
+        QCOMPARE(window.SelectedThumbPosition(), -1);
     }
 
 private:
@@ -187,7 +189,7 @@ private:
     }
     // The next long command is cancelled once `steps` of its steps were reported.
     static void CancelAfter(Twnd_pictavo_Main& window, int steps) {
-        window.LongWork->OnStart = [steps](TWorkProgress& progress) {
+        Parts(window).LongWork->OnStart = [steps](TWorkProgress& progress) {
             progress.OnStep = [steps, seen = 0](TWorkProgress& p) mutable {
                 if (++seen > steps)
                     p.Cancel();

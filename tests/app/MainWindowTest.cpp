@@ -1,5 +1,6 @@
 // The main window's start-up, settings, context menus and background colour.
 #include "AppTest.h"
+#include "WindowParts.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 #include "app/IconGrid.h"
@@ -29,40 +30,42 @@ private slots:
 
     void firstRunHasTheDesignTimeDefaults() {
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.windowTitle(), QString("Pictavo"));
         // The panels have their old 771 x 653; the menu bar and the toolbar come on top.
         const int bars = window.menuBar()->height() + window.findChild<QToolBar*>("ToolBar")->height();
         QCOMPARE(window.size(), QSize(771, 653 + bars));
-        QCOMPARE(window.cbMask->currentText(), QString("*.*"));
-        QCOMPARE(window.cbMask->count(), 8);
-        QVERIFY(window.cbxSub->isChecked());
-        QVERIFY(window.cbxIgnore->isChecked());
-        QVERIFY(window.cbxClear->isChecked());
-        QVERIFY(!window.cbxViewAll->isChecked());
-        QVERIFY(window.cbxClearView->isChecked());
-        QVERIFY(!window.cbx32->isChecked());
-        QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0xF0F0F0));
-        QVERIFY(!window.bSearch->isEnabled());
-        QCOMPARE(window.bSearch->text(), QString("开始"));
-        QCOMPARE(window.LeftPanel->width(), 219);
-        QVERIFY(window.lVer->text().startsWith("汉化版: 4.2.0.0"));
-        QCOMPARE(window.lTitle->text(), QString("Pictavo icon browser and extractor"));
-        QCOMPARE(window.FSelectedThumb, -1);
+        QCOMPARE(parts.cbMask->currentText(), QString("*.*"));
+        QCOMPARE(parts.cbMask->count(), 8);
+        QVERIFY(parts.cbxSub->isChecked());
+        QVERIFY(parts.cbxIgnore->isChecked());
+        QVERIFY(parts.cbxClear->isChecked());
+        QVERIFY(!parts.cbxViewAll->isChecked());
+        QVERIFY(parts.cbxClearView->isChecked());
+        QVERIFY(!parts.cbx32->isChecked());
+        QCOMPARE(parts.ColorPicker->ColorValue(), pictavo::TColor(0xF0F0F0));
+        QVERIFY(!parts.bSearch->isEnabled());
+        QCOMPARE(parts.bSearch->text(), QString("开始"));
+        QCOMPARE(parts.LeftPanel->width(), 219);
+        QVERIFY(parts.lVer->text().startsWith("汉化版: 4.2.0.0"));
+        QCOMPARE(parts.lTitle->text(), QString("Pictavo icon browser and extractor"));
+        QCOMPARE(window.SelectedThumbPosition(), -1);
         // One wheel notch scrolls one row of 60-pixel tiles with their 2-pixel margins.
-        QCOMPARE(window.ScrollBox->verticalScrollBar()->singleStep(), 64);
+        QCOMPARE(parts.ScrollBox->verticalScrollBar()->singleStep(), 64);
     }
 
     void maskBoxKeepsWhatWasTyped() {
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.cbMask->setFocus();
-        window.cbMask->lineEdit()->clear();
-        QTest::keyClicks(window.cbMask->lineEdit(), "*.ico;");
-        QCOMPARE(window.cbMask->currentText(), QString("*.ico;"));
-        QCOMPARE(window.cbMask->count(), 8); // the history is still there
+        parts.cbMask->setFocus();
+        parts.cbMask->lineEdit()->clear();
+        QTest::keyClicks(parts.cbMask->lineEdit(), "*.ico;");
+        QCOMPARE(parts.cbMask->currentText(), QString("*.ico;"));
+        QCOMPARE(parts.cbMask->count(), 8); // the history is still there
     }
 
     void booleanWordsAreRead_data() {
@@ -86,17 +89,18 @@ private slots:
         IconFolder folder;
         {
             Twnd_pictavo_Main window;
+            const WindowParts parts(window);
             UseFakeDialogs(window);
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            window.cbMask->setCurrentText("*.dll");
-            window.cbx32->setChecked(true);
-            window.cbxSub->setChecked(false);
-            window.cbxViewAll->setChecked(true);
-            window.epSearch->SetExpanded(false);
-            window.ColorPicker->SetColorValue(0x0000FF);
-            window.cbTileSize->setCurrentIndex(window.cbTileSize->findData(128));
-            window.de->SetText(folder.Path());
+            parts.cbMask->setCurrentText("*.dll");
+            parts.cbx32->setChecked(true);
+            parts.cbxSub->setChecked(false);
+            parts.cbxViewAll->setChecked(true);
+            parts.epSearch->SetExpanded(false);
+            parts.ColorPicker->SetColorValue(0x0000FF);
+            parts.cbTileSize->setCurrentIndex(parts.cbTileSize->findData(128));
+            parts.de->SetText(folder.Path());
             QVERIFY(window.ShellTreeNavigate(folder.Path()));
             window.close();
         }
@@ -110,22 +114,23 @@ private slots:
         QCOMPARE(stored.childKeys().size(), 18);
 
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.cbMask->currentText(), QString("*.dll"));
-        QVERIFY(window.cbx32->isChecked());
-        QVERIFY(!window.cbxSub->isChecked());
-        QVERIFY(window.cbxViewAll->isChecked());
-        QVERIFY(!window.epSearch->Expanded());
-        QVERIFY(window.epDisplay->Expanded());
-        QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0x0000FF));
+        QCOMPARE(parts.cbMask->currentText(), QString("*.dll"));
+        QVERIFY(parts.cbx32->isChecked());
+        QVERIFY(!parts.cbxSub->isChecked());
+        QVERIFY(parts.cbxViewAll->isChecked());
+        QVERIFY(!parts.epSearch->Expanded());
+        QVERIFY(parts.epDisplay->Expanded());
+        QCOMPARE(parts.ColorPicker->ColorValue(), pictavo::TColor(0x0000FF));
         QCOMPARE(window.TileIconSize(), 128);
-        QCOMPARE(window.de->Text(), folder.Path());
-        QVERIFY(window.bSearch->isEnabled());
+        QCOMPARE(parts.de->Text(), folder.Path());
+        QVERIFY(parts.bSearch->isEnabled());
         // The tree opens at the stored folder, which scans it.
         QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
-        QCOMPARE(window.FileList->Model().rowCount(), 4);
+        QCOMPARE(parts.FileList->Model().rowCount(), 4);
     }
 
     void unknownWordsKeepTheDefaults() {
@@ -138,8 +143,8 @@ private slots:
         Twnd_pictavo_Main window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(!window.cbxSub->isChecked());
-        QVERIFY(window.cbxClear->isChecked());
+        QVERIFY(!Parts(window).cbxSub->isChecked());
+        QVERIFY(Parts(window).cbxClear->isChecked());
     }
 
     void contextMenusOpenOnlyWithSomethingToActOn() {
@@ -156,7 +161,7 @@ private slots:
         QVERIFY(window.IconListPopupOpens());
         window.ThumbnailClick(window.Thumb(0));
         QVERIFY(!window.IconBoxPopupOpens());
-        window.IconBox->setCurrentRow(0);
+        Parts(window).IconBox->setCurrentRow(0);
         QVERIFY(window.IconBoxPopupOpens());
     }
 
@@ -166,6 +171,7 @@ private slots:
         folder.Copy("pe/icons32.dll", "a.dll");
         folder.Copy("library/two.dll", "b.icl");
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -178,30 +184,32 @@ private slots:
         for (int tile : {dll, library, dll}) {
             window.ThumbnailClick(window.Thumb(tile));
             window.PopupIconList(window.mapToGlobal(QPoint(300, 300)));
-            QTRY_VERIFY(window.IconListPopup->isVisible());
-            QCOMPARE(window.pmRemoveFromICL->isVisible(), tile == library);
-            for (QAction* action : window.IconListPopup->actions())
+            QTRY_VERIFY(parts.IconListPopup->isVisible());
+            QCOMPARE(parts.pmRemoveFromICL->isVisible(), tile == library);
+            for (QAction* action : parts.IconListPopup->actions())
                 // A separator the menu collapsed has no place at all.
                 if (action->isVisible() && !(action->isSeparator() &&
-                                             window.IconListPopup->actionGeometry(action).isEmpty()))
-                    QVERIFY2(window.IconListPopup->rect().contains(
-                                 window.IconListPopup->actionGeometry(action)),
-                             qPrintable(QString("%1 tile %2: %3 outside %4x%5")
-                                            .arg(action->text())
-                                            .arg(tile)
-                                            .arg(window.IconListPopup->actionGeometry(action).bottom())
-                                            .arg(window.IconListPopup->width())
-                                            .arg(window.IconListPopup->height())));
-            window.IconListPopup->hide();
+                                             parts.IconListPopup->actionGeometry(action).isEmpty()))
+                    QVERIFY2(
+                        parts.IconListPopup->rect().contains(
+                            parts.IconListPopup->actionGeometry(action)),
+                        qPrintable(QString("%1 tile %2: %3 outside %4x%5")
+                                       .arg(action->text())
+                                       .arg(tile)
+                                       .arg(parts.IconListPopup->actionGeometry(action).bottom())
+                                       .arg(parts.IconListPopup->width())
+                                       .arg(parts.IconListPopup->height())));
+            parts.IconListPopup->hide();
         }
     }
 
     void menuPairsCarryTags() {
         Twnd_pictavo_Main window;
-        for (QAction* all : {window.All1, window.All2, window.All3, window.All4})
+        const WindowParts parts(window);
+        for (QAction* all : {parts.All1, parts.All2, parts.All3, parts.All4})
             QCOMPARE(all->property("Tag").toInt(), 1);
         for (QAction* selected :
-             {window.Selected1, window.Selected2, window.Selected3, window.Selected4})
+             {parts.Selected1, parts.Selected2, parts.Selected3, parts.Selected4})
             QCOMPARE(selected->property("Tag").toInt(), 0);
     }
 
@@ -211,23 +219,24 @@ private slots:
         UseFakeDialogs(window);
         window.ShellTreeFolderSelected(folder.Path());
         window.cmView(Take::All);
-        window.ColorPicker->SetColorValue(0x00FFFF);
+        Parts(window).ColorPicker->SetColorValue(0x00FFFF);
         for (int i = 0; i < window.ThumbCount(); ++i)
             QCOMPARE(window.Thumb(i)->Color(), pictavo::TColor(0x00FFFF));
-        QCOMPARE(window.IconBox->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0x00));
+        QCOMPARE(Parts(window).IconBox->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0x00));
         window.AddThumbnail(folder.File("c.ico").toStdString(), 99, 0, false);
         QCOMPARE(window.Thumb(window.ThumbCount() - 1)->Color(), pictavo::TColor(0x00FFFF));
     }
 
     void customColourComesFromTheColourDialog() {
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         FakeDialogs* dialogs = UseFakeDialogs(window);
         dialogs->ColorAnswer = 0x123456;
-        window.ColorPicker->activated(window.ColorPicker->count() - 1);
-        QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0x123456));
+        parts.ColorPicker->activated(parts.ColorPicker->count() - 1);
+        QCOMPARE(parts.ColorPicker->ColorValue(), pictavo::TColor(0x123456));
         dialogs->ColorAnswer.reset(); // cancelled: the colour stays
-        window.ColorPicker->activated(window.ColorPicker->count() - 1);
-        QCOMPARE(window.ColorPicker->ColorValue(), pictavo::TColor(0x123456));
+        parts.ColorPicker->activated(parts.ColorPicker->count() - 1);
+        QCOMPARE(parts.ColorPicker->ColorValue(), pictavo::TColor(0x123456));
     }
 
     void confirmDlgAsksThroughTheWindowsDialogs() {

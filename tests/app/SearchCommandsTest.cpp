@@ -1,5 +1,6 @@
 // Folder scan and search: rows, totals, status texts, masks, duplicates, cancel.
 #include "AppTest.h"
+#include "WindowParts.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 #include "app/Panels.h"
@@ -22,10 +23,11 @@ private slots:
         folder.Copy("pe/one.ico", "sub/ignored.ico"); // subfolders are not scanned
         QDir(folder.Path()).mkdir("sub");
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
-        window.cbMask->setCurrentText("*.dll"); // the mask box is not consulted
+        parts.cbMask->setCurrentText("*.dll"); // the mask box is not consulted
         window.ShellTreeFolderSelected(folder.Path());
-        const TFileListModel& model = window.FileList->Model();
+        const TFileListModel& model = parts.FileList->Model();
         QCOMPARE(model.rowCount(), 4);
         QCOMPARE(window.FIconTotal(), 7);
         for (int row = 0; row < model.rowCount(); ++row) {
@@ -40,22 +42,23 @@ private slots:
                 QCOMPARE(entry.IconCount, 1);
         }
         QVERIFY(QRegularExpression("^文件: 4    图标: 7    搜索时间: \\d+ s$")
-                    .match(window.sbPanel0->text())
+                    .match(parts.sbPanel0->text())
                     .hasMatch());
-        QCOMPARE(window.bSearch->text(), QString("开始"));
-        QVERIFY(window.ShellTree->isEnabled());
+        QCOMPARE(parts.bSearch->text(), QString("开始"));
+        QVERIFY(parts.ShellTree->isEnabled());
     }
 
     void secondScanAppendsWhenResultsAreKept() {
         IconFolder folder;
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
-        window.cbxClear->setChecked(false);
-        window.cbxIgnore->setChecked(false);
+        parts.cbxClear->setChecked(false);
+        parts.cbxIgnore->setChecked(false);
         window.ShellTreeFolderSelected(folder.Path());
         window.cmView(Take::All);
         window.ShellTreeFolderSelected(folder.Path());
-        QCOMPARE(window.FileList->Model().rowCount(), 8);
+        QCOMPARE(parts.FileList->Model().rowCount(), 8);
         QCOMPARE(window.FIconTotal(), 14);
         QCOMPARE(window.ThumbCount(), 0); // the view is emptied anyway
     }
@@ -71,19 +74,20 @@ private slots:
         QFETCH(int, rows);
         IconFolder folder;
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
-        window.de->SetText(folder.Path());
-        QVERIFY(window.bSearch->isEnabled());
-        window.cbxIgnore->setChecked(ignore);
-        window.cbMask->setCurrentText("*.ico;");
+        parts.de->SetText(folder.Path());
+        QVERIFY(parts.bSearch->isEnabled());
+        parts.cbxIgnore->setChecked(ignore);
+        parts.cbMask->setCurrentText("*.ico;");
         window.bSearchClick();
-        QCOMPARE(window.FileList->Model().rowCount(), rows);
+        QCOMPARE(parts.FileList->Model().rowCount(), rows);
         // The new mask text joins the top of the list once, whatever its letter case.
-        QCOMPARE(window.cbMask->itemText(0), QString("*.ico;"));
-        const int items = window.cbMask->count();
-        window.cbMask->setCurrentText("*.ICO;");
+        QCOMPARE(parts.cbMask->itemText(0), QString("*.ico;"));
+        const int items = parts.cbMask->count();
+        parts.cbMask->setCurrentText("*.ICO;");
         window.bSearchClick();
-        QCOMPARE(window.cbMask->count(), items);
+        QCOMPARE(parts.cbMask->count(), items);
     }
 
     void searchEntersSubfoldersWithTheMasks() {
@@ -91,60 +95,63 @@ private slots:
         QDir(folder.Path()).mkdir("sub");
         folder.Copy("pe/one.ico", "sub/d.ico");
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
-        window.de->SetText(folder.Path());
-        window.cbMask->setCurrentText("*.ico *.cur");
+        parts.de->SetText(folder.Path());
+        parts.cbMask->setCurrentText("*.ico *.cur");
         window.bSearchClick();
-        QCOMPARE(window.FileList->Model().rowCount(), 3);
-        window.cbxSub->setChecked(false);
+        QCOMPARE(parts.FileList->Model().rowCount(), 3);
+        parts.cbxSub->setChecked(false);
         window.bSearchClick();
-        QCOMPARE(window.FileList->Model().rowCount(), 2);
+        QCOMPARE(parts.FileList->Model().rowCount(), 2);
     }
 
     void directoryEditEnablesTheButtonForAnExistingFolder() {
         IconFolder folder;
         Twnd_pictavo_Main window;
-        window.de->SetText(folder.Path());
-        QVERIFY(window.bSearch->isEnabled());
-        window.de->SetText(folder.File("c.ico"));
-        QVERIFY(!window.bSearch->isEnabled());
+        const WindowParts parts(window);
+        parts.de->SetText(folder.Path());
+        QVERIFY(parts.bSearch->isEnabled());
+        parts.de->SetText(folder.File("c.ico"));
+        QVERIFY(!parts.bSearch->isEnabled());
     }
 
     void cancelDuringASearchKeepsTheRowsAndFinishes() {
         IconFolder folder;
         QFile::remove(folder.File("notes.txt")); // every file left holds icons
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
-        window.de->SetText(folder.Path());
+        parts.de->SetText(folder.Path());
         bool cancelled = false;
         QString captionDuringSearch;
         bool treeEnabledDuringSearch = true;
         // Runs among the events processed after the first file, as a click would.
         QTimer::singleShot(0, &window, [&] {
             cancelled = true;
-            captionDuringSearch = window.bSearch->text();
-            treeEnabledDuringSearch = window.ShellTree->isEnabled();
+            captionDuringSearch = parts.bSearch->text();
+            treeEnabledDuringSearch = parts.ShellTree->isEnabled();
             window.bSearchClick(); // the button reads "取消" now
         });
         window.bSearchClick();
         QVERIFY(cancelled);
         QCOMPARE(captionDuringSearch, QString("取消"));
         QVERIFY(!treeEnabledDuringSearch);
-        QCOMPARE(window.FileList->Model().rowCount(), 1);
-        QVERIFY(window.sbPanel0->text().startsWith("文件: 1    图标: "));
-        QVERIFY(window.sbPanel0->text().contains("搜索时间: "));
-        QCOMPARE(window.bSearch->text(), QString("开始"));
-        QVERIFY(window.ShellTree->isEnabled());
+        QCOMPARE(parts.FileList->Model().rowCount(), 1);
+        QVERIFY(parts.sbPanel0->text().startsWith("文件: 1    图标: "));
+        QVERIFY(parts.sbPanel0->text().contains("搜索时间: "));
+        QCOMPARE(parts.bSearch->text(), QString("开始"));
+        QVERIFY(parts.ShellTree->isEnabled());
     }
 
     void viewAllAfterASearchFillsTheView() {
         IconFolder folder;
         Twnd_pictavo_Main window;
         FakeDialogs* dialogs = UseFakeDialogs(window);
-        window.cbxViewAll->setChecked(true);
+        Parts(window).cbxViewAll->setChecked(true);
         window.ShellTreeFolderSelected(folder.Path());
         QCOMPARE(window.ThumbCount(), 7);
-        QCOMPARE(window.IconListHeader->Text(), QString("4 文件 - 7 图标"));
+        QCOMPARE(Parts(window).IconListHeader->Text(), QString("4 文件 - 7 图标"));
         QVERIFY(dialogs->Questions.isEmpty()); // below 5000 icons nothing is asked
     }
 
@@ -153,12 +160,13 @@ private slots:
         QDir(folder.Path()).mkdir("x;y>z");
         folder.Copy("pe/one.ico", "x;y>z/own.ico");
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         UseFakeDialogs(window);
         window.ShellTreeFolderSelected(folder.File("x;y>z"));
-        QCOMPARE(window.FileList->Model().rowCount(), 1);
-        window.de->SetText(folder.File("x;y>z"));
+        QCOMPARE(parts.FileList->Model().rowCount(), 1);
+        parts.de->SetText(folder.File("x;y>z"));
         window.bSearchClick();
-        QCOMPARE(window.FileList->Model().rowCount(), 1);
+        QCOMPARE(parts.FileList->Model().rowCount(), 1);
     }
 };
 PICTAVO_APP_TEST(SearchCommandsTest)

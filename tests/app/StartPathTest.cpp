@@ -2,6 +2,7 @@
 
 #include "app/StartPath.h"
 #include "AppTest.h"
+#include "WindowParts.h"
 #include "WindowTestSupport.h"
 #include "app/FileList.h"
 
@@ -46,14 +47,15 @@ private slots:
         ClearStoredSettings();
         IconFolder folder;
         Twnd_pictavo_Main window;
+        const WindowParts parts(window);
         FakeDialogs* dialogs = UseFakeDialogs(window);
         window.SetStartPath(folder.File("b.dll"));
         window.show();
         QCOMPARE(window.ShellTreeSelectedFolder(), QFileInfo(folder.Path()).absoluteFilePath());
-        QCOMPARE(window.FileList->Model().rowCount(), 4); // a.dll, b.dll, c.ico, arrow.cur
-        const std::vector<int> selected = window.FileList->SelectedRows();
+        QCOMPARE(parts.FileList->Model().rowCount(), 4); // a.dll, b.dll, c.ico, arrow.cur
+        const std::vector<int> selected = parts.FileList->SelectedRows();
         QCOMPARE(selected.size(), size_t{1});
-        QVERIFY(QString::fromStdString(window.FileList->Model().Entry(selected[0]).FileName)
+        QVERIFY(QString::fromStdString(parts.FileList->Model().Entry(selected[0]).FileName)
                     .endsWith("/b.dll"));
         QCOMPARE(window.ThumbCount(), 2);
         QVERIFY(dialogs->Errors.isEmpty());
@@ -68,7 +70,7 @@ private slots:
             window.SetStartPath(folder.Path());
             window.show();
             QCOMPARE(window.ShellTreeSelectedFolder(), QFileInfo(folder.Path()).absoluteFilePath());
-            QVERIFY(window.FileList->SelectedRows().empty());
+            QVERIFY(Parts(window).FileList->SelectedRows().empty());
         }
         ClearStoredSettings();
         Twnd_pictavo_Main window;
@@ -89,7 +91,7 @@ private slots:
         window.SetStartPath(top);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTreeView* tree = window.ShellTree;
+        QTreeView* tree = Parts(window).ShellTree;
         tree->setFocus();
         const QModelIndex index = tree->currentIndex();
         QCOMPARE(window.ShellTreeSelectedFolder(), top);
@@ -148,7 +150,7 @@ private slots:
         window.SetStartPath(deep);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTreeView* tree = window.ShellTree;
+        QTreeView* tree = Parts(window).ShellTree;
         QCOMPARE(window.ShellTreeSelectedFolder(), deep);
         QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
 
