@@ -20,15 +20,20 @@ namespace {
 
 constexpr char Prefix[] = "pictavo-";
 
+// A listing of the folder open as `fd`, which it takes over (closed on failure too);
+// nullptr when the folder cannot be listed.
+DIR* ListingOf(int fd) {
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (dir == nullptr && fd >= 0)
+        ::close(fd);
+    return dir;
+}
+
 // Removes the plain files of the open folder.
 void RemoveFilesIn(int folder) {
-    const int listing = ::dup(folder);
-    DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
-    if (dir == nullptr) {
-        if (listing >= 0)
-            ::close(listing);
+    DIR* dir = ListingOf(::dup(folder));
+    if (dir == nullptr)
         return;
-    }
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         if (name != "." && name != "..")
@@ -62,12 +67,9 @@ bool IsRunning(pid_t pid) {
 // in another process-id namespace (a sandbox sharing the temporary folder).
 void RemoveDeadOwnersFolders(const std::string& tempFolder) {
     const int temp = ::open(tempFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = temp >= 0 ? ::fdopendir(temp) : nullptr;
-    if (dir == nullptr) {
-        if (temp >= 0)
-            ::close(temp);
+    DIR* dir = ListingOf(temp); // temp stays open with the listing, for the *at calls
+    if (dir == nullptr)
         return;
-    }
     while (const dirent* entry = ::readdir(dir)) {
         const pid_t owner = OwnerOf(entry->d_name);
         if (owner <= 0 || owner == ::getpid() || IsRunning(owner))
