@@ -1,8 +1,10 @@
 // pictavo-cli extract: whole icons of a file written as .ico files, named as the
-// window's "保存为图标" names them (base_N.ico), or each of their images as a PNG file.
+// window's "保存为图标" names them (base_N.ico), or each of their images as a PNG file,
+// or one icon as launcher icons in an icon theme.
 
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
+#include "cli/ExtractTheme.h"
 #include "cli/PngExport.h"
 #include "cli/Progress.h"
 #include "cli/StandardOutput.h"
@@ -10,6 +12,7 @@
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
+#include "library/IconTheme.h"
 #include "thumbnailer/Thumbnail.h"
 #include "util/AtomicFile.h"
 #include "util/Exceptions.h"
@@ -27,6 +30,7 @@ extern const char ExtractHelp[] =
     "Usage: pictavo-cli extract FILE [--png] [-i N]... [-o DIR]\n"
     "       pictavo-cli extract FILE -i N -o -\n"
     "       pictavo-cli extract FILE --best [--size N] -o OUTPUT\n"
+    "       pictavo-cli extract FILE --theme DIR [--name NAME] [-i N | --id ID]\n"
     "Writes icons of FILE (all their images) as .ico files named BASE_N.ico, where\n"
     "BASE is FILE's name without folder and without its last extension and N the\n"
     "icon's number (0-based, in the order `pictavo-cli icons` lists them). For an ICO\n"
@@ -44,10 +48,23 @@ extern const char ExtractHelp[] =
     "          only that icon is read, however large FILE is\n"
     "  --size N  with --best: the image that best fits N x N instead, scaled down\n"
     "          smoothly to fit when it is larger\n"
+    "  --theme DIR  write one icon as launcher icons of the freedesktop hicolor theme:\n"
+    "          DIR/hicolor/SxS/apps/NAME.png for each standard size S (16, 22, 24, 32,\n"
+    "          48, 64, 96, 128, 256) up to the icon's largest image; the image of\n"
+    "          exactly S pixels as stored (the deepest), else the next larger one scaled\n"
+    "          down smoothly. Files of NAME at larger sizes from an earlier run are\n"
+    "          removed. DIR is ~/.local/share/icons for the user's own theme\n"
+    "  --name NAME  with --theme: the icon name (letters, digits, '.', '_', '-');\n"
+    "          default: FILE's base name in lower case, every other character as '-'\n"
+    "  -i N    with --theme: icon N; default 0, the icon Windows shows for a program\n"
+    "  --id ID  with --theme: the icon group with resource ID ID (a number) or name, as\n"
+    "          Windows writes FILE,-ID; -i -ID means the same\n"
     "Prints the name of each file written. An icon without images (an empty group of\n"
     "an icon library) is not written.\n"
     "Exit status 0; 1 when FILE holds no icons, an icon number is out of range, an\n"
-    "icon has no images, or an icon cannot be read or written; 2 on bad usage.\n";
+    "icon has no images, or an icon cannot be read or written; 2 on bad usage. With\n"
+    "--theme: 3 when FILE holds no icons (nothing is written), 1 also when the icon\n"
+    "has no image of 16 x 16 pixels or more.\n";
 
 namespace {
 
@@ -58,10 +75,19 @@ struct ExtractOptions {
     bool Png = false;
     bool Best = false;
     int Size = 0; // --size; 0 for the largest image
+    bool ThemeGiven = false;
+    ThemeRequest Theme; // --theme, --name, --id, -i -ID
 };
 
 // The usage error of options that do not go together; "" when they do.
 std::string CheckCombination(const ExtractOptions& options, bool outputGiven) {
+    if (!options.ThemeGiven && (!options.Theme.Name.empty() || !options.Theme.Id.empty()))
+        return "--name, --id and -i -ID go with --theme";
+    if (options.ThemeGiven &&
+        (options.Png || options.Best || outputGiven || options.Indexes.size() > 1 ||
+         (!options.Indexes.empty() && !options.Theme.Id.empty())))
+        return "--theme writes one icon: it goes with one -i N or --id ID, without -o, --png "
+               "and --best";
     if (options.Size > 0 && !options.Best)
         return "--size goes with --best";
     if (options.Best && (options.Png || !options.Indexes.empty()))
@@ -70,6 +96,29 @@ std::string CheckCombination(const ExtractOptions& options, bool outputGiven) {
         return "--best needs -o OUTPUT";
     if (!options.Best && options.Output == "-" && (options.Png || options.Indexes.size() != 1))
         return "-o - writes one icon: give exactly one -i N, without --png";
+    return "";
+}
+
+// "-ID": Windows' notation of an icon by its resource ID.
+bool IsNegativeId(const std::string& value) {
+    return value.size() > 1 && value[0] == '-' &&
+           value.find_first_not_of("0123456789", 1) == std::string::npos;
+}
+
+// The value of --name, --id or -i -ID; the usage error, or "".
+std::string TakeThemeValue(const std::string& option, const std::string& value,
+                           ThemeRequest& theme) {
+    if (option == "--name") {
+        if (!IsThemeIconName(value))
+            return "--name takes letters, digits, '.', '_' and '-', not '" + value + "'";
+        theme.Name = value;
+        return "";
+    }
+    if (!theme.Id.empty())
+        return "give one icon: one --id ID or -i -ID";
+    theme.Id = option == "-i" ? value.substr(1) : value;
+    if (theme.Id.empty())
+        return "--id needs a resource ID or name";
     return "";
 }
 
@@ -85,13 +134,20 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
             options.Png = true;
         } else if (option && arg == "--best") {
             options.Best = true;
-        } else if (option && (arg == "-i" || arg == "-o" || arg == "--size")) {
+        } else if (option && (arg == "-i" || arg == "-o" || arg == "--size" ||
+                              arg == "--theme" || arg == "--name" || arg == "--id")) {
             if (i + 1 == args.size())
                 return arg + " needs a value";
             const std::string& value = args[++i];
-            if (arg == "-o") {
-                options.Output = value;
-                outputGiven = true;
+            if (arg == "-o" || arg == "--theme") {
+                (arg == "-o" ? options.Output : options.Theme.ThemeFolder) = value;
+                (arg == "-o" ? outputGiven : options.ThemeGiven) = true;
+                continue;
+            }
+            if (arg == "--name" || arg == "--id" || (arg == "-i" && IsNegativeId(value))) {
+                const std::string error = TakeThemeValue(arg, value, options.Theme);
+                if (!error.empty())
+                    return error;
                 continue;
             }
             const std::optional<int> number = ParseIndex(value);
@@ -169,6 +225,12 @@ int RunExtract(const Arguments& args) {
         return UsageError(CommandNamed("extract"), error);
     if (options.Best)
         return ExtractBest(options);
+    if (options.ThemeGiven) {
+        options.Theme.FileName = options.FileName;
+        if (!options.Indexes.empty())
+            options.Theme.Index = options.Indexes.front();
+        return ExtractToTheme(options.Theme);
+    }
     const bool toStdout = options.Output == "-";
     struct stat info {};
     if (!toStdout && (::stat(options.Output.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)))

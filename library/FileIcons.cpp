@@ -136,6 +136,17 @@ void LoadFileIcon(TMultiIcon& icon, const std::string& fileName, int iconIndex) 
     TFileIconLoader().Load(icon, fileName, iconIndex);
 }
 
+void LoadFileIconById(TMultiIcon& icon, const std::string& fileName, const std::string& id) {
+    const std::unique_ptr<ModuleReader> module = ModuleReader::Open(fileName);
+    if (!module || CountResources(*module, pe::RtGroupIcon) == 0)
+        throw Exception("Invalid module or no icon resources");
+    const bool number = !id.empty() && id.find_first_not_of("0123456789") == std::string::npos;
+    const std::string name = number ? "#" + id : id;
+    if (id.empty() || !module->FindResource(name, pe::RtGroupIcon))
+        throw Exception(Format("No icon with ID %s", id.c_str()));
+    icon.LoadIconGroupResource(*module, name);
+}
+
 TFileIconLoader::TFileIconLoader() = default;
 TFileIconLoader::~TFileIconLoader() = default;
 

@@ -41,6 +41,12 @@ std::optional<TFileIconProbe> ProbeFileIcons(int folderFd, const std::string& na
 // with icon groups, else the icon file's.
 void LoadFileIcon(TMultiIcon& icon, const std::string& fileName, int iconIndex);
 
+// The icon group of a module named by its resource ID, as Windows' "FILE,-ID" names an
+// icon: a number ("101" or "#101") or a group's text name (in any case). Raises
+// "Invalid module or no icon resources" for a file that is no module, "No icon with ID
+// ..." when the module has no such group, and the errors of the load.
+void LoadFileIconById(TMultiIcon& icon, const std::string& fileName, const std::string& id);
+
 // LoadFileIcon for many icons: the module last asked for stays open, so that taking
 // every icon of a file, one after the other, is one pass over it.
 class TFileIconLoader {
