@@ -5,6 +5,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 bool QtDialogs::YesNo(const QString& text, const QString& caption) {
@@ -48,6 +49,16 @@ void QtDialogs::About(const QString& title, const QString& text) {
 
 void QtDialogs::ShowError(const QString& text) {
     QMessageBox::critical(FParent, "Pictavo", text);
+}
+
+std::optional<QString> QtDialogs::TextInput(const QString& title, const QString& label,
+                                            const QString& text) {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(FParent, title, label, QLineEdit::Normal, text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
 }
 
 bool ConfirmDlg(TDialogs& dialogs, const QString& text, const QString& caption) {

@@ -36,6 +36,9 @@ public:
                                      pictavo::TColor& color) = 0;
     // The application's error report for an error no command handles itself.
     virtual void ShowError(const QString& text) = 0;
+    // A one-line text the user confirms or edits, starting as `text`; nothing when cancelled.
+    virtual std::optional<QString> TextInput(const QString& title, const QString& label,
+                                             const QString& text) = 0;
 };
 
 class QtDialogs : public TDialogs {
@@ -53,6 +56,8 @@ public:
     bool PickBackgroundColor(const pictavo::platform::IconHandle& icon,
                              pictavo::TColor& color) override;
     void ShowError(const QString& text) override;
+    std::optional<QString> TextInput(const QString& title, const QString& label,
+                                     const QString& text) override;
 
 private:
     QWidget* FParent;

@@ -376,6 +376,8 @@ void Twnd_pictavo_Main::BuildMenus() {
     pmSaveToIcon->setObjectName("pmSaveToIcon");
     Selected3 = AddTagged(saveToIcon, "Selected3", tr("选择的"), 0);
     All3 = AddTagged(saveToIcon, "All3", tr("所有"), 1);
+    pmSaveToIconTheme = IconListPopup->addAction(tr("保存到图标主题…"));
+    pmSaveToIconTheme->setObjectName("pmSaveToIconTheme");
     IconListPopup->addSeparator();
     Remove1 = IconListPopup->addAction(tr("由视图中移除"));
     Remove1->setObjectName("Remove1");
@@ -415,6 +417,8 @@ void Twnd_pictavo_Main::ConnectEvents() {
     bind(All1, &Twnd_pictavo_Main::cmICLFromView, Take::All);
     connect(pmRefresh, &QAction::triggered, this, [this] { pmRefreshClick(); });
     connect(Remove1, &QAction::triggered, this, [this] { Guarded([&] { cmRemoveFromView(); }); });
+    connect(pmSaveToIconTheme, &QAction::triggered, this,
+            [this] { Guarded([&] { cmSaveToIconTheme(); }); });
     connect(pmSavetoIco, &QAction::triggered, this, [this] { Guarded([&] { cmSavetoIcon(); }); });
     connect(pmSaveToBMP, &QAction::triggered, this, [this] { Guarded([&] { cmSaveToBMP(); }); });
     connect(pmSaveToPng, &QAction::triggered, this,

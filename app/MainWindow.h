@@ -116,6 +116,8 @@ public:
     void cmCopy();
     // The same for a drag: the PNG written to a private folder, with its URI.
     QMimeData* DragImageData();
+    // The selected tile's icon as launcher icons in the user's icon theme (ThemeCommands.cpp).
+    void cmSaveToIconTheme();
     // A tile dragged out: its icon as an .ico file (by its URI) and its largest image.
     QMimeData* TileDragData(int position);
     void DragTile(int position);
@@ -240,6 +242,7 @@ private:
     QAction* Selected3;
     QAction* All3;
     QAction* Remove1;
+    QAction* pmSaveToIconTheme;
     QMenu* IconBoxPopup;
     QAction* pmSavetoIco;
     QAction* pmSaveToBMP;

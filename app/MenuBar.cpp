@@ -60,6 +60,7 @@ void Twnd_pictavo_Main::BuildMenuBar() {
     AddCommand(saveIcons, Command::SaveSelectedIcons, tr("选择的"),
                [this] { cmSaveIcon(Take::Selected); });
     AddCommand(saveIcons, Command::SaveAllIcons, tr("所有"), [this] { cmSaveIcon(Take::All); });
+    AddCommand(file, Command::SaveToIconTheme, tr("保存到图标主题…"), [this] { cmSaveToIconTheme(); });
     QMenu* listLibrary = file->addMenu(tr("从文件列表保存到图标库"));
     AddCommand(listLibrary, Command::SaveSelectedRowsToLibrary, tr("选择的"),
                [this] { cmICLFromList(Take::Selected); });

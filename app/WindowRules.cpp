@@ -33,6 +33,7 @@ bool CommandApplies(Command command, const WindowState& state) {
     case Command::SaveSelectedIcons:
         return state.SelectedTiles > 0;
     case Command::RemoveFromView:
+    case Command::SaveToIconTheme:
         return state.TileCurrent;
     case Command::RemoveFromLibrary:
         return state.TileCurrent && state.TileInLibrary;

@@ -48,6 +48,7 @@ enum class Command {
     SaveImageAsPng,
     Copy,
     SelectAllTiles,
+    SaveToIconTheme,
 };
 
 // Whether the command has something to act on: a command of a context menu applies

@@ -364,5 +364,29 @@
         <source>将图像保存为 PNG...</source>
         <translation>Save image as PNG...</translation>
     </message>
+    <message>
+        <source>保存到图标主题…</source>
+        <translation>Save to icon theme…</translation>
+    </message>
+    <message>
+        <source>保存到图标主题</source>
+        <translation>Save to icon theme</translation>
+    </message>
+    <message>
+        <source>图标名称（桌面文件中的 Icon=）：</source>
+        <translation>Icon name (Icon= in the desktop entry):</translation>
+    </message>
+    <message>
+        <source>图标名称只能由字母、数字、“.”、“_”和“-”组成。</source>
+        <translation>An icon name may hold only letters, digits, “.”, “_” and “-”.</translation>
+    </message>
+    <message>
+        <source>图标主题中已有图标“%1”。要替换它吗？</source>
+        <translation>The icon theme already holds an icon “%1”. Replace it?</translation>
+    </message>
+    <message>
+        <source>图标“%1”已保存到 %2（%3 种尺寸）</source>
+        <translation>Icon “%1” saved to %2 (%3 sizes)</translation>
+    </message>
 </context>
 </TS>

@@ -36,7 +36,7 @@ std::string Path(const QString& path) {
 
 CommandList Applying(const WindowState& state) {
     CommandList applying;
-    for (int c = 0; c <= static_cast<int>(Command::SelectAllTiles); ++c)
+    for (int c = 0; c <= static_cast<int>(Command::SaveToIconTheme); ++c)
         if (CommandApplies(static_cast<Command>(c), state))
             applying.append(c);
     return applying;
@@ -109,14 +109,15 @@ private slots:
             << tile
             << Of({Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles,
                    Command::SaveSelectedTilesToLibrary, Command::SaveSelectedIcons,
-                   Command::RemoveFromView, Command::Copy});
+                   Command::RemoveFromView, Command::Copy, Command::SaveToIconTheme});
         WindowState libraryImage{0, 0, 1, 1, true, true, true, false};
         QTest::newRow("an image of a library's tile")
             << libraryImage
             << Of({Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles,
                    Command::SaveSelectedTilesToLibrary, Command::SaveSelectedIcons,
                    Command::RemoveFromView, Command::RemoveFromLibrary, Command::SaveImageAsIcon,
-                   Command::SaveImageAsBitmap, Command::SaveImageAsPng, Command::Copy});
+                   Command::SaveImageAsBitmap, Command::SaveImageAsPng, Command::Copy,
+                   Command::SaveToIconTheme});
     }
     void commandsApplyWhenTheyHaveSomethingToActOn() {
         QFETCH(WindowState, state);

@@ -37,6 +37,11 @@ public:
         return true;
     }
     void ShowError(const QString& text) override { Errors.append(text); }
+    std::optional<QString> TextInput(const QString&, const QString&,
+                                     const QString& text) override {
+        TextProposals.append(text);
+        return TextAnswer;
+    }
 
     bool YesAnswer = false;
     QString SaveAnswer;
@@ -49,6 +54,8 @@ public:
     QStringList SaveProposals; // the names the save dialogs proposed
     QStringList Questions;
     QStringList Errors;
+    std::optional<QString> TextAnswer; // nothing: cancel
+    QStringList TextProposals;         // the texts the text inputs started with
 };
 
 // a.dll (3 icons), b.dll (2 icons), c.ico (1 icon), arrow.cur (1 icon, 1 bit only),
