@@ -3,12 +3,14 @@
 #include "icons/ExportNames.h"
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
+#include "platform/Paths.h"
 #include "thumbnailer/Thumbnail.h"
 #include "util/AtomicFile.h"
 #include "util/Exceptions.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
@@ -74,10 +76,6 @@ void MakeFolders(const std::string& path) {
         if (end == path.size() && (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)))
             throw EFCreateError(Format("Cannot create folder %s: not a folder", folder.c_str()));
     }
-}
-
-std::string FolderOf(const std::string& path) {
-    return path.substr(0, path.rfind('/'));
 }
 
 std::string HicolorFolder(const std::string& themeFolder) {
@@ -170,9 +168,25 @@ bool IsThemeIconName(const std::string& name) {
     return true;
 }
 
+std::string UserIconThemeFolder() {
+    // Relative values are to be ignored, as if the variable were not set.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/')
+        return PathInFolder(data, "icons");
+    const char* home = std::getenv("HOME");
+    return PathInFolder(home != nullptr && home[0] != '\0' ? home : "/", ".local/share/icons");
+}
+
 std::string ThemeIconPath(const std::string& themeFolder, int size, const std::string& name) {
     return Format("%s/%dx%d/apps/%s.png", HicolorFolder(themeFolder).c_str(), size, size,
                   name.c_str());
+}
+
+bool ThemeHasIcon(const std::string& themeFolder, const std::string& name) {
+    for (int size : HicolorSizes())
+        if (Exists(ThemeIconPath(themeFolder, size, name)))
+            return true;
+    return false;
 }
 
 std::vector<uint8_t> ThemeImagePng(const TMultiIcon& icon, const ThemeImageChoice& choice) {
@@ -215,7 +229,7 @@ std::vector<std::string> SaveIconToTheme(const TMultiIcon& icon, const std::stri
     for (const ThemeImageChoice& choice : choices) {
         const std::string path = ThemeIconPath(themeFolder, choice.Size, name);
         const std::vector<uint8_t> png = ThemeImagePng(icon, choice);
-        MakeFolders(FolderOf(path));
+        MakeFolders(platform::FolderOf(path));
         files.Write(path, png);
         written.push_back(path);
     }

@@ -46,8 +46,15 @@ std::string ThemeIconName(const std::string& fileName);
 // desktop).
 bool IsThemeIconName(const std::string& name);
 
+// The user's own icon themes, where the desktop looks first: $XDG_DATA_HOME/icons, by
+// default ~/.local/share/icons.
+std::string UserIconThemeFolder();
+
 // THEME/hicolor/SxS/apps/NAME.png.
 std::string ThemeIconPath(const std::string& themeFolder, int size, const std::string& name);
+
+// Whether the theme holds a file of that name at any standard size.
+bool ThemeHasIcon(const std::string& themeFolder, const std::string& name);
 
 // The PNG file of one choice: an exact image as `extract --png` writes it (a PNG image
 // as stored), any other scaled down smoothly with its alpha and centred on a
