@@ -14,37 +14,16 @@
 #include <filesystem>
 #include <memory>
 
-// Last: Xlib's macros (None, Bool, Status) would break the headers above.
-#include <X11/Xcursor/Xcursor.h>
+#include "XcursorTestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace pictavo {
 namespace {
 
+using namespace xcursortest;
+
 const std::string Pack = std::string(PICTAVO_FIXTURES) + "/cursors/pack";
-
-// libXcursor reads XCURSOR_PATH once per process: every theme of these tests goes under
-// one folder, set before the first lookup.
-const std::string& ThemeRoot() {
-    static const std::string root = [] {
-        std::string pattern = (fs::temp_directory_path() / "pictavo-themes-XXXXXX").string();
-        std::string made = ::mkdtemp(pattern.data());
-        ::setenv("XCURSOR_PATH", made.c_str(), 1);
-        std::atexit([] { fs::remove_all(std::getenv("XCURSOR_PATH")); });
-        return made;
-    }();
-    return root;
-}
-
-struct ImagesDeleter {
-    void operator()(XcursorImages* images) const { XcursorImagesDestroy(images); }
-};
-using Loaded = std::unique_ptr<XcursorImages, ImagesDeleter>;
-
-Loaded Load(const std::string& name, const std::string& theme, int size) {
-    return Loaded(XcursorLibraryLoadImages(name.c_str(), theme.c_str(), size));
-}
 
 uint32_t Pixel(const XcursorImage* image, int x, int y) {
     return image->pixels[static_cast<size_t>(y) * image->width + x];
