@@ -8,6 +8,8 @@
 #include "cli/PngExport.h"
 #include "cli/Progress.h"
 #include "cli/StandardOutput.h"
+#include "cursors/AnimatedCursor.h"
+#include "cursors/CursorThumbnail.h"
 #include "icons/ExportNames.h"
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
@@ -34,7 +36,9 @@ extern const char ExtractHelp[] =
     "Writes icons of FILE (all their images) as .ico files named BASE_N.ico, where\n"
     "BASE is FILE's name without folder and without its last extension and N the\n"
     "icon's number (0-based, in the order `pictavo-cli icons` lists them). For an ICO\n"
-    "or CUR file, icon 0 is the file itself. Existing files are overwritten.\n"
+    "or CUR file, icon 0 is the file itself. For an animated cursor (ANI), icon N is\n"
+    "its frame N, written as BASE_N.cur (BASE_N.ico for a frame that is an icon).\n"
+    "Existing files are overwritten.\n"
     "  -i N    write icon N (repeatable); default: every icon\n"
     "  -o DIR  write into DIR (default: the current folder); -o - writes the one icon\n"
     "          that -i N names to standard output\n"
@@ -44,7 +48,8 @@ extern const char ExtractHelp[] =
     "          PNG images as they are stored, bitmap images as 32-bit RGBA with the\n"
     "          mask (below 32 bits) or the alpha channel as transparency\n"
     "  --best  write one PNG file, OUTPUT (\"-\" for standard output): the largest\n"
-    "          image of the first icon (the file itself for ICO and CUR), alpha kept;\n"
+    "          image of the first icon (the file itself for ICO and CUR, the first\n"
+    "          frame for ANI), alpha kept;\n"
     "          only that icon is read, however large FILE is\n"
     "  --size N  with --best: the image that best fits N x N instead, scaled down\n"
     "          smoothly to fit when it is larger\n"
@@ -204,7 +209,7 @@ int WriteOutput(const std::string& output, const std::vector<uint8_t>& bytes) {
 int ExtractBest(const ExtractOptions& options) {
     std::vector<uint8_t> png;
     try {
-        png = MakeThumbnailPng(options.FileName, options.Size > 0 ? options.Size : INT_MAX);
+        png = FileThumbnailPng(options.FileName, options.Size > 0 ? options.Size : INT_MAX);
     } catch (const std::exception& failure) {
         return Failure(FileErrorText(options.FileName, failure.what()));
     }
@@ -237,7 +242,17 @@ int RunExtract(const Arguments& args) {
     if (!toStdout && (::stat(options.Output.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)))
         return Failure(options.Output + ": not a folder");
 
-    const int count = IconCountOfFile(options.FileName);
+    // An animated cursor's frames are its icons.
+    std::optional<TAnimatedCursor> animation;
+    if (IsAnimatedCursorFile(options.FileName)) {
+        try {
+            animation = LoadAnimatedCursor(options.FileName);
+        } catch (const std::exception& failure) {
+            return Failure(FileErrorText(options.FileName, failure.what()));
+        }
+    }
+    const int count =
+        animation ? static_cast<int>(animation->Frames.size()) : IconCountOfFile(options.FileName);
     if (count == 0)
         return Failure(options.FileName + ": no icons");
     if (options.Indexes.empty())
@@ -259,9 +274,12 @@ int RunExtract(const Arguments& args) {
     for (size_t k = 0; k < options.Indexes.size(); ++k) {
         const int index = options.Indexes[k];
         progress.Show(Format("[%zu/%zu] icon %d", k + 1, options.Indexes.size(), index));
-        TMultiIcon icon;
+        auto loaded = animation ? animation->Frames[static_cast<size_t>(index)]
+                                : std::make_shared<TMultiIcon>();
+        TMultiIcon& icon = *loaded;
         try {
-            loader.Load(icon, options.FileName, index);
+            if (!animation)
+                loader.Load(icon, options.FileName, index);
         } catch (const std::exception& failure) {
             progress.Clear();
             return Failure(
@@ -281,7 +299,7 @@ int RunExtract(const Arguments& args) {
             WriteImagesAsPng(icon, prefix, files);
             continue;
         }
-        const std::string target = prefix + ".ico";
+        const std::string target = prefix + (animation && icon.IsCursor() ? ".cur" : ".ico");
         try {
             files.Write(target, IconFileBytes(icon));
         } catch (const std::exception& failure) {

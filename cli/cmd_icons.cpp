@@ -4,6 +4,8 @@
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
 #include "cli/ImageLines.h"
+#include "cli/JsonText.h"
+#include "cursors/AnimatedCursor.h"
 #include "icons/ModuleIcons.h"
 #include "util/FileErrorText.h"
 
@@ -15,13 +17,18 @@ namespace pictavo::cli {
 extern const char IconsHelp[] =
     "Usage: pictavo-cli icons [--json] FILE\n"
     "Lists the icons of a module (EXE, DLL, ICL; PE32, PE32+ or 16-bit NE) in position\n"
-    "order, or the one icon of an ICO or CUR file. Each icon is a block:\n"
+    "order, the one icon of an ICO or CUR file, or the frames of an animated cursor\n"
+    "(ANI), one icon per frame. Each icon is a block:\n"
     "  icon N: K images\n"
     "followed by the image lines of `pictavo-cli images`.\n"
     "  --json  print one JSON object per icon instead, its images as `images --json`\n"
-    "          gives them: {\"icon\": 0, \"images\": [{\"index\": 0, ...}, ...]}\n"
+    "          gives them: {\"icon\": 0, \"images\": [{\"index\": 0, ...}, ...]}; for an\n"
+    "          animated cursor a last object gives its title, author and steps:\n"
+    "          {\"title\": \"...\", \"author\": \"...\", \"steps\": [{\"frame\": 0,\n"
+    "          \"delay_ms\": 100}, ...]} (a frame shown at several steps is named at each)\n"
     "Exit status 0; 1 with the error message when the file is neither a module with\n"
-    "icons nor an ICO/CUR file, or when an icon of the module cannot be loaded.\n";
+    "icons nor an ICO/CUR/ANI file, or when an icon of the module or the animated\n"
+    "cursor cannot be loaded.\n";
 
 namespace {
 
@@ -55,6 +62,28 @@ int PrintModuleIcons(const std::string& fileName, TModuleIcons& module, bool jso
     return status;
 }
 
+// An animated cursor: its frames as icons, then with --json its steps.
+int PrintAnimatedCursor(const std::string& fileName, bool json) {
+    TAnimatedCursor cursor;
+    try {
+        cursor = LoadAnimatedCursor(fileName);
+    } catch (const std::exception& error) {
+        return Failure(FileErrorText(fileName, error.what()));
+    }
+    for (size_t n = 0; n < cursor.Frames.size(); ++n)
+        PrintIcon(static_cast<int>(n), *cursor.Frames[n], json);
+    if (json) {
+        std::string steps;
+        for (const TAniStep& step : cursor.Steps)
+            steps += Format("%s{\"frame\": %d, \"delay_ms\": %u}", steps.empty() ? "" : ", ",
+                            step.Frame, step.DelayMs());
+        std::printf("{\"title\": %s, \"author\": %s, \"steps\": [%s]}\n",
+                    JsonString(cursor.Title).c_str(), JsonString(cursor.Author).c_str(),
+                    steps.c_str());
+    }
+    return ExitOk;
+}
+
 } // namespace
 
 int RunIcons(const Arguments& given) {
@@ -66,6 +95,8 @@ int RunIcons(const Arguments& given) {
     if (args.size() != 1)
         return UsageError(CommandNamed("icons"), "expected exactly one FILE");
     const std::string& fileName = args[0];
+    if (IsAnimatedCursorFile(fileName))
+        return PrintAnimatedCursor(fileName, json);
     {
         TModuleIcons module(fileName);
         for (const std::string& damage : module.DamagedResources())

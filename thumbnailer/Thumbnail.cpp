@@ -188,6 +188,10 @@ RgbaImage MakeThumbnail(const std::string& fileName, int size) {
 std::vector<uint8_t> MakeThumbnailPng(const std::string& fileName, int size) {
     TMultiIcon icon;
     LoadFirstIcon(icon, fileName);
+    return IconThumbnailPng(icon, size);
+}
+
+std::vector<uint8_t> IconThumbnailPng(const TMultiIcon& icon, int size) {
     const TMultiIconImage image = BestImage(icon, size);
     // A stored PNG that needs no scaling is the thumbnail already; encoding it again
     // would cost more than everything else together.

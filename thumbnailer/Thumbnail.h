@@ -65,5 +65,7 @@ RgbaImage FitByAreaAveraging(const RgbaImage& image, int size);
 RgbaImage MakeThumbnail(const std::string& fileName, int size);
 // The same as a PNG file. A PNG image that needs no scaling is given as it is stored.
 std::vector<uint8_t> MakeThumbnailPng(const std::string& fileName, int size);
+// The same for an icon loaded already.
+std::vector<uint8_t> IconThumbnailPng(const TMultiIcon& icon, int size);
 
 } // namespace pictavo

@@ -3,6 +3,7 @@
 // OUTPUT belongs to the caller: it is written in place (tumbler holds it open and reads
 // the result through its own handle), and only once the whole PNG is made.
 
+#include "cursors/CursorThumbnail.h"
 #include "peres/VersionInfo.h"
 #include "thumbnailer/Thumbnail.h"
 #include "util/Messages.h"
@@ -23,7 +24,8 @@ constexpr int MaxSize = 4096;
 
 const char Usage[] = "Usage: pictavo-thumbnailer -s SIZE INPUT OUTPUT\n"
                      "Writes the thumbnail of INPUT (a Windows executable, library, icon\n"
-                     "library, ICO or CUR file) as a PNG of at most SIZE x SIZE pixels into\n"
+                     "library, ICO or CUR file, or the first frame of an animated cursor,\n"
+                     "ANI) as a PNG of at most SIZE x SIZE pixels into\n"
                      "OUTPUT (\"-\" for standard output). OUTPUT is written in place, as file\n"
                      "managers expect; it is not touched when INPUT gives no thumbnail.\n"
                      "Exit status 0; 1 when INPUT holds no icon or cannot be read, or OUTPUT\n"
@@ -114,7 +116,7 @@ int main(int argc, char** argv) {
     }
     std::vector<uint8_t> png;
     try {
-        png = MakeThumbnailPng(options.Input, options.Size);
+        png = FileThumbnailPng(options.Input, options.Size);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pictavo-thumbnailer: %s: %s\n", options.Input.c_str(), error.what());
         return 1;
