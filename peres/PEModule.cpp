@@ -34,7 +34,6 @@ uint32_t Fit32(uint64_t value) {
 // Linkers keep FileAlignment between 512 bytes and 64 KB; allowing more would let a tiny
 // file ask for gigabytes of padding.
 constexpr uint32_t MaxFileAlignment = 0x10000;
-constexpr uint32_t MinOptionalHeaderSize = pe::DataDirectories32;
 
 } // namespace
 
@@ -144,19 +143,22 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
         throw EPEException("Invalid COFF signature");
     const ByteView coff = headers.Sub(4, COFFHeaderSize);
     std::copy(coff.Data(), coff.Data() + coff.Size(), FCOFFHeader.begin());
-    if (headers.U16(4 + COFFHeaderSize) != pe::Pe32Magic)
+    const uint16_t magic = headers.U16(4 + COFFHeaderSize);
+    if (magic != pe::Pe32Magic && magic != pe::Pe32PlusMagic)
         RefuseImage();
+    FIsPe32Plus = magic == pe::Pe32PlusMagic;
 
     const uint64_t optionalOffset = peOffset + 4 + COFFHeaderSize;
     const uint32_t optionalSize = coff.U16(pe::SizeOfOptionalHeaderField);
-    if (optionalSize < MinOptionalHeaderSize)
+    if (optionalSize < DataDirectoriesOffset())
         RefuseImage();
     const ByteView optional = image.Sub(optionalOffset, optionalSize);
     FOptionalHeader.assign(optional.Data(), optional.Data() + optional.Size());
-    const uint32_t directoryCount = OptionalField(pe::NumberOfRvaAndSizesField32);
+    FChecksumWasSet = OptionalField(pe::CheckSumField) != 0;
+    const uint32_t directoryCount = OptionalField(NumberOfRvaAndSizesOffset());
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     if (static_cast<uint64_t>(directoryCount) * pe::DataDirectorySize >
-            optionalSize - pe::DataDirectories32 ||
+            optionalSize - DataDirectoriesOffset() ||
         !IsPowerOfTwo(fileAlignment) || fileAlignment > MaxFileAlignment ||
         !IsPowerOfTwo(OptionalField(pe::SectionAlignmentField)))
         RefuseImage();
@@ -206,23 +208,31 @@ void TPEModule::SetOptionalField(uint32_t offset, uint32_t value) {
     StoreU32(FOptionalHeader.data() + offset, value);
 }
 
+uint32_t TPEModule::DataDirectoriesOffset() const {
+    return FIsPe32Plus ? pe::DataDirectories64 : pe::DataDirectories32;
+}
+
+uint32_t TPEModule::NumberOfRvaAndSizesOffset() const {
+    return FIsPe32Plus ? pe::NumberOfRvaAndSizesField64 : pe::NumberOfRvaAndSizesField32;
+}
+
 uint32_t TPEModule::DataDirectoryCount() const {
-    if (FOptionalHeader.size() < MinOptionalHeaderSize)
+    if (FOptionalHeader.size() < DataDirectoriesOffset())
         return 0;
-    return OptionalField(pe::NumberOfRvaAndSizesField32);
+    return OptionalField(NumberOfRvaAndSizesOffset());
 }
 
 TImageDataDirectory TPEModule::DataDirectory(uint32_t index) const {
     if (index >= DataDirectoryCount())
         throw EListError("Index exceeds data dictionary count");
-    const uint32_t offset = pe::DataDirectories32 + index * pe::DataDirectorySize;
+    const uint32_t offset = DataDirectoriesOffset() + index * pe::DataDirectorySize;
     return TImageDataDirectory{OptionalField(offset), OptionalField(offset + 4)};
 }
 
 void TPEModule::SetDataDirectory(uint32_t index, const TImageDataDirectory& entry) {
     if (index >= DataDirectoryCount())
         throw EListError("Index exceeds data dictionary count");
-    const uint32_t offset = pe::DataDirectories32 + index * pe::DataDirectorySize;
+    const uint32_t offset = DataDirectoriesOffset() + index * pe::DataDirectorySize;
     SetOptionalField(offset, entry.VirtualAddress);
     SetOptionalField(offset + 4, entry.Size);
 }
@@ -263,7 +273,7 @@ uint64_t TPEModule::HeadersEnd() const {
 void TPEModule::Relayout() {
     // A module that holds no parsed image (never read, or its last read was refused)
     // has no headers to lay out.
-    if (FOptionalHeader.size() < MinOptionalHeaderSize || FSections.empty())
+    if (FOptionalHeader.size() < DataDirectoriesOffset() || FSections.empty())
         RefuseImage();
     if (FSections.size() > 0xFFFF)
         RefuseImage();
@@ -336,9 +346,13 @@ void TPEModule::PackSections() {
     SetOptionalField(pe::SizeOfInitializedDataField, Fit32(init));
     SetOptionalField(pe::SizeOfUninitializedDataField, Fit32(uninit));
     SetOptionalField(pe::BaseOfCodeField, baseOfCode);
-    // 32-bit arithmetic as the header holds it: without code the base wraps around.
-    const uint32_t dataOffset = Fit32(Align(FOptionalHeader.size() + 24 + code, sectionAlignment));
-    SetOptionalField(pe::BaseOfDataField, baseOfCode + dataOffset);
+    // PE32+ has no BaseOfData: its place holds the upper half of the image base.
+    if (!FIsPe32Plus) {
+        // 32-bit arithmetic as the header holds it: without code the base wraps around.
+        const uint32_t dataOffset =
+            Fit32(Align(FOptionalHeader.size() + 24 + code, sectionAlignment));
+        SetOptionalField(pe::BaseOfDataField, baseOfCode + dataOffset);
+    }
     SetOptionalField(pe::SizeOfImageField, Fit32(imageSize));
 }
 
@@ -486,16 +500,49 @@ void TPEModule::FollowTheOverlay(uint64_t overlayStart) {
     FOverlayOffset = overlayStart;
 }
 
+bool TPEModule::IsSigned() const {
+    if (DataDirectoryCount() <= pe::SecurityDirectoryIndex)
+        return false;
+    const TImageDataDirectory certificates = DataDirectory(pe::SecurityDirectoryIndex);
+    return certificates.VirtualAddress != 0 || certificates.Size != 0;
+}
+
+void TPEModule::CheckWritable() {
+    if (IsSigned() && !FStripSignature)
+        throw ESignedImage("The file is signed (it carries a certificate table): a changed "
+                           "file's signature would be void");
+}
+
+void TPEModule::DropSignature() {
+    if (!IsSigned())
+        return;
+    // The table is the last thing in a signed file; where it is, the file ends now.
+    const TImageDataDirectory certificates = DataDirectory(pe::SecurityDirectoryIndex);
+    const uint64_t start = certificates.VirtualAddress;
+    if (start >= FOverlayOffset && start - FOverlayOffset <= FOverlay.size() &&
+        start + certificates.Size >= FOverlayOffset + FOverlay.size())
+        FOverlay.resize(static_cast<size_t>(start - FOverlayOffset));
+    SetDataDirectory(pe::SecurityDirectoryIndex, TImageDataDirectory{});
+}
+
 void TPEModule::WriteToStream(Stream& stream) {
+    TPEModule::CheckWritable();
+    DropSignature();
     Relayout();
     FollowTheOverlay(ForEachFilePart([](const uint8_t*, size_t) {}));
     // The checksum is worked out over the parts first, so that the header holding it is
     // right when written and the image is never copied whole into memory.
     const size_t checksumPos = FDOSHeader.size() + FDOSStub.Bytes().size() + 4 +
                                FCOFFHeader.size() + pe::CheckSumField;
-    TImageChecksum checksum(checksumPos);
-    ForEachFilePart([&checksum](const uint8_t* bytes, size_t size) { checksum.Add(bytes, size); });
-    SetOptionalField(pe::CheckSumField, checksum.Value());
+    // A file without a checksum keeps none: only a file that carried one is checked.
+    uint32_t checksumValue = 0;
+    if (FChecksumWasSet) {
+        TImageChecksum checksum(checksumPos);
+        ForEachFilePart(
+            [&checksum](const uint8_t* bytes, size_t size) { checksum.Add(bytes, size); });
+        checksumValue = checksum.Value();
+    }
+    SetOptionalField(pe::CheckSumField, checksumValue);
     ForEachFilePart([&stream](const uint8_t* bytes, size_t size) {
         if (bytes != nullptr)
             stream.WriteBuffer(bytes, size);

@@ -1,5 +1,5 @@
 #pragma once
-// A 32-bit PE image (EXE or DLL) held as header blocks and sections: read, laid out
+// A PE32 or PE32+ image (EXE or DLL) held as header blocks and sections: read, laid out
 // again after a section changed size, and written back with a fresh checksum.
 // Everything that is not section content is carried over byte for byte.
 
@@ -55,6 +55,12 @@ struct TImageDataDirectory {
     uint32_t Size = 0;
 };
 
+// Writing a signed file is refused unless the signature is to be dropped: the changed
+// file's signature would be void.
+class ESignedImage : public EPEException {
+    using EPEException::EPEException;
+};
+
 class TPEModule : public TResourceModule {
 public:
     static constexpr size_t DOSHeaderSize = 64;
@@ -64,8 +70,9 @@ public:
     // Copies the whole stream from its start and parses it.
     void ReadFromStream(Stream& stream) override;
 
-    // Raises EPEException "Invalid DOS signature", "Invalid COFF signature", or "图像无效"
-    // for a 64-bit image and for headers or sections that do not fit the block.
+    // PE32 and PE32+ alike. Raises EPEException "Invalid DOS signature", "Invalid COFF
+    // signature", or "图像无效" for another optional-header magic and for headers or
+    // sections that do not fit the block.
     virtual void ParseImage(const uint8_t* memory, size_t size);
     // Lays the image out again after the resource section changed size. No other
     // section moves: when placing every section again, one after the other, keeps
@@ -73,6 +80,13 @@ public:
     // every section keeps its place and only the resource section's sizes and the
     // totals that depend on them change.
     virtual void Relayout();
+
+    bool IsPe32Plus() const { return FIsPe32Plus; }
+    // Whether the security directory names a certificate table.
+    bool IsSigned() const;
+    // Writing a signed file then drops its certificate table (and the directory entry)
+    // instead of refusing it.
+    void SetStripSignature(bool strip) { FStripSignature = strip; }
 
     uint32_t DataDirectoryCount() const;
     // Raises EListError "Index exceeds data dictionary count" for an index out of range.
@@ -95,6 +109,9 @@ public:
     const std::vector<uint8_t>& Overlay() const { return FOverlay; }
 
 protected:
+    // Refuses a signed file (ESignedImage) unless its signature is to be dropped.
+    void CheckWritable() override;
+
     // The section that is to hold a rebuilt resource section of contentSize bytes
     // without moving any other section: the section itself when it is the last one or
     // the new content fits in the room before the next section, else a new last section
@@ -116,6 +133,9 @@ private:
     void ResizeInPlace(TImageSection* resources);
     uint64_t HeadersEnd() const;
     std::string NextSectionName(const TImageSection& section) const;
+    void DropSignature();
+    uint32_t DataDirectoriesOffset() const;
+    uint32_t NumberOfRvaAndSizesOffset() const;
     uint32_t OptionalField(uint32_t offset) const;
     void SetOptionalField(uint32_t offset, uint32_t value);
 
@@ -127,6 +147,9 @@ private:
     std::vector<uint8_t> FHeaderTail;
     std::vector<uint8_t> FOverlay;
     uint64_t FOverlayOffset = 0; // where the overlay was read from
+    bool FIsPe32Plus = false;
+    bool FChecksumWasSet = false;
+    bool FStripSignature = false;
 };
 
 // The standard PE image checksum (as CheckSumMappedFile computes it): the 16-bit

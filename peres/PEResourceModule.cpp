@@ -298,6 +298,7 @@ TImageSection& TPEResourceModule::WritableResourceSection() {
 }
 
 void TPEResourceModule::CheckWritable() {
+    TPEModule::CheckWritable();
     WritableResourceSection();
 }
 

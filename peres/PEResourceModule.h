@@ -1,5 +1,5 @@
 #pragma once
-// A PE32 image whose resource directory is decoded into a flat, editable list of
+// A PE32 or PE32+ image whose resource directory is decoded into a flat, editable list of
 // resources when read, and encoded again into a rebuilt resource section when written.
 
 #include "peres/PEModule.h"

@@ -299,15 +299,28 @@ TEST(PEResourceModule, DirectoryAfterTheSectionStartIsReadButNotWritten) {
     EXPECT_THROW(module->WriteToStream(out), EPEException);
 }
 
-TEST(PEModule, RefusesPe32Plus) {
+// PE32+ images are read and written as PE32 ones are: their data directories follow
+// the wider optional header.
+TEST(PEModule, ReadsAndWritesPe32Plus) {
     const std::vector<uint8_t> image = PeFixtureBytes("icons64.dll");
     TPEResourceModule module;
-    try {
-        module.ParseImage(image.data(), image.size());
-        FAIL();
-    } catch (const EPEException& e) {
-        EXPECT_EQ(e.Message(), "图像无效");
-    }
+    module.ParseImage(image.data(), image.size());
+    EXPECT_TRUE(module.IsPe32Plus());
+    EXPECT_EQ(module.DataDirectoryCount(), 16u);
+    ASSERT_NE(test::Find(module, "14", "7"), nullptr);
+    MemoryStream out;
+    module.WriteToStream(out);
+    // The sections before the resources keep their bytes; the resources read back alike.
+    const uint32_t firstResourceByte = module.Section(6).PointerToRawData();
+    ASSERT_EQ(module.Section(6).Name(), ".rsrc");
+    ASSERT_EQ(out.Bytes().size(), image.size());
+    EXPECT_TRUE(std::equal(image.begin() + 0x400, image.begin() + firstResourceByte,
+                           out.Bytes().begin() + 0x400));
+    TPEResourceModule reread;
+    reread.ParseImage(out.Bytes().data(), out.Bytes().size());
+    ASSERT_EQ(reread.Count(), module.Count());
+    for (int i = 0; i < module.Count(); ++i)
+        EXPECT_EQ(reread.Item(i)->Data().Bytes(), module.Item(i)->Data().Bytes()) << i;
 }
 
 TEST(PEModule, DataDirectoryIndexIsChecked) {
