@@ -18,6 +18,8 @@ int RunBuild(const Arguments& args);
 extern const char BuildHelp[];
 int RunRemove(const Arguments& args);
 extern const char RemoveHelp[];
+int RunSetIcon(const Arguments& args);
+extern const char SetIconHelp[];
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
@@ -29,6 +31,7 @@ const std::vector<Command>& Commands() {
         {"extract", "write icons of a file as .ico files", ExtractHelp, RunExtract},
         {"build", "collect icons into an icon library", BuildHelp, RunBuild},
         {"remove", "remove an icon from an icon library", RemoveHelp, RunRemove},
+        {"set-icon", "replace the icon of a Windows program", SetIconHelp, RunSetIcon},
     };
     return table;
 }

@@ -277,26 +277,23 @@ void TPEModule::Relayout() {
         RefuseImage();
     if (FSections.size() > 0xFFFF)
         RefuseImage();
-    uint32_t offset = 0;
-    TImageSection* resources = ResourceSection(offset);
     // Code and data refer to each other by address, and nothing inside a section is
-    // adjusted here: only the resource section may move.
-    if (PackingKeepsSectionsInPlace(resources))
+    // adjusted here: no section may move.
+    if (PackingKeepsSectionsInPlace())
         PackSections();
     else
-        ResizeInPlace(resources);
+        ResizeInPlace();
 }
 
-bool TPEModule::PackingKeepsSectionsInPlace(const TImageSection* resources) const {
+bool TPEModule::PackingKeepsSectionsInPlace() const {
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
     uint64_t filePos = Align(FHeaderTail.size() + HeadersEnd(), fileAlignment);
     uint64_t rva = sectionAlignment;
     for (const std::unique_ptr<TImageSection>& section : FSections) {
         const uint64_t rawSize = section->FRawData.Size();
-        if (section.get() != resources &&
-            (rva != section->VirtualAddress() ||
-             (rawSize != 0 && filePos != section->PointerToRawData())))
+        if (rva != section->VirtualAddress() ||
+            (rawSize != 0 && filePos != section->PointerToRawData()))
             return false;
         filePos += Align(rawSize, fileAlignment);
         rva += Align(rawSize + uint64_t{section->FUninitializedTail}, sectionAlignment);
@@ -356,7 +353,7 @@ void TPEModule::PackSections() {
     SetOptionalField(pe::SizeOfImageField, Fit32(imageSize));
 }
 
-void TPEModule::ResizeInPlace(TImageSection* resources) {
+void TPEModule::ResizeInPlace() {
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
     StoreU16(&FCOFFHeader[pe::NumberOfSectionsField], static_cast<uint16_t>(FSections.size()));
@@ -364,23 +361,26 @@ void TPEModule::ResizeInPlace(TImageSection* resources) {
                                                       Fit32(Align(HeadersEnd(), fileAlignment))));
     SetOptionalField(pe::CheckSumField, 0);
 
-    if (resources != nullptr) {
-        // The totals count each section's memory size rounded to the file alignment;
-        // only the resource section's share changes.
-        const uint64_t oldShare = Align(resources->VirtualSize(), fileAlignment);
+    // Only sections whose content changed size (the resources, or a new last section
+    // that holds them) get new sizes. The totals count each section's memory size
+    // rounded to the file alignment; only the changed sections' shares change.
+    for (const std::unique_ptr<TImageSection>& section : FSections) {
         const uint64_t virtualSize =
-            resources->FRawData.Size() + uint64_t{resources->FUninitializedTail};
+            section->FRawData.Size() + uint64_t{section->FUninitializedTail};
+        const uint64_t rawSize = Align(section->FRawData.Size(), fileAlignment);
+        if (virtualSize == section->VirtualSize() && rawSize == section->SizeOfRawData())
+            continue;
+        const uint64_t oldShare = Align(section->VirtualSize(), fileAlignment);
         const uint64_t newShare = Align(virtualSize, fileAlignment);
-        const uint32_t flags = resources->Characteristics();
+        const uint32_t flags = section->Characteristics();
         const uint32_t total = flags & pe::SectionExecute ? pe::SizeOfCodeField
                                : flags & pe::SectionInitializedData
                                    ? pe::SizeOfInitializedDataField
                                    : pe::SizeOfUninitializedDataField;
         SetOptionalField(
             total, Fit32(std::max<uint64_t>(OptionalField(total) + newShare, oldShare) - oldShare));
-        resources->SetField(pe::VirtualSizeField, Fit32(virtualSize));
-        resources->SetField(pe::SizeOfRawDataField,
-                            Fit32(Align(resources->FRawData.Size(), fileAlignment)));
+        section->SetField(pe::VirtualSizeField, Fit32(virtualSize));
+        section->SetField(pe::SizeOfRawDataField, Fit32(rawSize));
     }
     uint64_t imageEnd = Align(HeadersEnd(), sectionAlignment);
     for (const std::unique_ptr<TImageSection>& section : FSections)
@@ -393,15 +393,8 @@ TImageSection& TPEModule::PlaceResourceSection(TImageSection& section, uint64_t 
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
     // The room before the next section, in memory and in the file.
-    uint64_t nextAddress = UINT64_MAX, nextRaw = UINT64_MAX, firstRaw = UINT64_MAX;
-    uint64_t imageEnd = 0, fileEnd = 0;
+    uint64_t nextAddress = UINT64_MAX, nextRaw = UINT64_MAX;
     for (const std::unique_ptr<TImageSection>& other : FSections) {
-        imageEnd = std::max(imageEnd, uint64_t{other->VirtualAddress()} + other->VirtualSize());
-        if (other->SizeOfRawData() != 0) {
-            firstRaw = std::min<uint64_t>(firstRaw, other->PointerToRawData());
-            fileEnd =
-                std::max(fileEnd, uint64_t{other->PointerToRawData()} + other->SizeOfRawData());
-        }
         if (other.get() == &section)
             continue;
         if (other->VirtualAddress() > section.VirtualAddress())
@@ -414,18 +407,41 @@ TImageSection& TPEModule::PlaceResourceSection(TImageSection& section, uint64_t 
         section.PointerToRawData() + Align(contentSize, fileAlignment) <= nextRaw)
         return section;
 
+    if (!HasRoomForSectionHeader())
+        throw EPEException(Format("Cannot write the image: the resources no longer fit before "
+                                  "section %s, and the headers have no room for another "
+                                  "section header",
+                                  NextSectionName(section).c_str()));
+    return AppendSection(section.FHeader);
+}
+
+bool TPEModule::HasRoomForSectionHeader() const {
+    uint64_t firstRaw = UINT64_MAX;
+    for (const std::unique_ptr<TImageSection>& other : FSections)
+        if (other->SizeOfRawData() != 0)
+            firstRaw = std::min<uint64_t>(firstRaw, other->PointerToRawData());
     // A new section header takes the first 40 bytes after the section table, which
     // must be free (zero) and before the first section's data.
     const bool tailFree =
         FHeaderTail.size() >= TImageSection::HeaderSize &&
         std::all_of(FHeaderTail.begin(), FHeaderTail.begin() + TImageSection::HeaderSize,
                     [](uint8_t b) { return b == 0; });
-    if (!tailFree || HeadersEnd() + TImageSection::HeaderSize > firstRaw)
-        throw EPEException(Format("Cannot write the image: the resources no longer fit before "
-                                  "section %s, and the headers have no room for another "
-                                  "section header",
-                                  NextSectionName(section).c_str()));
-    std::array<uint8_t, TImageSection::HeaderSize> header = section.FHeader;
+    return tailFree && HeadersEnd() + TImageSection::HeaderSize <= firstRaw;
+}
+
+TImageSection& TPEModule::AppendSection(std::array<uint8_t, TImageSection::HeaderSize> header) {
+    if (!HasRoomForSectionHeader())
+        throw EPEException("Cannot write the image: the headers have no room for another "
+                           "section header");
+    const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
+    const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
+    uint64_t imageEnd = 0, fileEnd = 0;
+    for (const std::unique_ptr<TImageSection>& other : FSections) {
+        imageEnd = std::max(imageEnd, uint64_t{other->VirtualAddress()} + other->VirtualSize());
+        if (other->SizeOfRawData() != 0)
+            fileEnd =
+                std::max(fileEnd, uint64_t{other->PointerToRawData()} + other->SizeOfRawData());
+    }
     // Counted from nothing: the totals then add the whole new section.
     StoreU32(&header[pe::VirtualSizeField], 0);
     StoreU32(&header[pe::SizeOfRawDataField], 0);
@@ -435,6 +451,15 @@ TImageSection& TPEModule::PlaceResourceSection(TImageSection& section, uint64_t 
     FSections.push_back(std::make_unique<TImageSection>(this, header.data(), header.data()));
     FHeaderTail.erase(FHeaderTail.begin(), FHeaderTail.begin() + TImageSection::HeaderSize);
     return *FSections.back();
+}
+
+TImageSection& TPEModule::AppendResourceSection() {
+    std::array<uint8_t, TImageSection::HeaderSize> header{};
+    const char name[] = ".rsrc";
+    std::copy(name, name + 5, header.begin());
+    StoreU32(&header[pe::SectionCharacteristicsField],
+             pe::SectionInitializedData | pe::SectionRead);
+    return AppendSection(header);
 }
 
 std::string TPEModule::NextSectionName(const TImageSection& section) const {
@@ -508,6 +533,10 @@ bool TPEModule::IsSigned() const {
 }
 
 void TPEModule::CheckWritable() {
+    CheckSignature();
+}
+
+void TPEModule::CheckSignature() const {
     if (IsSigned() && !FStripSignature)
         throw ESignedImage("The file is signed (it carries a certificate table): a changed "
                            "file's signature would be void");

@@ -87,6 +87,8 @@ public:
     // Writing a signed file then drops its certificate table (and the directory entry)
     // instead of refusing it.
     void SetStripSignature(bool strip) { FStripSignature = strip; }
+    // Raises ESignedImage for a signed file whose signature is not to be dropped.
+    void CheckSignature() const;
 
     uint32_t DataDirectoryCount() const;
     // Raises EListError "Index exceeds data dictionary count" for an index out of range.
@@ -118,6 +120,9 @@ protected:
     // (the old one stays, unreferenced). Raises EPEException when the headers have no
     // room for another section header.
     TImageSection& PlaceResourceSection(TImageSection& section, uint64_t contentSize);
+    // A new, empty resource section after every other one (for an image that has none);
+    // raises EPEException when the headers have no room for its header.
+    TImageSection& AppendResourceSection();
 
 private:
     // Hands the file's parts to `part` in file order: bytes, or a run of zeros (null
@@ -128,11 +133,15 @@ private:
     // comes after it: the header fields that point into them by file offset (COFF
     // symbols, the certificate table) move with them.
     void FollowTheOverlay(uint64_t overlayStart);
-    bool PackingKeepsSectionsInPlace(const TImageSection* resources) const;
+    bool PackingKeepsSectionsInPlace() const;
     void PackSections();
-    void ResizeInPlace(TImageSection* resources);
+    void ResizeInPlace();
     uint64_t HeadersEnd() const;
     std::string NextSectionName(const TImageSection& section) const;
+    bool HasRoomForSectionHeader() const;
+    // A new last section with this header's name and flags, placed after every other
+    // section in memory and in the file.
+    TImageSection& AppendSection(std::array<uint8_t, TImageSection::HeaderSize> header);
     void DropSignature();
     uint32_t DataDirectoriesOffset() const;
     uint32_t NumberOfRvaAndSizesOffset() const;

@@ -50,6 +50,10 @@ public:
     // looked up again by identity and destroyed.
     void RemoveAt(int index) override;
     void Sort() override;
+    // Moves one resource to where the sort order puts it among the others, which keep
+    // their order: a resource added to a module read from a file, whose directory the
+    // loader searches as sorted, without re-sorting what the file's linker ordered.
+    void MoveToSortedPlace(const TResourceDetails* resource);
 
     void ParseImage(const uint8_t* memory, size_t size) override;
     // Rebuilds the resource section from the list, lays the image out without moving

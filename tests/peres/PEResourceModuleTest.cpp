@@ -234,7 +234,6 @@ TEST(PEResourceModule, RefusesImagesItCannotRebuild) {
         const char* Message;
     };
     const Case cases[] = {
-        {{0, 0}, "Cannot write the image: it has no resource section"},
         {{SectionVA + 0x10, 0x88},
          "Cannot write the image: its resource directory starts at offset 0x10 of section "
          ".rsrc, not at its beginning"},
