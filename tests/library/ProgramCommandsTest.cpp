@@ -60,6 +60,26 @@ TEST_F(ProgramCommands, SetIconRefusals) {
     EXPECT_EQ(Run({"set-icon", Fixture("pe/big.ico"), Fixture("pe/big.ico")}).Status, 1);
 }
 
+TEST_F(ProgramCommands, VersionSetTakesPairsAndNumbers) {
+    const std::string program = Copy("program/prog32.exe", "tool.exe");
+    CliRun run = Run({"version", "--set", "ProductName=Tool", "--set", "Comments=a=b",
+                      "--file-version", "3.1.4.1", program});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, program + ": version information changed (string tables: 2); the "
+                                 "previous file is " + work.Path() + "tool.~exe\n");
+    run = Run({"version", program});
+    EXPECT_NE(run.Out.find("ProductName: Tool\n"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("Comments: a=b\n"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("VersionText: 3.1.4.1\n"), std::string::npos) << run.Out;
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"version", "--set", program},
+          {"version", "--set", "NoEquals", program},
+          {"version", "--file-version", "1.2.3.4.5", program},
+          {"version", "--set", "A=B", "--json", program}})
+        EXPECT_EQ(Run(bad).Status, 2) << bad.back();
+}
+
 // A 64-bit library is updated and shrunk as a 32-bit one is, and stays 64-bit.
 TEST_F(ProgramCommands, BuildUpdateAndRemoveOnAPe32PlusLibrary) {
     const std::string library = Copy("pe/icons64.dll", "lib64.dll");
