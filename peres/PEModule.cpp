@@ -37,15 +37,52 @@ constexpr uint32_t MaxFileAlignment = 0x10000;
 
 } // namespace
 
+// ---- TFilePart ----
+
+TFilePart TFilePart::Holding(std::vector<uint8_t> bytes) {
+    const uint64_t size = bytes.size();
+    auto memory = std::make_shared<MemoryStream>(std::move(bytes));
+    return TFilePart{memory, 0, size};
+}
+
+TFilePart TFilePart::Sub(uint64_t offset, uint64_t count) const {
+    if (!RangeFits(offset, count, Size))
+        RefuseImage();
+    return TFilePart{Source, Offset + offset, count};
+}
+
+std::vector<uint8_t> TFilePart::Read() const {
+    std::vector<uint8_t> bytes(static_cast<size_t>(Size));
+    if (Size != 0) {
+        Source->SetPosition(static_cast<int64_t>(Offset));
+        Source->ReadBuffer(bytes.data(), bytes.size());
+    }
+    return bytes;
+}
+
+void TFilePart::ForEachChunk(const std::function<void(const uint8_t*, size_t)>& chunk) const {
+    constexpr uint64_t ChunkSize = 1 << 20;
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min(Size, ChunkSize)));
+    for (uint64_t done = 0; done < Size;) {
+        const auto count = static_cast<size_t>(std::min(Size - done, ChunkSize));
+        Source->SetPosition(static_cast<int64_t>(Offset + done));
+        Source->ReadBuffer(buffer.data(), count);
+        chunk(buffer.data(), count);
+        done += count;
+    }
+}
+
 // ---- TImageSection ----
 
-TImageSection::TImageSection(TPEModule* owner, const uint8_t* header, const uint8_t* raw)
+TImageSection::TImageSection(TPEModule* owner, const uint8_t* header, const TFilePart& raw,
+                             bool keepUnread)
     : FOwner(owner) {
     std::copy(header, header + HeaderSize, FHeader.begin());
     uint32_t virtualSize = VirtualSize();
     const uint32_t rawSize = SizeOfRawData();
+    uint64_t contentSize = 0;
     if (rawSize < virtualSize) {
-        FRawData.WriteBuffer(raw, rawSize);
+        contentSize = rawSize;
         FUninitializedTail = virtualSize - rawSize;
     } else {
         if (virtualSize == 0) {
@@ -53,9 +90,27 @@ TImageSection::TImageSection(TPEModule* owner, const uint8_t* header, const uint
             SetField(pe::VirtualSizeField, virtualSize);
         }
         // The file-alignment padding after VirtualSize is dropped.
-        FRawData.WriteBuffer(raw, virtualSize);
+        contentSize = virtualSize;
     }
-    FRawData.SetPosition(0);
+    FUnread = raw.Sub(0, contentSize);
+    if (!keepUnread)
+        RawData();
+}
+
+TImageSection::TImageSection(TPEModule* owner, const uint8_t* header) : FOwner(owner) {
+    std::copy(header, header + HeaderSize, FHeader.begin());
+}
+
+MemoryStream& TImageSection::RawData() const {
+    if (FUnread) {
+        FRawData = MemoryStream(FUnread->Read());
+        FUnread.reset();
+    }
+    return FRawData;
+}
+
+uint64_t TImageSection::ContentSize() const {
+    return FUnread ? FUnread->Size : static_cast<uint64_t>(FRawData.Size());
 }
 
 std::string TImageSection::Name() const {
@@ -119,24 +174,42 @@ void TPEModule::ReadFromStream(Stream& stream) {
     ParseImage(image.data(), image.size());
 }
 
+void TPEModule::ReadFromFile(const std::string& fileName) {
+    auto file = std::make_shared<FileStream>(fileName, FileMode::OpenRead);
+    const int64_t size = file->Size();
+    CheckSignaturesFirst(*file, size);
+    // The sections stay in the file until they are asked for: a program of hundreds of
+    // megabytes is copied through, not held.
+    ParseSource(TFilePart{file, 0, static_cast<uint64_t>(std::max<int64_t>(size, 0))}, true);
+}
+
 void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
+    ParseSource(TFilePart{std::make_shared<ByteViewStream>(memory, size), 0, size}, false);
+}
+
+void TPEModule::ParseSource(const TFilePart& file, bool keepUnread) {
     FSections.clear();
     FOptionalHeader.clear();
     FDOSStub.Clear();
     FHeaderTail.clear();
-    FOverlay.clear();
+    FOverlay = TFilePart{};
+    const uint64_t size = file.Size;
 
-    // Every part is read through the view: one that lies outside the file refuses it.
-    const ByteView image(memory, size, RefuseImage);
-    if (!image.Holds(0, DOSHeaderSize) || image.U16(0) != pe::DosSignature)
+    // Every part is read through Part: one that lies outside the file refuses it.
+    const auto part = [&file](uint64_t offset, uint64_t count) { return file.Sub(offset, count); };
+    if (size < DOSHeaderSize)
         throw EPEException("Invalid DOS signature");
-    const ByteView dos = image.Sub(0, DOSHeaderSize);
+    const std::vector<uint8_t> dosBytes = part(0, DOSHeaderSize).Read();
+    const ByteView dos(dosBytes.data(), dosBytes.size(), RefuseImage);
+    if (dos.U16(0) != pe::DosSignature)
+        throw EPEException("Invalid DOS signature");
     std::copy(dos.Data(), dos.Data() + dos.Size(), FDOSHeader.begin());
     const uint32_t peOffset = dos.U32(pe::NewHeaderOffsetField);
-    const ByteView headers = image.Sub(peOffset, 4 + COFFHeaderSize + 2);
+    const std::vector<uint8_t> headerBytes = part(peOffset, 4 + COFFHeaderSize + 2).Read();
+    const ByteView headers(headerBytes.data(), headerBytes.size(), RefuseImage);
     if (peOffset > DOSHeaderSize) {
-        const ByteView stub = image.Sub(DOSHeaderSize, peOffset - DOSHeaderSize);
-        FDOSStub.WriteBuffer(stub.Data(), stub.Size());
+        const std::vector<uint8_t> stub = part(DOSHeaderSize, peOffset - DOSHeaderSize).Read();
+        FDOSStub.WriteBuffer(stub.data(), stub.size());
     }
 
     if (headers.U32(0) != pe::PeSignature)
@@ -152,8 +225,7 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
     const uint32_t optionalSize = coff.U16(pe::SizeOfOptionalHeaderField);
     if (optionalSize < DataDirectoriesOffset())
         RefuseImage();
-    const ByteView optional = image.Sub(optionalOffset, optionalSize);
-    FOptionalHeader.assign(optional.Data(), optional.Data() + optional.Size());
+    FOptionalHeader = part(optionalOffset, optionalSize).Read();
     FChecksumWasSet = OptionalField(pe::CheckSumField) != 0;
     const uint32_t directoryCount = OptionalField(NumberOfRvaAndSizesOffset());
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
@@ -167,8 +239,9 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
     if (sectionCount == 0)
         RefuseImage();
     const uint64_t tableOffset = optionalOffset + optionalSize;
-    const ByteView table =
-        image.Sub(tableOffset, uint64_t{sectionCount} * TImageSection::HeaderSize);
+    const std::vector<uint8_t> tableBytes =
+        part(tableOffset, uint64_t{sectionCount} * TImageSection::HeaderSize).Read();
+    const ByteView table(tableBytes.data(), tableBytes.size(), RefuseImage);
     const uint64_t tableEnd = tableOffset + table.Size();
 
     // The header tail runs up to the first raw data in the file, and the overlay starts
@@ -180,20 +253,19 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
             table.Sub(uint64_t{i} * TImageSection::HeaderSize, TImageSection::HeaderSize);
         const uint32_t rawOffset = header.U32(pe::PointerToRawDataField);
         const uint32_t rawSize = header.U32(pe::SizeOfRawDataField);
-        const ByteView raw = image.Sub(rawOffset, rawSize);
+        const TFilePart raw = part(rawOffset, rawSize);
         if (rawSize != 0) {
             firstRaw = std::min<uint64_t>(firstRaw, rawOffset);
             rawEnd = std::max<uint64_t>(rawEnd, uint64_t{rawOffset} + rawSize);
         }
-        FSections.push_back(std::make_unique<TImageSection>(this, header.Data(), raw.Data()));
+        FSections.push_back(std::make_unique<TImageSection>(this, header.Data(), raw, keepUnread));
     }
-    if (firstRaw > tableEnd && firstRaw != size) {
-        const ByteView tail = image.Sub(tableEnd, firstRaw - tableEnd);
-        FHeaderTail.assign(tail.Data(), tail.Data() + tail.Size());
-    }
+    if (firstRaw > tableEnd && firstRaw != size)
+        FHeaderTail = part(tableEnd, firstRaw - tableEnd).Read();
     if (rawEnd < size) {
-        const ByteView overlay = image.From(rawEnd);
-        FOverlay.assign(overlay.Data(), overlay.Data() + overlay.Size());
+        FOverlay = part(rawEnd, size - rawEnd);
+        if (!keepUnread)
+            FOverlay = TFilePart::Holding(FOverlay.Read());
     }
     FOverlayOffset = rawEnd;
 }
@@ -291,7 +363,7 @@ bool TPEModule::PackingKeepsSectionsInPlace() const {
     uint64_t filePos = Align(FHeaderTail.size() + HeadersEnd(), fileAlignment);
     uint64_t rva = sectionAlignment;
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const uint64_t rawSize = section->FRawData.Size();
+        const uint64_t rawSize = section->ContentSize();
         if (rva != section->VirtualAddress() ||
             (rawSize != 0 && filePos != section->PointerToRawData()))
             return false;
@@ -318,9 +390,8 @@ void TPEModule::PackSections() {
     uint64_t imageSize = Align(headersEnd, sectionAlignment);
     uint64_t code = 0, init = 0, uninit = 0;
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const uint64_t virtualSize =
-            section->FRawData.Size() + uint64_t{section->FUninitializedTail};
-        const uint64_t rawSize = Align(section->FRawData.Size(), fileAlignment);
+        const uint64_t virtualSize = section->ContentSize() + uint64_t{section->FUninitializedTail};
+        const uint64_t rawSize = Align(section->ContentSize(), fileAlignment);
         section->SetField(pe::PointerToRawDataField, Fit32(filePos));
         section->SetField(pe::VirtualAddressField, Fit32(rva));
         section->SetField(pe::VirtualSizeField, Fit32(virtualSize));
@@ -338,7 +409,7 @@ void TPEModule::PackSections() {
         filePos += rawSize;
         rva += Align(virtualSize, sectionAlignment);
     }
-    Fit32(filePos + FOverlay.size());
+    Fit32(filePos + FOverlay.Size);
     SetOptionalField(pe::SizeOfCodeField, Fit32(code));
     SetOptionalField(pe::SizeOfInitializedDataField, Fit32(init));
     SetOptionalField(pe::SizeOfUninitializedDataField, Fit32(uninit));
@@ -365,9 +436,8 @@ void TPEModule::ResizeInPlace() {
     // that holds them) get new sizes. The totals count each section's memory size
     // rounded to the file alignment; only the changed sections' shares change.
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const uint64_t virtualSize =
-            section->FRawData.Size() + uint64_t{section->FUninitializedTail};
-        const uint64_t rawSize = Align(section->FRawData.Size(), fileAlignment);
+        const uint64_t virtualSize = section->ContentSize() + uint64_t{section->FUninitializedTail};
+        const uint64_t rawSize = Align(section->ContentSize(), fileAlignment);
         if (virtualSize == section->VirtualSize() && rawSize == section->SizeOfRawData())
             continue;
         const uint64_t oldShare = Align(section->VirtualSize(), fileAlignment);
@@ -448,7 +518,7 @@ TImageSection& TPEModule::AppendSection(std::array<uint8_t, TImageSection::Heade
     StoreU32(&header[pe::VirtualAddressField], Fit32(Align(imageEnd, sectionAlignment)));
     StoreU32(&header[pe::PointerToRawDataField],
              Fit32(Align(std::max(fileEnd, HeadersEnd()), fileAlignment)));
-    FSections.push_back(std::make_unique<TImageSection>(this, header.data(), header.data()));
+    FSections.push_back(std::make_unique<TImageSection>(this, header.data()));
     FHeaderTail.erase(FHeaderTail.begin(), FHeaderTail.begin() + TImageSection::HeaderSize);
     return *FSections.back();
 }
@@ -472,11 +542,18 @@ std::string TPEModule::NextSectionName(const TImageSection& section) const {
 }
 
 uint64_t TPEModule::ForEachFilePart(
-    const std::function<void(const uint8_t*, size_t)>& part) const {
+    const std::function<void(const uint8_t*, size_t)>& part, bool withBytes) const {
     uint64_t position = 0;
     const auto bytes = [&](const uint8_t* data, size_t size) {
         part(data, size);
         position += size;
+    };
+    // The parts still in the file are read in chunks, or only counted.
+    const auto fileBytes = [&](const TFilePart& file) {
+        if (withBytes)
+            file.ForEachChunk(bytes);
+        else
+            bytes(nullptr, static_cast<size_t>(file.Size));
     };
     bytes(FDOSHeader.data(), FDOSHeader.size());
     bytes(FDOSStub.Memory(), FDOSStub.Bytes().size());
@@ -494,23 +571,27 @@ uint64_t TPEModule::ForEachFilePart(
             throw EPEException("Cannot write the image: its sections are not in file order");
         if (position < start)
             bytes(nullptr, static_cast<size_t>(start - position));
-        const std::vector<uint8_t>& raw = section->FRawData.Bytes();
-        bytes(raw.data(), raw.size());
+        if (section->FUnread) {
+            fileBytes(*section->FUnread);
+        } else {
+            const std::vector<uint8_t>& raw = section->FRawData.Bytes();
+            bytes(raw.data(), raw.size());
+        }
         // Pad the file content (not the memory size) up to SizeOfRawData, so that a
         // section with an uninitialised tail still fills its place in the file.
-        if (section->SizeOfRawData() > raw.size())
-            bytes(nullptr, section->SizeOfRawData() - raw.size());
+        if (section->SizeOfRawData() > section->ContentSize())
+            bytes(nullptr, static_cast<size_t>(section->SizeOfRawData() - section->ContentSize()));
     }
     const uint64_t overlayStart = position;
-    bytes(FOverlay.data(), FOverlay.size());
+    fileBytes(FOverlay);
     return overlayStart;
 }
 
 void TPEModule::FollowTheOverlay(uint64_t overlayStart) {
-    if (FOverlay.empty() || overlayStart == FOverlayOffset)
+    if (FOverlay.Size == 0 || overlayStart == FOverlayOffset)
         return;
     const auto moved = [&](uint32_t offset) -> uint32_t {
-        if (offset == 0 || offset < FOverlayOffset || offset - FOverlayOffset >= FOverlay.size())
+        if (offset == 0 || offset < FOverlayOffset || offset - FOverlayOffset >= FOverlay.Size)
             return offset;
         return Fit32(overlayStart + (offset - FOverlayOffset));
     };
@@ -548,36 +629,50 @@ void TPEModule::DropSignature() {
     // The table is the last thing in a signed file; where it is, the file ends now.
     const TImageDataDirectory certificates = DataDirectory(pe::SecurityDirectoryIndex);
     const uint64_t start = certificates.VirtualAddress;
-    if (start >= FOverlayOffset && start - FOverlayOffset <= FOverlay.size() &&
-        start + certificates.Size >= FOverlayOffset + FOverlay.size())
-        FOverlay.resize(static_cast<size_t>(start - FOverlayOffset));
+    if (start >= FOverlayOffset && start - FOverlayOffset <= FOverlay.Size &&
+        start + certificates.Size >= FOverlayOffset + FOverlay.Size)
+        FOverlay = FOverlay.Sub(0, start - FOverlayOffset);
     SetDataDirectory(pe::SecurityDirectoryIndex, TImageDataDirectory{});
+}
+
+const std::vector<uint8_t>& TPEModule::Overlay() const {
+    if (!FOverlayRead || FOverlayRead->size() != FOverlay.Size)
+        FOverlayRead = FOverlay.Read();
+    return *FOverlayRead;
 }
 
 void TPEModule::WriteToStream(Stream& stream) {
     TPEModule::CheckWritable();
     DropSignature();
     Relayout();
-    FollowTheOverlay(ForEachFilePart([](const uint8_t*, size_t) {}));
-    // The checksum is worked out over the parts first, so that the header holding it is
-    // right when written and the image is never copied whole into memory.
+    FollowTheOverlay(ForEachFilePart([](const uint8_t*, size_t) {}, false));
+    // One pass writes the image and sums it; the checksum field (counted as zero) is
+    // filled in afterwards, so that a large image is read once and never held whole.
     const size_t checksumPos = FDOSHeader.size() + FDOSStub.Bytes().size() + 4 +
                                FCOFFHeader.size() + pe::CheckSumField;
+    SetOptionalField(pe::CheckSumField, 0);
+    const int64_t start = stream.Position();
+    TImageChecksum checksum(checksumPos);
+    ForEachFilePart(
+        [&](const uint8_t* bytes, size_t size) {
+            if (FChecksumWasSet)
+                checksum.Add(bytes, size);
+            if (bytes != nullptr)
+                stream.WriteBuffer(bytes, size);
+            else
+                stream.WriteZeros(size);
+        },
+        true);
     // A file without a checksum keeps none: only a file that carried one is checked.
-    uint32_t checksumValue = 0;
     if (FChecksumWasSet) {
-        TImageChecksum checksum(checksumPos);
-        ForEachFilePart(
-            [&checksum](const uint8_t* bytes, size_t size) { checksum.Add(bytes, size); });
-        checksumValue = checksum.Value();
+        SetOptionalField(pe::CheckSumField, checksum.Value());
+        const int64_t end = stream.Position();
+        uint8_t value[4];
+        StoreU32(value, checksum.Value());
+        stream.SetPosition(start + static_cast<int64_t>(checksumPos));
+        stream.WriteBuffer(value, sizeof value);
+        stream.SetPosition(end);
     }
-    SetOptionalField(pe::CheckSumField, checksumValue);
-    ForEachFilePart([&stream](const uint8_t* bytes, size_t size) {
-        if (bytes != nullptr)
-            stream.WriteBuffer(bytes, size);
-        else
-            stream.WriteZeros(size);
-    });
 }
 
 uint32_t ImageChecksum(const uint8_t* image, size_t size, size_t checksumOffset) {
@@ -601,8 +696,29 @@ void TImageChecksum::AddByte(uint32_t byte) {
 }
 
 void TImageChecksum::Add(const uint8_t* bytes, size_t size) {
-    for (size_t i = 0; i < size; ++i)
-        AddByte(bytes != nullptr ? bytes[i] : 0);
+    size_t i = 0;
+    while (i < size) {
+        // Whole words away from the CheckSum field are summed in one run; the carries
+        // folded at the end give the same sum as folding after every word.
+        size_t run = FSize % 2 == 0 ? (size - i) & ~size_t{1} : 0;
+        if (FSize < FChecksumOffset + 4 && FSize + run > FChecksumOffset)
+            run = FSize < FChecksumOffset ? (FChecksumOffset - FSize) & ~size_t{1} : 0;
+        if (run == 0) {
+            AddByte(bytes != nullptr ? bytes[i] : 0);
+            ++i;
+            continue;
+        }
+        if (bytes != nullptr) {
+            uint64_t sum = FSum;
+            for (size_t k = 0; k < run; k += 2)
+                sum += uint32_t{bytes[i + k]} | uint32_t{bytes[i + k + 1]} << 8;
+            while (sum > 0xFFFF)
+                sum = (sum & 0xFFFF) + (sum >> 16);
+            FSum = static_cast<uint32_t>(sum);
+        }
+        FSize += run;
+        i += run;
+    }
 }
 
 uint32_t TImageChecksum::Value() const {

@@ -259,10 +259,10 @@ void TPEResourceModule::MoveToSortedPlace(const TResourceDetails* resource) {
 
 // ---- TPEResourceModule: decoding ----
 
-void TPEResourceModule::ParseImage(const uint8_t* memory, size_t size) {
+void TPEResourceModule::ParseSource(const TFilePart& file, bool keepUnread) {
     FResources.clear();
     ForgetIndex();
-    TPEModule::ParseImage(memory, size);
+    TPEModule::ParseSource(file, keepUnread);
     DecodeResources();
 }
 

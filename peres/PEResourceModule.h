@@ -55,7 +55,7 @@ public:
     // loader searches as sorted, without re-sorting what the file's linker ordered.
     void MoveToSortedPlace(const TResourceDetails* resource);
 
-    void ParseImage(const uint8_t* memory, size_t size) override;
+    void ParseSource(const TFilePart& file, bool keepUnread) override;
     // Rebuilds the resource section from the list, lays the image out without moving
     // any other section (PlaceResourceSection), and points the resource data directory
     // at the new content.

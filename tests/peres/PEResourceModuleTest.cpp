@@ -335,3 +335,30 @@ TEST(PEModule, DataDirectoryIndexIsChecked) {
 
 } // namespace
 } // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+// A module read from a file keeps its sections in the file until they are written; the
+// result is the one of a module read into memory.
+TEST(PEModule, AFileReadInPlaceIsWrittenAsOneReadIntoMemory) {
+    const std::string program = std::string(PICTAVO_FIXTURES) + "/program/prog64s.exe";
+    const std::vector<uint8_t> bytes = ReadFileBytes(program);
+    TPEResourceModule fromFile, fromMemory;
+    fromFile.ReadFromFile(program);
+    fromMemory.ParseImage(bytes.data(), bytes.size());
+    for (TPEResourceModule* module : {&fromFile, &fromMemory}) {
+        std::vector<uint8_t> data(5000, 0x42);
+        module->Append(CreateWithData<TResourceDetails>(module, 0, "EXTRA", "10", data.size(),
+                                                        data.data()));
+    }
+    MemoryStream a, b;
+    fromFile.WriteToStream(a);
+    fromMemory.WriteToStream(b);
+    EXPECT_EQ(a.Bytes(), b.Bytes());
+    EXPECT_EQ(fromFile.Overlay(), fromMemory.Overlay());
+    EXPECT_EQ(fromFile.Overlay().size(), 3000u);
+}
+
+} // namespace
+} // namespace pictavo
