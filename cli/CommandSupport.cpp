@@ -21,6 +21,16 @@ std::optional<int> ParseIndex(const std::string& text) {
     return static_cast<int>(value);
 }
 
+IconSourceText ParseIconSource(const std::string& text) {
+    const size_t colon = text.find_last_of(':');
+    if (colon != std::string::npos && colon > 0) {
+        const std::optional<int> index = ParseIndex(text.substr(colon + 1));
+        if (index)
+            return {text.substr(0, colon), index};
+    }
+    return {text, std::nullopt};
+}
+
 const Command& CommandNamed(const char* name) {
     for (const Command& command : Commands())
         if (std::string(command.name) == name)

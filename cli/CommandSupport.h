@@ -12,6 +12,14 @@ namespace pictavo::cli {
 // A non-negative decimal number that fits an int; nullopt for anything else.
 std::optional<int> ParseIndex(const std::string& text);
 
+// A source of icons as commands take it: FILE:N (icon N, 0-based) when the text after
+// the last ':' is a number, else FILE (no index).
+struct IconSourceText {
+    std::string FileName;
+    std::optional<int> Index;
+};
+IconSourceText ParseIconSource(const std::string& text);
+
 // The command of the table with this name.
 const Command& CommandNamed(const char* name);
 

@@ -20,6 +20,8 @@ int RunRemove(const Arguments& args);
 extern const char RemoveHelp[];
 int RunCursorTheme(const Arguments& args);
 extern const char CursorThemeHelp[];
+int RunSetIcon(const Arguments& args);
+extern const char SetIconHelp[];
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
@@ -33,6 +35,7 @@ const std::vector<Command>& Commands() {
         {"remove", "remove an icon from an icon library", RemoveHelp, RunRemove},
         {"cursor-theme", "write a Windows cursor pack as a Linux cursor theme", CursorThemeHelp,
          RunCursorTheme},
+        {"set-icon", "replace the icon of a Windows program", SetIconHelp, RunSetIcon},
     };
     return table;
 }

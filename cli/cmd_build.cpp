@@ -76,14 +76,7 @@ std::string ParseBuildArguments(const Arguments& args, BuildOptions& options) {
 // FILE:N when the text after the last ':' is a number, else FILE with every icon.
 // Sources are checked here so that the error names them; nothing is written then.
 std::vector<TIconSource> ExpandSource(const std::string& source) {
-    std::string fileName = source;
-    std::optional<int> index;
-    const size_t colon = source.find_last_of(':');
-    if (colon != std::string::npos && colon > 0) {
-        index = ParseIndex(source.substr(colon + 1));
-        if (index)
-            fileName = source.substr(0, colon);
-    }
+    const auto [fileName, index] = ParseIconSource(source);
     const int count = IconCountOfFile(fileName);
     if (count == 0)
         throw Exception(fileName + ": no icons");

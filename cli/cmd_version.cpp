@@ -13,11 +13,25 @@ namespace pictavo::cli {
 
 extern const char VersionHelp[] =
     "Usage: pictavo-cli version [--json] [FILE]\n"
+    "       pictavo-cli version --set KEY=VALUE... [--file-version A.B.C.D]\n"
+    "                           [--product-version A.B.C.D] [--strip-signature] PROGRAM\n"
     "Prints the version information of FILE (the version resource of a module), or of\n"
     "pictavo itself when no FILE is given, one 'Key: value' a line.\n"
     "  --json  print one JSON object instead, with the same keys: texts as strings,\n"
     "          numbers as numbers, PreRelease as true or false\n"
-    "Exit status 0; 1 when the file has no version information.\n";
+    "With --set (or a version option) it changes the Windows program PROGRAM in place\n"
+    "instead: every KEY=VALUE (FileDescription, ProductName, CompanyName,\n"
+    "LegalCopyright, OriginalFilename, InternalName, FileVersion, ProductVersion or any\n"
+    "other key) goes into every string table of its version resource; --set may be\n"
+    "given before each pair or once before all of them.\n"
+    "  --file-version A.B.C.D     the file version of the fixed part\n"
+    "  --product-version A.B.C.D  the product version of the fixed part\n"
+    "  --strip-signature          write a signed program without its signature\n"
+    "A program without a version resource gets one (language 0x409, code page 1200).\n"
+    "Everything else keeps its bytes, as with set-icon; the previous file stays beside\n"
+    "it as the backup (app.exe gives app.~exe).\n"
+    "Exit status 0; 1 when the file has no version information, or PROGRAM cannot be\n"
+    "read or written; 2 on bad usage.\n";
 
 namespace {
 
@@ -76,7 +90,12 @@ void PrintVersionInfo(const TVersionInfo& info, bool json) {
 
 } // namespace
 
+int RunVersionSet(const Arguments& args);
+bool AsksToSetVersion(const Arguments& args);
+
 int RunVersion(const Arguments& given) {
+    if (AsksToSetVersion(given))
+        return RunVersionSet(given);
     bool json = false;
     Arguments args;
     const std::string usage = ParseJsonOption(given, json, args);

@@ -34,19 +34,55 @@ uint32_t Fit32(uint64_t value) {
 // Linkers keep FileAlignment between 512 bytes and 64 KB; allowing more would let a tiny
 // file ask for gigabytes of padding.
 constexpr uint32_t MaxFileAlignment = 0x10000;
-constexpr uint32_t MinOptionalHeaderSize = pe::DataDirectories32;
 
 } // namespace
 
+// ---- TFilePart ----
+
+TFilePart TFilePart::Holding(std::vector<uint8_t> bytes) {
+    const uint64_t size = bytes.size();
+    auto memory = std::make_shared<MemoryStream>(std::move(bytes));
+    return TFilePart{memory, 0, size};
+}
+
+TFilePart TFilePart::Sub(uint64_t offset, uint64_t count) const {
+    if (!RangeFits(offset, count, Size))
+        RefuseImage();
+    return TFilePart{Source, Offset + offset, count};
+}
+
+std::vector<uint8_t> TFilePart::Read() const {
+    std::vector<uint8_t> bytes(static_cast<size_t>(Size));
+    if (Size != 0) {
+        Source->SetPosition(static_cast<int64_t>(Offset));
+        Source->ReadBuffer(bytes.data(), bytes.size());
+    }
+    return bytes;
+}
+
+void TFilePart::ForEachChunk(const std::function<void(const uint8_t*, size_t)>& chunk) const {
+    constexpr uint64_t ChunkSize = 1 << 20;
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::min(Size, ChunkSize)));
+    for (uint64_t done = 0; done < Size;) {
+        const auto count = static_cast<size_t>(std::min(Size - done, ChunkSize));
+        Source->SetPosition(static_cast<int64_t>(Offset + done));
+        Source->ReadBuffer(buffer.data(), count);
+        chunk(buffer.data(), count);
+        done += count;
+    }
+}
+
 // ---- TImageSection ----
 
-TImageSection::TImageSection(TPEModule* owner, const uint8_t* header, const uint8_t* raw)
+TImageSection::TImageSection(TPEModule* owner, const uint8_t* header, const TFilePart& raw,
+                             bool keepUnread)
     : FOwner(owner) {
     std::copy(header, header + HeaderSize, FHeader.begin());
     uint32_t virtualSize = VirtualSize();
     const uint32_t rawSize = SizeOfRawData();
+    uint64_t contentSize = 0;
     if (rawSize < virtualSize) {
-        FRawData.WriteBuffer(raw, rawSize);
+        contentSize = rawSize;
         FUninitializedTail = virtualSize - rawSize;
     } else {
         if (virtualSize == 0) {
@@ -54,9 +90,27 @@ TImageSection::TImageSection(TPEModule* owner, const uint8_t* header, const uint
             SetField(pe::VirtualSizeField, virtualSize);
         }
         // The file-alignment padding after VirtualSize is dropped.
-        FRawData.WriteBuffer(raw, virtualSize);
+        contentSize = virtualSize;
     }
-    FRawData.SetPosition(0);
+    FUnread = raw.Sub(0, contentSize);
+    if (!keepUnread)
+        RawData();
+}
+
+TImageSection::TImageSection(TPEModule* owner, const uint8_t* header) : FOwner(owner) {
+    std::copy(header, header + HeaderSize, FHeader.begin());
+}
+
+MemoryStream& TImageSection::RawData() const {
+    if (FUnread) {
+        FRawData = MemoryStream(FUnread->Read());
+        FUnread.reset();
+    }
+    return FRawData;
+}
+
+uint64_t TImageSection::ContentSize() const {
+    return FUnread ? FUnread->Size : static_cast<uint64_t>(FRawData.Size());
 }
 
 std::string TImageSection::Name() const {
@@ -120,43 +174,63 @@ void TPEModule::ReadFromStream(Stream& stream) {
     ParseImage(image.data(), image.size());
 }
 
+void TPEModule::ReadFromFile(const std::string& fileName) {
+    auto file = std::make_shared<FileStream>(fileName, FileMode::OpenRead);
+    const int64_t size = file->Size();
+    CheckSignaturesFirst(*file, size);
+    // The sections stay in the file until they are asked for: a program of hundreds of
+    // megabytes is copied through, not held.
+    ParseSource(TFilePart{file, 0, static_cast<uint64_t>(std::max<int64_t>(size, 0))}, true);
+}
+
 void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
+    ParseSource(TFilePart{std::make_shared<ByteViewStream>(memory, size), 0, size}, false);
+}
+
+void TPEModule::ParseSource(const TFilePart& file, bool keepUnread) {
     FSections.clear();
     FOptionalHeader.clear();
     FDOSStub.Clear();
     FHeaderTail.clear();
-    FOverlay.clear();
+    FOverlay = TFilePart{};
+    const uint64_t size = file.Size;
 
-    // Every part is read through the view: one that lies outside the file refuses it.
-    const ByteView image(memory, size, RefuseImage);
-    if (!image.Holds(0, DOSHeaderSize) || image.U16(0) != pe::DosSignature)
+    // Every part is read through Part: one that lies outside the file refuses it.
+    const auto part = [&file](uint64_t offset, uint64_t count) { return file.Sub(offset, count); };
+    if (size < DOSHeaderSize)
         throw EPEException("Invalid DOS signature");
-    const ByteView dos = image.Sub(0, DOSHeaderSize);
+    const std::vector<uint8_t> dosBytes = part(0, DOSHeaderSize).Read();
+    const ByteView dos(dosBytes.data(), dosBytes.size(), RefuseImage);
+    if (dos.U16(0) != pe::DosSignature)
+        throw EPEException("Invalid DOS signature");
     std::copy(dos.Data(), dos.Data() + dos.Size(), FDOSHeader.begin());
     const uint32_t peOffset = dos.U32(pe::NewHeaderOffsetField);
-    const ByteView headers = image.Sub(peOffset, 4 + COFFHeaderSize + 2);
+    const std::vector<uint8_t> headerBytes = part(peOffset, 4 + COFFHeaderSize + 2).Read();
+    const ByteView headers(headerBytes.data(), headerBytes.size(), RefuseImage);
     if (peOffset > DOSHeaderSize) {
-        const ByteView stub = image.Sub(DOSHeaderSize, peOffset - DOSHeaderSize);
-        FDOSStub.WriteBuffer(stub.Data(), stub.Size());
+        const std::vector<uint8_t> stub = part(DOSHeaderSize, peOffset - DOSHeaderSize).Read();
+        FDOSStub.WriteBuffer(stub.data(), stub.size());
     }
 
     if (headers.U32(0) != pe::PeSignature)
         throw EPEException("Invalid COFF signature");
     const ByteView coff = headers.Sub(4, COFFHeaderSize);
     std::copy(coff.Data(), coff.Data() + coff.Size(), FCOFFHeader.begin());
-    if (headers.U16(4 + COFFHeaderSize) != pe::Pe32Magic)
+    const uint16_t magic = headers.U16(4 + COFFHeaderSize);
+    if (magic != pe::Pe32Magic && magic != pe::Pe32PlusMagic)
         RefuseImage();
+    FIsPe32Plus = magic == pe::Pe32PlusMagic;
 
     const uint64_t optionalOffset = peOffset + 4 + COFFHeaderSize;
     const uint32_t optionalSize = coff.U16(pe::SizeOfOptionalHeaderField);
-    if (optionalSize < MinOptionalHeaderSize)
+    if (optionalSize < DataDirectoriesOffset())
         RefuseImage();
-    const ByteView optional = image.Sub(optionalOffset, optionalSize);
-    FOptionalHeader.assign(optional.Data(), optional.Data() + optional.Size());
-    const uint32_t directoryCount = OptionalField(pe::NumberOfRvaAndSizesField32);
+    FOptionalHeader = part(optionalOffset, optionalSize).Read();
+    FChecksumWasSet = OptionalField(pe::CheckSumField) != 0;
+    const uint32_t directoryCount = OptionalField(NumberOfRvaAndSizesOffset());
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     if (static_cast<uint64_t>(directoryCount) * pe::DataDirectorySize >
-            optionalSize - pe::DataDirectories32 ||
+            optionalSize - DataDirectoriesOffset() ||
         !IsPowerOfTwo(fileAlignment) || fileAlignment > MaxFileAlignment ||
         !IsPowerOfTwo(OptionalField(pe::SectionAlignmentField)))
         RefuseImage();
@@ -165,8 +239,9 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
     if (sectionCount == 0)
         RefuseImage();
     const uint64_t tableOffset = optionalOffset + optionalSize;
-    const ByteView table =
-        image.Sub(tableOffset, uint64_t{sectionCount} * TImageSection::HeaderSize);
+    const std::vector<uint8_t> tableBytes =
+        part(tableOffset, uint64_t{sectionCount} * TImageSection::HeaderSize).Read();
+    const ByteView table(tableBytes.data(), tableBytes.size(), RefuseImage);
     const uint64_t tableEnd = tableOffset + table.Size();
 
     // The header tail runs up to the first raw data in the file, and the overlay starts
@@ -178,20 +253,19 @@ void TPEModule::ParseImage(const uint8_t* memory, size_t size) {
             table.Sub(uint64_t{i} * TImageSection::HeaderSize, TImageSection::HeaderSize);
         const uint32_t rawOffset = header.U32(pe::PointerToRawDataField);
         const uint32_t rawSize = header.U32(pe::SizeOfRawDataField);
-        const ByteView raw = image.Sub(rawOffset, rawSize);
+        const TFilePart raw = part(rawOffset, rawSize);
         if (rawSize != 0) {
             firstRaw = std::min<uint64_t>(firstRaw, rawOffset);
             rawEnd = std::max<uint64_t>(rawEnd, uint64_t{rawOffset} + rawSize);
         }
-        FSections.push_back(std::make_unique<TImageSection>(this, header.Data(), raw.Data()));
+        FSections.push_back(std::make_unique<TImageSection>(this, header.Data(), raw, keepUnread));
     }
-    if (firstRaw > tableEnd && firstRaw != size) {
-        const ByteView tail = image.Sub(tableEnd, firstRaw - tableEnd);
-        FHeaderTail.assign(tail.Data(), tail.Data() + tail.Size());
-    }
+    if (firstRaw > tableEnd && firstRaw != size)
+        FHeaderTail = part(tableEnd, firstRaw - tableEnd).Read();
     if (rawEnd < size) {
-        const ByteView overlay = image.From(rawEnd);
-        FOverlay.assign(overlay.Data(), overlay.Data() + overlay.Size());
+        FOverlay = part(rawEnd, size - rawEnd);
+        if (!keepUnread)
+            FOverlay = TFilePart::Holding(FOverlay.Read());
     }
     FOverlayOffset = rawEnd;
 }
@@ -206,23 +280,31 @@ void TPEModule::SetOptionalField(uint32_t offset, uint32_t value) {
     StoreU32(FOptionalHeader.data() + offset, value);
 }
 
+uint32_t TPEModule::DataDirectoriesOffset() const {
+    return FIsPe32Plus ? pe::DataDirectories64 : pe::DataDirectories32;
+}
+
+uint32_t TPEModule::NumberOfRvaAndSizesOffset() const {
+    return FIsPe32Plus ? pe::NumberOfRvaAndSizesField64 : pe::NumberOfRvaAndSizesField32;
+}
+
 uint32_t TPEModule::DataDirectoryCount() const {
-    if (FOptionalHeader.size() < MinOptionalHeaderSize)
+    if (FOptionalHeader.size() < DataDirectoriesOffset())
         return 0;
-    return OptionalField(pe::NumberOfRvaAndSizesField32);
+    return OptionalField(NumberOfRvaAndSizesOffset());
 }
 
 TImageDataDirectory TPEModule::DataDirectory(uint32_t index) const {
     if (index >= DataDirectoryCount())
         throw EListError("Index exceeds data dictionary count");
-    const uint32_t offset = pe::DataDirectories32 + index * pe::DataDirectorySize;
+    const uint32_t offset = DataDirectoriesOffset() + index * pe::DataDirectorySize;
     return TImageDataDirectory{OptionalField(offset), OptionalField(offset + 4)};
 }
 
 void TPEModule::SetDataDirectory(uint32_t index, const TImageDataDirectory& entry) {
     if (index >= DataDirectoryCount())
         throw EListError("Index exceeds data dictionary count");
-    const uint32_t offset = pe::DataDirectories32 + index * pe::DataDirectorySize;
+    const uint32_t offset = DataDirectoriesOffset() + index * pe::DataDirectorySize;
     SetOptionalField(offset, entry.VirtualAddress);
     SetOptionalField(offset + 4, entry.Size);
 }
@@ -263,30 +345,27 @@ uint64_t TPEModule::HeadersEnd() const {
 void TPEModule::Relayout() {
     // A module that holds no parsed image (never read, or its last read was refused)
     // has no headers to lay out.
-    if (FOptionalHeader.size() < MinOptionalHeaderSize || FSections.empty())
+    if (FOptionalHeader.size() < DataDirectoriesOffset() || FSections.empty())
         RefuseImage();
     if (FSections.size() > 0xFFFF)
         RefuseImage();
-    uint32_t offset = 0;
-    TImageSection* resources = ResourceSection(offset);
     // Code and data refer to each other by address, and nothing inside a section is
-    // adjusted here: only the resource section may move.
-    if (PackingKeepsSectionsInPlace(resources))
+    // adjusted here: no section may move.
+    if (PackingKeepsSectionsInPlace())
         PackSections();
     else
-        ResizeInPlace(resources);
+        ResizeInPlace();
 }
 
-bool TPEModule::PackingKeepsSectionsInPlace(const TImageSection* resources) const {
+bool TPEModule::PackingKeepsSectionsInPlace() const {
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
     uint64_t filePos = Align(FHeaderTail.size() + HeadersEnd(), fileAlignment);
     uint64_t rva = sectionAlignment;
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const uint64_t rawSize = section->FRawData.Size();
-        if (section.get() != resources &&
-            (rva != section->VirtualAddress() ||
-             (rawSize != 0 && filePos != section->PointerToRawData())))
+        const uint64_t rawSize = section->ContentSize();
+        if (rva != section->VirtualAddress() ||
+            (rawSize != 0 && filePos != section->PointerToRawData()))
             return false;
         filePos += Align(rawSize, fileAlignment);
         rva += Align(rawSize + uint64_t{section->FUninitializedTail}, sectionAlignment);
@@ -311,9 +390,8 @@ void TPEModule::PackSections() {
     uint64_t imageSize = Align(headersEnd, sectionAlignment);
     uint64_t code = 0, init = 0, uninit = 0;
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const uint64_t virtualSize =
-            section->FRawData.Size() + uint64_t{section->FUninitializedTail};
-        const uint64_t rawSize = Align(section->FRawData.Size(), fileAlignment);
+        const uint64_t virtualSize = section->ContentSize() + uint64_t{section->FUninitializedTail};
+        const uint64_t rawSize = Align(section->ContentSize(), fileAlignment);
         section->SetField(pe::PointerToRawDataField, Fit32(filePos));
         section->SetField(pe::VirtualAddressField, Fit32(rva));
         section->SetField(pe::VirtualSizeField, Fit32(virtualSize));
@@ -331,18 +409,22 @@ void TPEModule::PackSections() {
         filePos += rawSize;
         rva += Align(virtualSize, sectionAlignment);
     }
-    Fit32(filePos + FOverlay.size());
+    Fit32(filePos + FOverlay.Size);
     SetOptionalField(pe::SizeOfCodeField, Fit32(code));
     SetOptionalField(pe::SizeOfInitializedDataField, Fit32(init));
     SetOptionalField(pe::SizeOfUninitializedDataField, Fit32(uninit));
     SetOptionalField(pe::BaseOfCodeField, baseOfCode);
-    // 32-bit arithmetic as the header holds it: without code the base wraps around.
-    const uint32_t dataOffset = Fit32(Align(FOptionalHeader.size() + 24 + code, sectionAlignment));
-    SetOptionalField(pe::BaseOfDataField, baseOfCode + dataOffset);
+    // PE32+ has no BaseOfData: its place holds the upper half of the image base.
+    if (!FIsPe32Plus) {
+        // 32-bit arithmetic as the header holds it: without code the base wraps around.
+        const uint32_t dataOffset =
+            Fit32(Align(FOptionalHeader.size() + 24 + code, sectionAlignment));
+        SetOptionalField(pe::BaseOfDataField, baseOfCode + dataOffset);
+    }
     SetOptionalField(pe::SizeOfImageField, Fit32(imageSize));
 }
 
-void TPEModule::ResizeInPlace(TImageSection* resources) {
+void TPEModule::ResizeInPlace() {
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
     StoreU16(&FCOFFHeader[pe::NumberOfSectionsField], static_cast<uint16_t>(FSections.size()));
@@ -350,23 +432,25 @@ void TPEModule::ResizeInPlace(TImageSection* resources) {
                                                       Fit32(Align(HeadersEnd(), fileAlignment))));
     SetOptionalField(pe::CheckSumField, 0);
 
-    if (resources != nullptr) {
-        // The totals count each section's memory size rounded to the file alignment;
-        // only the resource section's share changes.
-        const uint64_t oldShare = Align(resources->VirtualSize(), fileAlignment);
-        const uint64_t virtualSize =
-            resources->FRawData.Size() + uint64_t{resources->FUninitializedTail};
+    // Only sections whose content changed size (the resources, or a new last section
+    // that holds them) get new sizes. The totals count each section's memory size
+    // rounded to the file alignment; only the changed sections' shares change.
+    for (const std::unique_ptr<TImageSection>& section : FSections) {
+        const uint64_t virtualSize = section->ContentSize() + uint64_t{section->FUninitializedTail};
+        const uint64_t rawSize = Align(section->ContentSize(), fileAlignment);
+        if (virtualSize == section->VirtualSize() && rawSize == section->SizeOfRawData())
+            continue;
+        const uint64_t oldShare = Align(section->VirtualSize(), fileAlignment);
         const uint64_t newShare = Align(virtualSize, fileAlignment);
-        const uint32_t flags = resources->Characteristics();
+        const uint32_t flags = section->Characteristics();
         const uint32_t total = flags & pe::SectionExecute ? pe::SizeOfCodeField
                                : flags & pe::SectionInitializedData
                                    ? pe::SizeOfInitializedDataField
                                    : pe::SizeOfUninitializedDataField;
         SetOptionalField(
             total, Fit32(std::max<uint64_t>(OptionalField(total) + newShare, oldShare) - oldShare));
-        resources->SetField(pe::VirtualSizeField, Fit32(virtualSize));
-        resources->SetField(pe::SizeOfRawDataField,
-                            Fit32(Align(resources->FRawData.Size(), fileAlignment)));
+        section->SetField(pe::VirtualSizeField, Fit32(virtualSize));
+        section->SetField(pe::SizeOfRawDataField, Fit32(rawSize));
     }
     uint64_t imageEnd = Align(HeadersEnd(), sectionAlignment);
     for (const std::unique_ptr<TImageSection>& section : FSections)
@@ -379,15 +463,8 @@ TImageSection& TPEModule::PlaceResourceSection(TImageSection& section, uint64_t 
     const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
     const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
     // The room before the next section, in memory and in the file.
-    uint64_t nextAddress = UINT64_MAX, nextRaw = UINT64_MAX, firstRaw = UINT64_MAX;
-    uint64_t imageEnd = 0, fileEnd = 0;
+    uint64_t nextAddress = UINT64_MAX, nextRaw = UINT64_MAX;
     for (const std::unique_ptr<TImageSection>& other : FSections) {
-        imageEnd = std::max(imageEnd, uint64_t{other->VirtualAddress()} + other->VirtualSize());
-        if (other->SizeOfRawData() != 0) {
-            firstRaw = std::min<uint64_t>(firstRaw, other->PointerToRawData());
-            fileEnd =
-                std::max(fileEnd, uint64_t{other->PointerToRawData()} + other->SizeOfRawData());
-        }
         if (other.get() == &section)
             continue;
         if (other->VirtualAddress() > section.VirtualAddress())
@@ -400,27 +477,59 @@ TImageSection& TPEModule::PlaceResourceSection(TImageSection& section, uint64_t 
         section.PointerToRawData() + Align(contentSize, fileAlignment) <= nextRaw)
         return section;
 
+    if (!HasRoomForSectionHeader())
+        throw EPEException(Format("Cannot write the image: the resources no longer fit before "
+                                  "section %s, and the headers have no room for another "
+                                  "section header",
+                                  NextSectionName(section).c_str()));
+    return AppendSection(section.FHeader);
+}
+
+bool TPEModule::HasRoomForSectionHeader() const {
+    uint64_t firstRaw = UINT64_MAX;
+    for (const std::unique_ptr<TImageSection>& other : FSections)
+        if (other->SizeOfRawData() != 0)
+            firstRaw = std::min<uint64_t>(firstRaw, other->PointerToRawData());
     // A new section header takes the first 40 bytes after the section table, which
     // must be free (zero) and before the first section's data.
     const bool tailFree =
         FHeaderTail.size() >= TImageSection::HeaderSize &&
         std::all_of(FHeaderTail.begin(), FHeaderTail.begin() + TImageSection::HeaderSize,
                     [](uint8_t b) { return b == 0; });
-    if (!tailFree || HeadersEnd() + TImageSection::HeaderSize > firstRaw)
-        throw EPEException(Format("Cannot write the image: the resources no longer fit before "
-                                  "section %s, and the headers have no room for another "
-                                  "section header",
-                                  NextSectionName(section).c_str()));
-    std::array<uint8_t, TImageSection::HeaderSize> header = section.FHeader;
+    return tailFree && HeadersEnd() + TImageSection::HeaderSize <= firstRaw;
+}
+
+TImageSection& TPEModule::AppendSection(std::array<uint8_t, TImageSection::HeaderSize> header) {
+    if (!HasRoomForSectionHeader())
+        throw EPEException("Cannot write the image: the headers have no room for another "
+                           "section header");
+    const uint32_t fileAlignment = OptionalField(pe::FileAlignmentField);
+    const uint32_t sectionAlignment = OptionalField(pe::SectionAlignmentField);
+    uint64_t imageEnd = 0, fileEnd = 0;
+    for (const std::unique_ptr<TImageSection>& other : FSections) {
+        imageEnd = std::max(imageEnd, uint64_t{other->VirtualAddress()} + other->VirtualSize());
+        if (other->SizeOfRawData() != 0)
+            fileEnd =
+                std::max(fileEnd, uint64_t{other->PointerToRawData()} + other->SizeOfRawData());
+    }
     // Counted from nothing: the totals then add the whole new section.
     StoreU32(&header[pe::VirtualSizeField], 0);
     StoreU32(&header[pe::SizeOfRawDataField], 0);
     StoreU32(&header[pe::VirtualAddressField], Fit32(Align(imageEnd, sectionAlignment)));
     StoreU32(&header[pe::PointerToRawDataField],
              Fit32(Align(std::max(fileEnd, HeadersEnd()), fileAlignment)));
-    FSections.push_back(std::make_unique<TImageSection>(this, header.data(), header.data()));
+    FSections.push_back(std::make_unique<TImageSection>(this, header.data()));
     FHeaderTail.erase(FHeaderTail.begin(), FHeaderTail.begin() + TImageSection::HeaderSize);
     return *FSections.back();
+}
+
+TImageSection& TPEModule::AppendResourceSection() {
+    std::array<uint8_t, TImageSection::HeaderSize> header{};
+    const char name[] = ".rsrc";
+    std::copy(name, name + 5, header.begin());
+    StoreU32(&header[pe::SectionCharacteristicsField],
+             pe::SectionInitializedData | pe::SectionRead);
+    return AppendSection(header);
 }
 
 std::string TPEModule::NextSectionName(const TImageSection& section) const {
@@ -433,11 +542,18 @@ std::string TPEModule::NextSectionName(const TImageSection& section) const {
 }
 
 uint64_t TPEModule::ForEachFilePart(
-    const std::function<void(const uint8_t*, size_t)>& part) const {
+    const std::function<void(const uint8_t*, size_t)>& part, bool withBytes) const {
     uint64_t position = 0;
     const auto bytes = [&](const uint8_t* data, size_t size) {
         part(data, size);
         position += size;
+    };
+    // The parts still in the file are read in chunks, or only counted.
+    const auto fileBytes = [&](const TFilePart& file) {
+        if (withBytes)
+            file.ForEachChunk(bytes);
+        else
+            bytes(nullptr, static_cast<size_t>(file.Size));
     };
     bytes(FDOSHeader.data(), FDOSHeader.size());
     bytes(FDOSStub.Memory(), FDOSStub.Bytes().size());
@@ -455,23 +571,27 @@ uint64_t TPEModule::ForEachFilePart(
             throw EPEException("Cannot write the image: its sections are not in file order");
         if (position < start)
             bytes(nullptr, static_cast<size_t>(start - position));
-        const std::vector<uint8_t>& raw = section->FRawData.Bytes();
-        bytes(raw.data(), raw.size());
+        if (section->FUnread) {
+            fileBytes(*section->FUnread);
+        } else {
+            const std::vector<uint8_t>& raw = section->FRawData.Bytes();
+            bytes(raw.data(), raw.size());
+        }
         // Pad the file content (not the memory size) up to SizeOfRawData, so that a
         // section with an uninitialised tail still fills its place in the file.
-        if (section->SizeOfRawData() > raw.size())
-            bytes(nullptr, section->SizeOfRawData() - raw.size());
+        if (section->SizeOfRawData() > section->ContentSize())
+            bytes(nullptr, static_cast<size_t>(section->SizeOfRawData() - section->ContentSize()));
     }
     const uint64_t overlayStart = position;
-    bytes(FOverlay.data(), FOverlay.size());
+    fileBytes(FOverlay);
     return overlayStart;
 }
 
 void TPEModule::FollowTheOverlay(uint64_t overlayStart) {
-    if (FOverlay.empty() || overlayStart == FOverlayOffset)
+    if (FOverlay.Size == 0 || overlayStart == FOverlayOffset)
         return;
     const auto moved = [&](uint32_t offset) -> uint32_t {
-        if (offset == 0 || offset < FOverlayOffset || offset - FOverlayOffset >= FOverlay.size())
+        if (offset == 0 || offset < FOverlayOffset || offset - FOverlayOffset >= FOverlay.Size)
             return offset;
         return Fit32(overlayStart + (offset - FOverlayOffset));
     };
@@ -486,22 +606,73 @@ void TPEModule::FollowTheOverlay(uint64_t overlayStart) {
     FOverlayOffset = overlayStart;
 }
 
+bool TPEModule::IsSigned() const {
+    if (DataDirectoryCount() <= pe::SecurityDirectoryIndex)
+        return false;
+    const TImageDataDirectory certificates = DataDirectory(pe::SecurityDirectoryIndex);
+    return certificates.VirtualAddress != 0 || certificates.Size != 0;
+}
+
+void TPEModule::CheckWritable() {
+    CheckSignature();
+}
+
+void TPEModule::CheckSignature() const {
+    if (IsSigned() && !FStripSignature)
+        throw ESignedImage("The file is signed (it carries a certificate table): a changed "
+                           "file's signature would be void");
+}
+
+void TPEModule::DropSignature() {
+    if (!IsSigned())
+        return;
+    // The table is the last thing in a signed file; where it is, the file ends now.
+    const TImageDataDirectory certificates = DataDirectory(pe::SecurityDirectoryIndex);
+    const uint64_t start = certificates.VirtualAddress;
+    if (start >= FOverlayOffset && start - FOverlayOffset <= FOverlay.Size &&
+        start + certificates.Size >= FOverlayOffset + FOverlay.Size)
+        FOverlay = FOverlay.Sub(0, start - FOverlayOffset);
+    SetDataDirectory(pe::SecurityDirectoryIndex, TImageDataDirectory{});
+}
+
+const std::vector<uint8_t>& TPEModule::Overlay() const {
+    if (!FOverlayRead || FOverlayRead->size() != FOverlay.Size)
+        FOverlayRead = FOverlay.Read();
+    return *FOverlayRead;
+}
+
 void TPEModule::WriteToStream(Stream& stream) {
+    TPEModule::CheckWritable();
+    DropSignature();
     Relayout();
-    FollowTheOverlay(ForEachFilePart([](const uint8_t*, size_t) {}));
-    // The checksum is worked out over the parts first, so that the header holding it is
-    // right when written and the image is never copied whole into memory.
+    FollowTheOverlay(ForEachFilePart([](const uint8_t*, size_t) {}, false));
+    // One pass writes the image and sums it; the checksum field (counted as zero) is
+    // filled in afterwards, so that a large image is read once and never held whole.
     const size_t checksumPos = FDOSHeader.size() + FDOSStub.Bytes().size() + 4 +
                                FCOFFHeader.size() + pe::CheckSumField;
+    SetOptionalField(pe::CheckSumField, 0);
+    const int64_t start = stream.Position();
     TImageChecksum checksum(checksumPos);
-    ForEachFilePart([&checksum](const uint8_t* bytes, size_t size) { checksum.Add(bytes, size); });
-    SetOptionalField(pe::CheckSumField, checksum.Value());
-    ForEachFilePart([&stream](const uint8_t* bytes, size_t size) {
-        if (bytes != nullptr)
-            stream.WriteBuffer(bytes, size);
-        else
-            stream.WriteZeros(size);
-    });
+    ForEachFilePart(
+        [&](const uint8_t* bytes, size_t size) {
+            if (FChecksumWasSet)
+                checksum.Add(bytes, size);
+            if (bytes != nullptr)
+                stream.WriteBuffer(bytes, size);
+            else
+                stream.WriteZeros(size);
+        },
+        true);
+    // A file without a checksum keeps none: only a file that carried one is checked.
+    if (FChecksumWasSet) {
+        SetOptionalField(pe::CheckSumField, checksum.Value());
+        const int64_t end = stream.Position();
+        uint8_t value[4];
+        StoreU32(value, checksum.Value());
+        stream.SetPosition(start + static_cast<int64_t>(checksumPos));
+        stream.WriteBuffer(value, sizeof value);
+        stream.SetPosition(end);
+    }
 }
 
 uint32_t ImageChecksum(const uint8_t* image, size_t size, size_t checksumOffset) {
@@ -525,8 +696,29 @@ void TImageChecksum::AddByte(uint32_t byte) {
 }
 
 void TImageChecksum::Add(const uint8_t* bytes, size_t size) {
-    for (size_t i = 0; i < size; ++i)
-        AddByte(bytes != nullptr ? bytes[i] : 0);
+    size_t i = 0;
+    while (i < size) {
+        // Whole words away from the CheckSum field are summed in one run; the carries
+        // folded at the end give the same sum as folding after every word.
+        size_t run = FSize % 2 == 0 ? (size - i) & ~size_t{1} : 0;
+        if (FSize < FChecksumOffset + 4 && FSize + run > FChecksumOffset)
+            run = FSize < FChecksumOffset ? (FChecksumOffset - FSize) & ~size_t{1} : 0;
+        if (run == 0) {
+            AddByte(bytes != nullptr ? bytes[i] : 0);
+            ++i;
+            continue;
+        }
+        if (bytes != nullptr) {
+            uint64_t sum = FSum;
+            for (size_t k = 0; k < run; k += 2)
+                sum += uint32_t{bytes[i + k]} | uint32_t{bytes[i + k + 1]} << 8;
+            while (sum > 0xFFFF)
+                sum = (sum & 0xFFFF) + (sum >> 16);
+            FSum = static_cast<uint32_t>(sum);
+        }
+        FSize += run;
+        i += run;
+    }
 }
 
 uint32_t TImageChecksum::Value() const {

@@ -243,12 +243,26 @@ void TPEResourceModule::Sort() {
         });
 }
 
+void TPEResourceModule::MoveToSortedPlace(const TResourceDetails* resource) {
+    const int from = IndexOf(resource);
+    if (from < 0)
+        return;
+    std::unique_ptr<TResourceDetails> moving = std::move(FResources[static_cast<size_t>(from)]);
+    FResources.erase(FResources.begin() + from);
+    const auto place =
+        std::find_if(FResources.begin(), FResources.end(),
+                     [&](const std::unique_ptr<TResourceDetails>& other) {
+                         return CompareResources(*other, *moving) > 0;
+                     });
+    FResources.insert(place, std::move(moving));
+}
+
 // ---- TPEResourceModule: decoding ----
 
-void TPEResourceModule::ParseImage(const uint8_t* memory, size_t size) {
+void TPEResourceModule::ParseSource(const TFilePart& file, bool keepUnread) {
     FResources.clear();
     ForgetIndex();
-    TPEModule::ParseImage(memory, size);
+    TPEModule::ParseSource(file, keepUnread);
     DecodeResources();
 }
 
@@ -288,6 +302,10 @@ void TPEResourceModule::DecodeResources() {
 TImageSection& TPEResourceModule::WritableResourceSection() {
     uint32_t rootOffset = 0;
     TImageSection* section = ResourceSection(rootOffset);
+    // An image without resources (as cross-compilers make them) gets a section for
+    // the ones it is given.
+    if (section == nullptr && !FResources.empty())
+        return AppendResourceSection();
     if (section == nullptr)
         throw EPEException("Cannot write the image: it has no resource section");
     if (rootOffset != 0)
@@ -298,7 +316,10 @@ TImageSection& TPEResourceModule::WritableResourceSection() {
 }
 
 void TPEResourceModule::CheckWritable() {
-    WritableResourceSection();
+    TPEModule::CheckWritable();
+    uint32_t rootOffset = 0;
+    if (ResourceSection(rootOffset) != nullptr || FResources.empty())
+        WritableResourceSection();
 }
 
 std::vector<uint8_t> TPEResourceModule::EncodeResources(const TImageSection& section,

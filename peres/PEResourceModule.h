@@ -1,5 +1,5 @@
 #pragma once
-// A PE32 image whose resource directory is decoded into a flat, editable list of
+// A PE32 or PE32+ image whose resource directory is decoded into a flat, editable list of
 // resources when read, and encoded again into a rebuilt resource section when written.
 
 #include "peres/PEModule.h"
@@ -50,8 +50,12 @@ public:
     // looked up again by identity and destroyed.
     void RemoveAt(int index) override;
     void Sort() override;
+    // Moves one resource to where the sort order puts it among the others, which keep
+    // their order: a resource added to a module read from a file, whose directory the
+    // loader searches as sorted, without re-sorting what the file's linker ordered.
+    void MoveToSortedPlace(const TResourceDetails* resource);
 
-    void ParseImage(const uint8_t* memory, size_t size) override;
+    void ParseSource(const TFilePart& file, bool keepUnread) override;
     // Rebuilds the resource section from the list, lays the image out without moving
     // any other section (PlaceResourceSection), and points the resource data directory
     // at the new content.

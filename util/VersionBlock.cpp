@@ -120,7 +120,53 @@ VersionNode TextNode(const std::string& key, const std::string& text) {
     return node;
 }
 
+// Real blocks nest four deep (root, StringFileInfo, table, string).
+constexpr int MaxVersionDepth = 8;
+
+std::string NodeText(const NodeView& node) {
+    const ByteView value = node.Bytes.Sub(node.ValueOffset, node.ValueSize);
+    std::u16string text;
+    for (size_t i = 0; value.Holds(i, 2); i += 2) {
+        const char16_t c = static_cast<char16_t>(value.U16(i));
+        if (c == 0)
+            break;
+        text.push_back(c);
+    }
+    return platform::Utf16ToUtf8(text);
+}
+
+VersionNode DecodeNode(const NodeView& view, int depth) {
+    if (depth > MaxVersionDepth)
+        RaiseBlockDamaged();
+    VersionNode node;
+    node.Key = platform::Utf16ToUtf8(view.Key);
+    node.IsText = view.IsText;
+    if (view.IsText) {
+        node.Text = NodeText(view);
+    } else {
+        const ByteView value = view.Bytes.Sub(view.ValueOffset, view.ValueSize);
+        node.Binary.assign(value.Data(), value.Data() + value.Size());
+    }
+    size_t position = view.ChildrenOffset;
+    while (position + NodeHeaderSize <= view.Bytes.Size()) {
+        const NodeView child = ReadNode(view.Bytes.From(position));
+        node.Children.push_back(DecodeNode(child, depth + 1));
+        position = AlignUp4(position + child.Bytes.Size());
+    }
+    return node;
+}
+
 } // namespace
+
+std::optional<VersionNode> DecodeVersionNode(const uint8_t* block, size_t size) {
+    if (!block)
+        return std::nullopt;
+    try {
+        return DecodeNode(ReadNode(ByteView(block, size, RaiseBlockDamaged)), 0);
+    } catch (const BlockDamaged&) {
+        return std::nullopt;
+    }
+}
 
 std::optional<VersionValue> QueryVersionValue(const uint8_t* block, size_t size,
                                               const std::string& path) {

@@ -63,6 +63,11 @@ struct VersionNode {
     std::vector<VersionNode> Children;
 };
 
+// The tree of a block, for changing and writing it again: nullopt when a node does not
+// fit where it stands or the tree is nested deeper than version blocks are. Text values
+// are kept up to their first NUL.
+std::optional<VersionNode> DecodeVersionNode(const uint8_t* block, size_t size);
+
 // The node and its children as block bytes. Raises Exception when the node does not
 // fit the 16-bit lengths.
 std::vector<uint8_t> EncodeVersionNode(const VersionNode& node);

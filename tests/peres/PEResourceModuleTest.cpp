@@ -234,7 +234,6 @@ TEST(PEResourceModule, RefusesImagesItCannotRebuild) {
         const char* Message;
     };
     const Case cases[] = {
-        {{0, 0}, "Cannot write the image: it has no resource section"},
         {{SectionVA + 0x10, 0x88},
          "Cannot write the image: its resource directory starts at offset 0x10 of section "
          ".rsrc, not at its beginning"},
@@ -299,15 +298,28 @@ TEST(PEResourceModule, DirectoryAfterTheSectionStartIsReadButNotWritten) {
     EXPECT_THROW(module->WriteToStream(out), EPEException);
 }
 
-TEST(PEModule, RefusesPe32Plus) {
+// PE32+ images are read and written as PE32 ones are: their data directories follow
+// the wider optional header.
+TEST(PEModule, ReadsAndWritesPe32Plus) {
     const std::vector<uint8_t> image = PeFixtureBytes("icons64.dll");
     TPEResourceModule module;
-    try {
-        module.ParseImage(image.data(), image.size());
-        FAIL();
-    } catch (const EPEException& e) {
-        EXPECT_EQ(e.Message(), "图像无效");
-    }
+    module.ParseImage(image.data(), image.size());
+    EXPECT_TRUE(module.IsPe32Plus());
+    EXPECT_EQ(module.DataDirectoryCount(), 16u);
+    ASSERT_NE(test::Find(module, "14", "7"), nullptr);
+    MemoryStream out;
+    module.WriteToStream(out);
+    // The sections before the resources keep their bytes; the resources read back alike.
+    const uint32_t firstResourceByte = module.Section(6).PointerToRawData();
+    ASSERT_EQ(module.Section(6).Name(), ".rsrc");
+    ASSERT_EQ(out.Bytes().size(), image.size());
+    EXPECT_TRUE(std::equal(image.begin() + 0x400, image.begin() + firstResourceByte,
+                           out.Bytes().begin() + 0x400));
+    TPEResourceModule reread;
+    reread.ParseImage(out.Bytes().data(), out.Bytes().size());
+    ASSERT_EQ(reread.Count(), module.Count());
+    for (int i = 0; i < module.Count(); ++i)
+        EXPECT_EQ(reread.Item(i)->Data().Bytes(), module.Item(i)->Data().Bytes()) << i;
 }
 
 TEST(PEModule, DataDirectoryIndexIsChecked) {
@@ -319,6 +331,33 @@ TEST(PEModule, DataDirectoryIndexIsChecked) {
     } catch (const EListError& e) {
         EXPECT_EQ(e.Message(), "Index exceeds data dictionary count");
     }
+}
+
+} // namespace
+} // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+// A module read from a file keeps its sections in the file until they are written; the
+// result is the one of a module read into memory.
+TEST(PEModule, AFileReadInPlaceIsWrittenAsOneReadIntoMemory) {
+    const std::string program = std::string(PICTAVO_FIXTURES) + "/program/prog64s.exe";
+    const std::vector<uint8_t> bytes = ReadFileBytes(program);
+    TPEResourceModule fromFile, fromMemory;
+    fromFile.ReadFromFile(program);
+    fromMemory.ParseImage(bytes.data(), bytes.size());
+    for (TPEResourceModule* module : {&fromFile, &fromMemory}) {
+        std::vector<uint8_t> data(5000, 0x42);
+        module->Append(CreateWithData<TResourceDetails>(module, 0, "EXTRA", "10", data.size(),
+                                                        data.data()));
+    }
+    MemoryStream a, b;
+    fromFile.WriteToStream(a);
+    fromMemory.WriteToStream(b);
+    EXPECT_EQ(a.Bytes(), b.Bytes());
+    EXPECT_EQ(fromFile.Overlay(), fromMemory.Overlay());
+    EXPECT_EQ(fromFile.Overlay().size(), 3000u);
 }
 
 } // namespace

@@ -375,15 +375,28 @@ TEST_F(WriteToFileTest, ConversionErrorWhileWritingAnImageRestoresThePreviousFil
     EXPECT_FALSE(fs::exists(Path("icons.~dll")));
 }
 
-TEST_F(WriteToFileTest, ImageWithoutResourceSectionIsRefusedBeforeAnythingIsWritten) {
+// Cross-compiled programs often carry no resources at all: the resources they are given
+// go to a new last section, and the image before it keeps its bytes.
+TEST_F(WriteToFileTest, ImageWithoutResourceSectionGetsOne) {
     const std::string target = Path("icons.dll");
     fs::copy_file(test::PeFixture("noicons32.dll"), target);
     TPEResourceModule module;
     module.ReadFromFile(target);
+    const int sections = module.SectionCount();
     module.SetDataDirectory(2, TImageDataDirectory{});
-    EXPECT_THROW(module.WriteToFile(target), EPEException);
-    EXPECT_EQ(Get(target), Get(test::PeFixture("noicons32.dll")));
-    EXPECT_FALSE(fs::exists(Path("icons.~dll")));
+    module.WriteToFile(target);
+    TPEResourceModule reread;
+    reread.ReadFromFile(target);
+    ASSERT_EQ(reread.SectionCount(), sections + 1);
+    EXPECT_EQ(reread.Section(sections).Name(), ".rsrc");
+    uint32_t offset = 1;
+    EXPECT_EQ(reread.ResourceSection(offset), &reread.Section(sections));
+    EXPECT_EQ(offset, 0u);
+    ASSERT_EQ(reread.Count(), module.Count());
+    for (int i = 0; i < module.Count(); ++i)
+        EXPECT_EQ(reread.Item(i)->Data().Bytes(), module.Item(i)->Data().Bytes());
+    for (int i = 0; i < sections; ++i)
+        EXPECT_EQ(reread.Section(i).RawData().Bytes(), module.Section(i).RawData().Bytes()) << i;
 }
 
 TEST_F(WriteToFileTest, WrittenImageReadsBack) {

@@ -152,8 +152,9 @@ TEST_F(ResourceSectionPlacement, ResourcesThatStillFitStayInTheirSection) {
     EXPECT_TRUE(written.ChecksumValid());
 }
 
-// Bytes after the last section (COFF symbols, a certificate table) move when a new last
-// section comes before them: the header fields that point at them by file offset follow.
+// Bytes after the last section (COFF symbols, an installer's payload) move, unchanged,
+// when a new last section comes before them: the header field that points at them by
+// file offset follows.
 TEST_F(ResourceSectionPlacement, PointersIntoTheOverlayFollowItWhenItMoves) {
     std::vector<uint8_t> bytes = original.Bytes;
     const uint32_t overlayAt = static_cast<uint32_t>(bytes.size());
@@ -161,9 +162,6 @@ TEST_F(ResourceSectionPlacement, PointersIntoTheOverlayFollowItWhenItMoves) {
         bytes.push_back(static_cast<uint8_t>(0xC0 + i));
     const uint32_t coff = LoadU32(&bytes[60]) + 4;
     StoreU32(&bytes[coff + pe::PointerToSymbolTableField], overlayAt + 16);
-    const uint32_t certificates = original.Optional() + pe::DataDirectories32 + 8 * 4;
-    StoreU32(&bytes[certificates], overlayAt);
-    StoreU32(&bytes[certificates + 4], 16);
     TPEResourceModule withOverlay;
     withOverlay.ParseImage(bytes.data(), bytes.size());
     AddData(withOverlay, "BIG", 0x3000);
@@ -172,15 +170,38 @@ TEST_F(ResourceSectionPlacement, PointersIntoTheOverlayFollowItWhenItMoves) {
     ASSERT_EQ(written.SectionCount(), 9);
     const uint32_t movedTo = written.Section(8).PointerToRawData + written.Section(8).SizeOfRawData;
     ASSERT_EQ(written.Bytes.size(), movedTo + 64u);
-    EXPECT_EQ(written.Bytes[movedTo], 0xC0);
+    EXPECT_TRUE(std::equal(bytes.begin() + overlayAt, bytes.end(), written.Bytes.begin() + movedTo));
     EXPECT_EQ(LoadU32(&written.Bytes[coff + pe::PointerToSymbolTableField]), movedTo + 16);
-    EXPECT_EQ(written.Directory(4), std::make_pair(movedTo, 16u));
     EXPECT_TRUE(written.ChecksumValid());
 
     // Written again from what was written, nothing moves any further.
     TPEResourceModule reread;
     reread.ParseImage(written.Bytes.data(), written.Bytes.size());
     EXPECT_EQ(Written(reread), written.Bytes);
+}
+
+// A certificate table after the sections signs the file: a changed file is refused, or
+// written without the table when asked to drop the signature.
+TEST_F(ResourceSectionPlacement, ASignedFileIsRefusedUnlessItsSignatureIsDropped) {
+    std::vector<uint8_t> bytes = original.Bytes;
+    const uint32_t tableAt = static_cast<uint32_t>(bytes.size());
+    bytes.resize(bytes.size() + 24, 0x5A);
+    const uint32_t certificates = original.Optional() + pe::DataDirectories32 + 8 * 4;
+    StoreU32(&bytes[certificates], tableAt);
+    StoreU32(&bytes[certificates + 4], 24);
+    TPEResourceModule signedModule;
+    signedModule.ParseImage(bytes.data(), bytes.size());
+    EXPECT_TRUE(signedModule.IsSigned());
+    AddData(signedModule, "SMALL", 0x10);
+    MemoryStream refused;
+    EXPECT_THROW(signedModule.WriteToStream(refused), ESignedImage);
+    EXPECT_EQ(refused.Size(), 0);
+
+    signedModule.SetStripSignature(true);
+    const Image written(Written(signedModule));
+    EXPECT_EQ(written.Bytes.size(), tableAt);
+    EXPECT_EQ(written.Directory(4), std::make_pair(0u, 0u));
+    EXPECT_TRUE(written.ChecksumValid());
 }
 
 // Bytes right after the section table (here made non-zero) may belong to something; a
