@@ -80,6 +80,20 @@ void Twnd_pictavo_Main::cmICLFromView(Take take) {
         RefreshFileRows(fileName);
 }
 
+// Another program (a second window, pictavo-cli) writing the library holds its lock: the
+// progress says so, and Cancel ends the wait.
+void Twnd_pictavo_Main::WaitForLibraryLock(TWorkProgress& progress, const std::string& library,
+                                           std::function<void(const std::string&)>& onWait,
+                                           std::function<void()>& whileWaiting) {
+    const QString name = QFileInfo(QString::fromStdString(library)).fileName();
+    onWait = [&progress, text = tr("正在等待另一个程序写完 %1…").arg(name).toStdString()](
+                 const std::string&) { progress.SetWaiting(text); };
+    whileWaiting = [&progress] {
+        if (progress.Cancelled())
+            throw TWorkCancelled();
+    };
+}
+
 bool Twnd_pictavo_Main::BuildLibrary(pictavo::TIconLibraryBuild build) {
     CursorGuard hourglass;
     // The library is written only after the last icon: a cancel leaves it as it was.
@@ -88,6 +102,8 @@ bool Twnd_pictavo_Main::BuildLibrary(pictavo::TIconLibraryBuild build) {
             progress.SetTotal(total);
             progress.Step(done, file);
         };
+        WaitForLibraryLock(progress, build.FileName, build.OnWaitForLock,
+                           build.WhileWaitingForLock);
         pictavo::BuildIconLibrary(build);
     });
 }
@@ -134,7 +150,16 @@ void Twnd_pictavo_Main::cmRemoveFromICL() {
     bool removed = false;
     try {
         CursorGuard hourglass;
-        removed = pictavo::RemoveIconGroupFromLibrary(library, iconIndex);
+        // Off the window's thread: another writer may hold the library for long.
+        const bool finished = LongWork->Run(tr("从图标库中删除"), [&](TWorkProgress& progress) {
+            progress.Step(0, library);
+            std::function<void(const std::string&)> onWait;
+            std::function<void()> whileWaiting;
+            WaitForLibraryLock(progress, library, onWait, whileWaiting);
+            removed = pictavo::RemoveIconGroupFromLibrary(library, iconIndex, onWait, whileWaiting);
+        });
+        if (!finished)
+            return; // cancelled while waiting: the library and the view are as they were
     } catch (...) {
         cmRemoveFromView();
         throw;

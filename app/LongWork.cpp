@@ -16,7 +16,9 @@ namespace {
 // progress dialog still takes it.
 class TInputHold : public QObject {
 public:
-    TInputHold(QWidget* window) : FWindow(window) { qApp->installEventFilter(this); }
+    TInputHold(QWidget* window, TWorkProgress& progress) : FWindow(window), FProgress(progress) {
+        qApp->installEventFilter(this);
+    }
     ~TInputHold() override { qApp->removeEventFilter(this); }
     QProgressDialog* Dialog = nullptr;
 
@@ -33,11 +35,14 @@ protected:
         if (!target->isWidgetType())
             return event->type() == QEvent::Shortcut && !InDialog(target->parent());
         auto* widget = static_cast<QWidget*>(target);
-        // Escape cancels wherever the window's keyboard is, once the progress shows.
-        if (Dialog != nullptr && event->type() == QEvent::KeyPress &&
+        // Escape cancels wherever the window's keyboard is, also before the progress shows.
+        if (event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-            (widget->window() == FWindow || widget->window() == Dialog)) {
-            Dialog->cancel();
+            (widget->window() == FWindow || (Dialog != nullptr && widget->window() == Dialog))) {
+            if (Dialog != nullptr)
+                Dialog->cancel();
+            else
+                FProgress.Cancel();
             return true;
         }
         if (InDialog(widget))
@@ -70,6 +75,7 @@ private:
         }
     }
     QWidget* FWindow;
+    TWorkProgress& FProgress;
 };
 
 } // namespace
@@ -97,7 +103,7 @@ bool TLongWork::Run(const QString& title, const std::function<void(TWorkProgress
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
-    TInputHold hold(FWindow);
+    TInputHold hold(FWindow, progress);
     QElapsedTimer clock;
     clock.start();
     QProgressDialog* dialog = nullptr;
@@ -133,7 +139,11 @@ bool TLongWork::Run(const QString& title, const std::function<void(TWorkProgress
         const QFontMetrics metrics(dialog->font());
         const QString item = metrics.elidedText(QString::fromStdString(progress.Item()),
                                                 Qt::ElideMiddle, dialog->width() - 40);
-        dialog->setLabelText(tr("%1 / %2").arg(done).arg(total) + "\n" + item);
+        // A wait for another program says so, rather than counts that do not move.
+        const QString waiting = metrics.elidedText(QString::fromStdString(progress.Waiting()),
+                                                   Qt::ElideMiddle, dialog->width() - 40);
+        const QString counts = waiting.isEmpty() ? tr("%1 / %2").arg(done).arg(total) : waiting;
+        dialog->setLabelText(counts + "\n" + item);
         dialog->setValue(ProgressPermille(done, total));
     });
     tick.start();

@@ -33,6 +33,7 @@ class QSplitter;
 class QStatusBar;
 class QTreeView;
 class TColorCombo;
+class TWorkProgress;
 class TDirectoryEdit;
 class TExpandPanel;
 class TFileList;
@@ -148,6 +149,9 @@ public:
     // Builds the library while the window answers; false when cancelled (the library is
     // then as it was).
     bool BuildLibrary(pictavo::TIconLibraryBuild build);
+    static void WaitForLibraryLock(TWorkProgress& progress, const std::string& library,
+                                   std::function<void(const std::string&)>& onWait,
+                                   std::function<void()>& whileWaiting);
     // The rows of a file the window has just written show what it holds now.
     void RefreshFileRows(const std::string& fileName);
 

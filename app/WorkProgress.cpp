@@ -2,9 +2,11 @@
 
 void TWorkProgress::Step(size_t done, const std::string& item) {
     FDone = done;
-    if (!item.empty()) {
+    {
         std::lock_guard<std::mutex> lock(FItemLock);
-        FItem = item;
+        if (!item.empty())
+            FItem = item;
+        FWaiting.clear();
     }
     if (OnStep)
         OnStep(*this);
@@ -15,6 +17,16 @@ void TWorkProgress::Step(size_t done, const std::string& item) {
 std::string TWorkProgress::Item() const {
     std::lock_guard<std::mutex> lock(FItemLock);
     return FItem;
+}
+
+void TWorkProgress::SetWaiting(const std::string& text) {
+    std::lock_guard<std::mutex> lock(FItemLock);
+    FWaiting = text;
+}
+
+std::string TWorkProgress::Waiting() const {
+    std::lock_guard<std::mutex> lock(FItemLock);
+    return FWaiting;
 }
 
 bool ProgressShows(long long elapsedMs) {

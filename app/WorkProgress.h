@@ -29,6 +29,10 @@ public:
     size_t Done() const { return FDone; }
     size_t Total() const { return FTotal; }
     std::string Item() const;
+    // What the work waits for (another program), shown instead of the counts until the
+    // next step; "" when it does not wait.
+    void SetWaiting(const std::string& text);
+    std::string Waiting() const;
 
 private:
     std::atomic<size_t> FDone{0};
@@ -36,6 +40,7 @@ private:
     std::atomic<bool> FCancelled{false};
     mutable std::mutex FItemLock;
     std::string FItem;
+    std::string FWaiting;
 };
 
 // The window shows a long command's progress once it has run this long.

@@ -2,7 +2,9 @@
 
 #include "util/Exceptions.h"
 
+#include <chrono>
 #include <climits>
+#include <memory>
 #include <cstdio>
 
 namespace pictavo::cli {
@@ -41,6 +43,39 @@ const Command& CommandNamed(const char* name) {
 void SayWaitingForLock(const std::string& lockFile) {
     SayError(Format("waiting: another build or removal holds %s", lockFile.c_str()));
     std::fflush(stderr);
+}
+
+LockWait WaitForLockSaying(std::optional<int> seconds, const std::function<void()>& beforeSaying) {
+    struct State {
+        std::string LockFile;
+        std::chrono::steady_clock::time_point Since;
+    };
+    auto state = std::make_shared<State>();
+    LockWait wait;
+    wait.OnWait = [state, beforeSaying](const std::string& lockFile) {
+        state->LockFile = lockFile;
+        state->Since = std::chrono::steady_clock::now();
+        if (beforeSaying)
+            beforeSaying();
+        SayWaitingForLock(lockFile);
+    };
+    if (seconds)
+        wait.WhileWaiting = [state, limit = *seconds] {
+            if (std::chrono::steady_clock::now() - state->Since >= std::chrono::seconds(limit))
+                throw Exception(Format("gave up waiting after %d seconds: another build or "
+                                       "removal still holds %s",
+                                       limit, state->LockFile.c_str()));
+        };
+    return wait;
+}
+
+std::string ParseWaitValue(const Arguments& args, size_t& i, std::optional<int>& seconds) {
+    if (i + 1 == args.size())
+        return args[i] + " needs a value";
+    seconds = ParseIndex(args[++i]);
+    if (!seconds)
+        return "--wait needs a number of seconds, not '" + args[i] + "'";
+    return "";
 }
 
 std::string LineText(const std::string& text) {

@@ -4,6 +4,7 @@
 #include "cli/Command.h"
 #include "library/FileIcons.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,20 @@ const Command& CommandNamed(const char* name);
 // Says on standard error that the command waits for the library's lock file, so that a
 // second build or removal does not look hung.
 void SayWaitingForLock(const std::string& lockFile);
+
+// A build's or removal's wait for the library's lock: said on standard error (after
+// `beforeSaying`, which clears a progress line) and, with a limit (--wait SECONDS), given
+// up with an error once that many seconds have passed.
+struct LockWait {
+    std::function<void(const std::string& lockFile)> OnWait;
+    std::function<void()> WhileWaiting; // empty without a limit: the wait is the system's
+};
+LockWait WaitForLockSaying(std::optional<int> seconds,
+                           const std::function<void()>& beforeSaying = {});
+
+// Reads the value of "--wait" at args[i + 1] into `seconds` and steps past it; the usage
+// error's text, or "" when the value is a number of seconds.
+std::string ParseWaitValue(const Arguments& args, size_t& i, std::optional<int>& seconds);
 
 // A file name as one line of text output: control characters, and the backslash that
 // introduces them, escaped as C writes them (\n, \t, \r, \\, \xHH), so that a name

@@ -15,7 +15,8 @@
 namespace pictavo::cli {
 
 extern const char BuildHelp[] =
-    "Usage: pictavo-cli build LIBRARY [--update | --overwrite] [--classic] SOURCE...\n"
+    "Usage: pictavo-cli build LIBRARY [--update | --overwrite] [--classic] [--wait SECONDS]\n"
+    "                         SOURCE...\n"
     "Collects icons into the icon library LIBRARY (a 32-bit PE resource DLL, .icl or\n"
     ".dll), one icon group per icon, numbered after the groups already there.\n"
     "SOURCE is FILE (every icon of it, in order) or FILE:N (icon N, 0-based); an ICO\n"
@@ -31,6 +32,8 @@ extern const char BuildHelp[] =
     "When LIBRARY is a symbolic link, the file it points to is updated (the link\n"
     "stays). Builds and removals of one library run one after the other: a second\n"
     "one waits while LIBRARY.lock is held, and says so on standard error.\n"
+    "  --wait SECONDS  give up (exit 1, nothing written) when the other one still\n"
+    "               holds it after SECONDS; without it the wait has no limit\n"
     "Prints the number of icon groups added.\n"
     "Exit status 0; 1 when a source cannot be read or the library cannot be read or\n"
     "written; 2 on bad usage.\n";
@@ -42,15 +45,22 @@ struct BuildOptions {
     bool Update = false;
     bool Overwrite = false;
     bool Classic = false;
+    std::optional<int> WaitSeconds; // --wait: the longest wait for the library's lock
     std::vector<std::string> Sources;
 };
 
 std::string ParseBuildArguments(const Arguments& args, BuildOptions& options) {
     bool operands = false; // after "--" every argument is a file
-    for (const std::string& arg : args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         const bool option = !operands && arg.size() > 1 && arg[0] == '-';
         if (option && arg == "--")
             operands = true;
+        else if (option && arg == "--wait") {
+            const std::string error = ParseWaitValue(args, i, options.WaitSeconds);
+            if (!error.empty())
+                return error;
+        }
         else if (option && arg == "--update")
             options.Update = true;
         else if (option && arg == "--overwrite")
@@ -128,10 +138,9 @@ int RunBuild(const Arguments& args) {
             progress.Clear();
             SayError(message);
         };
-        build.OnWaitForLock = [&progress](const std::string& lockFile) {
-            progress.Clear();
-            SayWaitingForLock(lockFile);
-        };
+        const LockWait wait = WaitForLockSaying(options.WaitSeconds, [&progress] { progress.Clear(); });
+        build.OnWaitForLock = wait.OnWait;
+        build.WhileWaitingForLock = wait.WhileWaiting;
         added = BuildIconLibrary(build);
     } catch (const std::exception& failure) {
         progress.Clear();

@@ -99,7 +99,7 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
     const std::string fileName = LibraryFileName(build.FileName);
     TPrivateTempFolder tempFolder;
     // Held from reading the library to writing it, so no other writer's icons are lost.
-    TLibraryLock lock(fileName, build.OnWaitForLock);
+    TLibraryLock lock(fileName, build.OnWaitForLock, build.WhileWaitingForLock);
     const std::string iconFile = tempFolder.File("temp.ico");
     TPEResourceModule module;
     TMultiIcon icon;
@@ -161,9 +161,10 @@ int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSou
 
 bool RemoveIconGroupFromLibrary(
     const std::string& libraryPath, int iconIndex,
-    const std::function<void(const std::string& lockFile)>& onWaitForLock) {
+    const std::function<void(const std::string& lockFile)>& onWaitForLock,
+    const std::function<void()>& whileWaitingForLock) {
     const std::string fileName = LibraryFileName(libraryPath);
-    TLibraryLock lock(fileName, onWaitForLock);
+    TLibraryLock lock(fileName, onWaitForLock, whileWaitingForLock);
     TPEResourceModule module;
     module.ReadFromFile(fileName);
     int seen = 0;

@@ -46,6 +46,9 @@ struct TIconLibraryBuild {
     bool Classic = false;
     // Told why an icon was left out of a classic build.
     std::function<void(const std::string& message)> OnSkip;
+    // Asked again and again while the build waits for the library's lock (OnWaitForLock);
+    // whatever it raises ends the wait and the build, with nothing written.
+    std::function<void()> WhileWaitingForLock;
 };
 
 // Every icon index 0 .. iconCount - 1 of a file, in order.
@@ -77,6 +80,7 @@ int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSou
 // such icon.
 bool RemoveIconGroupFromLibrary(
     const std::string& fileName, int iconIndex,
-    const std::function<void(const std::string& lockFile)>& onWaitForLock = {});
+    const std::function<void(const std::string& lockFile)>& onWaitForLock = {},
+    const std::function<void()>& whileWaitingForLock = {});
 
 } // namespace pictavo

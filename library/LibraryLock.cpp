@@ -33,6 +33,25 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Waits for the lock of `fd`: blocked in the system, or looking again every LockPollMs
+// after asking whileWaiting, which ends the wait by raising. 0 once locked, else -1 with
+// errno set.
+int WaitForLock(int fd, const std::function<void()>& whileWaiting) {
+    int locked = 0;
+    if (!whileWaiting) {
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        return locked;
+    }
+    for (;;) {
+        whileWaiting();
+        ::usleep(LockPollMs * 1000);
+        if ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) == 0 ||
+            (errno != EWOULDBLOCK && errno != EINTR))
+            return locked;
+    }
+}
+
 } // namespace
 
 std::string LibraryFileName(const std::string& path) {
@@ -47,7 +66,8 @@ std::string LibraryFileName(const std::string& path) {
 }
 
 TLibraryLock::TLibraryLock(const std::string& libraryFileName,
-                           const std::function<void(const std::string& lockFile)>& onWait)
+                           const std::function<void(const std::string& lockFile)>& onWait,
+                           const std::function<void()>& whileWaiting)
     : FLockName(libraryFileName + ".lock") {
     bool toldWaiting = false;
     // The holder removes the lock file when it ends; a waiter that then gets the lock of
@@ -62,7 +82,12 @@ TLibraryLock::TLibraryLock(const std::string& libraryFileName,
             if (onWait && !toldWaiting)
                 onWait(FLockName);
             toldWaiting = true;
-            while ((locked = ::flock(FFd, LOCK_EX)) != 0 && errno == EINTR) {
+            try {
+                locked = WaitForLock(FFd, whileWaiting);
+            } catch (...) {
+                ::close(FFd); // no destructor runs for a constructor that raises
+                FFd = -1;
+                throw;
             }
         }
         struct stat held {

@@ -3,8 +3,8 @@
 #include "util/Exceptions.h"
 #include "util/TempFolder.h"
 
+#include <cctype>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,6 +19,9 @@ namespace pictavo {
 namespace {
 
 constexpr char Prefix[] = "pictavo-";
+// Written into every folder of ours, under the folder's lock: a folder without it (a
+// user's own "pictavo-2024-export") is never taken for a dead run's.
+constexpr char MarkerName[] = ".pictavo-temp-folder";
 
 // A listing of the folder open as `fd`, which it takes over (closed on failure too);
 // nullptr when the folder cannot be listed.
@@ -42,37 +45,40 @@ void RemoveFilesIn(int folder) {
     ::closedir(dir);
 }
 
-// The owner's process id in "pictavo-PID-XXXXXX", or 0 for any other name.
-pid_t OwnerOf(const std::string& name) {
+// Whether the name is one this program gives its folders: "pictavo-PID-XXXXXX", the
+// last six characters chosen by mkdtemp.
+bool IsOurFolderName(const std::string& name) {
     const size_t prefix = sizeof Prefix - 1;
     const size_t dash = name.find('-', prefix);
     if (name.compare(0, prefix, Prefix) != 0 || dash == std::string::npos || dash == prefix ||
-        dash > prefix + 9 || name.size() != dash + 7)
-        return 0;
-    pid_t pid = 0;
-    for (size_t i = prefix; i < dash; ++i) {
+        dash > prefix + 10 || name.size() != dash + 7)
+        return false;
+    for (size_t i = prefix; i < dash; ++i)
         if (name[i] < '0' || name[i] > '9')
-            return 0;
-        pid = pid * 10 + (name[i] - '0');
-    }
-    return pid;
+            return false;
+    for (size_t i = dash + 1; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
 }
 
-bool IsRunning(pid_t pid) {
-    return ::kill(pid, 0) == 0 || errno == EPERM;
+// Whether the open folder carries the marker only this program writes into its folders.
+bool HasMarker(int folder) {
+    struct stat info {};
+    return ::fstatat(folder, MarkerName, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
 }
 
-// Removes the folders a killed run left (SIGKILL gives no chance to clean up): ours, named
-// after a process that no longer runs, and not locked. The lock covers an owner that runs
-// in another process-id namespace (a sandbox sharing the temporary folder).
+// Removes the folders that killed runs left (SIGKILL gives no chance to clean up). A
+// folder is a dead run's when it has our name and our marker and nobody holds its lock:
+// its owner locks it for its whole life, also from another process-id namespace (a
+// sandbox sharing the temporary folder) whose process ids mean nothing here.
 void RemoveDeadOwnersFolders(const std::string& tempFolder) {
     const int temp = ::open(tempFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* dir = ListingOf(temp); // temp stays open with the listing, for the *at calls
     if (dir == nullptr)
         return;
     while (const dirent* entry = ::readdir(dir)) {
-        const pid_t owner = OwnerOf(entry->d_name);
-        if (owner <= 0 || owner == ::getpid() || IsRunning(owner))
+        if (!IsOurFolderName(entry->d_name))
             continue;
         struct stat info {};
         if (::fstatat(temp, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
@@ -82,7 +88,7 @@ void RemoveDeadOwnersFolders(const std::string& tempFolder) {
             ::openat(temp, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (folder < 0)
             continue;
-        if (::flock(folder, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(folder, LOCK_EX | LOCK_NB) == 0 && HasMarker(folder)) {
             RemoveFilesIn(folder);
             ::unlinkat(temp, entry->d_name, AT_REMOVEDIR);
         }
@@ -94,8 +100,8 @@ void RemoveDeadOwnersFolders(const std::string& tempFolder) {
 } // namespace
 
 TPrivateTempFolder::TPrivateTempFolder() {
-    // "pictavo-PID-XXXXXX": a later run tells by the process id and the lock whether the
-    // owner is gone.
+    // "pictavo-PID-XXXXXX": the process id tells a person whose folder it is; a later run
+    // tells by the marker and the lock whether the owner is gone.
     std::string pattern = GetTempFolder() + Prefix + std::to_string(::getpid()) + "-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
@@ -105,9 +111,17 @@ TPrivateTempFolder::TPrivateTempFolder() {
                                    GetTempFolder().c_str(), std::strerror(errno)));
     FPath = std::string(buffer.data()) + "/";
     FRegistration = std::make_unique<TTempFileRegistration>(buffer.data(), TTempKind::Folder);
+    // Locked before the marker is written, so a folder with the marker is never free while
+    // its owner lives. A cleaner that found the new folder unmarked lets go at once.
     FLock = ::open(buffer.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FLock >= 0)
-        ::flock(FLock, LOCK_EX | LOCK_NB);
+    if (FLock >= 0) {
+        while (::flock(FLock, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        const int marker = ::open(File(MarkerName).c_str(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (marker >= 0)
+            ::close(marker);
+    }
     RemoveDeadOwnersFolders(GetTempFolder());
 }
 

@@ -3,8 +3,9 @@
 // writable by the owner only, removed with everything in it when the object goes.
 // Files with fixed names ("temp.ico") go in here, never directly into the shared
 // temporary folder where another user could plant a link under that name.
-// Its name holds the process id and the process keeps it locked, so that a later run
-// removes the folder of a run that was killed (SIGKILL leaves no chance to clean up).
+// It carries a marker file and the process keeps it locked for its whole life, so that a
+// later run removes the folder of a run that was killed (SIGKILL leaves no chance to
+// clean up) and nothing else: no folder without the marker, none whose owner lives.
 
 #include "util/TempFileCleanup.h"
 

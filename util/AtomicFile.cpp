@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,9 +13,10 @@
 #include <fcntl.h>
 #include <mutex>
 #include <set>
-#include <signal.h>
 #include <sys/random.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace pictavo {
@@ -40,14 +42,39 @@ std::string WithSlash(const std::string& folder) {
 }
 
 // A name for a temporary file in a folder: hidden so that folder listings skip it, and
-// carrying the writer's process id so that a later writer can tell a dead one's leftovers.
+// carrying the writer's process id so that a person can tell whose it is.
 std::string TempNameIn(const std::string& folder) {
     return WithSlash(folder) + Format("%s%d-%08x%s", TempPrefix, static_cast<int>(::getpid()),
                                       RandomNumber(), TempSuffix);
 }
 
+// The extended attribute that marks a temporary file as a writer's of this program. A
+// file without it (a user's ".pictavo-9-draft.tmp", a file system without such
+// attributes) is never taken for a dead writer's leftover.
+constexpr char WriterMark[] = "user.pictavo.writer";
+
+// Locks the new temporary file for its writer's whole life, then marks it: a marked file
+// nobody holds is a dead writer's, whatever its process id means in this namespace.
+void LockAndMark(int fd) {
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    ::fsetxattr(fd, WriterMark, "1", 1, 0);
+}
+
+// Whether the file open as `fd` is a temporary file of a writer that is gone.
+bool IsDeadWritersFile(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+           ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fgetxattr(fd, WriterMark, nullptr, 0) >= 0;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 // Removes the temporary files that writers killed outright (SIGKILL, a power cut) left in
-// the folder, once per folder and process. Only files whose writer is gone are touched.
+// the folder, once per folder and process. Only names of our exact pattern that carry our
+// mark and whose lock nobody holds are touched.
 void RemoveDeadWritersLeftovers(const std::string& folder) {
     static std::mutex guard;
     static std::set<std::string> cleaned;
@@ -59,10 +86,20 @@ void RemoveDeadWritersLeftovers(const std::string& folder) {
     DIR* listing = ::opendir(folder.c_str());
     if (listing == nullptr)
         return;
+    const int dir = ::dirfd(listing);
     while (const dirent* entry = ::readdir(listing)) {
-        const std::optional<int> writer = TempFileWriter(entry->d_name);
-        if (writer && *writer != ::getpid() && ::kill(*writer, 0) != 0 && errno == ESRCH)
-            ::unlinkat(::dirfd(listing), entry->d_name, 0);
+        if (!TempFileWriter(entry->d_name))
+            continue;
+        const int fd =
+            ::openat(dir, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held {}, named{};
+        if (IsDeadWritersFile(fd) && ::fstat(fd, &held) == 0 &&
+            ::fstatat(dir, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(held, named))
+            ::unlinkat(dir, entry->d_name, 0);
+        ::close(fd);
     }
     ::closedir(listing);
 }
@@ -140,13 +177,19 @@ bool Exists(const std::string& fileName) {
 }
 
 std::optional<int> TempFileWriter(const std::string& name) {
+    // Exactly ".pictavo-<pid>-<8 lower-case hex digits>.tmp", as TempNameIn makes them.
     const std::string prefix = TempPrefix, suffix = TempSuffix;
-    if (name.size() <= prefix.size() + suffix.size() || name.rfind(prefix, 0) != 0 ||
+    constexpr size_t HexDigits = 8;
+    if (name.size() <= prefix.size() + suffix.size() + HexDigits + 1 ||
+        name.rfind(prefix, 0) != 0 ||
         name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
         return std::nullopt;
-    const size_t dash = name.find('-', prefix.size());
-    if (dash == std::string::npos || dash == prefix.size() || dash - prefix.size() > 9)
+    const size_t dash = name.size() - suffix.size() - HexDigits - 1;
+    if (name[dash] != '-' || dash == prefix.size() || dash - prefix.size() > 9)
         return std::nullopt;
+    for (size_t i = dash + 1; i < dash + 1 + HexDigits; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(name[i])) || std::isupper(name[i]))
+            return std::nullopt;
     int pid = 0;
     for (size_t i = prefix.size(); i < dash; ++i) {
         if (name[i] < '0' || name[i] > '9')
@@ -176,6 +219,10 @@ TAtomicFile::TAtomicFile(const std::string& fileName) : FFileName(fileName) {
     if (fd < 0)
         throw EFCreateError(
             Format("Cannot create file \"%s\". %s", fileName.c_str(), ErrorText().c_str()));
+    LockAndMark(fd);
+    // The lock lives on in this second descriptor until the rename: the stream's is
+    // closed by the flush before it.
+    FLockFd = ::dup(fd);
     FOutput = std::make_unique<FileStream>(fd, FTempFileName);
     if (keep != 0)
         ::fchmod(fd, keep);
@@ -185,6 +232,8 @@ TAtomicFile::~TAtomicFile() {
     FOutput.reset();
     if (!FCommitted)
         ::unlink(FTempFileName.c_str());
+    if (FLockFd >= 0)
+        ::close(FLockFd);
 }
 
 void TAtomicFile::Commit() {
@@ -212,6 +261,9 @@ void TAtomicFile::Replace() {
 }
 
 void TAtomicFile::Rename() {
+    // The file keeps its lock to the rename; the mark has no business on the result.
+    if (FLockFd >= 0)
+        ::fremovexattr(FLockFd, WriterMark);
     if (std::rename(FTempFileName.c_str(), FFileName.c_str()) != 0)
         throw EFCreateError(
             Format("Cannot create file \"%s\". %s", FFileName.c_str(), ErrorText().c_str()));

@@ -57,6 +57,7 @@ private:
     std::string FTempFileName;
     std::unique_ptr<FileStream> FOutput;
     std::unique_ptr<TTempFileRegistration> FRegistration;
+    int FLockFd = -1; // the temporary file, locked while its writer lives
     bool FCommitted = false;
     bool FReplacesFile = false;
 };
@@ -94,8 +95,9 @@ bool Exists(const std::string& fileName);
 void WriteFileAtomically(const std::string& fileName, const std::function<void(Stream&)>& write);
 void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes);
 
-// The process id in the name of a writer's temporary file (".pictavo-<pid>-<hex>.tmp"),
-// or nullopt for any other name.
+// The process id in the name of a writer's temporary file (exactly
+// ".pictavo-<pid>-<8 hex digits>.tmp"), or nullopt for any other name. The id only names
+// the writer; whether it lives is told by the file's lock, never by the id.
 std::optional<int> TempFileWriter(const std::string& name);
 
 } // namespace pictavo

@@ -75,6 +75,14 @@
 <context>
     <name>Twnd_pictavo_Main</name>
     <message>
+        <source>正在等待另一个程序写完 %1…</source>
+        <translation>waiting for another program writing %1…</translation>
+    </message>
+    <message>
+        <source>从图标库中删除</source>
+        <translation>Delete from icon library</translation>
+    </message>
+    <message>
         <source>选择目标</source>
         <translation>Select the target folder</translation>
     </message>

@@ -9,6 +9,7 @@
 #include "app/IconGrid.h"
 #include "app/Panels.h"
 #include "icons/MultiIcon.h"
+#include "library/LibraryLock.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -104,6 +105,47 @@ private slots:
             });
             QVERIFY2(!finished, inDialog ? "in the dialog" : "in the window");
         }
+    }
+
+    // An Escape before the progress shows is not lost: it cancels all the same.
+    void escapeBeforeTheProgressShowsCancels() {
+        QWidget window;
+        window.show();
+        TLongWork work(&window);
+        QTimer::singleShot(50, [&] { QTest::keyClick(&window, Qt::Key_Escape); });
+        const bool finished = work.Run("work", [](TWorkProgress& progress) {
+            for (int i = 0; i < 400; ++i) { // 2 s at most
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                progress.Step(0);
+            }
+        });
+        QVERIFY(!finished);
+    }
+
+    // Another program writing the library holds its lock: the progress says so instead of
+    // "0 / 0", and Cancel ends the wait while the other still holds it.
+    void waitForAnotherWriterSaysSoAndCancels() {
+        IconFolder folder;
+        Twnd_pictavo_Main window;
+        FakeDialogs* dialogs = UseFakeDialogs(window);
+        window.ShellTreeFolderSelected(folder.Path());
+        QTemporaryDir target;
+        dialogs->SaveAnswer = target.filePath("lib.icl");
+        const pictavo::TLibraryLock other(dialogs->SaveAnswer.toStdString());
+        QString shownText;
+        QTimer press;
+        press.setInterval(20);
+        connect(&press, &QTimer::timeout, [&] {
+            auto* dialog = window.findChild<QProgressDialog*>("WorkProgress");
+            if (dialog == nullptr || !dialog->isVisible())
+                return;
+            shownText = dialog->labelText();
+            dialog->cancel();
+        });
+        press.start();
+        window.cmICLFromList(Take::All);
+        QVERIFY2(shownText.startsWith("正在等待另一个程序写完 lib.icl…\n"), qPrintable(shownText));
+        QVERIFY(!QFileInfo::exists(dialogs->SaveAnswer));
     }
 
     void errorOfTheWorkIsRaisedAgainAndQuickWorkShowsNothing() {

@@ -208,6 +208,64 @@ TEST_F(LibrarySafety, TheLibraryLockMakesASecondHolderWait) {
               (std::vector<std::string>{"second-had-it", "second-waited-for-lib.icl.lock"}));
 }
 
+// A wait that is asked whether to go on ends with what that question raises (a cancel, a
+// time limit), and leaves the holder's lock as it was; it takes the lock once the holder
+// lets go.
+TEST_F(LibrarySafety, AWaitForTheLibraryLockEndsWhenItsCheckRaises) {
+    const std::string library = dir + "lib.icl";
+    auto first = std::make_unique<TLibraryLock>(library);
+    int asked = 0;
+    std::string told;
+    const auto waitGivingUpAtThird = [&] {
+        TLibraryLock second(
+            library, [&](const std::string& lockFile) { told = lockFile; },
+            [&] {
+                if (++asked == 3)
+                    throw Exception("given up");
+            });
+    };
+    EXPECT_THROW(waitGivingUpAtThird(), Exception);
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(told, library + ".lock");
+    EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"lib.icl.lock"});
+    int polls = 0;
+    {
+        TLibraryLock second(library, {}, [&] {
+            if (++polls == 2)
+                first.reset(); // the holder lets go while the second waits
+        });
+        EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"lib.icl.lock"});
+    }
+    EXPECT_EQ(polls, 2);
+    EXPECT_TRUE(FolderEntries(dir).empty());
+}
+
+// The command line's wait has a limit when asked: --wait SECONDS gives up with an error
+// and leaves the library as it was.
+TEST_F(LibrarySafety, TheCommandLineGivesUpWaitingAfterWaitSeconds) {
+    const std::string library = dir + "lib.icl";
+    ASSERT_EQ(RunCli({"build", library, ico}).Status, 0);
+    const std::vector<uint8_t> before = ReadFileBytes(library);
+    const TLibraryLock other(library);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"build", library, "--update", "--wait", "1", dll},
+          std::vector<std::string>{"remove", "--wait", "0", library, "0"}}) {
+        const auto start = std::chrono::steady_clock::now();
+        const testsupport::CliRun run = RunCli(args);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)) << args[0];
+        EXPECT_EQ(run.Status, 1) << args[0];
+        EXPECT_NE(run.Err.find("waiting: another build or removal holds " + library + ".lock"),
+                  std::string::npos)
+            << run.Err;
+        EXPECT_NE(run.Err.find("gave up waiting after " + args[args[0] == "build" ? 4 : 2] +
+                               " seconds"),
+                  std::string::npos)
+            << run.Err;
+        EXPECT_EQ(ReadFileBytes(library), before);
+    }
+    EXPECT_EQ(RunCli({"remove", "--wait", "x", library, "0"}).Status, 2);
+}
+
 TEST_F(LibrarySafety, AHolderEndedBySigtermLeavesNoLockFile) {
     const std::string library = dir + "lib.icl";
     const std::string held = dir + "held";

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <optional>
+#include <sys/file.h>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -60,24 +63,66 @@ TEST(PrivateTempFolder, NextRunRemovesTheFolderOfAKilledRun) {
     EXPECT_TRUE(Exists(living.Path() + "kept.ico"));
 }
 
-// Only folders named as ours are touched: an older run's "pictavo-XXXXXX" or another
-// program's folder cannot tell its owner and stays.
+// Points TMPDIR at a folder for the life of the object.
+class TempDirSetting {
+public:
+    explicit TempDirSetting(const std::string& folder) {
+        if (const char* saved = std::getenv("TMPDIR"))
+            FSaved = saved;
+        ::setenv("TMPDIR", folder.c_str(), 1);
+    }
+    ~TempDirSetting() {
+        if (FSaved)
+            ::setenv("TMPDIR", FSaved->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+
+private:
+    std::optional<std::string> FSaved;
+};
+
+// Only folders that are plainly ours are touched: an older run's "pictavo-XXXXXX",
+// another program's folder, and a user's own folder that happens to look like ours
+// ("pictavo-2024-export", no marker inside) stay with their files.
 TEST(PrivateTempFolder, FoldersOfUnknownOwnersStay) {
     TPrivateTempFolder parent; // the temporary folder of this test
-    const char* saved = std::getenv("TMPDIR");
-    const std::string savedValue = saved ? saved : "";
-    ::setenv("TMPDIR", parent.Path().c_str(), 1);
-    for (const char* name : {"pictavo-abcdef", "pictavo-1x-abcdef", "other-1-abcdef"})
+    const TempDirSetting setting(parent.Path());
+    const std::vector<std::string> names = {"pictavo-abcdef", "pictavo-1x-abcdef",
+                                            "other-1-abcdef", "pictavo-2024-export"};
+    for (const std::string& name : names) {
         ASSERT_EQ(::mkdir((parent.Path() + name).c_str(), 0700), 0);
+        MemoryStream(std::vector<uint8_t>{1}).SaveToFile(parent.Path() + name + "/mine.txt");
+    }
     { TPrivateTempFolder inside; }
-    for (const char* name : {"pictavo-abcdef", "pictavo-1x-abcdef", "other-1-abcdef"}) {
-        EXPECT_TRUE(Exists(parent.Path() + name)) << name;
+    for (const std::string& name : names) {
+        EXPECT_TRUE(Exists(parent.Path() + name + "/mine.txt")) << name;
+        ::unlink((parent.Path() + name + "/mine.txt").c_str());
         ::rmdir((parent.Path() + name).c_str());
     }
-    if (saved)
-        ::setenv("TMPDIR", savedValue.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
+}
+
+// A folder's owner is alive while it holds the folder's lock, whatever its process id
+// means here: an owner in another process-id namespace names a process that is gone.
+TEST(PrivateTempFolder, ALockedFolderStaysWhateverItsProcessId) {
+    TPrivateTempFolder parent;
+    const TempDirSetting setting(parent.Path());
+    // As another namespace's run would leave it: marked, locked, named after no process.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string foreign = parent.Path() + "pictavo-" + std::to_string(gone) + "-Ab12Cd";
+    ASSERT_EQ(::mkdir(foreign.c_str(), 0700), 0);
+    MemoryStream(std::vector<uint8_t>{1}).SaveToFile(foreign + "/.pictavo-temp-folder");
+    MemoryStream(std::vector<uint8_t>{1}).SaveToFile(foreign + "/temp.ico");
+    const int lock = ::open(foreign.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    { TPrivateTempFolder next; }
+    EXPECT_TRUE(Exists(foreign + "/temp.ico"));
+    ::close(lock); // the owner ends
+    { TPrivateTempFolder next; }
+    EXPECT_FALSE(Exists(foreign));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace pictavo {
@@ -217,27 +218,68 @@ TEST(TempFileCleanup, RemovesRegisteredFilesThenTheirFolders) {
     EXPECT_NE(::lstat(folder.c_str(), &info), 0);
 }
 
-// A writer killed outright leaves its temporary file; the next writer in that folder
-// removes it when its writer is gone, and leaves a living writer's and the user's files.
-TEST_F(AtomicFileTest, DeadWritersLeftoversGoBeforeTheNextWrite) {
-    const pid_t dead = ::fork();
-    if (dead == 0)
+// The name of the temporary file a writer in a child process is at when the child stops
+// (killed, or still running and paused); the child is told by `stay` whether to wait.
+std::string TempFileOfAChild(const std::string& target, bool stay, pid_t& child) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return "";
+    child = ::fork();
+    if (child == 0) {
+        TAtomicFile file(target);
+        file.Output().WriteBuffer("half", 4);
+        const std::string line = file.TempFileName() + "\n";
+        if (::write(pipeEnds[1], line.data(), line.size()) < 0 || !stay)
+            ::_exit(0); // no destructor runs: as a SIGKILL would leave it
+        ::pause();
         ::_exit(0);
-    ASSERT_GT(dead, 0);
-    ::waitpid(dead, nullptr, 0);
-    const std::string leftover = Format(".pictavo-%d-0badf00d.tmp", static_cast<int>(dead));
-    const std::string living = Format(".pictavo-%d-12345678.tmp", static_cast<int>(::getppid()));
-    for (const std::string& name : {leftover, living, std::string(".pictavo-notes.tmp")})
+    }
+    ::close(pipeEnds[1]);
+    std::string path;
+    char c = 0;
+    while (::read(pipeEnds[0], &c, 1) == 1 && c != '\n')
+        path += c;
+    ::close(pipeEnds[0]);
+    if (!stay)
+        ::waitpid(child, nullptr, 0);
+    return path.substr(path.rfind('/') + 1);
+}
+
+// A writer killed outright leaves its temporary file; the next writer in that folder
+// removes it. Whether a writer lives is told by its file's lock, never by its process id:
+// a living writer whose id means nothing here (another process-id namespace) keeps its
+// file, and names that merely look like ours, without our mark, are the user's.
+TEST_F(AtomicFileTest, OnlyDeadWritersMarkedFilesGo) {
+    pid_t deadPid = 0, livingPid = 0;
+    const std::string dead = TempFileOfAChild(dir + "a.ico", false, deadPid);
+    const std::string living = TempFileOfAChild(dir + "b.ico", true, livingPid);
+    ASSERT_TRUE(TempFileWriter(dead) && TempFileWriter(living));
+    // The living writer as seen from another namespace: its id is no process here.
+    const std::string foreign = Format(".pictavo-%d-89abcdef.tmp", static_cast<int>(deadPid));
+    ASSERT_EQ(::rename((dir + living).c_str(), (dir + foreign).c_str()), 0);
+    const std::string lookalike = Format(".pictavo-%d-0badf00d.tmp", static_cast<int>(deadPid));
+    for (const std::string& name : {lookalike, std::string(".pictavo-9-draft.tmp"),
+                                    std::string(".pictavo-notes.tmp")})
         std::ofstream(dir + name) << 'x'; // plainly: an atomic write would clean up first
     WriteFileAtomically(dir + "out.ico", std::vector<uint8_t>{'i', 'c', 'o'});
-    EXPECT_EQ(Names(), (std::set<std::string>{living, ".pictavo-notes.tmp", "out.ico"}));
+    EXPECT_EQ(Names(), (std::set<std::string>{foreign, lookalike, ".pictavo-9-draft.tmp",
+                                              ".pictavo-notes.tmp", "out.ico"}));
+    ::kill(livingPid, SIGKILL);
+    ::waitpid(livingPid, nullptr, 0);
+}
+
+// The mark is the temporary file's alone: the finished file does not carry it.
+TEST_F(AtomicFileTest, TheResultCarriesNoWriterMark) {
+    WriteFileAtomically(dir + "out.ico", std::vector<uint8_t>{'i'});
+    EXPECT_LT(::getxattr((dir + "out.ico").c_str(), "user.pictavo.writer", nullptr, 0), 0);
 }
 
 TEST(AtomicFilePaths, TempFileWriter) {
     EXPECT_EQ(TempFileWriter(".pictavo-4242-0000abcd.tmp"), std::optional<int>(4242));
     for (const char* other : {".pictavo-0000abcd.tmp", ".pictavo--1.tmp", ".pictavo-42x-1.tmp",
                               "pictavo-42-1.tmp", ".pictavo-42-1.tm", ".pictavo-0-1.tmp",
-                              ".pictavo-1234567890-1.tmp", "a.ico"})
+                              ".pictavo-1234567890-1.tmp", ".pictavo-9-draft.tmp",
+                              ".pictavo-9-0BADF00D.tmp", ".pictavo-9-0badf00.tmp", "a.ico"})
         EXPECT_EQ(TempFileWriter(other), std::nullopt) << other;
 }
 
