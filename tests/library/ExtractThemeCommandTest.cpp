@@ -71,6 +71,7 @@ TEST_F(ExtractTheme, ExactImagesComeOutAsExtractPngWritesThem) {
 
 TEST_F(ExtractTheme, ExitCodes) {
     const std::string dll = PeFixture("icons32.dll");
+    const std::vector<std::string> before = FolderEntries(work.Path());
     struct Case {
         std::vector<std::string> Args;
         int Status;
@@ -93,7 +94,7 @@ TEST_F(ExtractTheme, ExitCodes) {
         EXPECT_EQ(run.Status, c.Status) << c.Args[1] << " " << c.Args.back() << ": " << run.Err;
         EXPECT_TRUE(run.Out.empty()) << run.Out;
     }
-    EXPECT_TRUE(FolderEntries(work.Path()).empty()); // nothing written, no folder made
+    EXPECT_EQ(FolderEntries(work.Path()), before); // nothing written, no folder made
 }
 
 // Starts pictavo-cli with its output thrown away; returns its process id.
