@@ -32,6 +32,11 @@ struct ChoiceCase {
     const char* Expected;
 };
 
+// Test names show the case by its name, not as bytes.
+void PrintTo(const ChoiceCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
 class ThemeSizeChoice : public testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(ThemeSizeChoice, EachStandardSizeUpToTheLargestImage) {
