@@ -10,6 +10,7 @@
 // bitmaps, 256 pixels as PNG), behind a data section that brings the file to 15 MB.
 
 #include "bench/BenchIconImages.h"
+#include "bench/BenchLargeFile.h"
 #include "bench/BenchPeImage.h"
 #include "bench/BenchProcess.h"
 #include "icons/PngCodec.h"
@@ -41,31 +42,8 @@ std::vector<uint8_t> LargeLibrary() {
     return bench::DataAndResourcesDll(resources, dataSize, FileSize);
 }
 
-// Writes the library unless a file of the right size is already there, then reads it
-// once so that it is in the page cache. Building it takes tens of megabytes; that is
-// done in a child process, because a spawned child reports the larger of its own peak
-// memory and that of the process it was spawned from.
 bool PrepareLibrary() {
-    struct stat info {};
-    if (stat(LibraryPath, &info) != 0 || info.st_size != FileSize) {
-        const pid_t builder = fork();
-        if (builder == 0) {
-            WriteFileBytes(LibraryPath, LargeLibrary());
-            _exit(0);
-        }
-        int status = 0;
-        if (builder < 0 || waitpid(builder, &status, 0) != builder)
-            return false;
-    }
-    FILE* file = std::fopen(LibraryPath, "rb");
-    if (file == nullptr)
-        return false;
-    std::vector<char> chunk(1 << 16);
-    size_t total = 0;
-    for (size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;)
-        total += got;
-    std::fclose(file);
-    return total == FileSize;
+    return bench::PrepareLargeFile(LibraryPath, FileSize, LargeLibrary);
 }
 
 // Runs the thumbnailer once; answers its exit status and adds its peak memory (KB).

@@ -145,9 +145,16 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
             if (i + 1 == args.size())
                 return arg + " needs a value";
             const std::string& value = args[++i];
-            if (arg == "-o" || arg == "--theme") {
-                (arg == "-o" ? options.Output : options.Theme.ThemeFolder) = value;
-                (arg == "-o" ? outputGiven : options.ThemeGiven) = true;
+            if (arg == "-o") {
+                options.Output = value;
+                outputGiven = true;
+                continue;
+            }
+            if (arg == "--theme") {
+                if (value.empty())
+                    return "--theme needs a folder";
+                options.Theme.ThemeFolder = value;
+                options.ThemeGiven = true;
                 continue;
             }
             if (arg == "--name" || arg == "--id" || (arg == "-i" && IsNegativeId(value))) {

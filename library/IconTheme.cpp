@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -193,15 +194,8 @@ std::vector<uint8_t> ThemeImagePng(const TMultiIcon& icon, const ThemeImageChoic
     const TMultiIconImage image = icon.GetIconData(choice.Image);
     if (choice.Exact)
         return ImageAsPng(image);
-    // A PNG image is scaled from its decoded pixels where they are.
     RgbaImage converted;
-    RgbaPixels source;
-    if (image.IsPng) {
-        source = {image.Png->Width(), image.Png->Height(), image.Png->Pixels().data()};
-    } else {
-        converted = IconImageToRgba(image);
-        source = {converted.Width, converted.Height, converted.Pixels.data()};
-    }
+    const RgbaPixels source = ImagePixels(image, converted);
     const int size = choice.Size;
     int width = 0;
     int height = 0;
@@ -247,16 +241,18 @@ std::vector<std::string> SaveIconToTheme(const TMultiIcon& icon, const std::stri
 
 void RefreshThemeCache(const std::string& themeFolder) {
     const std::string hicolor = HicolorFolder(themeFolder);
-    struct stat info {};
-    if (::stat(PathInFolder(hicolor, "icon-theme.cache").c_str(), &info) != 0)
-        return; // the desktop reads the folders themselves
-    if (RunQuietly({"gtk-update-icon-cache", "--quiet", "--force", "--ignore-theme-index", hicolor}))
+    struct stat cache {};
+    const bool cached = ::stat(PathInFolder(hicolor, "icon-theme.cache").c_str(), &cache) == 0;
+    if (cached &&
+        RunQuietly({"gtk-update-icon-cache", "--quiet", "--force", "--ignore-theme-index", hicolor}))
         return;
-    // A cache is outdated when its folder changed after it, by the second.
-    timespec times[2] = {{0, UTIME_OMIT}, {info.st_mtim.tv_sec + 1, 0}};
+    // Running programs look at the theme folder's time to see that the theme changed, and
+    // a cache older than its folder (by the second) is not used.
     timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    times[1].tv_sec = std::max(times[1].tv_sec, now.tv_sec);
+    timespec times[2] = {{0, UTIME_OMIT}, now};
+    if (cached && now.tv_sec <= cache.st_mtim.tv_sec)
+        times[1] = {cache.st_mtim.tv_sec + 1, 0};
     ::utimensat(AT_FDCWD, hicolor.c_str(), times, 0);
 }
 

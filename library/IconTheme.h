@@ -70,9 +70,10 @@ std::vector<uint8_t> ThemeImagePng(const TMultiIcon& icon, const ThemeImageChoic
 std::vector<std::string> SaveIconToTheme(const TMultiIcon& icon, const std::string& themeFolder,
                                          const std::string& name);
 
-// When THEME/hicolor has an icon-theme.cache, rebuilds it with gtk-update-icon-cache, or,
-// where that program is missing or fails, marks the cache outdated (the theme folder's
-// time moves past it) so that the desktop reads the folders themselves. Never raises.
+// When THEME/hicolor has an icon-theme.cache, rebuilds it with gtk-update-icon-cache.
+// Otherwise, or where that program is missing or fails, moves the theme folder's time
+// on: running programs then read the theme again, and an outdated cache is not used.
+// Never raises.
 void RefreshThemeCache(const std::string& themeFolder);
 
 } // namespace pictavo

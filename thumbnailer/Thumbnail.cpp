@@ -145,6 +145,13 @@ void AreaAveragingScaler::Row(int y, uint8_t* out) {
     }
 }
 
+RgbaPixels ImagePixels(const TMultiIconImage& image, RgbaImage& converted) {
+    if (image.IsPng)
+        return {image.Png->Width(), image.Png->Height(), image.Png->Pixels().data()};
+    converted = IconImageToRgba(image);
+    return {converted.Width, converted.Height, converted.Pixels.data()};
+}
+
 RgbaImage FitByAreaAveraging(const RgbaImage& image, int size) {
     if (image.Width <= size && image.Height <= size)
         return image;
@@ -202,13 +209,7 @@ std::vector<uint8_t> IconThumbnailPng(const TMultiIcon& icon, int size) {
     // encoded as it is scaled: file managers run many thumbnailers at once, and full
     // copies of a 4096-pixel picture would multiply the memory each one takes.
     RgbaImage converted;
-    RgbaPixels source;
-    if (image.IsPng) {
-        source = {image.Png->Width(), image.Png->Height(), image.Png->Pixels().data()};
-    } else {
-        converted = IconImageToRgba(image);
-        source = {converted.Width, converted.Height, converted.Pixels.data()};
-    }
+    const RgbaPixels source = ImagePixels(image, converted);
     int width = 0;
     int height = 0;
     FittedSize(source.Width, source.Height, size, width, height);

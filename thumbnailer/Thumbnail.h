@@ -25,6 +25,10 @@ struct RgbaPixels {
     const uint8_t* Pixels = nullptr;
 };
 
+// The pixels of an image to scale: a PNG image's decoded pixels where they are (a copy of
+// a large picture would double its memory), a bitmap image's converted into `converted`.
+RgbaPixels ImagePixels(const TMultiIconImage& image, RgbaImage& converted);
+
 // The width and height of an image scaled to fit `size` x `size` keeping its shape;
 // an image that fits already keeps its own.
 void FittedSize(int width, int height, int size, int& fittedWidth, int& fittedHeight);

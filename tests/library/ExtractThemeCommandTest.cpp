@@ -85,6 +85,7 @@ TEST_F(ExtractTheme, ExitCodes) {
         {{"extract", IconFixture("bitmaps.ico"), "--theme", Theme(), "--id", "1"}, 1},
         {{"extract", dll, "--theme", Theme(), "--name", "a/b"}, 2},
         {{"extract", dll, "--name", "a"}, 2},
+        {{"extract", dll, "--theme", ""}, 2},
         {{"extract", dll, "-i", "-101"}, 2},
         {{"extract", dll, "--theme", Theme(), "-o", work.Path()}, 2},
         {{"extract", dll, "--theme", Theme(), "-i", "1", "--id", "101"}, 2},

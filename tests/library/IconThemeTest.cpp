@@ -11,6 +11,7 @@
 #include "util/Stream.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace pictavo {
@@ -30,6 +31,11 @@ struct ChoiceCase {
     std::vector<ThemeImageShape> Images; // width, height, depth
     const char* Expected;
 };
+
+// Test names show the case by its name, not as bytes.
+void PrintTo(const ChoiceCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class ThemeSizeChoice : public testing::TestWithParam<ChoiceCase> {};
 
@@ -177,10 +183,18 @@ TEST_F(IconThemeFiles, WritesEverySizeAndARerunReplacesTheEarlierFilesOfTheName)
     for (size_t i = 0; i < first.size(); ++i)
         EXPECT_EQ(first[i], Path(HicolorSizes()[i], "game"));
     Save(IconFixture("png-only.ico"), "other");
+    // Running programs see by the theme folder's time that it changed, also when no
+    // folder was added.
+    const std::string hicolor = work.Path() + "icons/hicolor";
+    const timespec old[2] = {{946684800, 0}, {946684800, 0}}; // 2000-01-01
+    ASSERT_EQ(::utimensat(AT_FDCWD, hicolor.c_str(), old, 0), 0);
 
     // A smaller icon of the same name: its larger sizes would otherwise still win.
     const std::vector<std::string> second = Save(IconFixture("bitmaps.ico"), "game");
     EXPECT_EQ(second.size(), 4u);
+    struct stat folder {};
+    ASSERT_EQ(::stat(hicolor.c_str(), &folder), 0);
+    EXPECT_GT(folder.st_mtim.tv_sec, old[1].tv_sec);
     EXPECT_EQ(FolderEntries(work.Path() + "icons/hicolor/32x32/apps"),
               (std::vector<std::string>{"game.png", "other.png"}));
     EXPECT_EQ(FolderEntries(work.Path() + "icons/hicolor/48x48/apps"),
