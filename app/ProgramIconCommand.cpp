@@ -35,8 +35,8 @@ void Twnd_pictavo_Main::cmPutIconIntoProgram() {
         result = pictavo::SetProgramIcon(change);
     } catch (const pictavo::ESignedImage&) {
         // A changed program's signature is void: the user decides whether to drop it.
-        if (!ConfirmDlg(*FDialogs, tr("该程序带有数字签名，修改后签名将失效。\r\n"
-                                      "是否去掉签名并放入图标？")))
+        const QString question = tr("该程序带有数字签名，修改后签名将失效。\r\n是否去掉签名并放入图标？");
+        if (!ConfirmDlg(*FDialogs, question))
             return;
         change.StripSignature = true;
         CursorGuard hourglass;
