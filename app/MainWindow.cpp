@@ -381,6 +381,8 @@ void Twnd_pictavo_Main::BuildMenus() {
     IconListPopup->addSeparator();
     Remove1 = IconListPopup->addAction(tr("由视图中移除"));
     Remove1->setObjectName("Remove1");
+    pmPutIntoProgram = IconListPopup->addAction(tr("把此图标放入程序…"));
+    pmPutIntoProgram->setObjectName("pmPutIntoProgram");
 
     IconBoxPopup = new QMenu(this);
     IconBoxPopup->setObjectName("IconBoxPopup");
@@ -425,6 +427,8 @@ void Twnd_pictavo_Main::ConnectEvents() {
             [this] { Guarded([&] { cmSaveImageAsPng(); }); });
     connect(pmRemoveFromICL, &QAction::triggered, this,
             [this] { Guarded([&] { cmRemoveFromICL(); }); });
+    connect(pmPutIntoProgram, &QAction::triggered, this,
+            [this] { Guarded([&] { cmPutIconIntoProgram(); }); });
 
     connect(FileList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (FileListPopupOpens())

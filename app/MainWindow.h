@@ -146,6 +146,9 @@ public:
     // Removing an icon rewrites its library, so it is offered for .icl files only.
     bool RemoveFromICLOffered() const;
     void cmRemoveFromICL();
+    // Puts the current tile's icon into a Windows program the user chooses (after a
+    // confirmation), keeping the previous program as its backup.
+    void cmPutIconIntoProgram();
     // Builds the library while the window answers; false when cancelled (the library is
     // then as it was).
     bool BuildLibrary(pictavo::TIconLibraryBuild build);
@@ -261,6 +264,7 @@ private:
     QAction* mnAddAllToView;
     QAction* mnRefresh;
     QAction* pmRemoveFromICL;
+    QAction* pmPutIntoProgram;
 
     int32_t FSelectedThumb = -1;
     pictavo::TMultiIcon FIcon;

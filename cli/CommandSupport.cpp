@@ -1,6 +1,8 @@
 #include "cli/CommandSupport.h"
 
+#include "peres/PEModule.h"
 #include "util/Exceptions.h"
+#include "util/FileErrorText.h"
 
 #include <chrono>
 #include <climits>
@@ -31,6 +33,13 @@ IconSourceText ParseIconSource(const std::string& text) {
             return {text.substr(0, colon), index};
     }
     return {text, std::nullopt};
+}
+
+int ProgramChangeFailure(const std::string& program, const std::exception& error) {
+    std::string message = FileErrorText(program, error.what());
+    if (dynamic_cast<const ESignedImage*>(&error) != nullptr)
+        message += "; --strip-signature writes it without the signature";
+    return Failure(message);
 }
 
 const Command& CommandNamed(const char* name) {

@@ -4,6 +4,7 @@
 #include "cli/Command.h"
 #include "library/FileIcons.h"
 
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +21,10 @@ struct IconSourceText {
     std::optional<int> Index;
 };
 IconSourceText ParseIconSource(const std::string& text);
+
+// The failure of a command that writes into a program: the error with the program's
+// name, and for a signed program the option that writes it all the same.
+int ProgramChangeFailure(const std::string& program, const std::exception& error);
 
 // The command of the table with this name.
 const Command& CommandNamed(const char* name);

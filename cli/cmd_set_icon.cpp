@@ -3,9 +3,7 @@
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
 #include "library/ProgramIcon.h"
-#include "peres/PEModule.h"
 #include "util/Exceptions.h"
-#include "util/FileErrorText.h"
 
 #include <cstdio>
 #include <exception>
@@ -92,11 +90,8 @@ int RunSetIcon(const Arguments& args) {
     TProgramIconResult result;
     try {
         result = SetProgramIcon(change);
-    } catch (const ESignedImage& error) {
-        return Failure(FileErrorText(change.ProgramFileName, error.what()) +
-                       "; --strip-signature writes it without the signature");
     } catch (const std::exception& error) {
-        return Failure(FileErrorText(change.ProgramFileName, error.what()));
+        return ProgramChangeFailure(change.ProgramFileName, error);
     }
     std::printf("%s: icon group %s replaced (images: %d); the previous file is %s\n",
                 LineText(change.ProgramFileName).c_str(), LineText(result.GroupName).c_str(),

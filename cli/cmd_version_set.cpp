@@ -3,9 +3,7 @@
 #include "cli/Command.h"
 #include "cli/CommandSupport.h"
 #include "library/ProgramVersion.h"
-#include "peres/PEModule.h"
 #include "util/Exceptions.h"
-#include "util/FileErrorText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -83,11 +81,8 @@ int RunVersionSet(const Arguments& args) {
     TProgramVersionResult result;
     try {
         result = SetProgramVersion(change);
-    } catch (const ESignedImage& error) {
-        return Failure(FileErrorText(change.ProgramFileName, error.what()) +
-                       "; --strip-signature writes it without the signature");
     } catch (const std::exception& error) {
-        return Failure(FileErrorText(change.ProgramFileName, error.what()));
+        return ProgramChangeFailure(change.ProgramFileName, error);
     }
     std::printf("%s: version information %s (string tables: %d); the previous file is %s\n",
                 LineText(change.ProgramFileName).c_str(), result.Created ? "added" : "changed",

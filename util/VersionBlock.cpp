@@ -125,14 +125,7 @@ constexpr int MaxVersionDepth = 8;
 
 std::string NodeText(const NodeView& node) {
     const ByteView value = node.Bytes.Sub(node.ValueOffset, node.ValueSize);
-    std::u16string text;
-    for (size_t i = 0; value.Holds(i, 2); i += 2) {
-        const char16_t c = static_cast<char16_t>(value.U16(i));
-        if (c == 0)
-            break;
-        text.push_back(c);
-    }
-    return platform::Utf16ToUtf8(text);
+    return VersionValueText(VersionValue{value.Data(), static_cast<uint32_t>(value.Size()), true});
 }
 
 VersionNode DecodeNode(const NodeView& view, int depth) {

@@ -197,6 +197,34 @@
         <translation>Delete from icon library...</translation>
     </message>
     <message>
+        <source>把此图标放入程序…</source>
+        <translation>Put this icon into a program…</translation>
+    </message>
+    <message>
+        <source>选择要放入图标的程序</source>
+        <translation>Choose the program for the icon</translation>
+    </message>
+    <message>
+        <source>Windows 程序 (*.exe *.dll);;所有文件 (*)</source>
+        <translation>Windows programs (*.exe *.dll);;All files (*)</translation>
+    </message>
+    <message>
+        <source>是否用这个图标替换 %1 的图标？<byte value="xd"/>
+原来的程序将保存为 %2。</source>
+        <translation>Replace the icon of %1 with this icon?<byte value="xd"/>
+The previous program will be kept as %2.</translation>
+    </message>
+    <message>
+        <source>该程序带有数字签名，修改后签名将失效。<byte value="xd"/>
+是否去掉签名并放入图标？</source>
+        <translation>The program is signed; changing it voids the signature.<byte value="xd"/>
+Remove the signature and put the icon in?</translation>
+    </message>
+    <message>
+        <source>图标已放入 %1，原来的程序保存为 %2</source>
+        <translation>The icon is in %1; the previous program is kept as %2</translation>
+    </message>
+    <message>
         <source>文件: %1    图标: %2    </source>
         <translation>Files: %1    Icons: %2    </translation>
     </message>
