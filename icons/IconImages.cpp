@@ -2,6 +2,7 @@
 
 #include "icons/MultiIcon.h"
 #include "util/Bytes.h"
+#include "util/PngSignature.h"
 
 #include <algorithm>
 #include <cstring>
@@ -100,6 +101,8 @@ void ReadPngImageBlock(TMultiIconImage& image, const uint8_t* block, size_t size
     // PNG), and names, listings and the choice of image go by what is in the file.
     image.Width = png->Width();
     image.Height = png->Height();
+    // Its own depth too: an entry saying 8 bits for an RGBA picture is not what is shown.
+    image.BitsPerPixel = ReadPngBitsPerPixel(block, size);
     image.Png = std::move(png);
 }
 

@@ -103,9 +103,6 @@ void TMultiIcon::LoadImageBlock(Stream& stream, TMultiIconImage& image, TDecodeB
         stream.ReadBuffer(block.data(), block.size());
         budget.Spend(DecodedBytesOfBlock(block.data(), block.size()));
         ReadPngImageBlock(image, block.data(), block.size());
-        // A cursor's bit-count field holds the hotspot; the decoded image is RGBA.
-        if (FIsCursor)
-            image.BitsPerPixel = 32;
         return;
     }
 
@@ -208,6 +205,8 @@ void TMultiIcon::WriteContainer(Stream* stream, bool asCursor) {
                 encoding = std::make_shared<const std::vector<uint8_t>>(image.Png->SaveToBytes());
             encoded.back() = encoding;
             image.BytesInRes = static_cast<int32_t>(encoding->size());
+            // The entry states the depth of the picture written, as it states its length.
+            image.BitsPerPixel = ReadPngBitsPerPixel(encoding->data(), encoding->size());
         }
     }
 

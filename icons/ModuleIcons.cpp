@@ -51,11 +51,11 @@ struct GroupDecoding {
 void SharePicture(const TMultiIconImage& from, TMultiIconImage& image) {
     image.IsPng = from.IsPng;
     image.Png = from.Png;
-    image.Width = from.Width; // the picture's size, for PNG data too
+    image.Width = from.Width; // the picture's size and depth, for PNG data too
     image.Height = from.Height;
-    if (from.IsPng)
-        return; // the depth stays as the entry gave it
     image.BitsPerPixel = from.BitsPerPixel;
+    if (from.IsPng)
+        return;
     image.HeaderSize = from.HeaderSize;
     image.Header = from.Header;
     image.ColorBits = from.ColorBits;

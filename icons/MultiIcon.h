@@ -84,9 +84,9 @@ BitmapBlockLayout MeasureBitmapBlock(const uint8_t* header);
 // bitmap cannot be made, "Error while allocating icon data" when it has no pixels.
 void ReadBitmapImageBlock(TMultiIconImage& image, const uint8_t* block, size_t size,
                           const char* shortBlockMessage = "Invalid icon format");
-// Fills a PNG image record from a complete PNG (or MNG) file in memory: IsPng and Png.
-// Width, Height, BitsPerPixel and BytesInRes stay the caller's. Decoder errors
-// (EInvalidGraphic) propagate.
+// Fills a PNG image record from a complete PNG (or MNG) file in memory: IsPng and Png,
+// Width, Height and BitsPerPixel as the picture itself has them (ReadPngBitsPerPixel).
+// BytesInRes and the hotspot stay the caller's. Decoder errors (EInvalidGraphic) propagate.
 void ReadPngImageBlock(TMultiIconImage& image, const uint8_t* block, size_t size);
 
 // Whether LoadFromStream would give at least one image, judged from the stream's

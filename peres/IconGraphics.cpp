@@ -63,7 +63,7 @@ IconDirectoryEntry EntryOfImage(const TExIconImage& image, uint32_t size) {
     if (format == TPixelFormat::pfDevice || format == TPixelFormat::pf15bit ||
         static_cast<int>(format) > static_cast<int>(TPixelFormat::pf32bit))
         InvalidIconOrCursor();
-    const int bits = PixelFormatBits(format);
+    const int bits = image.BitCount();
     IconDirectoryEntry entry;
     entry.Width = EntrySide(image.Width());
     entry.Height = EntrySide(image.Height());
@@ -365,19 +365,22 @@ void TExIconCursor::MakeImages(int count) {
 
 bool TExIconCursor::TakePngImage(TExIconImage& image) {
     // A PNG-compressed image (the form of 256-pixel images since 2007) is kept as its PNG
-    // bytes: the picture's own size, 32 bits per pixel, no BITMAPINFOHEADER to patch.
+    // bytes: the picture's own size and depth, drawn at 32 bits per pixel, no
+    // BITMAPINFOHEADER to patch.
     const std::vector<uint8_t>& bytes = image.ImageData().Bytes();
     const size_t offset = image.HeaderOffset();
     if (bytes.size() <= offset || !HasPngSignature(bytes.data() + offset, bytes.size() - offset))
         return false;
     uint32_t width = 0, height = 0;
+    const int bits = ReadPngBitsPerPixel(bytes.data() + offset, bytes.size() - offset);
     if (!ReadPngSize(bytes.data() + offset, bytes.size() - offset, width, height) || width == 0 ||
-        height == 0 || width > 0xFFFF || height > 0xFFFF)
+        height == 0 || width > 0xFFFF || height > 0xFFFF || bits == 0)
         throw EInvalidGraphic(_(kInvalidIconOrCursor));
     // Sizes are kept as directory entries hold them: 0 stands for 256 and more.
     const auto entrySize = [](uint32_t side) { return side > 255 ? 0 : static_cast<int>(side); };
     image.SetSize(entrySize(width), entrySize(height));
     image.SetPixelFormat(TPixelFormat::pf32bit);
+    image.SetPngBitCount(bits);
     return true;
 }
 

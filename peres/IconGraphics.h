@@ -81,7 +81,14 @@ public:
     int Height() const { return FHeight; }
     void SetSize(int width, int height);
     TPixelFormat PixelFormat() const { return FPixelFormat; }
-    void SetPixelFormat(TPixelFormat format) { FPixelFormat = format; }
+    void SetPixelFormat(TPixelFormat format) {
+        FPixelFormat = format;
+        FPngBitCount = 0;
+    }
+    // The bit count an entry states: the format's bits; for a PNG image (drawn as 32
+    // bits) the picture's own depth, set after the format.
+    int BitCount() const { return FPngBitCount != 0 ? FPngBitCount : PixelFormatBits(FPixelFormat); }
+    void SetPngBitCount(int bits) { FPngBitCount = bits; }
 
     // The resource-format bytes: for a cursor the hot spot x, y (16 bits each), then
     // BITMAPINFOHEADER, colour table or masks, XOR bitmap, AND mask.
@@ -111,6 +118,7 @@ private:
     int FWidth;
     int FHeight;
     TPixelFormat FPixelFormat;
+    int FPngBitCount = 0;
     MemoryStream FImageData;
     std::vector<TColor> FPalette;
     bool FPaletteMade = false;

@@ -201,22 +201,21 @@ void TIconCursorGroupResourceDetails::WriteHeader(uint16_t count) {
     Data().WriteU16(count);
 }
 
-void TIconCursorGroupResourceDetails::WriteEntryHead(int width, int height, TPixelFormat format,
+void TIconCursorGroupResourceDetails::WriteEntryHead(int width, int height, int bitCount,
                                                      uint32_t size) {
     // An icon entry keeps each side in a byte and adds a colour count; a cursor entry
     // keeps the sides in 16 bits.
     if (IsIconGroup()) {
-        const int colors = PixelFormatColors(format);
         Data().WriteU8(static_cast<uint8_t>(width));
         Data().WriteU8(static_cast<uint8_t>(height));
-        Data().WriteU8(static_cast<uint8_t>(colors < 256 ? colors : 0));
+        Data().WriteU8(IconColorCountByte(bitCount));
         Data().WriteU8(0);
     } else {
         Data().WriteU16(static_cast<uint16_t>(width));
         Data().WriteU16(static_cast<uint16_t>(height));
     }
     Data().WriteU16(1);
-    Data().WriteU16(static_cast<uint16_t>(PixelFormatBits(format)));
+    Data().WriteU16(static_cast<uint16_t>(bitCount));
     Data().WriteU32(size);
 }
 
@@ -354,7 +353,7 @@ void TIconCursorGroupResourceDetails::FillDefault() {
                             CreateEmpty<TIconResourceDetails>(*Owner(), Language(), name))
                       : CreateEmpty<TCursorResourceDetails>(*Owner(), Language(), name);
     WriteHeader(1);
-    WriteEntryHead(kDefaultSize, kDefaultSize, kDefaultFormat,
+    WriteEntryHead(kDefaultSize, kDefaultSize, PixelFormatBits(kDefaultFormat),
                    static_cast<uint32_t>(image->Data().Size()));
     Data().WriteU16(id);
     Data().SetPosition(0);
@@ -399,7 +398,7 @@ void TIconCursorGroupResourceDetails::ReplaceFromFile(const std::string& fileNam
     for (int i = 0; i < graphic->ImageCount(); ++i) {
         const TExIconImage& image = graphic->Image(i);
         const std::vector<uint8_t>& bytes = image.ResourceData().Bytes();
-        WriteEntryHead(image.Width(), image.Height(), image.PixelFormat(),
+        WriteEntryHead(image.Width(), image.Height(), image.BitCount(),
                        static_cast<uint32_t>(bytes.size()));
 
         const std::string name = std::to_string(first + i);

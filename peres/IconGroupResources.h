@@ -86,7 +86,7 @@ private:
     uint16_t EntryImageId(int index) const;
     void WriteHeader(uint16_t count);
     // An entry up to its image id: sides, colour count (icons), planes, bit count, size.
-    void WriteEntryHead(int width, int height, TPixelFormat format, uint32_t size);
+    void WriteEntryHead(int width, int height, int bitCount, uint32_t size);
     void RemoveEntryAt(int index);
     // Tells the owner's index which images the group names now.
     void NoteEntriesChanged();

@@ -51,8 +51,10 @@ inline std::vector<uint8_t> BlankPng(uint32_t width, uint32_t height, uint8_t se
     return png;
 }
 
-// An icon file whose images are the given PNG files, each listed as 256 x 256 at 32 bits.
-inline std::vector<uint8_t> IconFileOfPngs(const std::vector<std::vector<uint8_t>>& pngs) {
+// An icon file whose images are the given PNG files, each listed as 256 x 256 at
+// `listedBits` bits.
+inline std::vector<uint8_t> IconFileOfPngs(const std::vector<std::vector<uint8_t>>& pngs,
+                                           uint16_t listedBits = 32) {
     std::vector<uint8_t> out;
     AppendU16(out, 0);
     AppendU16(out, 1);
@@ -61,7 +63,7 @@ inline std::vector<uint8_t> IconFileOfPngs(const std::vector<std::vector<uint8_t
     for (const std::vector<uint8_t>& png : pngs) {
         out.insert(out.end(), {0, 0, 0, 0});
         AppendU16(out, 1);
-        AppendU16(out, 32);
+        AppendU16(out, listedBits);
         AppendU32(out, static_cast<uint32_t>(png.size()));
         AppendU32(out, offset);
         offset += static_cast<uint32_t>(png.size());

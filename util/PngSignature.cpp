@@ -31,4 +31,25 @@ bool ReadPngSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& he
     return true;
 }
 
+int ReadPngBitsPerPixel(const uint8_t* data, size_t size) {
+    uint32_t width = 0, height = 0;
+    // The bit depth and colour type follow the sizes in the header chunk.
+    if (!ReadPngSize(data, size, width, height) || size < 26)
+        return 0;
+    const int depth = data[24];
+    switch (data[25]) {
+    case 0: // grey
+    case 3: // palette index
+        return depth;
+    case 2: // red, green, blue
+        return 3 * depth;
+    case 4: // grey, alpha
+        return 2 * depth;
+    case 6: // red, green, blue, alpha
+        return 4 * depth;
+    default:
+        return 0;
+    }
+}
+
 } // namespace pictavo

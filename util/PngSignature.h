@@ -14,4 +14,10 @@ bool HasPngSignature(const uint8_t* data, size_t size);
 // false when the data does not begin with the PNG signature and an IHDR chunk.
 bool ReadPngSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height);
 
+// The picture's own depth in bits per pixel, from the header chunk: the sample depth
+// times the samples of a pixel (a palette picture: its index depth). 0 when the data
+// does not begin with a PNG header chunk or names no known colour type. Listings and
+// written directories state a PNG image's bit count by this, whatever an entry said.
+int ReadPngBitsPerPixel(const uint8_t* data, size_t size);
+
 } // namespace pictavo

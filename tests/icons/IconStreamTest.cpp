@@ -1,4 +1,5 @@
 #include "IconTestSupport.h"
+#include "tests/CraftedFiles.h"
 
 #include "icons/MultiIcon.h"
 #include "util/Exceptions.h"
@@ -109,6 +110,29 @@ TEST(IconStream, PngImageIsReencodedAndLaterOffsetsMove) {
     EXPECT_EQ(std::vector<uint8_t>(bitmap.ColorBits, bitmap.ColorBits + bitmap.ColorBitsSize),
               std::vector<uint8_t>(icon.GetIconData(1).ColorBits,
                                    icon.GetIconData(1).ColorBits + bitmap.ColorBitsSize));
+}
+
+// A PNG image's bit count is the picture's own depth, whatever its entry says; a saved
+// file states the depth of the picture it writes (always RGBA).
+TEST(IconStream, PngImageStatesThePicturesOwnDepth) {
+    for (const auto& [name, ownBits] : {std::pair{"png-gray1.png", 1},
+                                        {"png-palette-trns.png", 8},
+                                        {"png-rgb-trns.png", 24},
+                                        {"png-rgba-interlaced.png", 32},
+                                        {"png-gray-alpha16.png", 32},
+                                        {"png-rgb16.png", 48}}) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> png = FixtureBytes(name);
+        EXPECT_EQ(ReadPngBitsPerPixel(png.data(), png.size()), ownBits);
+        TMultiIcon icon;
+        LoadBytes(icon, crafted::IconFileOfPngs({png}, 8));
+        EXPECT_EQ(icon.GetIconData(0).BitsPerPixel, ownBits);
+        const std::vector<uint8_t> saved = SaveBytes(icon);
+        EXPECT_EQ(LoadU16(saved.data() + 6 + 6), 32);
+        EXPECT_EQ(icon.GetIconData(0).BitsPerPixel, 32);
+    }
+    const uint8_t notPng[26] = {};
+    EXPECT_EQ(ReadPngBitsPerPixel(notPng, sizeof notPng), 0);
 }
 
 TEST(IconStream, EightBitBlockWithSixteenColoursIsInvalid) {

@@ -2,6 +2,7 @@
 
 #include "IconTestSupport.h"
 #include "tests/CliRunner.h"
+#include "tests/CraftedFiles.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -25,6 +26,17 @@ TEST_F(ImagesCommand, ListsEveryImage) {
     EXPECT_EQ(result.Out, "[0] 256x256 - 32bit png\n[1] 16x16 - 4bit\n");
     EXPECT_EQ(RunCli({"images", test::IconFixture("cursor.cur")}).Out,
               "[0] 32x32 - 1bit\n[1] 16x16 - 8bit\n");
+}
+
+// An RGBA picture whose entry says 8 bits is listed at its own 32, as its size is.
+TEST_F(ImagesCommand, PngImageShowsThePicturesOwnDepth) {
+    const std::string file = testing::TempDir() + "rgba-listed-as-8-bits.ico";
+    WriteFileBytes(file,
+                   crafted::IconFileOfPngs({test::FixtureBytes("png-rgba-interlaced.png")}, 8));
+    const testsupport::CliRun result = RunCli({"images", file});
+    std::filesystem::remove(file);
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Out, "[0] 5x3 - 32bit png\n");
 }
 
 TEST_F(ImagesCommand, ReportsTheContainersErrorAfterTheFileNameAndExitsWithOne) {

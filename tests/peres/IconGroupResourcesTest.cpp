@@ -1,6 +1,7 @@
 #include "peres/IconGroupResources.h"
 #include "peres/BitmapResources.h"
 #include "peres/PEResourceModule.h"
+#include "tests/CraftedFiles.h"
 #include "tests/peres/IconFixtures.h"
 #include "tests/peres/PeFixtures.h"
 #include "util/Exceptions.h"
@@ -191,6 +192,20 @@ TEST(IconGroups, ReplaceFromFileStoresImagesWithImageSizeCleared) {
     EXPECT_EQ(group->ImageOfEntry(1)->Data().Bytes(),
               WithoutImageSize(
                   std::vector<uint8_t>(file.begin() + offset, file.begin() + offset + size)));
+}
+
+// A library's group states a PNG image's own depth, not what the source's entry said.
+TEST(IconGroups, PngEntryStatesThePicturesOwnDepth) {
+    auto module = EmptyModule();
+    const std::vector<uint8_t> rgba = ReadFileBytes(std::string(PICTAVO_FIXTURES) +
+                                                    "/icons/png-rgba-interlaced.png");
+    const std::vector<uint8_t> palette =
+        ReadFileBytes(std::string(PICTAVO_FIXTURES) + "/icons/png-palette-trns.png");
+    auto* group = AddGroupFromFile(*module, crafted::IconFileOfPngs({rgba}, 8));
+    EXPECT_EQ(IconEntries(*group).at(0).Bits, 32);
+    group = AddGroupFromFile(*module, crafted::IconFileOfPngs({palette}, 32));
+    EXPECT_EQ(IconEntries(*group).at(0).Bits, 8);
+    EXPECT_EQ(IconEntries(*group).at(0).Colors, 0);
 }
 
 TEST(IconGroups, RemovingAGroupRemovesExactlyItsImages) {
