@@ -8,6 +8,7 @@
 #include "cli/StandardOutput.h"
 #include "cursors/AnimatedCursor.h"
 #include "cursors/CursorThumbnail.h"
+#include "cursors/ModuleCursors.h"
 #include "icons/ExportNames.h"
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
@@ -29,6 +30,7 @@ extern const char ExtractHelp[] =
     "Usage: pictavo-cli extract FILE [--png] [-i N]... [-o DIR]\n"
     "       pictavo-cli extract FILE -i N -o -\n"
     "       pictavo-cli extract FILE --best [--size N] -o OUTPUT\n"
+    "       pictavo-cli extract FILE --cursors [-i N]... [-o DIR]\n"
     "Writes icons of FILE (all their images) as .ico files named BASE_N.ico, where\n"
     "BASE is FILE's name without folder and without its last extension and N the\n"
     "icon's number (0-based, in the order `pictavo-cli icons` lists them). For an ICO\n"
@@ -49,6 +51,9 @@ extern const char ExtractHelp[] =
     "          only that icon is read, however large FILE is\n"
     "  --size N  with --best: the image that best fits N x N instead, scaled down\n"
     "          smoothly to fit when it is larger\n"
+    "  --cursors  write the cursors of a module instead (its cursor groups, then its\n"
+    "          animated cursors and icons, numbered as `icons --cursors` lists them)\n"
+    "          as BASE_cursor_N.cur or, when animated, BASE_cursor_N.ani, hotspots kept\n"
     "Prints the name of each file written. An icon without images (an empty group of\n"
     "an icon library) is not written.\n"
     "Exit status 0; 1 when FILE holds no icons, an icon number is out of range, an\n"
@@ -62,11 +67,14 @@ struct ExtractOptions {
     std::string Output = "."; // the folder, the file of --best, or "-"
     bool Png = false;
     bool Best = false;
+    bool Cursors = false;
     int Size = 0; // --size; 0 for the largest image
 };
 
 // The usage error of options that do not go together; "" when they do.
 std::string CheckCombination(const ExtractOptions& options, bool outputGiven) {
+    if (options.Cursors && (options.Best || options.Png))
+        return "--cursors goes with neither --best nor --png";
     if (options.Size > 0 && !options.Best)
         return "--size goes with --best";
     if (options.Best && (options.Png || !options.Indexes.empty()))
@@ -88,6 +96,8 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
             operands = true;
         } else if (option && arg == "--png") {
             options.Png = true;
+        } else if (option && arg == "--cursors") {
+            options.Cursors = true;
         } else if (option && arg == "--best") {
             options.Best = true;
         } else if (option && (arg == "-i" || arg == "-o" || arg == "--size")) {
@@ -165,6 +175,43 @@ std::vector<uint8_t> IconFileBytes(TMultiIcon& icon) {
     return stream.TakeBytes();
 }
 
+// --cursors: the module's cursors as .cur and .ani files.
+int ExtractCursors(ExtractOptions& options, const std::string& folder) {
+    TModuleCursors cursors(options.FileName);
+    if (cursors.Count() == 0)
+        return Failure(options.FileName + ": no cursors");
+    if (options.Indexes.empty())
+        for (int i = 0; i < cursors.Count(); ++i)
+            options.Indexes.push_back(i);
+    const std::string base = ExportBaseName(options.FileName);
+    TAtomicFileBatch files;
+    for (int index : options.Indexes) {
+        std::vector<uint8_t> bytes;
+        try {
+            bytes = cursors.FileBytes(index);
+        } catch (const std::exception& failure) {
+            return Failure(
+                FileErrorText(options.FileName, Format("cursor %d: %s", index, failure.what())));
+        }
+        if (options.Output == "-")
+            return WriteOutput("-", bytes);
+        const std::string target =
+            folder + Format("%s_cursor_%d%s", base.c_str(), index, cursors.FileExtension(index));
+        try {
+            files.Write(target, bytes);
+        } catch (const std::exception& failure) {
+            return Failure(FileErrorText(target, failure.what()));
+        }
+        std::printf("%s\n", LineText(target).c_str());
+    }
+    try {
+        files.Flush();
+    } catch (const std::exception& failure) {
+        return Failure(FileErrorText(folder, failure.what()));
+    }
+    return ExitOk;
+}
+
 } // namespace
 
 int RunExtract(const Arguments& args) {
@@ -179,6 +226,9 @@ int RunExtract(const Arguments& args) {
     if (!toStdout && (::stat(options.Output.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)))
         return Failure(options.Output + ": not a folder");
 
+    if (options.Cursors)
+        return ExtractCursors(options,
+                              options.Output.back() == '/' ? options.Output : options.Output + "/");
     // An animated cursor's frames are its icons.
     std::optional<TAnimatedCursor> animation;
     if (IsAnimatedCursorFile(options.FileName)) {
