@@ -175,6 +175,30 @@ std::vector<uint8_t> IconFileBytes(TMultiIcon& icon) {
     return stream.TakeBytes();
 }
 
+// Writes one file of the batch and prints its name; says why and answers false when the
+// write fails.
+bool WriteListedFile(TAtomicFileBatch& files, const std::string& target,
+                     const std::vector<uint8_t>& bytes) {
+    try {
+        files.Write(target, bytes);
+    } catch (const std::exception& failure) {
+        Failure(FileErrorText(target, failure.what()));
+        return false;
+    }
+    std::printf("%s\n", LineText(target).c_str());
+    return true;
+}
+
+// Puts the batch on the disk: `status`, or the failure when that fails.
+int FinishBatch(TAtomicFileBatch& files, const std::string& folder, int status) {
+    try {
+        files.Flush();
+    } catch (const std::exception& failure) {
+        return Failure(FileErrorText(folder, failure.what()));
+    }
+    return status;
+}
+
 // --cursors: the module's cursors as .cur and .ani files.
 int ExtractCursors(ExtractOptions& options, const std::string& folder) {
     TModuleCursors cursors(options.FileName);
@@ -197,19 +221,10 @@ int ExtractCursors(ExtractOptions& options, const std::string& folder) {
             return WriteOutput("-", bytes);
         const std::string target =
             folder + Format("%s_cursor_%d%s", base.c_str(), index, cursors.FileExtension(index));
-        try {
-            files.Write(target, bytes);
-        } catch (const std::exception& failure) {
-            return Failure(FileErrorText(target, failure.what()));
-        }
-        std::printf("%s\n", LineText(target).c_str());
+        if (!WriteListedFile(files, target, bytes))
+            return ExitFailure;
     }
-    try {
-        files.Flush();
-    } catch (const std::exception& failure) {
-        return Failure(FileErrorText(folder, failure.what()));
-    }
-    return ExitOk;
+    return FinishBatch(files, folder, ExitOk);
 }
 
 } // namespace
@@ -287,19 +302,10 @@ int RunExtract(const Arguments& args) {
             continue;
         }
         const std::string target = prefix + (animation && icon.IsCursor() ? ".cur" : ".ico");
-        try {
-            files.Write(target, IconFileBytes(icon));
-        } catch (const std::exception& failure) {
-            return Failure(FileErrorText(target, failure.what()));
-        }
-        std::printf("%s\n", LineText(target).c_str());
+        if (!WriteListedFile(files, target, IconFileBytes(icon)))
+            return ExitFailure;
     }
-    try {
-        files.Flush();
-    } catch (const std::exception& failure) {
-        return Failure(FileErrorText(folder, failure.what()));
-    }
-    return status;
+    return FinishBatch(files, folder, status);
 }
 
 } // namespace pictavo::cli
