@@ -6,6 +6,8 @@
 #include "util/Exceptions.h"
 #include "util/Stream.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -53,8 +55,8 @@ TEST(ModuleCursors, ListedAndExtractedWithTheirHotspots) {
     ASSERT_EQ(Lines(json.Out).size(), 4u);
     EXPECT_NE(json.Out.find("\"name\": \"#300\", \"animated\": true"), std::string::npos);
 
-    std::string pattern = (fs::temp_directory_path() / "pictavo-modcur-XXXXXX").string();
-    const std::string out = ::mkdtemp(pattern.data());
+    const cursortest::ScratchFolder scratch;
+    const std::string& out = scratch.Path();
     const auto run = RunCli({"extract", "--cursors", Dll, "-o", out});
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(Lines(run.Out).size(), 4u);
@@ -67,7 +69,6 @@ TEST(ModuleCursors, ListedAndExtractedWithTheirHotspots) {
               ReadFileBytes(Fixtures + "pack/Busy.ani"));
     EXPECT_EQ(RunCli({"extract", "--cursors", "--png", Dll, "-o", out}).Status, 2);
     EXPECT_EQ(RunCli({"icons", "--cursors", Fixtures + "pack/Busy.ani"}).Status, 1);
-    fs::remove_all(out);
 }
 
 } // namespace
