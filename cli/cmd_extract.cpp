@@ -10,6 +10,7 @@
 #include "cli/StandardOutput.h"
 #include "cursors/AnimatedCursor.h"
 #include "cursors/CursorThumbnail.h"
+#include "cursors/ModuleCursors.h"
 #include "icons/ExportNames.h"
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
@@ -33,6 +34,7 @@ extern const char ExtractHelp[] =
     "       pictavo-cli extract FILE -i N -o -\n"
     "       pictavo-cli extract FILE --best [--size N] -o OUTPUT\n"
     "       pictavo-cli extract FILE --theme DIR [--name NAME] [-i N | --id ID]\n"
+    "       pictavo-cli extract FILE --cursors [-i N]... [-o DIR]\n"
     "Writes icons of FILE (all their images) as .ico files named BASE_N.ico, where\n"
     "BASE is FILE's name without folder and without its last extension and N the\n"
     "icon's number (0-based, in the order `pictavo-cli icons` lists them). For an ICO\n"
@@ -65,6 +67,9 @@ extern const char ExtractHelp[] =
     "  -i N    with --theme: icon N; default 0, the icon Windows shows for a program\n"
     "  --id ID  with --theme: the icon group with resource ID ID (a number) or\n"
     "          name, as Windows writes FILE,-ID; -i -ID means the same\n"
+    "  --cursors  write the cursors of a module instead (its cursor groups, then its\n"
+    "          animated cursors and icons, numbered as `icons --cursors` lists them)\n"
+    "          as BASE_cursor_N.cur or, when animated, BASE_cursor_N.ani, hotspots kept\n"
     "Prints the name of each file written. An icon without images (an empty group of\n"
     "an icon library) is not written.\n"
     "Exit status 0; 1 when FILE holds no icons, an icon number is out of range, an\n"
@@ -80,6 +85,7 @@ struct ExtractOptions {
     std::string Output = "."; // the folder, the file of --best, or "-"
     bool Png = false;
     bool Best = false;
+    bool Cursors = false;
     int Size = 0; // --size; 0 for the largest image
     bool ThemeGiven = false;
     ThemeRequest Theme; // --theme, --name, --id, -i -ID
@@ -94,6 +100,8 @@ std::string CheckCombination(const ExtractOptions& options, bool outputGiven) {
          (!options.Indexes.empty() && !options.Theme.Id.empty())))
         return "--theme writes one icon: it goes with one -i N or --id ID, without -o, --png "
                "and --best";
+    if (options.Cursors && (options.Best || options.Png || options.ThemeGiven))
+        return "--cursors goes with neither --best, --png nor --theme";
     if (options.Size > 0 && !options.Best)
         return "--size goes with --best";
     if (options.Best && (options.Png || !options.Indexes.empty()))
@@ -138,6 +146,8 @@ std::string ParseExtractArguments(const Arguments& args, ExtractOptions& options
             operands = true;
         } else if (option && arg == "--png") {
             options.Png = true;
+        } else if (option && arg == "--cursors") {
+            options.Cursors = true;
         } else if (option && arg == "--best") {
             options.Best = true;
         } else if (option && (arg == "-i" || arg == "-o" || arg == "--size" ||
@@ -229,6 +239,58 @@ std::vector<uint8_t> IconFileBytes(TMultiIcon& icon) {
     return stream.TakeBytes();
 }
 
+// Writes one file of the batch and prints its name; says why and answers false when the
+// write fails.
+bool WriteListedFile(TAtomicFileBatch& files, const std::string& target,
+                     const std::vector<uint8_t>& bytes) {
+    try {
+        files.Write(target, bytes);
+    } catch (const std::exception& failure) {
+        Failure(FileErrorText(target, failure.what()));
+        return false;
+    }
+    std::printf("%s\n", LineText(target).c_str());
+    return true;
+}
+
+// Puts the batch on the disk: `status`, or the failure when that fails.
+int FinishBatch(TAtomicFileBatch& files, const std::string& folder, int status) {
+    try {
+        files.Flush();
+    } catch (const std::exception& failure) {
+        return Failure(FileErrorText(folder, failure.what()));
+    }
+    return status;
+}
+
+// --cursors: the module's cursors as .cur and .ani files.
+int ExtractCursors(ExtractOptions& options, const std::string& folder) {
+    TModuleCursors cursors(options.FileName);
+    if (cursors.Count() == 0)
+        return Failure(options.FileName + ": no cursors");
+    if (options.Indexes.empty())
+        for (int i = 0; i < cursors.Count(); ++i)
+            options.Indexes.push_back(i);
+    const std::string base = ExportBaseName(options.FileName);
+    TAtomicFileBatch files;
+    for (int index : options.Indexes) {
+        std::vector<uint8_t> bytes;
+        try {
+            bytes = cursors.FileBytes(index);
+        } catch (const std::exception& failure) {
+            return Failure(
+                FileErrorText(options.FileName, Format("cursor %d: %s", index, failure.what())));
+        }
+        if (options.Output == "-")
+            return WriteOutput("-", bytes);
+        const std::string target =
+            folder + Format("%s_cursor_%d%s", base.c_str(), index, cursors.FileExtension(index));
+        if (!WriteListedFile(files, target, bytes))
+            return ExitFailure;
+    }
+    return FinishBatch(files, folder, ExitOk);
+}
+
 } // namespace
 
 int RunExtract(const Arguments& args) {
@@ -249,6 +311,9 @@ int RunExtract(const Arguments& args) {
     if (!toStdout && (::stat(options.Output.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)))
         return Failure(options.Output + ": not a folder");
 
+    if (options.Cursors)
+        return ExtractCursors(options,
+                              options.Output.back() == '/' ? options.Output : options.Output + "/");
     // An animated cursor's frames are its icons.
     std::optional<TAnimatedCursor> animation;
     if (IsAnimatedCursorFile(options.FileName)) {
@@ -307,19 +372,10 @@ int RunExtract(const Arguments& args) {
             continue;
         }
         const std::string target = prefix + (animation && icon.IsCursor() ? ".cur" : ".ico");
-        try {
-            files.Write(target, IconFileBytes(icon));
-        } catch (const std::exception& failure) {
-            return Failure(FileErrorText(target, failure.what()));
-        }
-        std::printf("%s\n", LineText(target).c_str());
+        if (!WriteListedFile(files, target, IconFileBytes(icon)))
+            return ExitFailure;
     }
-    try {
-        files.Flush();
-    } catch (const std::exception& failure) {
-        return Failure(FileErrorText(folder, failure.what()));
-    }
-    return status;
+    return FinishBatch(files, folder, status);
 }
 
 } // namespace pictavo::cli

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -115,6 +116,25 @@ void SyncFolder(const std::string& folder) {
 const std::vector<int>& DefaultThemeSizes() {
     static const std::vector<int> sizes = {24, 32, 48, 64};
     return sizes;
+}
+
+std::string UserCursorThemesFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/')
+        return std::string(data) + "/icons";
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.local/share/icons";
+}
+
+std::string ThemeNameOfSource(const std::string& source) {
+    std::error_code error;
+    fs::path folder = fs::path(source).lexically_normal();
+    if (!fs::is_directory(folder, error))
+        folder = folder.parent_path();
+    if (!folder.has_filename())
+        folder = folder.parent_path(); // a trailing '/'
+    const std::string name = folder.filename().string();
+    return IsValidThemeName(name) ? name : "Cursors";
 }
 
 bool IsValidThemeName(const std::string& name) {

@@ -24,6 +24,13 @@ struct TCursorThemeRequest {
 // Whether the name can be a theme's folder name: not empty, no '/', not "." or "..".
 bool IsValidThemeName(const std::string& name);
 
+// Where a user's own cursor themes go: $XDG_DATA_HOME/icons, else ~/.local/share/icons.
+std::string UserCursorThemesFolder();
+
+// The theme name a pack's source gives: the name of its folder (the folder itself, or the
+// folder of an .inf file); "Cursors" when that has no usable name.
+std::string ThemeNameOfSource(const std::string& source);
+
 // Writes the theme; returns its folder. Raises Exception naming the role and its file when
 // a cursor fails, or the reason when the folder cannot be written or DIR/NAME is something
 // else than a cursor theme (which is never replaced).

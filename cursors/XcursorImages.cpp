@@ -93,7 +93,7 @@ TXcursorImage FrameAtSize(const TMultiIcon& frame, int size) {
     out.Height = scaled.Height;
     out.HotspotX = ScaledHotspot(source.HotspotX, source.Width, scaled.Width);
     out.HotspotY = ScaledHotspot(source.HotspotY, source.Height, scaled.Height);
-    out.Pixels = PremultipliedArgb(scaled);
+    out.Pixels = std::make_shared<const std::vector<uint32_t>>(PremultipliedArgb(scaled));
     return out;
 }
 
@@ -131,7 +131,7 @@ void SaveXcursorFile(const std::vector<TXcursorImage>& images, const std::string
         made->xhot = static_cast<XcursorDim>(image.HotspotX);
         made->yhot = static_cast<XcursorDim>(image.HotspotY);
         made->delay = image.DelayMs;
-        std::copy(image.Pixels.begin(), image.Pixels.end(), made->pixels);
+        std::copy(image.Pixels->begin(), image.Pixels->end(), made->pixels);
         // The set owns its images from here on.
         set->images[set->nimage++] = made;
     }

@@ -6,6 +6,7 @@
 #include "icons/IconImageRgba.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,9 @@ struct TXcursorImage {
     int HotspotX = 0;
     int HotspotY = 0;
     uint32_t DelayMs = 0;
-    std::vector<uint32_t> Pixels; // premultiplied ARGB, top-down rows, as Xcursor keeps them
+    // Premultiplied ARGB, top-down rows, as Xcursor keeps them; shared by the steps that
+    // show one frame.
+    std::shared_ptr<const std::vector<uint32_t>> Pixels;
 };
 
 // The sizes the images of the cursor's frames have (the longer side), with the extra

@@ -200,6 +200,11 @@ void TMultiIcon::LoadIconGroupResource(const ModuleReader& module, const std::st
     LoadGroup(module, name, false, fileBudget);
 }
 
+void TMultiIcon::LoadCursorGroupResource(const ModuleReader& module, const std::string& name,
+                                         TDecodeBudget* fileBudget) {
+    LoadGroup(module, name, true, fileBudget);
+}
+
 void TMultiIcon::LoadGroup(const ModuleReader& module, const std::string& name, bool cursor,
                            TDecodeBudget* fileBudget) {
     const std::optional<ResourceBytes> group =

@@ -178,6 +178,9 @@ public:
     // shown earlier must not turn the next icon of a module into a cursor lookup.
     void LoadIconGroupResource(const ModuleReader& module, const std::string& name,
                                TDecodeBudget* fileBudget = nullptr);
+    // The same for a cursor group: the container becomes a cursor with the images' hotspots.
+    void LoadCursorGroupResource(const ModuleReader& module, const std::string& name,
+                                 TDecodeBudget* fileBudget = nullptr);
     // ---- end of icons in modules ----
 
 protected:

@@ -61,5 +61,7 @@ constexpr uint32_t RtRcData = 10;
 constexpr uint32_t RtGroupCursor = 12;
 constexpr uint32_t RtGroupIcon = 14;
 constexpr uint32_t RtVersion = 16;
+constexpr uint32_t RtAniCursor = 21;
+constexpr uint32_t RtAniIcon = 22;
 
 } // namespace pictavo::pe

@@ -4,6 +4,8 @@
 #include "icons/MultiIcon.h"
 #include "util/Stream.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,18 +21,7 @@ using testsupport::RunProgram;
 
 const std::string Busy = std::string(PICTAVO_FIXTURES) + "/cursors/pack/Busy.ani";
 
-class OutputFolder {
-public:
-    OutputFolder() {
-        std::string pattern = (fs::temp_directory_path() / "pictavo-ani-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~OutputFolder() { fs::remove_all(path_); }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using OutputFolder = cursortest::ScratchFolder;
 
 TEST(AnimatedCursorCommands, IconsListsFramesAndJsonAddsTheSteps) {
     const auto text = RunCli({"icons", Busy});

@@ -6,6 +6,8 @@
 #include "util/Exceptions.h"
 #include "util/Stream.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,18 +31,7 @@ std::string FileOf(const TCursorScheme& scheme, const char* role) {
     return fs::path(scheme.RoleFiles.at(static_cast<size_t>(Role(role)))).filename().string();
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "pictavo-scheme-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using TempDir = cursortest::ScratchFolder;
 
 TEST(CursorRoles, SeventeenInRegistryOrder) {
     const auto& roles = CursorRoles();

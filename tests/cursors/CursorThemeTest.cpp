@@ -196,5 +196,22 @@ TEST(CursorTheme, ReplacesAnEarlierThemeButNothingElse) {
         EXPECT_THROW(WriteCursorTheme(scheme, {dir, bad, {32}}), Exception) << bad;
 }
 
+TEST(CursorTheme, WhereAndUnderWhichNameTheWindowSavesIt) {
+    EXPECT_EQ(ThemeNameOfSource(Pack), "pack");
+    EXPECT_EQ(ThemeNameOfSource(Pack + "/"), "pack");
+    EXPECT_EQ(ThemeNameOfSource(Pack + "/install.inf"), "pack");
+    EXPECT_EQ(ThemeNameOfSource("/"), "Cursors");
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const std::string kept = data != nullptr ? data : "";
+    ::setenv("XDG_DATA_HOME", "/data", 1);
+    EXPECT_EQ(UserCursorThemesFolder(), "/data/icons");
+    ::setenv("XDG_DATA_HOME", "", 1);
+    EXPECT_EQ(UserCursorThemesFolder(), std::string(std::getenv("HOME")) + "/.local/share/icons");
+    if (data != nullptr)
+        ::setenv("XDG_DATA_HOME", kept.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+}
+
 } // namespace
 } // namespace pictavo
