@@ -95,8 +95,10 @@ std::vector<TIconSource> ExpandSource(const std::string& source) {
             fileName = source.substr(0, colon);
     }
     const int count = IconCountOfFile(fileName);
-    if (count == 0)
-        throw Exception(fileName + ": no icons");
+    if (count == 0) {
+        const std::string unreadable = UnreadableFileError(fileName);
+        throw Exception(unreadable.empty() ? fileName + ": no icons" : unreadable);
+    }
     if (!index)
         return EveryIconOf(fileName, count);
     if (*index >= count)

@@ -270,9 +270,18 @@ TEST_F(IconLibraryBuilder, NoImageNumbersLeftEndsTheBuildWithTheLibraryUnchanged
     }
     const std::vector<uint8_t> before = ReadFileBytes(library);
     ASSERT_EQ(SourceIcon({PeFixture("app.ico"), 0})->IconCount(), 2);
-    for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave})
+    for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
         EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}}),
                      EImageNumbersExhausted);
+        // The error names the source icon, not the build's scratch file.
+        try {
+            BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}});
+        } catch (const EImageNumbersExhausted& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(message.rfind(PeFixture("app.ico") + ": icon 0 ", 0), 0u) << message;
+            EXPECT_EQ(message.find("temp.ico"), std::string::npos) << message;
+        }
+    }
     EXPECT_EQ(ReadFileBytes(library), before);
 }
 
