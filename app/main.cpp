@@ -3,6 +3,7 @@
 #include "app/ProgramIcon.h"
 #include "peres/VersionInfo.h"
 #include "util/Messages.h"
+#include "platform/TempPath.h"
 #include "util/TempFileCleanup.h"
 
 #include <QApplication>
@@ -86,6 +87,9 @@ int main(int argc, char** argv) {
     }
     // An export or library write cut short by SIGINT/SIGTERM leaves no temporary file.
     pictavo::InstallTempFileCleanupOnSignals();
+    const std::string tempProblem = pictavo::platform::TempPathProblem();
+    if (!tempProblem.empty())
+        std::fprintf(stderr, "pictavo: %s\n", tempProblem.c_str());
     QApplication app(argc, argv);
     // After QApplication, which sets the locale from the environment.
     installTranslations(app);

@@ -5,6 +5,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Progress.h"
 #include "library/IconLibraryBuilder.h"
+#include "platform/TempPath.h"
 #include "util/Exceptions.h"
 #include "util/FileErrorText.h"
 
@@ -123,6 +124,9 @@ int RunBuild(const Arguments& args) {
         return UsageError(CommandNamed("build"),
                           options.Library + " exists; give --update or --overwrite");
 
+    const std::string tempProblem = platform::TempPathProblem();
+    if (!tempProblem.empty())
+        SayError(tempProblem);
     std::vector<TIconSource> sources;
     Progress progress;
     for (const std::string& source : options.Sources) {

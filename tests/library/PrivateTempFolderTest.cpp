@@ -125,5 +125,26 @@ TEST(PrivateTempFolder, ALockedFolderStaysWhateverItsProcessId) {
     EXPECT_FALSE(Exists(foreign));
 }
 
+// A TMPDIR of any length the system allows: the folder is made inside it, and a killed
+// run's folder there is found and removed by the next run.
+TEST(PrivateTempFolder, ALongTmpdirIsUsedWhole) {
+    TPrivateTempFolder parent;
+    std::string folder = parent.Path();
+    while (folder.size() <= 600) {
+        folder += std::string(100, 'd') + "/";
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    }
+    const TempDirSetting setting(folder);
+    const std::string killed = FolderOfAKilledRun();
+    EXPECT_EQ(killed.rfind(folder + "pictavo-", 0), 0u) << killed;
+    {
+        TPrivateTempFolder next;
+        EXPECT_EQ(next.Path().rfind(folder + "pictavo-", 0), 0u) << next.Path();
+        EXPECT_FALSE(Exists(killed));
+    }
+    for (; folder.size() > parent.Path().size(); folder.resize(folder.rfind('/', folder.size() - 2) + 1))
+        ::rmdir(folder.c_str());
+}
+
 } // namespace
 } // namespace pictavo
