@@ -295,25 +295,6 @@ TEST_F(IconLibraryBuilder, NoSourcesWritesTheTemplateAlone) {
     ExpectValidChecksum(library);
 }
 
-// Points the temporary folder somewhere else for one scope.
-class TempFolderOverride {
-public:
-    explicit TempFolderOverride(const std::string& path) {
-        if (const char* value = std::getenv("TMPDIR"))
-            FSaved = value;
-        ::setenv("TMPDIR", path.c_str(), 1);
-    }
-    ~TempFolderOverride() {
-        if (FSaved)
-            ::setenv("TMPDIR", FSaved->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
-
-private:
-    std::optional<std::string> FSaved;
-};
-
 TEST_F(IconLibraryBuilder, TemporaryIconFileStaysInAPrivateFolderThatIsRemoved) {
     const std::string tmp = folder.Path() + "tmp/";
     ASSERT_EQ(::mkdir(tmp.c_str(), 0755), 0);

@@ -268,15 +268,11 @@ TEST_F(LibrarySafety, TheCommandLineGivesUpWaitingAfterWaitSeconds) {
 
 // A TMPDIR that names no folder: the build uses /tmp, as the C library does, and says so.
 TEST_F(LibrarySafety, ABuildWithAMissingTmpdirFallsBackToTmp) {
-    const char* saved = std::getenv("TMPDIR");
-    const std::string previous = saved ? saved : "";
     const std::string missing = dir + "no-such-folder";
-    ::setenv("TMPDIR", missing.c_str(), 1);
-    const testsupport::CliRun run = RunCli({"build", dir + "lib.icl", ico});
-    if (saved)
-        ::setenv("TMPDIR", previous.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
+    const testsupport::CliRun run = [&] {
+        const TempFolderOverride setting(missing);
+        return RunCli({"build", dir + "lib.icl", ico});
+    }();
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Out, "1\n");
     EXPECT_EQ(run.Err, "pictavo-cli: TMPDIR \"" + missing +
