@@ -315,8 +315,10 @@ TEST_F(IconLibraryBuilder, TemporaryIconFileStaysInAPrivateFolderThatIsRemoved) 
     ::unlink(victim.c_str());
 }
 
+// A temporary folder where nothing can be made (even by root). A TMPDIR that names no
+// folder is not that: /tmp stands in for it.
 TEST_F(IconLibraryBuilder, UnusableTemporaryFolderEndsTheBuildBeforeWriting) {
-    TempFolderOverride override(folder.Path() + "missing/");
+    TempFolderOverride override("/proc/");
     EXPECT_THROW(BuildLibraryFromList(library, twoIcons, false), EFCreateError);
     EXPECT_FALSE(Exists(library));
 }
