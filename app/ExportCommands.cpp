@@ -191,6 +191,8 @@ QMimeData* Twnd_pictavo_Main::TileDragData(int position) {
         return nullptr;
     const std::string path = pictavo::SaveIconIntoFolder(icon, FDragFolder->Path(),
                                                          tile->ModuleName(), tile->IconIndex());
+    // Removed with the folder also when a SIGTERM ends the window.
+    FDragFolder->File(pictavo::platform::FileNameOf(path));
     return ImageMimeData(pictavo::ImageAsPng(icon.GetIconData(best)), QString::fromStdString(path));
 }
 

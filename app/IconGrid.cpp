@@ -91,6 +91,8 @@ TTileKey TIconGrid::KeyOf(int position) const {
     return {file.Name,
             file.Size,
             file.ModifiedNs,
+            file.Inode,
+            file.ChangedNs,
             FTiles.At(position).IconIndex,
             FIconSize,
             TileSide(),

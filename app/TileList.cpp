@@ -6,12 +6,15 @@
 namespace pictavo {
 
 TTileFile StatTileFile(const std::string& name) {
-    TTileFile file{name, -1, 0};
+    TTileFile file{name, -1, 0, 0, 0};
     struct stat info {};
     if (::stat(name.c_str(), &info) == 0) {
         file.Size = static_cast<int64_t>(info.st_size);
         file.ModifiedNs =
             static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+        file.Inode = static_cast<int64_t>(info.st_ino);
+        file.ChangedNs =
+            static_cast<int64_t>(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec;
     }
     return file;
 }

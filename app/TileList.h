@@ -10,10 +10,15 @@
 
 namespace pictavo {
 
+// A file's version as the tiles' painted icons depend on it: a file rewritten with its
+// size and modification time kept (a copy that keeps times, a rename over it) still gets
+// another inode or change time.
 struct TTileFile {
     std::string Name;
-    int64_t Size = -1;
-    int64_t ModifiedNs = 0; // -1 size: unreadable
+    int64_t Size = -1; // -1: unreadable
+    int64_t ModifiedNs = 0;
+    int64_t Inode = 0;
+    int64_t ChangedNs = 0;
 };
 
 struct TTile {

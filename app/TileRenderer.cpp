@@ -5,7 +5,8 @@
 size_t TTileKeyHash::operator()(const TTileKey& key) const {
     size_t hash = std::hash<std::string>()(key.File);
     for (const int64_t part :
-         {key.Size, key.ModifiedNs, int64_t(key.IconIndex), int64_t(key.IconSize),
+         {key.Size, key.ModifiedNs, key.Inode, key.ChangedNs, int64_t(key.IconIndex),
+          int64_t(key.IconSize),
           int64_t(key.TileSide), int64_t(key.RatioPercent)})
         hash = hash * 1099511628211ULL ^ std::hash<int64_t>()(part);
     return hash;
@@ -40,7 +41,7 @@ void TTileRenderer::Work() {
     // Tiles in sight mostly come from one file after another: keep it open, until another
     // version of it is asked for.
     auto loader = std::make_unique<pictavo::TFileIconLoader>();
-    int64_t openVersion = 0;
+    TTileKey open;
     for (;;) {
         TTileKey key;
         {
@@ -53,10 +54,9 @@ void TTileRenderer::Work() {
             FQueue.pop_front();
             FBusy = true;
         }
-        if (key.ModifiedNs != openVersion) {
+        if (!key.SameFileVersion(open) && key.File == open.File)
             loader = std::make_unique<pictavo::TFileIconLoader>();
-            openVersion = key.ModifiedNs;
-        }
+        open = key;
         const TTileIcon icon = RenderTileIcon(key.File, key.IconIndex, key.IconSize, key.TileSide,
                                               key.RatioPercent / 100.0, loader.get());
         QMetaObject::invokeMethod(

@@ -15,17 +15,23 @@
 #include <thread>
 #include <vector>
 
-// What a painted tile icon depends on: the file's version, the icon, the tile's size and
-// the screen's density.
+// What a painted tile icon depends on: the file's version (see TTileFile), the icon, the
+// tile's size and the screen's density.
 struct TTileKey {
     std::string File;
     int64_t Size = 0;
     int64_t ModifiedNs = 0;
+    int64_t Inode = 0;
+    int64_t ChangedNs = 0;
     int IconIndex = 0;
     int IconSize = 0;
     int TileSide = 0;
     int RatioPercent = 100;
     bool operator==(const TTileKey&) const = default;
+    bool SameFileVersion(const TTileKey& other) const {
+        return File == other.File && Size == other.Size && ModifiedNs == other.ModifiedNs &&
+               Inode == other.Inode && ChangedNs == other.ChangedNs;
+    }
 };
 
 struct TTileKeyHash {

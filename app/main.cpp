@@ -3,6 +3,7 @@
 #include "app/ProgramIcon.h"
 #include "peres/VersionInfo.h"
 #include "util/Messages.h"
+#include "platform/TempPath.h"
 #include "util/TempFileCleanup.h"
 
 #include <QApplication>
@@ -51,8 +52,8 @@ bool HasDisplay() {
 void SayThereIsNoDisplay() {
     std::fputs("pictavo: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
                "pictavo: start it from a desktop session, or run scripts/run-window, which\n"
-               "pictavo: serves the window over VNC on 127.0.0.1:5900 only; from another\n"
-               "pictavo: machine reach it through an SSH tunnel:\n"
+               "pictavo: serves the window over VNC on 127.0.0.1:5900 only, with a one-time\n"
+               "pictavo: password it prints; from another machine reach it through an SSH tunnel:\n"
                "pictavo:   ssh -L 5900:127.0.0.1:5900 THIS-MACHINE, then vncviewer localhost:5900\n",
                stderr);
 }
@@ -86,6 +87,9 @@ int main(int argc, char** argv) {
     }
     // An export or library write cut short by SIGINT/SIGTERM leaves no temporary file.
     pictavo::InstallTempFileCleanupOnSignals();
+    const std::string tempProblem = pictavo::platform::TempPathProblem();
+    if (!tempProblem.empty())
+        std::fprintf(stderr, "pictavo: %s\n", tempProblem.c_str());
     QApplication app(argc, argv);
     // After QApplication, which sets the locale from the environment.
     installTranslations(app);

@@ -1,5 +1,7 @@
 #include "cli/Command.h"
 
+#include "cli/CommandSupport.h"
+
 #include <algorithm>
 
 #include <cstdio>
@@ -7,13 +9,15 @@
 namespace pictavo::cli {
 
 int UsageError(const Command& command, const std::string& message) {
-    std::fprintf(stderr, "pictavo-cli %s: %s\n", command.name, message.c_str());
+    std::fprintf(stderr, "pictavo-cli %s: %s\n", command.name, LineText(message).c_str());
     std::fprintf(stderr, "Run 'pictavo-cli %s --help' for usage.\n", command.name);
     return ExitUsage;
 }
 
 void SayError(const std::string& message) {
-    std::fprintf(stderr, "pictavo-cli: %s\n", message.c_str());
+    // Escaped as standard output escapes names: a name with a newline stays on its line,
+    // and a terminal's escape sequences in a name never reach the terminal.
+    std::fprintf(stderr, "pictavo-cli: %s\n", LineText(message).c_str());
 }
 
 int Failure(const std::string& message) {
@@ -21,12 +25,21 @@ int Failure(const std::string& message) {
     return ExitFailure;
 }
 
-bool WantsHelp(const Arguments& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--")
-            return false;
-        if (arg == "--help" || arg == "-h")
+bool TakesValue(const std::string& option) {
+    for (const char* name : OptionsWithValues)
+        if (option == name)
             return true;
+    return false;
+}
+
+bool WantsHelp(const Arguments& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--")
+            return false;
+        if (args[i] == "--help" || args[i] == "-h")
+            return true;
+        if (TakesValue(args[i]))
+            ++i; // its value, whatever it reads ("-o --help" names a folder)
     }
     return false;
 }

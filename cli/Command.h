@@ -31,7 +31,11 @@ int UsageError(const Command& command, const std::string& message);
 void SayError(const std::string& message);
 // SayError, then returns ExitFailure.
 int Failure(const std::string& message);
-// True when the arguments ask for help.
+// The options of any command that take the next argument as their value.
+inline constexpr const char* OptionsWithValues[] = {"-o", "-i", "-m", "--size", "--wait"};
+bool TakesValue(const std::string& option);
+// True when the arguments ask for help: "--help" or "-h" before "--", and not as the
+// value of an option.
 bool WantsHelp(const Arguments& args);
 // The arguments without the first "--", which ends the options: what follows it is a
 // file even when it begins with '-'. For commands that take no options.

@@ -4,7 +4,12 @@
 #include "util/Exceptions.h"
 #include "util/FileErrorText.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <climits>
 #include <memory>
 #include <cstdio>
@@ -85,6 +90,17 @@ std::string ParseWaitValue(const Arguments& args, size_t& i, std::optional<int>&
     if (!seconds)
         return "--wait needs a number of seconds, not '" + args[i] + "'";
     return "";
+}
+
+std::string UnreadableFileError(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+        error = EISDIR;
+    if (fd >= 0)
+        ::close(fd);
+    return error == 0 ? "" : fileName + ": " + std::strerror(error);
 }
 
 std::string LineText(const std::string& text) {

@@ -47,6 +47,10 @@ LockWait WaitForLockSaying(std::optional<int> seconds,
 // error's text, or "" when the value is a number of seconds.
 std::string ParseWaitValue(const Arguments& args, size_t& i, std::optional<int>& seconds);
 
+// "FILE: the system's reason" when the file cannot be opened for reading (missing, no
+// permission, a folder), else "": what to say instead of "no icons" for such a file.
+std::string UnreadableFileError(const std::string& fileName);
+
 // A file name as one line of text output: control characters, and the backslash that
 // introduces them, escaped as C writes them (\n, \t, \r, \\, \xHH), so that a name
 // holding a newline stays one record.

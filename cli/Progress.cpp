@@ -1,5 +1,7 @@
 #include "cli/Progress.h"
 
+#include "cli/CommandSupport.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -14,7 +16,7 @@ Progress::~Progress() {
 void Progress::Show(const std::string& text) {
     if (!FEnabled)
         return;
-    std::fprintf(stderr, "\r\033[K%s", text.c_str());
+    std::fprintf(stderr, "\r\033[K%s", LineText(text).c_str());
     std::fflush(stderr);
     FShown = true;
 }

@@ -5,6 +5,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Progress.h"
 #include "library/IconLibraryBuilder.h"
+#include "platform/TempPath.h"
 #include "util/Exceptions.h"
 #include "util/FileErrorText.h"
 
@@ -88,8 +89,10 @@ std::string ParseBuildArguments(const Arguments& args, BuildOptions& options) {
 std::vector<TIconSource> ExpandSource(const std::string& source) {
     const auto [fileName, index] = ParseIconSource(source);
     const int count = IconCountOfFile(fileName);
-    if (count == 0)
-        throw Exception(fileName + ": no icons");
+    if (count == 0) {
+        const std::string unreadable = UnreadableFileError(fileName);
+        throw Exception(unreadable.empty() ? fileName + ": no icons" : unreadable);
+    }
     if (!index)
         return EveryIconOf(fileName, count);
     if (*index >= count)
@@ -114,6 +117,9 @@ int RunBuild(const Arguments& args) {
         return UsageError(CommandNamed("build"),
                           options.Library + " exists; give --update or --overwrite");
 
+    const std::string tempProblem = platform::TempPathProblem();
+    if (!tempProblem.empty())
+        SayError(tempProblem);
     std::vector<TIconSource> sources;
     Progress progress;
     for (const std::string& source : options.Sources) {

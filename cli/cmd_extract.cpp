@@ -325,8 +325,10 @@ int RunExtract(const Arguments& args) {
     }
     const int count =
         animation ? static_cast<int>(animation->Frames.size()) : IconCountOfFile(options.FileName);
-    if (count == 0)
-        return Failure(options.FileName + ": no icons");
+    if (count == 0) {
+        const std::string unreadable = UnreadableFileError(options.FileName);
+        return Failure(unreadable.empty() ? options.FileName + ": no icons" : unreadable);
+    }
     if (options.Indexes.empty())
         for (int i = 0; i < count; ++i)
             options.Indexes.push_back(i);

@@ -15,9 +15,12 @@
 #include "util/Exceptions.h"
 #include "util/Messages.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <sys/stat.h>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace pictavo::cli {
 
@@ -36,7 +39,8 @@ extern const char ScanHelp[] =
     "                       modified\n"
     "A last line on stderr gives the files, the icons and the search time; progress is\n"
     "shown on stderr when it is a terminal.\n"
-    "Exit status 0; 1 when DIR is not a folder; 2 on bad usage.\n";
+    "Folders it cannot read are named on stderr, and the search goes on.\n"
+    "Exit status 0; 1 when DIR is not a folder or cannot be read; 2 on bad usage.\n";
 
 namespace {
 
@@ -94,6 +98,11 @@ public:
             files.AddFolderMask(FOptions.Folder, mask);
         find.CompleteDetails = false; // the scan's step reads size and time from the open file
         find.OnFileMatch = [this](TFindFile&, const TFileDetails& file) { Examine(file); };
+        // A folder it cannot read is named; the scan goes on without it.
+        find.OnFolderError = [this](const std::string& folder, int error) {
+            FProgress.Clear();
+            SayError(folder + ": " + std::strerror(error));
+        };
         const auto start = std::chrono::steady_clock::now();
         find.Execute();
         FProgress.Clear();
@@ -137,9 +146,11 @@ int RunScan(const Arguments& args) {
     const std::string error = ParseScanArguments(args, options);
     if (!error.empty())
         return UsageError(CommandNamed("scan"), error);
-    struct stat info {};
-    if (::stat(options.Folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return Failure(options.Folder + ": not a folder");
+    // A start folder it cannot list is an error, with the system's reason.
+    const int folder = ::open(options.Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return Failure(options.Folder + ": " + std::strerror(errno));
+    ::close(folder);
     Scan(options).Run();
     return ExitOk;
 }

@@ -108,8 +108,10 @@ int RunVersion(const Arguments& given) {
         return ExitOk;
     }
     TVersionInfo info;
-    if (!ReadVersionInfo(args[0], info))
-        return Failure(args[0] + ": no version information");
+    if (!ReadVersionInfo(args[0], info)) {
+        const std::string unreadable = UnreadableFileError(args[0]);
+        return Failure(unreadable.empty() ? args[0] + ": no version information" : unreadable);
+    }
     PrintVersionInfo(info, json);
     return ExitOk;
 }

@@ -1,6 +1,7 @@
 // pictavo-cli: the command-line front end over the same core as the window.
 
 #include "cli/Command.h"
+#include "cli/CommandSupport.h"
 #include "cli/StandardOutput.h"
 #include "peres/VersionInfo.h"
 #include "util/Messages.h"
@@ -78,7 +79,8 @@ int main(int argc, char** argv) {
             return pictavo::cli::Failure(error.what());
         }
     }
-    std::fprintf(stderr, "pictavo-cli: unknown command '%s'\n\n", name.c_str());
+    std::fprintf(stderr, "pictavo-cli: unknown command '%s'\n\n",
+                 pictavo::cli::LineText(name).c_str());
     PrintOverview(stderr);
     return pictavo::cli::ExitUsage;
 }

@@ -70,7 +70,11 @@ void FillGroup(TIconGroupResourceDetails& group, const std::string& iconFile,
     try {
         group.ReplaceFromFile(iconFile);
     } catch (const EImageNumbersExhausted&) {
-        throw;
+        // Said of the source icon: the scratch file is the build's private business.
+        throw EImageNumbersExhausted(
+            Format("%s: icon %d cannot be stored in the library: no image numbers are left "
+                   "for its images (the highest is 65535)",
+                   source.FileName.c_str(), source.IconIndex));
     } catch (const std::exception& error) {
         throw Exception(Format("%s: icon %d cannot be stored in the library: %s",
                                source.FileName.c_str(), source.IconIndex, error.what()));

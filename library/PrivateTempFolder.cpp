@@ -127,7 +127,8 @@ TPrivateTempFolder::TPrivateTempFolder() {
 
 std::string TPrivateTempFolder::File(const std::string& name) {
     const std::string path = FPath + name;
-    FFiles.emplace_back(path, TTempKind::File);
+    if (FFileNames.insert(name).second)
+        FFiles.emplace_back(path, TTempKind::File);
     return path;
 }
 

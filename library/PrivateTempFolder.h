@@ -11,6 +11,7 @@
 
 #include <list>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace pictavo {
@@ -35,6 +36,7 @@ private:
     std::unique_ptr<TTempFileRegistration> FRegistration;
     int FLock = -1; // the folder, open and locked while this object lives
     std::list<TTempFileRegistration> FFiles;
+    std::set<std::string> FFileNames; // each registered once, however often asked for
 };
 
 } // namespace pictavo

@@ -151,11 +151,15 @@ FileFinder::FileFinder(const std::string& folder, const std::string& mask, FindS
     : mask_(mask), matchAll_(mask == "*" || mask == "*.*"), scope_(scope), detail_(detail) {
     const int fd =
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        openError_ = errno;
         return;
+    }
     dir_ = ::fdopendir(fd);
-    if (dir_ == nullptr)
+    if (dir_ == nullptr) {
+        openError_ = errno;
         ::close(fd);
+    }
 }
 
 FileFinder::~FileFinder() {

@@ -69,6 +69,8 @@ public:
     FileFinder& operator=(const FileFinder&) = delete;
 
     bool IsOpen() const { return dir_ != nullptr; }
+    // The system's error number when the folder could not be opened, else 0.
+    int OpenError() const { return openError_; }
     // The open folder, for opening its entries relative to it; -1 when it is not open.
     int Descriptor() const { return dir_ != nullptr ? ::dirfd(dir_) : -1; }
     // Fills data with the next matching entry; false when there is none left.
@@ -79,6 +81,7 @@ public:
 
 private:
     DIR* dir_ = nullptr;
+    int openError_ = 0;
     std::string mask_;
     bool matchAll_ = false;
     FindScope scope_;

@@ -221,6 +221,8 @@ void TFindFile::SearchIn(SearchState& state, const std::string& folder) {
     {
         platform::FileFinder finder(folder, "*", platform::FindScope::All,
                                     platform::FindDetail::Listing);
+        if (!finder.IsOpen() && OnFolderError)
+            OnFolderError(folder, finder.OpenError());
         std::vector<platform::FindData> entries;
         platform::FindData entry;
         while (finder.Next(entry)) {

@@ -102,6 +102,9 @@ public:
     TNotifyEvent OnSearchBegin;
     TNotifyEvent OnSearchFinish;
     TNotifyEvent OnSearchAbort;
+    // Told each folder the walk cannot list (with the system's error number, as errno),
+    // so that a front end can name it; the walk goes on with the next one.
+    std::function<void(const std::string& folder, int error)> OnFolderError;
 
     // Brings the end of a threaded search back to the owner's thread.
     TPostToOwner PostToOwner;

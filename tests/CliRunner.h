@@ -46,15 +46,20 @@ inline std::vector<std::string> Lines(const std::string& text) {
 // Runs PICTAVO_BIN_DIR/PROGRAM with the arguments, each passed as one word, with no
 // display and no language variable but `language` (LANG=C.UTF-8 unless told), so the
 // messages do not depend on the machine. Standard output goes to `outputTo` when given
-// (Out stays empty). A program that runs for a minute is stopped (Status -1).
+// (Out stays empty). A program that runs for a minute is stopped (Status -1). Given
+// `userId`, it runs as that user (the caller must be root).
 inline CliRun RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& language = "LANG=C.UTF-8",
-                         const std::string& outputTo = "") {
+                         const std::string& outputTo = "", const std::string& userId = "") {
     char errName[] = "/tmp/pictavo-cli-stderr-XXXXXX";
     const int errFd = ::mkstemp(errName);
     std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG -u DISPLAY "
                           "-u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
-                          ShellQuoted(language) + " timeout 60 " +
+                          ShellQuoted(language) +
+                          (userId.empty() ? std::string()
+                                          : " setpriv --reuid=" + userId + " --regid=" + userId +
+                                                " --clear-groups") +
+                          " timeout 60 " +
                           ShellQuoted(std::string(PICTAVO_BIN_DIR) + "/" + program);
     for (const std::string& arg : args)
         command += " " + ShellQuoted(arg);
@@ -80,6 +85,12 @@ inline CliRun RunProgram(const std::string& program, const std::vector<std::stri
 inline CliRun RunCli(const std::vector<std::string>& args,
                      const std::string& language = "LANG=C.UTF-8") {
     return RunProgram("pictavo-cli", args, language);
+}
+
+// RunCli as a user without special rights: root reads every file, so a root test run
+// becomes the user nobody (65534) for it; files it needs must be open to others.
+inline CliRun RunCliUnprivileged(const std::vector<std::string>& args) {
+    return RunProgram("pictavo-cli", args, "LANG=C.UTF-8", "", ::geteuid() == 0 ? "65534" : "");
 }
 
 } // namespace pictavo::testsupport

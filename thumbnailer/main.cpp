@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,32 +28,75 @@ const char Usage[] = "Usage: pictavo-thumbnailer -s SIZE INPUT OUTPUT\n"
                      "library, ICO or CUR file, or the first frame of an animated cursor,\n"
                      "ANI) as a PNG of at most SIZE x SIZE pixels into\n"
                      "OUTPUT (\"-\" for standard output). OUTPUT is written in place, as file\n"
-                     "managers expect; it is not touched when INPUT gives no thumbnail.\n"
+                     "managers expect; it is not touched when INPUT gives no thumbnail, and\n"
+                     "an OUTPUT that is INPUT itself is refused.\n"
                      "Exit status 0; 1 when INPUT holds no icon or cannot be read, or OUTPUT\n"
                      "cannot be written; 2 on bad usage.\n";
 
-// Truncates and writes the caller's file (or standard output for "-") in place.
-void WriteInPlace(const std::string& output, const std::vector<uint8_t>& png) {
-    const bool toStdout = output == "-";
-    const int fd = toStdout ? STDOUT_FILENO
-                            : ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+// The caller's file, opened for writing without cutting it yet; `created` tells whether
+// this run made it.
+int OpenOutput(const std::string& output, bool& created) {
+    int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created = fd >= 0;
+    if (fd < 0 && errno == EEXIST)
+        fd = ::open(output.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         throw std::runtime_error(output + ": " + std::strerror(errno));
+    return fd;
+}
+
+void WriteAll(int fd, const std::vector<uint8_t>& png) {
     size_t done = 0;
     while (done < png.size()) {
         const ssize_t wrote = ::write(fd, png.data() + done, png.size() - done);
         if (wrote < 0 && errno == EINTR)
             continue;
-        if (wrote <= 0) {
-            const int error = errno;
-            if (!toStdout)
-                ::close(fd);
-            throw std::runtime_error(output + ": " + std::strerror(error));
-        }
+        if (wrote <= 0)
+            throw std::runtime_error(std::strerror(wrote < 0 ? errno : ENOSPC));
         done += static_cast<size_t>(wrote);
     }
-    if (!toStdout && ::close(fd) != 0)
-        throw std::runtime_error(output + ": " + std::strerror(errno));
+}
+
+// Writes the caller's file (or standard output for "-") in place. An output that is the
+// input itself is refused before anything is cut; an output this run created and could
+// not finish (a full disk) is removed, while one the caller made stays for the caller.
+void WriteInPlace(const std::string& input, const std::string& output,
+                  const std::vector<uint8_t>& png) {
+    if (output == "-") {
+        try {
+            WriteAll(STDOUT_FILENO, png);
+        } catch (const std::exception& error) {
+            throw std::runtime_error(output + ": " + error.what());
+        }
+        return;
+    }
+    bool created = false;
+    const int fd = OpenOutput(output, created);
+    struct stat in {}, out{};
+    const bool known = ::fstat(fd, &out) == 0;
+    if (known && !created && ::stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev &&
+        in.st_ino == out.st_ino) {
+        ::close(fd);
+        throw std::runtime_error(output + ": the output is the input file");
+    }
+    std::string reason;
+    // Only a regular file is cut; a device or a pipe takes the bytes as they come.
+    if (known && S_ISREG(out.st_mode) && ::ftruncate(fd, 0) != 0) {
+        reason = std::strerror(errno);
+    } else {
+        try {
+            WriteAll(fd, png);
+        } catch (const std::exception& failure) {
+            reason = failure.what();
+        }
+    }
+    if (::close(fd) != 0 && reason.empty())
+        reason = std::strerror(errno);
+    if (reason.empty())
+        return;
+    if (created)
+        ::unlink(output.c_str());
+    throw std::runtime_error(output + ": " + reason);
 }
 
 struct Options {
@@ -122,7 +166,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        WriteInPlace(options.Output, png);
+        WriteInPlace(options.Input, options.Output, png);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pictavo-thumbnailer: %s\n", error.what());
         return 1;

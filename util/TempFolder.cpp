@@ -4,10 +4,10 @@
 
 namespace pictavo {
 
-constexpr size_t MaxPath = 260;
-
+// The whole path, however long: a cut one names another folder (its parent under a
+// mangled name), where nothing would find the files again.
 std::string GetTempFolder() {
-    return platform::TempPath().substr(0, MaxPath);
+    return platform::TempPath();
 }
 
 } // namespace pictavo

@@ -4,7 +4,7 @@
 
 namespace pictavo {
 
-// The user's temporary folder with its trailing delimiter; at most 260 characters.
+// The user's temporary folder with its trailing delimiter (platform::TempPath).
 std::string GetTempFolder();
 
 } // namespace pictavo

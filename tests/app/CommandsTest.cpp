@@ -14,6 +14,7 @@
 #include "icons/MultiIcon.h"
 #include "icons/PngCodec.h"
 #include "util/Stream.h"
+#include "util/TempFileCleanup.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -220,6 +221,10 @@ private slots:
         source.LoadFromModule(Path(shown.folder.File("a.dll")), 1);
         QCOMPARE(dropped.IconCount(), source.IconCount());
         QVERIFY(data->hasFormat("image/png"));
+        // A SIGTERM's clean-up takes the dragged file and its folder with it.
+        pictavo::RemoveRegisteredTempFiles();
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(!QFileInfo::exists(QFileInfo(path).path()));
     }
 
     // Enter on the tile with the keyboard focus shows its images, as a click does.

@@ -55,16 +55,11 @@ private slots:
         });
         QString shownText;
         QTimer press;
-        press.setInterval(20);
-        connect(&press, &QTimer::timeout, [&] {
-            auto* dialog = window.findChild<QProgressDialog*>("WorkProgress");
-            if (dialog == nullptr || !dialog->isVisible())
-                return;
-            shownText = dialog->labelText();
+        WatchProgress(window, press, [&](QProgressDialog& dialog) {
+            shownText = dialog.labelText();
             if (shownText.startsWith("2 / 10"))
-                dialog->cancel();
+                dialog.cancel();
         });
-        press.start();
         QElapsedTimer clock;
         clock.start();
         const bool finished = work.Run("work", [](TWorkProgress& progress) {
@@ -89,14 +84,10 @@ private slots:
             window.show();
             TLongWork work(&window);
             QTimer press;
-            press.setInterval(20);
-            connect(&press, &QTimer::timeout, [&] {
-                auto* dialog = window.findChild<QProgressDialog*>("WorkProgress");
-                if (dialog != nullptr && dialog->isVisible())
-                    QTest::keyClick(inDialog ? static_cast<QWidget*>(dialog) : &window,
-                                    Qt::Key_Escape);
+            WatchProgress(window, press, [&](QProgressDialog& dialog) {
+                QTest::keyClick(inDialog ? static_cast<QWidget*>(&dialog) : &window,
+                                Qt::Key_Escape);
             });
-            press.start();
             const bool finished = work.Run("work", [](TWorkProgress& progress) {
                 for (int i = 0; i < 400; ++i) { // 2 s at most
                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -134,15 +125,10 @@ private slots:
         const pictavo::TLibraryLock other(dialogs->SaveAnswer.toStdString());
         QString shownText;
         QTimer press;
-        press.setInterval(20);
-        connect(&press, &QTimer::timeout, [&] {
-            auto* dialog = window.findChild<QProgressDialog*>("WorkProgress");
-            if (dialog == nullptr || !dialog->isVisible())
-                return;
-            shownText = dialog->labelText();
-            dialog->cancel();
+        WatchProgress(window, press, [&](QProgressDialog& dialog) {
+            shownText = dialog.labelText();
+            dialog.cancel();
         });
-        press.start();
         window.cmICLFromList(Take::All);
         QVERIFY2(shownText.startsWith("正在等待另一个程序写完 lib.icl…\n"), qPrintable(shownText));
         QVERIFY(!QFileInfo::exists(dialogs->SaveAnswer));
@@ -225,6 +211,17 @@ private slots:
     }
 
 private:
+    // Calls `seen` with the progress dialog every 20 ms while it shows.
+    static void WatchProgress(QWidget& window, QTimer& timer,
+                              const std::function<void(QProgressDialog&)>& seen) {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [&window, seen] {
+            auto* dialog = window.findChild<QProgressDialog*>("WorkProgress");
+            if (dialog != nullptr && dialog->isVisible())
+                seen(*dialog);
+        });
+        timer.start();
+    }
     static QByteArray Bytes(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

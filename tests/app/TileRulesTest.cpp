@@ -5,7 +5,12 @@
 #include "app/BoundedCache.h"
 #include "app/TileList.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tuple>
 
 using pictavo::TImageFacts;
 using pictavo::TTileRect;
@@ -123,6 +128,41 @@ private slots:
         tiles.RemoveLast(9);
         QCOMPARE(tiles.Count(), 0);
         tiles.RemoveAt(0); // nothing to remove
+    }
+
+    // A file rewritten with its size and modification time kept is another version of it:
+    // replaced by a rename (another inode) or written in place (another change time).
+    void aRewrittenFileIsAnotherVersionEvenWithSizeAndTimeKept() {
+        QTemporaryDir dir;
+        const std::string name = dir.filePath("a.ico").toStdString();
+        const auto write = [](const std::string& file, const char* bytes) {
+            QFile out(QString::fromStdString(file));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(bytes);
+        };
+        const auto keepTime = [](const std::string& file, const pictavo::TTileFile& was) {
+            const struct timespec times[2] = {
+                {was.ModifiedNs / 1'000'000'000, was.ModifiedNs % 1'000'000'000},
+                {was.ModifiedNs / 1'000'000'000, was.ModifiedNs % 1'000'000'000}};
+            QCOMPARE(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+        };
+        const auto version = [](const pictavo::TTileFile& f) {
+            return std::tuple{f.Size, f.ModifiedNs, f.Inode, f.ChangedNs};
+        };
+        write(name, "old1");
+        const pictavo::TTileFile first = pictavo::StatTileFile(name);
+        QThread::msleep(20); // a change time the clock can tell apart
+        write(name, "new1");
+        keepTime(name, first);
+        const pictavo::TTileFile inPlace = pictavo::StatTileFile(name);
+        QCOMPARE(std::tuple(inPlace.Size, inPlace.ModifiedNs), std::tuple(first.Size, first.ModifiedNs));
+        QVERIFY(version(inPlace) != version(first));
+        write(name + ".new", "new2");
+        keepTime(name + ".new", first);
+        QCOMPARE(::rename((name + ".new").c_str(), name.c_str()), 0);
+        const pictavo::TTileFile renamed = pictavo::StatTileFile(name);
+        QVERIFY(renamed.Inode != inPlace.Inode);
+        QVERIFY(version(renamed) != version(inPlace));
     }
 };
 PICTAVO_APP_TEST(TileRulesTest)

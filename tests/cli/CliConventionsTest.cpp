@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -188,6 +190,101 @@ TEST(CliConventions, TheSameErrorGivesTheSameExitCodeOnEveryPath) {
         EXPECT_EQ(run.Err.rfind("pictavo-cli: " + noIcons + ": ", 0), 0u) << run.Err;
         EXPECT_EQ(run.Out, "");
     }
+}
+
+// A folder under /tmp that other users may enter (mkdtemp's are 0700), removed at the end.
+class OpenFolder {
+public:
+    OpenFolder() {
+        char pattern[] = "/tmp/pictavo-cli-errors-XXXXXX";
+        if (::mkdtemp(pattern) != nullptr)
+            FPath = std::string(pattern) + "/";
+        ::chmod(FPath.c_str(), 0755);
+    }
+    ~OpenFolder() {
+        std::system(("chmod -R u+rwx " + testsupport::ShellQuoted(FPath) + " && rm -rf " +
+                     testsupport::ShellQuoted(FPath))
+                        .c_str());
+    }
+    const std::string& Path() const { return FPath; }
+    // A folder inside with the given mode, holding a copy of the icon library.
+    std::string FolderWithIcons(const std::string& name, mode_t mode) const {
+        const std::string folder = FPath + name + "/";
+        ::mkdir(folder.c_str(), 0755);
+        const std::string copy = folder + "icons.dll";
+        WriteFileBytes(copy, ReadFileBytes(Dll));
+        ::chmod(copy.c_str(), 0644);
+        ::chmod(folder.c_str(), mode);
+        return folder;
+    }
+
+private:
+    std::string FPath;
+};
+
+// scan: a start folder it cannot read is an error with the system's reason; a subfolder it
+// cannot read is named and the scan goes on.
+TEST(CliErrors, ScanSaysWhichFoldersItCannotRead) {
+    const OpenFolder work;
+    const std::string top = work.FolderWithIcons("top", 0755);
+    const std::string locked = work.FolderWithIcons("top/locked", 0);
+    const std::string closed = work.FolderWithIcons("closed", 0);
+    const CliRun run = testsupport::RunCliUnprivileged({"scan", "-r", top});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find(top + "icons.dll"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Err.find("pictavo-cli: " + locked + ": Permission denied\n"), std::string::npos)
+        << run.Err;
+    for (const auto& [folder, reason] :
+         {std::pair{closed, std::string("Permission denied")},
+          {work.Path() + "missing", std::string("No such file or directory")},
+          {top + "icons.dll", std::string("Not a directory")}}) {
+        const CliRun failed = testsupport::RunCliUnprivileged({"scan", folder});
+        EXPECT_EQ(failed.Status, 1) << folder;
+        EXPECT_EQ(failed.Err, "pictavo-cli: " + folder + ": " + reason + "\n");
+    }
+}
+
+// A file that cannot be read is said to be so, not to hold "no icons".
+TEST(CliErrors, AFileItCannotReadGivesTheSystemsReason) {
+    const OpenFolder work;
+    const std::string locked = work.Path() + "locked.dll";
+    WriteFileBytes(locked, ReadFileBytes(Dll));
+    ::chmod(locked.c_str(), 0);
+    const std::string library = work.Path() + "lib.icl";
+    for (const auto& [file, reason] :
+         {std::pair{work.Path() + "missing.dll", std::string("No such file or directory")},
+          {locked, std::string("Permission denied")}}) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"extract", file, "-o", work.Path()},
+              std::vector<std::string>{"version", file},
+              std::vector<std::string>{"build", library, file}}) {
+            const CliRun run = testsupport::RunCliUnprivileged(args);
+            EXPECT_EQ(run.Status, 1) << args[0];
+            EXPECT_EQ(run.Err, "pictavo-cli: " + file + ": " + reason + "\n") << args[0];
+        }
+    }
+}
+
+// Names in errors are escaped as standard output escapes them: one line, and no escape
+// sequence reaches the terminal.
+TEST(CliErrors, NamesInErrorsAreEscaped) {
+    const std::string name = "/tmp/no\nsuch\x1b[31mfile.dll";
+    const CliRun run = RunCli({"extract", name, "-o", "/tmp"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err,
+              "pictavo-cli: /tmp/no\\nsuch\\x1b[31mfile.dll: No such file or directory\n");
+    const CliRun usage = RunCli({"scan", "-\x1b]0;x\x07"});
+    EXPECT_EQ(usage.Status, 2);
+    EXPECT_EQ(Lines(usage.Err).front(), "pictavo-cli scan: unknown option -\\x1b]0;x\\x07");
+}
+
+// An option's value is a value, also when it reads like an option.
+TEST(CliErrors, AnOptionsValueIsNeverTakenForHelp) {
+    const CliRun run = RunCli({"extract", Dll, "-o", "--help"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err, "pictavo-cli: --help: not a folder\n");
+    EXPECT_EQ(RunCli({"extract", Dll, "--help"}).Status, 0);
 }
 
 } // namespace

@@ -270,9 +270,18 @@ TEST_F(IconLibraryBuilder, NoImageNumbersLeftEndsTheBuildWithTheLibraryUnchanged
     }
     const std::vector<uint8_t> before = ReadFileBytes(library);
     ASSERT_EQ(SourceIcon({PeFixture("app.ico"), 0})->IconCount(), 2);
-    for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave})
+    for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
         EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}}),
                      EImageNumbersExhausted);
+        // The error names the source icon, not the build's scratch file.
+        try {
+            BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}});
+        } catch (const EImageNumbersExhausted& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(message.rfind(PeFixture("app.ico") + ": icon 0 ", 0), 0u) << message;
+            EXPECT_EQ(message.find("temp.ico"), std::string::npos) << message;
+        }
+    }
     EXPECT_EQ(ReadFileBytes(library), before);
 }
 
@@ -285,25 +294,6 @@ TEST_F(IconLibraryBuilder, NoSourcesWritesTheTemplateAlone) {
     EXPECT_EQ(ReadFileBytes(library).size(), 17920u);
     ExpectValidChecksum(library);
 }
-
-// Points the temporary folder somewhere else for one scope.
-class TempFolderOverride {
-public:
-    explicit TempFolderOverride(const std::string& path) {
-        if (const char* value = std::getenv("TMPDIR"))
-            FSaved = value;
-        ::setenv("TMPDIR", path.c_str(), 1);
-    }
-    ~TempFolderOverride() {
-        if (FSaved)
-            ::setenv("TMPDIR", FSaved->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
-
-private:
-    std::optional<std::string> FSaved;
-};
 
 TEST_F(IconLibraryBuilder, TemporaryIconFileStaysInAPrivateFolderThatIsRemoved) {
     const std::string tmp = folder.Path() + "tmp/";
@@ -325,8 +315,10 @@ TEST_F(IconLibraryBuilder, TemporaryIconFileStaysInAPrivateFolderThatIsRemoved) 
     ::unlink(victim.c_str());
 }
 
+// A temporary folder where nothing can be made (even by root). A TMPDIR that names no
+// folder is not that: /tmp stands in for it.
 TEST_F(IconLibraryBuilder, UnusableTemporaryFolderEndsTheBuildBeforeWriting) {
-    TempFolderOverride override(folder.Path() + "missing/");
+    TempFolderOverride override("/proc/");
     EXPECT_THROW(BuildLibraryFromList(library, twoIcons, false), EFCreateError);
     EXPECT_FALSE(Exists(library));
 }

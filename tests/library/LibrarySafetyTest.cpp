@@ -266,6 +266,20 @@ TEST_F(LibrarySafety, TheCommandLineGivesUpWaitingAfterWaitSeconds) {
     EXPECT_EQ(RunCli({"remove", "--wait", "x", library, "0"}).Status, 2);
 }
 
+// A TMPDIR that names no folder: the build uses /tmp, as the C library does, and says so.
+TEST_F(LibrarySafety, ABuildWithAMissingTmpdirFallsBackToTmp) {
+    const std::string missing = dir + "no-such-folder";
+    const testsupport::CliRun run = [&] {
+        const TempFolderOverride setting(missing);
+        return RunCli({"build", dir + "lib.icl", ico});
+    }();
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "1\n");
+    EXPECT_EQ(run.Err, "pictavo-cli: TMPDIR \"" + missing +
+                           "\" cannot be used (No such file or directory): temporary files go "
+                           "to /tmp\n");
+}
+
 TEST_F(LibrarySafety, AHolderEndedBySigtermLeavesNoLockFile) {
     const std::string library = dir + "lib.icl";
     const std::string held = dir + "held";

@@ -2,7 +2,9 @@
 // Fixture paths and folder listings shared by the library tests.
 
 #include <algorithm>
+#include <cstdlib>
 #include <dirent.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,5 +30,24 @@ inline std::vector<std::string> FolderEntries(const std::string& path) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// Points the temporary folder somewhere else for one scope.
+class TempFolderOverride {
+public:
+    explicit TempFolderOverride(const std::string& path) {
+        if (const char* value = std::getenv("TMPDIR"))
+            FSaved = value;
+        ::setenv("TMPDIR", path.c_str(), 1);
+    }
+    ~TempFolderOverride() {
+        if (FSaved)
+            ::setenv("TMPDIR", FSaved->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+
+private:
+    std::optional<std::string> FSaved;
+};
 
 } // namespace pictavo

@@ -4,6 +4,8 @@
 #include "util/AtomicFile.h"
 #include "util/Stream.h"
 
+#include "LibraryTestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -63,31 +65,12 @@ TEST(PrivateTempFolder, NextRunRemovesTheFolderOfAKilledRun) {
     EXPECT_TRUE(Exists(living.Path() + "kept.ico"));
 }
 
-// Points TMPDIR at a folder for the life of the object.
-class TempDirSetting {
-public:
-    explicit TempDirSetting(const std::string& folder) {
-        if (const char* saved = std::getenv("TMPDIR"))
-            FSaved = saved;
-        ::setenv("TMPDIR", folder.c_str(), 1);
-    }
-    ~TempDirSetting() {
-        if (FSaved)
-            ::setenv("TMPDIR", FSaved->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
-
-private:
-    std::optional<std::string> FSaved;
-};
-
 // Only folders that are plainly ours are touched: an older run's "pictavo-XXXXXX",
 // another program's folder, and a user's own folder that happens to look like ours
 // ("pictavo-2024-export", no marker inside) stay with their files.
 TEST(PrivateTempFolder, FoldersOfUnknownOwnersStay) {
     TPrivateTempFolder parent; // the temporary folder of this test
-    const TempDirSetting setting(parent.Path());
+    const TempFolderOverride setting(parent.Path());
     const std::vector<std::string> names = {"pictavo-abcdef", "pictavo-1x-abcdef",
                                             "other-1-abcdef", "pictavo-2024-export"};
     for (const std::string& name : names) {
@@ -106,7 +89,7 @@ TEST(PrivateTempFolder, FoldersOfUnknownOwnersStay) {
 // means here: an owner in another process-id namespace names a process that is gone.
 TEST(PrivateTempFolder, ALockedFolderStaysWhateverItsProcessId) {
     TPrivateTempFolder parent;
-    const TempDirSetting setting(parent.Path());
+    const TempFolderOverride setting(parent.Path());
     // As another namespace's run would leave it: marked, locked, named after no process.
     const pid_t gone = ::fork();
     if (gone == 0)
@@ -123,6 +106,27 @@ TEST(PrivateTempFolder, ALockedFolderStaysWhateverItsProcessId) {
     ::close(lock); // the owner ends
     { TPrivateTempFolder next; }
     EXPECT_FALSE(Exists(foreign));
+}
+
+// A TMPDIR of any length the system allows: the folder is made inside it, and a killed
+// run's folder there is found and removed by the next run.
+TEST(PrivateTempFolder, ALongTmpdirIsUsedWhole) {
+    TPrivateTempFolder parent;
+    std::string folder = parent.Path();
+    while (folder.size() <= 600) {
+        folder += std::string(100, 'd') + "/";
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    }
+    const TempFolderOverride setting(folder);
+    const std::string killed = FolderOfAKilledRun();
+    EXPECT_EQ(killed.rfind(folder + "pictavo-", 0), 0u) << killed;
+    {
+        TPrivateTempFolder next;
+        EXPECT_EQ(next.Path().rfind(folder + "pictavo-", 0), 0u) << next.Path();
+        EXPECT_FALSE(Exists(killed));
+    }
+    for (; folder.size() > parent.Path().size(); folder.resize(folder.rfind('/', folder.size() - 2) + 1))
+        ::rmdir(folder.c_str());
 }
 
 } // namespace

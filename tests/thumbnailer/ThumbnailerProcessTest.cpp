@@ -3,6 +3,7 @@
 #include "icons/PngCodec.h"
 #include "library/PrivateTempFolder.h"
 #include "tests/CliRunner.h"
+#include "util/AtomicFile.h"
 #include "util/Bytes.h"
 #include "util/Stream.h"
 
@@ -144,6 +145,42 @@ TEST(Thumbnailer, NoIconMeansExitOneWithOneLineAndNoOutput) {
         Thumbnail({"-s", "0", Fixture("pe/one.ico"), work.Path() + "t.png"}, work.Path() + "err")
             .Status,
         2);
+}
+
+// The output is the input (the same name, or a link to it): refused, the input untouched.
+TEST(Thumbnailer, AnOutputThatIsTheInputIsRefused) {
+    TPrivateTempFolder work;
+    const std::string input = work.Path() + "same.ico";
+    WriteFileBytes(input, ReadFileBytes(Fixture("pe/one.ico")));
+    const std::vector<uint8_t> before = ReadFileBytes(input);
+    ASSERT_EQ(::link(input.c_str(), (work.Path() + "hard.ico").c_str()), 0);
+    ASSERT_EQ(::symlink(input.c_str(), (work.Path() + "soft.ico").c_str()), 0);
+    for (const char* output : {"same.ico", "hard.ico", "soft.ico"}) {
+        const ThumbnailerRunResult run =
+            Thumbnail({"-s", "64", input, work.Path() + output}, work.Path() + "err");
+        EXPECT_EQ(run.Status, 1) << output;
+        EXPECT_NE(run.Err.find("the output is the input file"), std::string::npos) << run.Err;
+        EXPECT_EQ(ReadFileBytes(input), before) << output;
+    }
+}
+
+// A write that fails (a full disk; here a file size limit) removes the output the run
+// created, and leaves one the caller made where it is.
+TEST(Thumbnailer, AFailedWriteLeavesNoNewEmptyOutput) {
+    TPrivateTempFolder work;
+    const std::string program = std::string(PICTAVO_BIN_DIR) + "/pictavo-thumbnailer";
+    const auto run = [&](const std::string& output) {
+        const std::string command = "trap '' XFSZ; ulimit -f 0; exec " + ShellQuoted(program) +
+                                    " -s 64 " + ShellQuoted(Fixture("pe/one.ico")) + " " +
+                                    ShellQuoted(output) + " 2>/dev/null";
+        const int status = std::system(("sh -c " + ShellQuoted(command)).c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run(work.Path() + "new.png"), 1);
+    EXPECT_FALSE(Exists(work.Path() + "new.png"));
+    WriteFileBytes(work.Path() + "held.png", {});
+    EXPECT_EQ(run(work.Path() + "held.png"), 1);
+    EXPECT_TRUE(Exists(work.Path() + "held.png"));
 }
 
 } // namespace

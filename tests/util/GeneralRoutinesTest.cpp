@@ -1,3 +1,4 @@
+#include "platform/TempPath.h"
 #include "util/Color.h"
 #include "util/ElapsedTime.h"
 #include "util/Exceptions.h"
@@ -6,6 +7,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace pictavo {
 
@@ -60,12 +62,24 @@ TEST(CompareVariantsTest, UnconvertibleSecondValueRaises) {
 TEST(GetTempFolderTest, UsesTmpdirWithTrailingDelimiter) {
     const char* saved = std::getenv("TMPDIR");
     const std::string previous = saved ? saved : "";
-    setenv("TMPDIR", "/var/tmp/pictavo-test", 1);
-    EXPECT_EQ(GetTempFolder(), "/var/tmp/pictavo-test/");
+    char folder[] = "/tmp/pictavo-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    setenv("TMPDIR", folder, 1);
+    EXPECT_EQ(GetTempFolder(), std::string(folder) + "/");
+    EXPECT_EQ(platform::TempPathProblem(), "");
     unsetenv("TMPDIR");
     EXPECT_EQ(GetTempFolder(), "/tmp/");
+    // A TMPDIR that names no folder: /tmp, as the C library's temporary files, and why.
+    setenv("TMPDIR", (std::string(folder) + "/missing").c_str(), 1);
+    EXPECT_EQ(GetTempFolder(), "/tmp/");
+    EXPECT_EQ(platform::TempPathProblem(),
+              "TMPDIR \"" + std::string(folder) +
+                  "/missing\" cannot be used (No such file or directory): temporary files go to /tmp");
+    ::rmdir(folder);
     if (saved)
         setenv("TMPDIR", previous.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 } // namespace pictavo
