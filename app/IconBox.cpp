@@ -4,6 +4,7 @@
 #include "icons/MultiIcon.h"
 #include "platform/Raster.h"
 
+#include <QDrag>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -173,6 +174,15 @@ bool TIconBox::event(QEvent* event) {
 
 QMimeData* TIconBox::mimeData(const QList<QListWidgetItem*>&) const {
     return MakeDragData ? MakeDragData() : nullptr;
+}
+
+void TIconBox::startDrag(Qt::DropActions) {
+    QMimeData* dragged = MakeDragData ? MakeDragData() : nullptr;
+    if (dragged == nullptr)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(dragged);
+    drag->exec(Qt::CopyAction);
 }
 
 QStringList TIconBox::mimeTypes() const {

@@ -40,6 +40,9 @@ protected:
     // Ctrl+C copies the image (the window's command), not the item's caption.
     bool event(QEvent* event) override;
     QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+    // A drag out copies the image: the item stays, whatever the drop target answers (a
+    // file manager answers "move" on the same disk, and the list's own drag then removes).
+    void startDrag(Qt::DropActions supportedActions) override;
     QStringList mimeTypes() const override;
     // IconBoxMouseDown: the right button selects the item under the pointer, or none
     // below the last item, before the context menu opens.

@@ -397,6 +397,7 @@ void Twnd_pictavo_Main::BuildMenus() {
 
 void Twnd_pictavo_Main::ConnectEvents() {
     connect(ColorPicker, &TColorCombo::colorChanged, this, [this] { ColorPickerChange(); });
+    connect(cbx32, &QCheckBox::toggled, this, [this] { Guarded([&] { Only32Change(); }); });
     connect(cbTileSize, &QComboBox::currentIndexChanged, this,
             [this] { Guarded([&] { TileSizeChange(); }); });
     // "选择的" or "所有" is bound here, once; the actions keep their Tag (0 or 1) as well.

@@ -7,6 +7,7 @@
 
 #include "app/Dialogs.h"
 #include "app/StartPath.h"
+#include "app/ViewIcons.h"
 #include "app/WindowRules.h"
 #include "icons/MultiIcon.h"
 #include "library/FileScan.h"
@@ -103,6 +104,8 @@ public:
     void ScrollBoxResize();
     void cmView(Take take);
     void cmRemoveFromView();
+    // "仅显示 32bit" changed: the view and the image list show their files again under it.
+    void Only32Change();
 
     // ---- export commands (ExportCommands.cpp) ----
     // The tile at FSelectedThumb; invalid when none is selected.
@@ -257,6 +260,14 @@ private:
 
     int32_t FSelectedThumb = -1;
     pictavo::TMultiIcon FIcon;
+    // The files whose icons fill the view, and whether a file-list selection filled it
+    // (its header names the file) rather than "添加到查看".
+    std::vector<TViewFile> FViewFiles;
+    bool FViewOfSelection = false;
+    // Fills the view with the qualifying icons of the files, while the window answers.
+    void FillView(const std::vector<TViewFile>& files);
+    // The header of the view as it is now: the file's name for a selection's icons.
+    QString ViewHeader(int files) const;
     uint64_t FSearchStart = 0;
     // The folder the tree opens at the next start (kept between runs).
     QString ShellTreeStartInFolder;

@@ -64,6 +64,38 @@ private slots:
         QCOMPARE(parts().IconBox->item(0)->text(), QString("1"));
     }
 
+    // The 32-bit filter shows its effect at once: the view is filled again from the same
+    // files, the chosen icon stays chosen, and a file's icons keep its name in the header.
+    void only32RefillsTheViewAtOnce() {
+        parts().cbx32->setChecked(true);
+        parts().FileList->ClickRow(RowOf("arrow.cur"));
+        QCOMPARE(window->ThumbCount(), 0);
+        parts().cbx32->setChecked(false);
+        QCOMPARE(window->ThumbCount(), 1);
+        QCOMPARE(parts().IconListHeader->Text(), QString("arrow.cur - 1 图标"));
+
+        window->cmView(Take::All);
+        const int a1 = FirstTileOf("a.dll") + 1;
+        window->ThumbnailClick(window->Thumb(a1));
+        QCOMPARE(parts().IconBox->count(), 2);
+        parts().cbx32->setChecked(true);
+        QCOMPARE(window->ThumbCount(), 6);
+        QCOMPARE(parts().IconListHeader->Text(), QString("4 文件 - 6 图标"));
+        const TThumbRef chosen = window->SelectedThumb();
+        QVERIFY(chosen);
+        QCOMPARE(chosen->ModuleName(), folder.File("a.dll").toStdString());
+        QCOMPARE(chosen->IconIndex(), 1);
+        QCOMPARE(parts().IconBox->count(), 1); // its 32-bit image only
+    }
+
+    // Removing a tile of one file's icons keeps the file's name in the header.
+    void removalKeepsTheFileInTheHeader() {
+        parts().FileList->ClickRow(RowOf("a.dll"));
+        window->ThumbnailClick(window->Thumb(1));
+        window->cmRemoveFromView();
+        QCOMPARE(parts().IconListHeader->Text(), QString("a.dll - 2 图标"));
+    }
+
     void clickSelectsOneTileAndListsItsImages() {
         window->cmView(Take::All);
         const int a0 = FirstTileOf("a.dll");

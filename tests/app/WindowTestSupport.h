@@ -18,6 +18,12 @@ public:
         Questions.append(caption + ": " + text);
         return YesAnswer;
     }
+    TAnswer YesNoCancel(const QString& text, const QString& caption) override {
+        Questions.append(caption + ": " + text);
+        if (CancelAnswer)
+            return TAnswer::Cancel;
+        return YesAnswer ? TAnswer::Yes : TAnswer::No;
+    }
     QString SaveFileName(const QString&, const QString& fileName, const QString&, bool) override {
         SaveProposals.append(fileName);
         return SaveAnswer;
@@ -39,6 +45,7 @@ public:
     void ShowError(const QString& text) override { Errors.append(text); }
 
     bool YesAnswer = false;
+    bool CancelAnswer = false; // YesNoCancel: Cancel, whatever YesAnswer says
     QString SaveAnswer;
     QString FolderAnswer;
     QString OpenAnswer;

@@ -3,6 +3,7 @@
 #include "library/PrivateTempFolder.h"
 #include "util/AtomicFile.h"
 #include "util/Stream.h"
+#include "util/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,18 @@ TEST(PrivateTempFolder, FoldersOfUnknownOwnersStay) {
         ::setenv("TMPDIR", savedValue.c_str(), 1);
     else
         ::unsetenv("TMPDIR");
+}
+
+TEST(PrivateTempFolder, TellsItsPathsFromOthers) {
+    TPrivateTempFolder folder;
+    EXPECT_TRUE(IsInPrivateTempFolder(folder.File("temp.ico")));
+    EXPECT_TRUE(IsInPrivateTempFolder(folder.Path()));
+    const std::string temp = GetTempFolder();
+    EXPECT_TRUE(IsInPrivateTempFolder(temp + "pictavo-1-abcdef/a.ico")); // another run's
+    for (const std::string& other :
+         {temp + "pictavo-x-abcdef/a.ico", temp + "pictavo-notes.txt", temp + "a.ico",
+          std::string("/home/pictavo-1-abcdef/a.ico"), std::string()})
+        EXPECT_FALSE(IsInPrivateTempFolder(other)) << other;
 }
 
 } // namespace
