@@ -68,9 +68,14 @@ void Twnd_pictavo_Main::cmICLFromList(Take take) {
         const bool isSelected = std::find(selected.begin(), selected.end(), row) != selected.end();
         rows.push_back({entry.FileName, entry.IconCount, isSelected});
     }
-    if (BuildLibrary(LibraryBuild(fileName, pictavo::SourcesFromList(rows, take == Take::Selected),
-                                  rebuild, pictavo::TGroupCreation::BeforeLoad)))
+    std::vector<pictavo::TIconSource> sources =
+        pictavo::SourcesFromList(rows, take == Take::Selected);
+    const size_t icons = sources.size();
+    if (BuildLibrary(
+            LibraryBuild(fileName, std::move(sources), rebuild, pictavo::TGroupCreation::BeforeLoad))) {
         RefreshFileRows(fileName);
+        ShowStatus(SavedIconsText(icons, QString::fromStdString(fileName)));
+    }
 }
 
 void Twnd_pictavo_Main::cmICLFromView(Take take) {
@@ -78,10 +83,14 @@ void Twnd_pictavo_Main::cmICLFromView(Take take) {
     bool rebuild = false;
     if (!AskLibraryFile(pictavo::OverwriteLibraryQuestionView, fileName, rebuild))
         return;
-    if (BuildLibrary(LibraryBuild(fileName,
-                                  pictavo::SourcesFromView(ViewedIcons(), take == Take::Selected),
-                                  rebuild, pictavo::TGroupCreation::AfterSave)))
+    std::vector<pictavo::TIconSource> sources =
+        pictavo::SourcesFromView(ViewedIcons(), take == Take::Selected);
+    const size_t icons = sources.size();
+    if (BuildLibrary(
+            LibraryBuild(fileName, std::move(sources), rebuild, pictavo::TGroupCreation::AfterSave))) {
         RefreshFileRows(fileName);
+        ShowStatus(SavedIconsText(icons, QString::fromStdString(fileName)));
+    }
 }
 
 bool Twnd_pictavo_Main::BuildLibrary(pictavo::TIconLibraryBuild build) {

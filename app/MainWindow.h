@@ -309,11 +309,13 @@ private:
     // Asks for the library file; rebuild is the answer to the overwrite question.
     bool AskLibraryFile(const char* overwriteQuestion, std::string& fileName, bool& rebuild);
     // A save dialog opening in the folder last used for that kind of file (".ico", ".bmp",
-    // ".icl"), or the source file's folder the first time; remembers the folder chosen.
+    // ".png", ".icl"), in this run or an earlier one, or the source file's folder the first
+    // time; remembers the folder chosen.
     QString AskSaveName(const QString& title, const std::string& kind,
                         const std::string& sourceFile, const std::string& proposedName,
                         const QString& filter, bool confirmOverwrite);
-    std::map<std::string, std::string> FLastSaveFolders;
+    // The status line's "183 icons saved to …".
+    static QString SavedIconsText(size_t icons, const QString& where);
     // The image chosen in the image list of the selected tile; -1 when none.
     int SelectedImage() const;
     // The save dialog for that image, proposing its export name with `extension`.

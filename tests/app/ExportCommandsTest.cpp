@@ -84,6 +84,10 @@ private slots:
             QCOMPARE(written.IconCount(), source.IconCount());
         }
         QVERIFY(shown.dialogs->Errors.isEmpty());
+        // The status line says what was written; the next browser opens where it went.
+        QCOMPARE(Parts(shown.window).sbPanel0->text(),
+                 QString("3 个图标已保存到 %1").arg(target.path()));
+        QCOMPARE(shown.dialogs->FolderStarts, (QStringList{QString(), target.path()}));
     }
 
     void saveIconIntoAFolderThatCannotBeWrittenReportsIt() {
@@ -111,6 +115,15 @@ private slots:
         shown.window.cmSavetoIcon();
         QCOMPARE(shown.dialogs->SaveProposals.last(),
                  target.filePath(QString("my.app_1_%1.ico").arg(image)));
+        QCOMPARE(Parts(shown.window).sbPanel0->text(),
+                 QString("已保存到 %1").arg(target.filePath("chosen.ico")));
+        // So does it after a restart.
+        ShownFile later(folder.File("my.app.dll"), 3, 1);
+        later.SelectImage(image);
+        later.dialogs->SaveAnswer = target.filePath("chosen.ico");
+        later.window.cmSavetoIcon();
+        QCOMPARE(later.dialogs->SaveProposals,
+                 QStringList{target.filePath(QString("my.app_1_%1.ico").arg(image))});
         pictavo::TMultiIcon written;
         written.LoadFromFile(Path(target.filePath("chosen.ico")));
         QCOMPARE(written.IconCount(), 1);

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
+#include <QWheelEvent>
 #include <QtTest>
 
 class IconViewTest : public QObject {
@@ -94,6 +95,36 @@ private slots:
         window->ThumbnailClick(window->Thumb(1));
         window->cmRemoveFromView();
         QCOMPARE(parts().IconListHeader->Text(), QString("a.dll - 2 图标"));
+    }
+
+    // Home and End (with Ctrl too) reach the first and the last tile; Ctrl with plus,
+    // minus or the wheel changes the icon size.
+    void keysReachTheEndsAndCtrlSizesTheIcons() {
+        window->cmView(Take::All);
+        TIconGrid* view = parts().ScrollBox;
+        view->setFocus();
+        view->FocusTile(3);
+        const auto enterSelects = [&](Qt::Key key, Qt::KeyboardModifiers held, int position) {
+            QTest::keyClick(view, key, held);
+            QTest::keyClick(view, Qt::Key_Return);
+            QCOMPARE(window->SelectedThumbPosition(), position);
+        };
+        enterSelects(Qt::Key_End, Qt::NoModifier, 6);
+        enterSelects(Qt::Key_Home, Qt::NoModifier, 0);
+        enterSelects(Qt::Key_End, Qt::ControlModifier, 6);
+        enterSelects(Qt::Key_Home, Qt::ControlModifier, 0);
+
+        QCOMPARE(window->TileIconSize(), 32);
+        QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(window->TileIconSize(), 48);
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(window->TileIconSize(), 32);
+        const QPoint inside = view->viewport()->rect().center();
+        QWheelEvent away(inside, view->viewport()->mapToGlobal(inside), {}, {0, 120},
+                         Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view->viewport(), &away);
+        QCOMPARE(window->TileIconSize(), 48);
+        QCOMPARE(view->verticalScrollBar()->value(), 0);
     }
 
     void clickSelectsOneTileAndListsItsImages() {

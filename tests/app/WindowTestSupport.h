@@ -28,7 +28,10 @@ public:
         SaveProposals.append(fileName);
         return SaveAnswer;
     }
-    QString FolderName(const QString&, const QString&) override { return FolderAnswer; }
+    QString FolderName(const QString&, const QString& start) override {
+        FolderStarts.append(start);
+        return FolderAnswer;
+    }
     QString OpenFileName(const QString&, const QString&, const QString&) override {
         return OpenAnswer;
     }
@@ -54,6 +57,7 @@ public:
     std::optional<pictavo::TColor> BackgroundAnswer = pictavo::clWhite; // nothing: cancel
     std::optional<pictavo::TColor> BackgroundOffered;
     QStringList SaveProposals; // the names the save dialogs proposed
+    QStringList FolderStarts;  // where the folder browsers opened
     QStringList Questions;
     QStringList Errors;
 };
