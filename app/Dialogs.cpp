@@ -14,6 +14,18 @@ bool QtDialogs::YesNo(const QString& text, const QString& caption) {
     return box.exec() == QMessageBox::Yes;
 }
 
+TAnswer QtDialogs::YesNoCancel(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Question, caption, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, FParent);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes)
+        return TAnswer::Yes;
+    if (answer == QMessageBox::No)
+        return TAnswer::No;
+    return TAnswer::Cancel;
+}
+
 QString QtDialogs::SaveFileName(const QString& title, const QString& fileName,
                                 const QString& filter, bool confirmOverwrite) {
     QFileDialog::Options options;
@@ -61,6 +73,18 @@ std::optional<QString> QtDialogs::TextInput(const QString& title, const QString&
     return answer;
 }
 
+namespace {
+
+QString ConfirmationCaption(const QString& caption) {
+    return caption.isEmpty() ? QStringLiteral("Confirmation") : caption;
+}
+
+} // namespace
+
 bool ConfirmDlg(TDialogs& dialogs, const QString& text, const QString& caption) {
-    return dialogs.YesNo(text, caption.isEmpty() ? QStringLiteral("Confirmation") : caption);
+    return dialogs.YesNo(text, ConfirmationCaption(caption));
+}
+
+TAnswer ConfirmOrCancelDlg(TDialogs& dialogs, const QString& text, const QString& caption) {
+    return dialogs.YesNoCancel(text, ConfirmationCaption(caption));
 }

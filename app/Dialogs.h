@@ -12,11 +12,16 @@
 
 class QWidget;
 
+// The answer to a question with the buttons Yes, No and Cancel.
+enum class TAnswer { Yes, No, Cancel };
+
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
     // A question with the buttons Yes and No; true exactly for Yes.
     virtual bool YesNo(const QString& text, const QString& caption) = 0;
+    // A question with the buttons Yes, No and Cancel; Escape and closing the box cancel.
+    virtual TAnswer YesNoCancel(const QString& text, const QString& caption) = 0;
     // A save dialog; `filter` as Qt writes it ("Icons (*.ico);;All files (*)"). Empty when
     // cancelled. With confirmOverwrite the dialog asks before an existing file is chosen.
     virtual QString SaveFileName(const QString& title, const QString& fileName,
@@ -46,6 +51,7 @@ public:
     // The boxes are owned by `parent` (the main window).
     explicit QtDialogs(QWidget* parent) : FParent(parent) {}
     bool YesNo(const QString& text, const QString& caption) override;
+    TAnswer YesNoCancel(const QString& text, const QString& caption) override;
     QString SaveFileName(const QString& title, const QString& fileName, const QString& filter,
                          bool confirmOverwrite) override;
     QString FolderName(const QString& title, const QString& start) override;
@@ -66,3 +72,5 @@ private:
 // The yes/no question: asks `text` with `caption`, or "Confirmation" when the caption is
 // empty; true exactly for Yes.
 bool ConfirmDlg(TDialogs& dialogs, const QString& text, const QString& caption = {});
+// The same with a Cancel button beside Yes and No.
+TAnswer ConfirmOrCancelDlg(TDialogs& dialogs, const QString& text, const QString& caption = {});

@@ -10,6 +10,7 @@
 #include "app/ImageMimeData.h"
 #include "app/LongWork.h"
 #include "app/MainWindow.h"
+#include "app/Settings.h"
 #include "icons/ExportNames.h"
 #include "icons/IconImageRgba.h"
 #include "icons/IconOnColor.h"
@@ -25,11 +26,18 @@
 #include <QDrag>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScopeGuard>
+#include <QSettings>
 #include <climits>
 
 using pictavo::TColor;
 
 namespace {
+
+// Where the last file of that kind (".ico", ".bmp", ".png", ".icl") went, kept between runs.
+QString SaveFolderKey(const std::string& kind) {
+    return QString(SettingsGroup) + "/SaveFolder" + QString::fromStdString(kind);
+}
 
 const QString IconFilter = "Icons (*.ico);;All files (*)";
 const QString BitmapFilter = "Bitmaps (*.bmp);;All files (*)";
@@ -50,32 +58,43 @@ QString Twnd_pictavo_Main::AskSaveName(const QString& title, const std::string& 
                                        const std::string& sourceFile,
                                        const std::string& proposedName, const QString& filter,
                                        bool confirmOverwrite) {
-    std::string& lastFolder = FLastSaveFolders[kind];
+    QSettings settings("Vantrel", "Pictavo");
+    const std::string lastFolder = settings.value(SaveFolderKey(kind)).toString().toStdString();
     const std::string start = pictavo::SaveDialogStart(lastFolder, sourceFile, proposedName);
     const QString chosen =
         FDialogs->SaveFileName(title, QString::fromStdString(start), filter, confirmOverwrite);
     if (!chosen.isEmpty())
-        lastFolder = QFileInfo(chosen).absolutePath().toStdString();
+        settings.setValue(SaveFolderKey(kind), QFileInfo(chosen).absolutePath());
     return chosen;
 }
 
 void Twnd_pictavo_Main::cmSaveIcon(Take take) {
-    const QString folder = FDialogs->FolderName(tr("选择目标"), QString());
+    QSettings settings("Vantrel", "Pictavo");
+    const QString folder =
+        FDialogs->FolderName(tr("选择目标"), settings.value(SaveFolderKey(".ico")).toString());
     if (folder.isEmpty())
         return;
+    settings.setValue(SaveFolderKey(".ico"), folder);
     CursorGuard hourglass;
     const std::vector<pictavo::TIconSource> icons =
         pictavo::SourcesFromView(ViewedIcons(), take == Take::Selected);
     // Every file is written whole: a cancel keeps the ones already written.
+    size_t written = 0;
+    const auto report = qScopeGuard([&] { ShowStatus(SavedIconsText(written, folder)); });
     LongWork->Run(tr("保存为图标"), [&](TWorkProgress& progress) {
         progress.SetTotal(icons.size());
         for (size_t i = 0; i < icons.size(); ++i) {
             progress.Step(i, icons[i].FileName);
             pictavo::SaveIconIntoFolder(folder.toStdString(), icons[i].FileName,
                                         icons[i].IconIndex);
+            ++written;
         }
         progress.Step(icons.size());
     });
+}
+
+QString Twnd_pictavo_Main::SavedIconsText(size_t icons, const QString& where) {
+    return tr("%n 个图标已保存到 %1", nullptr, static_cast<int>(icons)).arg(where);
 }
 
 int Twnd_pictavo_Main::SelectedImage() const {
@@ -98,6 +117,7 @@ void Twnd_pictavo_Main::cmSavetoIcon() {
     if (fileName.isEmpty())
         return;
     pictavo::SaveImageAsIcon(FIcon, image, fileName.toStdString());
+    ShowStatus(tr("已保存到 %1").arg(fileName));
 }
 
 void Twnd_pictavo_Main::cmSaveToBMP() {
@@ -125,6 +145,7 @@ void Twnd_pictavo_Main::cmSaveToBMP() {
     if (fileName.isEmpty())
         return;
     pictavo::SaveBitmapFile(bitmap, fileName.toStdString());
+    ShowStatus(tr("已保存到 %1").arg(fileName));
 }
 
 void Twnd_pictavo_Main::cmSaveImageAsPng() {
@@ -134,8 +155,9 @@ void Twnd_pictavo_Main::cmSaveImageAsPng() {
     const QString fileName = AskImageSaveName(image, tr("保存为 PNG"), ".png", PngFilter);
     if (fileName.isEmpty())
         return;
-    pictavo::WriteExportFile(pictavo::WithDefaultExtension(fileName.toStdString(), ".png"),
-                             pictavo::ImageAsPng(FIcon.GetIconData(image)));
+    const std::string written = pictavo::WithDefaultExtension(fileName.toStdString(), ".png");
+    pictavo::WriteExportFile(written, pictavo::ImageAsPng(FIcon.GetIconData(image)));
+    ShowStatus(tr("已保存到 %1").arg(QString::fromStdString(written)));
 }
 
 bool Twnd_pictavo_Main::SelectionAsPng(std::vector<uint8_t>& png, std::string& name) {

@@ -28,6 +28,10 @@ void Twnd_pictavo_Main::FileListChange(int row) {
         ScrollBoxResize();
         IconListHeader->SetText(WindowTexts::FileIconsHeader(fileName, ThumbCount()));
     });
+    if (kept == 0)
+        FViewFiles.clear();
+    FViewFiles.push_back({entry.FileName, entry.IconCount});
+    FViewOfSelection = true;
     const int added = AddFileIcons(entry.FileName, entry.IconCount, !cbxClearView->isChecked());
     RemoveThumbnails(ThumbCount() - kept - added);
 }

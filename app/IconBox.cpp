@@ -4,6 +4,7 @@
 #include "icons/MultiIcon.h"
 #include "platform/Raster.h"
 
+#include <QDrag>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -25,7 +26,8 @@ QString IconBoxCaption(int imageIndex, int width, int height, int bitsPerPixel) 
 }
 
 int IconBoxItemHeight(int imageHeight, int textHeight) {
-    return std::min(imageHeight + textHeight + 15, 255);
+    // As tall as its image: a 256-px image keeps its caption below it.
+    return imageHeight + textHeight + 15;
 }
 
 TIconBox::TIconBox(QWidget* parent) : QListWidget(parent) {
@@ -97,21 +99,22 @@ QSize TIconBoxDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&
 
 namespace {
 
-// The image at its own size through an icon handle; a PNG image, which has none,
-// draws itself scaled into the whole item.
+// The image at its own size, centred, 5 px from the top: through an icon handle, or a
+// PNG image, which has none, by itself.
 void DrawItemImage(TMultiIcon& icon, int imageIndex, QImage& item) {
     const auto canvas = pictavo::platform::Surface::View(
         item.bits(), item.width(), item.height(), static_cast<int>(item.bytesPerLine()), false);
     if (!canvas)
         return;
     const TMultiIconImage image = icon.GetIconData(imageIndex);
+    const int left = item.width() / 2 - image.Width / 2;
     try {
         const auto handle = icon.CreateIconHandle(imageIndex);
         if (handle)
-            pictavo::platform::DrawIcon(*canvas, item.width() / 2 - image.Width / 2, 5, *handle);
+            pictavo::platform::DrawIcon(*canvas, left, 5, *handle);
     } catch (const std::exception&) {
         if (image.IsPng && image.Png)
-            image.Png->Draw(*canvas, {0, 0, item.width(), item.height()});
+            image.Png->Draw(*canvas, {left, 5, left + image.Width, 5 + image.Height});
     }
 }
 
@@ -173,6 +176,15 @@ bool TIconBox::event(QEvent* event) {
 
 QMimeData* TIconBox::mimeData(const QList<QListWidgetItem*>&) const {
     return MakeDragData ? MakeDragData() : nullptr;
+}
+
+void TIconBox::startDrag(Qt::DropActions) {
+    QMimeData* dragged = MakeDragData ? MakeDragData() : nullptr;
+    if (dragged == nullptr)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(dragged);
+    drag->exec(Qt::CopyAction);
 }
 
 QStringList TIconBox::mimeTypes() const {

@@ -40,6 +40,9 @@ protected:
     // Ctrl+C copies the image (the window's command), not the item's caption.
     bool event(QEvent* event) override;
     QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+    // A drag out copies the image: the item stays, whatever the drop target answers (a
+    // file manager answers "move" on the same disk, and the list's own drag then removes).
+    void startDrag(Qt::DropActions supportedActions) override;
     QStringList mimeTypes() const override;
     // IconBoxMouseDown: the right button selects the item under the pointer, or none
     // below the last item, before the context menu opens.
@@ -58,7 +61,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 
-    // The item's height: its image's height + the text height + 15, at most 255.
+    // The item's height: its image's height + the text height + 15.
     int IconBoxMeasureItem(int imageIndex) const;
     // The item drawn into its own pixels: the fill, the image, the caption.
     // At `ratio` device pixels per pixel (2 on HiDPI).
@@ -72,5 +75,5 @@ private:
 int IconBoxImageIndex(const QString& itemText);
 // "[i] W x H - Nbit".
 QString IconBoxCaption(int imageIndex, int width, int height, int bitsPerPixel);
-// min(imageHeight + textHeight + 15, 255).
+// imageHeight + textHeight + 15.
 int IconBoxItemHeight(int imageHeight, int textHeight);

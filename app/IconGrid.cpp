@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <cmath>
 
 using pictavo::TTileGrid;
@@ -227,7 +228,23 @@ void TIconGrid::keyPressEvent(QKeyEvent* event) {
     // arrows move the focus (and the view with it).
     const int count = FTiles.Count(), columns = Grid().Columns();
     int next = FFocus;
+    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        if (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal) {
+            emit iconSizeStepped(1);
+            return;
+        }
+        if (event->key() == Qt::Key_Minus) {
+            emit iconSizeStepped(-1);
+            return;
+        }
+    }
     switch (event->key()) {
+    case Qt::Key_Home: // with Ctrl too
+        next = 0;
+        break;
+    case Qt::Key_End:
+        next = count - 1;
+        break;
     case Qt::Key_Space:
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -252,6 +269,18 @@ void TIconGrid::keyPressEvent(QKeyEvent* event) {
     }
     if (next >= 0 && next < count)
         FocusTile(next);
+}
+
+void TIconGrid::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() != Qt::ControlModifier) {
+        TWheelScrollBox::wheelEvent(event);
+        return;
+    }
+    // Away from the user (a positive turn) makes the icons larger, as in image viewers.
+    const int steps = TakeWheelSteps(FSizeWheelDelta, event->angleDelta().y());
+    event->accept();
+    if (steps != 0)
+        emit iconSizeStepped(-steps);
 }
 
 void TIconGrid::focusInEvent(QFocusEvent* event) {

@@ -55,6 +55,8 @@ signals:
     void tileRightClicked(int position);
     // The tile was pressed and dragged: the window starts the drag of its icon.
     void tileDragged(int position);
+    // Ctrl+wheel or Ctrl+plus/minus: the icons `steps` sizes larger (smaller when negative).
+    void iconSizeStepped(int steps);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -66,6 +68,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -86,6 +89,7 @@ private:
     int FPressed = -1;
     QPoint FPressPoint; // where the left button went down, for telling a drag
     int FFocus = -1;
+    int FSizeWheelDelta = 0; // Ctrl+wheel movement short of a notch
 };
 
 // One tile of the view as the window's commands see it; invalid past the last tile.

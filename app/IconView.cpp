@@ -108,21 +108,27 @@ void Twnd_pictavo_Main::ScrollBoxResize() {
 }
 
 void Twnd_pictavo_Main::cmView(Take take) {
-    CursorGuard hourglass;
-    IconBox->clear();
-    IconBoxHeader->SetText({});
-    RemoveThumbnails(-1);
     const bool all = take == Take::All;
     std::vector<TViewFile> files;
     TFileListModel& rows = FileList->Model();
     for (int row = 0; row < rows.rowCount(); ++row)
         if (all || FileList->selectionModel()->isRowSelected(row, {}))
             files.push_back({rows.Entry(row).FileName, rows.Entry(row).IconCount});
+    FViewOfSelection = false;
+    FillView(files);
+}
+
+void Twnd_pictavo_Main::FillView(const std::vector<TViewFile>& files) {
+    CursorGuard hourglass;
+    IconBox->clear();
+    IconBoxHeader->SetText({});
+    RemoveThumbnails(-1);
+    FViewFiles = files;
     TViewIcons found;
     // However the adding ends, the view shows what it got.
     const auto finish = qScopeGuard([&] {
         ScrollBoxResize();
-        IconListHeader->SetText(WindowTexts::FilesIconsHeader(found.Files, ThumbCount()));
+        IconListHeader->SetText(ViewHeader(found.Files));
     });
     // Loading every icon for the 32-bit filter takes long: it runs while the window
     // answers, and a cancel shows the icons of the files gone through.
@@ -141,12 +147,42 @@ void Twnd_pictavo_Main::cmView(Take take) {
     ClearThumbSelection();
 }
 
+QString Twnd_pictavo_Main::ViewHeader(int files) const {
+    if (FViewOfSelection && !FViewFiles.empty())
+        return WindowTexts::FileIconsHeader(
+            QString::fromStdString(ExtractFileName(FViewFiles.back().FileName)), ThumbCount());
+    return WindowTexts::FilesIconsHeader(files, ThumbCount());
+}
+
+void Twnd_pictavo_Main::Only32Change() {
+    if (FViewFiles.empty())
+        return;
+    // The chosen icon stays chosen when it still qualifies.
+    std::string module;
+    int iconIndex = -1;
+    if (const TThumbRef selected = SelectedThumb()) {
+        module = selected.ModuleName();
+        iconIndex = selected.IconIndex();
+    }
+    FillView(std::vector<TViewFile>(FViewFiles));
+    for (int i = 0; i < ThumbCount(); ++i)
+        if (Thumb(i).ModuleName() == module && Thumb(i).IconIndex() == iconIndex) {
+            ThumbnailClick(Thumb(i));
+            ScrollBox->FocusTile(i);
+            break;
+        }
+}
+
 void Twnd_pictavo_Main::cmRemoveFromView() {
     if (FSelectedThumb == -1)
         return;
     CursorGuard hourglass;
-    const auto finish =
-        qScopeGuard([&] { IconListHeader->SetText(WindowTexts::IconsHeader(ThumbCount())); });
+    // A file's icons keep its name in the header.
+    const auto finish = qScopeGuard([&] {
+        IconListHeader->SetText(FViewOfSelection && !FViewFiles.empty()
+                                    ? ViewHeader(1)
+                                    : WindowTexts::IconsHeader(ThumbCount()));
+    });
     IconBox->clear();
     IconBoxHeader->SetText({});
     if (FSelectedThumb < ThumbCount()) {

@@ -1,6 +1,6 @@
-// The keyboard's way to what the mouse reaches: Shift+F10 (beside the Menu key, which Qt
-// handles itself) opens the context menu of the focused list or view, and Tab goes
-// through the window left to right, top to bottom.
+// The keyboard's way to what the mouse reaches: Shift+F10 and the Menu key open the
+// context menu of the focused list or view, and Tab goes through the window left to
+// right, top to bottom.
 #include "app/ColorDialog.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
@@ -18,8 +18,12 @@
 #include <QTreeView>
 
 void Twnd_pictavo_Main::BuildKeyboardPaths() {
-    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
-    connect(menuKey, &QShortcut::activated, this, [this] { OpenFocusedContextMenu(); });
+    // The Menu key too: left to Qt, it opens the menu at the pointer, not at the tile.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
+        auto* menuKey = new QShortcut(keys, this);
+        connect(menuKey, &QShortcut::activated, this, [this] { OpenFocusedContextMenu(); });
+    }
 
     const QList<QWidget*> order = {ShellTree, cbxClearView, cbx32,     ColorPicker, de,
                                    cbMask,    cbxClear,     cbxSub,    cbxIgnore,   cbxViewAll,

@@ -9,6 +9,7 @@
 #include "app/IconGrid.h"
 #include "app/LongWork.h"
 #include "app/MainWindow.h"
+#include "app/WindowTexts.h"
 #include "icons/ExportNames.h"
 #include "library/FileScan.h"
 #include "library/IconLibraryBuilder.h"
@@ -46,10 +47,13 @@ bool Twnd_pictavo_Main::AskLibraryFile(const char* overwriteQuestion, std::strin
     // A name typed without an extension ("lib1") is an .icl, as the dialog's filter says.
     fileName = pictavo::WithDefaultExtension(chosen.toStdString(), ".icl");
     // Yes rebuilds from the template, No updates; either way the previous file
-    // stays as the backup.
-    rebuild = QFileInfo::exists(QString::fromStdString(fileName)) &&
-              ConfirmDlg(*FDialogs, QString::fromUtf8(_(overwriteQuestion)));
-    return true;
+    // stays as the backup. Cancel, Escape or closing the box writes nothing.
+    rebuild = false;
+    if (!QFileInfo::exists(QString::fromStdString(fileName)))
+        return true;
+    const TAnswer answer = ConfirmOrCancelDlg(*FDialogs, QString::fromUtf8(_(overwriteQuestion)));
+    rebuild = answer == TAnswer::Yes;
+    return answer != TAnswer::Cancel;
 }
 
 void Twnd_pictavo_Main::cmICLFromList(Take take) {
@@ -64,9 +68,14 @@ void Twnd_pictavo_Main::cmICLFromList(Take take) {
         const bool isSelected = std::find(selected.begin(), selected.end(), row) != selected.end();
         rows.push_back({entry.FileName, entry.IconCount, isSelected});
     }
-    if (BuildLibrary(LibraryBuild(fileName, pictavo::SourcesFromList(rows, take == Take::Selected),
-                                  rebuild, pictavo::TGroupCreation::BeforeLoad)))
+    std::vector<pictavo::TIconSource> sources =
+        pictavo::SourcesFromList(rows, take == Take::Selected);
+    const size_t icons = sources.size();
+    if (BuildLibrary(
+            LibraryBuild(fileName, std::move(sources), rebuild, pictavo::TGroupCreation::BeforeLoad))) {
         RefreshFileRows(fileName);
+        ShowStatus(SavedIconsText(icons, QString::fromStdString(fileName)));
+    }
 }
 
 void Twnd_pictavo_Main::cmICLFromView(Take take) {
@@ -74,10 +83,14 @@ void Twnd_pictavo_Main::cmICLFromView(Take take) {
     bool rebuild = false;
     if (!AskLibraryFile(pictavo::OverwriteLibraryQuestionView, fileName, rebuild))
         return;
-    if (BuildLibrary(LibraryBuild(fileName,
-                                  pictavo::SourcesFromView(ViewedIcons(), take == Take::Selected),
-                                  rebuild, pictavo::TGroupCreation::AfterSave)))
+    std::vector<pictavo::TIconSource> sources =
+        pictavo::SourcesFromView(ViewedIcons(), take == Take::Selected);
+    const size_t icons = sources.size();
+    if (BuildLibrary(
+            LibraryBuild(fileName, std::move(sources), rebuild, pictavo::TGroupCreation::AfterSave))) {
         RefreshFileRows(fileName);
+        ShowStatus(SavedIconsText(icons, QString::fromStdString(fileName)));
+    }
 }
 
 // Another program (a second window, pictavo-cli) writing the library holds its lock: the
@@ -168,6 +181,25 @@ void Twnd_pictavo_Main::cmRemoveFromICL() {
     if (!removed)
         return;
     RefreshFileRows(library);
+    TFileListModel& rows = FileList->Model();
+    int icons = 0;
+    for (int row = 0; row < rows.rowCount(); ++row)
+        icons += rows.Entry(row).IconCount;
+    ShowStatus(WindowTexts::StatusTotals(rows.rowCount(), icons));
+    if (FViewOfSelection) {
+        // The icons of listed files are numbered as the library numbers them now.
+        for (TViewFile& file : FViewFiles)
+            if (file.FileName == library)
+                --file.IconCount;
+        const int position = FSelectedThumb;
+        FillView(std::vector<TViewFile>(FViewFiles));
+        if (position >= 0 && position < ThumbCount()) {
+            Thumb(position).SetSelected(true);
+            FSelectedThumb = position;
+            ScrollBox->FocusTile(position);
+        }
+        return;
+    }
     // The library's later icons moved up by one: so do the tiles that show them.
     std::vector<pictavo::TViewedIcon> tiles = ViewedIcons();
     pictavo::ShiftIndexesAfterRemoval(tiles, library, iconIndex);

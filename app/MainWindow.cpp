@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -401,6 +402,7 @@ void Twnd_pictavo_Main::BuildMenus() {
 
 void Twnd_pictavo_Main::ConnectEvents() {
     connect(ColorPicker, &TColorCombo::colorChanged, this, [this] { ColorPickerChange(); });
+    connect(cbx32, &QCheckBox::toggled, this, [this] { Guarded([&] { Only32Change(); }); });
     connect(cbTileSize, &QComboBox::currentIndexChanged, this,
             [this] { Guarded([&] { TileSizeChange(); }); });
     // "选择的" or "所有" is bound here, once; the actions keep their Tag (0 or 1) as well.
@@ -440,6 +442,9 @@ void Twnd_pictavo_Main::ConnectEvents() {
     connect(ScrollBox, &TIconGrid::tileClicked, this,
             [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
     connect(ScrollBox, &TIconGrid::tileDragged, this, [this](int position) { DragTile(position); });
+    connect(ScrollBox, &TIconGrid::iconSizeStepped, this, [this](int steps) {
+        SetTileIconSize(pictavo::NextTileIconSize(TileIconSize(), steps));
+    });
     connect(ScrollBox, &TIconGrid::tileRightClicked, this,
             [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
     connect(IconBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -580,6 +585,13 @@ void Twnd_pictavo_Main::FormStorageAfterRestorePlacement() {
         ShellTreeStartInFolder = NearestExistingFolder(missing);
         ShellTreeNavigate(ShellTreeStartInFolder);
         ShowErrorOnceShown(QString("%1: folder not found").arg(missing));
+    } else if (ShellTreeStartInFolder.isEmpty() && ShellTreeSelectedFolder().isEmpty() &&
+               FileList->Model().rowCount() == 0 && ShellTreeNavigate(QDir::homePath())) {
+        // The first start opens where the user's files are, the list sorted by name.
+        ShellTree->expand(ShellTree->currentIndex());
+        FileList->Model().sort(0, Qt::AscendingOrder);
+        FileList->header()->setSortIndicatorShown(true);
+        FileList->header()->setSortIndicator(0, Qt::AscendingOrder);
     }
     de->SetText(de->Text());
     deChange();

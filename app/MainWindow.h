@@ -7,6 +7,7 @@
 
 #include "app/Dialogs.h"
 #include "app/StartPath.h"
+#include "app/ViewIcons.h"
 #include "app/WindowRules.h"
 #include "icons/MultiIcon.h"
 #include "library/FileScan.h"
@@ -104,6 +105,8 @@ public:
     void ScrollBoxResize();
     void cmView(Take take);
     void cmRemoveFromView();
+    // "仅显示 32bit" changed: the view and the image list show their files again under it.
+    void Only32Change();
 
     // ---- export commands (ExportCommands.cpp) ----
     // The tile at FSelectedThumb; invalid when none is selected.
@@ -268,6 +271,14 @@ private:
 
     int32_t FSelectedThumb = -1;
     pictavo::TMultiIcon FIcon;
+    // The files whose icons fill the view, and whether a file-list selection filled it
+    // (its header names the file) rather than "添加到查看".
+    std::vector<TViewFile> FViewFiles;
+    bool FViewOfSelection = false;
+    // Fills the view with the qualifying icons of the files, while the window answers.
+    void FillView(const std::vector<TViewFile>& files);
+    // The header of the view as it is now: the file's name for a selection's icons.
+    QString ViewHeader(int files) const;
     uint64_t FSearchStart = 0;
     // The folder the tree opens at the next start (kept between runs).
     QString ShellTreeStartInFolder;
@@ -309,11 +320,13 @@ private:
     // Asks for the library file; rebuild is the answer to the overwrite question.
     bool AskLibraryFile(const char* overwriteQuestion, std::string& fileName, bool& rebuild);
     // A save dialog opening in the folder last used for that kind of file (".ico", ".bmp",
-    // ".icl"), or the source file's folder the first time; remembers the folder chosen.
+    // ".png", ".icl"), in this run or an earlier one, or the source file's folder the first
+    // time; remembers the folder chosen.
     QString AskSaveName(const QString& title, const std::string& kind,
                         const std::string& sourceFile, const std::string& proposedName,
                         const QString& filter, bool confirmOverwrite);
-    std::map<std::string, std::string> FLastSaveFolders;
+    // The status line's "183 icons saved to …".
+    static QString SavedIconsText(size_t icons, const QString& where);
     // The image chosen in the image list of the selected tile; -1 when none.
     int SelectedImage() const;
     // The save dialog for that image, proposing its export name with `extension`.

@@ -221,7 +221,7 @@ void Twnd_pictavo_Main::cmAbout() {
     const pictavo::TVersionInfo& info = pictavo::AppVersionInfo;
     const QString text = QString("<b>%1</b><br>%2<br><br>%3")
                              .arg(QString::fromStdString(info.FileDescription).toHtmlEscaped(),
-                                  tr("版本 %1").arg(QString::fromStdString(info.VersionText)),
+                                  tr("汉化版: %1").arg(QString::fromStdString(info.VersionText)),
                                   QString::fromStdString(info.LegalCopyright).toHtmlEscaped());
     FDialogs->About(tr("关于 Pictavo"), text);
 }

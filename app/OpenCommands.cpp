@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/WindowRules.h"
 #include "library/FileScan.h"
+#include "library/PrivateTempFolder.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -48,8 +49,10 @@ bool Twnd_pictavo_Main::OpenPath(const QString& path) {
     }
     QSettings settings("Vantrel", "Pictavo");
     const QString opened = target->FileName.isEmpty() ? target->Folder : target->FileName;
-    settings.setValue(RecentKey(),
-                      RecentPathsAfter(settings.value(RecentKey()).toStringList(), opened));
+    // A private temporary file is gone after the run that made it: not worth recalling.
+    if (!pictavo::IsInPrivateTempFolder(opened.toStdString()))
+        settings.setValue(RecentKey(),
+                          RecentPathsAfter(settings.value(RecentKey()).toStringList(), opened));
     // The tree lists the folder as it selects it; when it is selected already, the rows
     // are there.
     if (!ShellTreeNavigate(target->Folder))
@@ -73,13 +76,14 @@ void Twnd_pictavo_Main::FillRecentMenu() {
 }
 
 void Twnd_pictavo_Main::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalPaths(event->mimeData()).isEmpty())
+    // A tile or image of this window dropped back on it would open its temporary copy.
+    if (event->source() == nullptr && !LocalPaths(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void Twnd_pictavo_Main::dropEvent(QDropEvent* event) {
     const QStringList paths = LocalPaths(event->mimeData());
-    if (paths.isEmpty())
+    if (event->source() != nullptr || paths.isEmpty())
         return;
     event->acceptProposedAction();
     Guarded([&] { OpenDroppedPaths(paths); });

@@ -137,6 +137,8 @@ void Twnd_pictavo_Main::ShowScanProgress(const QString& fileStatus) {
 }
 
 void Twnd_pictavo_Main::FindFileSearchFinish() {
+    // The search ends here: a question left open for a while is not part of its time.
+    const auto searchEnd = static_cast<uint32_t>(platform::TickCount());
     ShowPendingScanResults();
     const int rows = FileList->Model().rowCount();
     ShowStatus(WindowTexts::StatusTotals(rows, FIconTotal()) + tr("结果..."));
@@ -150,7 +152,7 @@ void Twnd_pictavo_Main::FindFileSearchFinish() {
     bSearch->setText(tr("开始"));
     ShowStatus(WindowTexts::StatusTotals(FileList->Model().rowCount(), FIconTotal()) +
                WindowTexts::SearchTime(static_cast<uint32_t>(FSearchStart),
-                                       static_cast<uint32_t>(platform::TickCount())));
+                                       searchEnd));
     FileList->setFocus();
     QApplication::beep();
 }

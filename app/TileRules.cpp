@@ -1,6 +1,7 @@
 #include "app/TileRules.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace pictavo {
 
@@ -9,6 +10,14 @@ int ValidTileIconSize(int stored) {
         if (size == stored)
             return size;
     return DefaultTileIconSize;
+}
+
+int NextTileIconSize(int current, int steps) {
+    const int count = static_cast<int>(std::size(TileIconSizes));
+    int place = 0;
+    while (place < count && TileIconSizes[place] != ValidTileIconSize(current))
+        ++place;
+    return TileIconSizes[std::clamp(place + steps, 0, count - 1)];
 }
 
 int TileSide(int iconSize, int captionHeight) {

@@ -13,6 +13,10 @@ inline constexpr int DefaultTileIconSize = 32;
 // The stored size when it is one of the offered sizes, otherwise the default.
 int ValidTileIconSize(int stored);
 
+// The offered size `steps` places after `current` (before it when negative), held at the
+// smallest and the largest; Ctrl+wheel and Ctrl+plus/minus step through them.
+int NextTileIconSize(int current, int steps);
+
 // The side of the square tile: the icon, 3 px above it and the caption strip below with
 // its margins; 60 for the 32-px icon and a caption of normal height, as tiles always were.
 int TileSide(int iconSize, int captionHeight);

@@ -1,6 +1,7 @@
 // Program entry: the application object, then the main window, then the message loop.
 #include "app/MainWindow.h"
 #include "app/ProgramIcon.h"
+#include "app/QtTypeNames.h"
 #include "peres/VersionInfo.h"
 #include "util/Messages.h"
 #include "platform/TempPath.h"
@@ -73,6 +74,8 @@ void installTranslations(QApplication& app) {
             : translator->load(":/i18n/pictavo_en.qm");
     if (loaded)
         QApplication::installTranslator(translator);
+    if (loaded && pictavo::MessagesAreChinese())
+        QApplication::installTranslator(new TQtTypeNames(*translator, &app));
 }
 
 } // namespace

@@ -132,6 +132,14 @@ std::string TPrivateTempFolder::File(const std::string& name) {
     return path;
 }
 
+bool IsInPrivateTempFolder(const std::string& path) {
+    const std::string temp = GetTempFolder();
+    if (path.compare(0, temp.size(), temp) != 0)
+        return false;
+    const size_t end = path.find('/', temp.size());
+    return OwnerOf(path.substr(temp.size(), end - temp.size())) > 0;
+}
+
 TPrivateTempFolder::~TPrivateTempFolder() {
     // Only this process writes here, and only plain files.
     const int folder =

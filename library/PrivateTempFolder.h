@@ -39,4 +39,8 @@ private:
     std::set<std::string> FFileNames; // each registered once, however often asked for
 };
 
+// Whether the path lies inside a private temporary folder of this or another run: a
+// file that goes when that run ends, so nothing to remember or to open again later.
+bool IsInPrivateTempFolder(const std::string& path);
+
 } // namespace pictavo

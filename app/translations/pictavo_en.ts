@@ -245,6 +245,17 @@ Remove the signature and put the icon in?</translation>
         <translation>Search time: %1</translation>
     </message>
     <message numerus="yes">
+        <source>%n 个图标已保存到 %1</source>
+        <translation>
+            <numerusform>%n icon saved to %1</numerusform>
+            <numerusform>%n icons saved to %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>已保存到 %1</source>
+        <translation>Saved to %1</translation>
+    </message>
+    <message numerus="yes">
         <source>%1 - %n 图标</source>
         <translation>
             <numerusform>%1 - %n icon</numerusform>
@@ -335,10 +346,6 @@ Remove the signature and put the icon in?</translation>
     <message>
         <source>工具栏</source>
         <translation>Toolbar</translation>
-    </message>
-    <message>
-        <source>版本 %1</source>
-        <translation>Version %1</translation>
     </message>
     <message>
         <source>关于 Pictavo</source>

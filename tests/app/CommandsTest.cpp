@@ -13,6 +13,7 @@
 #include "icons/IconImageRgba.h"
 #include "icons/MultiIcon.h"
 #include "icons/PngCodec.h"
+#include "library/PrivateTempFolder.h"
 #include "util/Stream.h"
 #include "util/TempFileCleanup.h"
 
@@ -249,6 +250,22 @@ private slots:
         QCOMPARE(window.ShellTreeSelectedFolder(), folder.Path());
         QCOMPARE(Parts(window).FileList->SelectedRows().size(), size_t{1});
         // Kept with the window's settings, for File › Open recent.
+        const QSettings settings("Vantrel", "Pictavo");
+        QCOMPARE(settings.value(QString(SettingsGroup) + "/RecentPaths").toStringList(),
+                 QStringList{folder.File("b.dll")});
+    }
+
+    // A tile dragged out of this window is a temporary copy: opened, it is not kept among
+    // the recent paths, where it would be gone after this run.
+    void temporaryCopiesStayOutOfTheRecentList() {
+        IconFolder folder;
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        pictavo::TPrivateTempFolder temp;
+        const QString copy = QString::fromStdString(temp.File("c.ico"));
+        QVERIFY(QFile::copy(folder.File("c.ico"), copy));
+        QVERIFY(window.OpenPath(folder.File("b.dll")));
+        QVERIFY(window.OpenPath(copy));
         const QSettings settings("Vantrel", "Pictavo");
         QCOMPARE(settings.value(QString(SettingsGroup) + "/RecentPaths").toStringList(),
                  QStringList{folder.File("b.dll")});

@@ -8,13 +8,20 @@
 #include "app/FileList.h"
 #include "app/IconBox.h"
 #include "app/IconGrid.h"
+#include "app/Panels.h"
+#include "app/WindowTexts.h"
 #include "icons/ModuleIcons.h"
 #include "icons/MultiIcon.h"
 #include "util/Bytes.h"
 #include "util/Stream.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
+#include <functional>
 
 namespace {
 
@@ -40,6 +47,12 @@ struct ShownFile {
     Twnd_pictavo_Main window;
     FakeDialogs* dialogs = nullptr;
 };
+
+QByteArray FileBytes(const QString& fileName) {
+    QFile file(fileName);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
 
 int ModuleIcons(const QString& fileName) {
     return pictavo::GetModuleIconCount(Path(fileName));
@@ -71,6 +84,10 @@ private slots:
             QCOMPARE(written.IconCount(), source.IconCount());
         }
         QVERIFY(shown.dialogs->Errors.isEmpty());
+        // The status line says what was written; the next browser opens where it went.
+        QCOMPARE(Parts(shown.window).sbPanel0->text(),
+                 QString("3 个图标已保存到 %1").arg(target.path()));
+        QCOMPARE(shown.dialogs->FolderStarts, (QStringList{QString(), target.path()}));
     }
 
     void saveIconIntoAFolderThatCannotBeWrittenReportsIt() {
@@ -98,6 +115,15 @@ private slots:
         shown.window.cmSavetoIcon();
         QCOMPARE(shown.dialogs->SaveProposals.last(),
                  target.filePath(QString("my.app_1_%1.ico").arg(image)));
+        QCOMPARE(Parts(shown.window).sbPanel0->text(),
+                 QString("已保存到 %1").arg(target.filePath("chosen.ico")));
+        // So does it after a restart.
+        ShownFile later(folder.File("my.app.dll"), 3, 1);
+        later.SelectImage(image);
+        later.dialogs->SaveAnswer = target.filePath("chosen.ico");
+        later.window.cmSavetoIcon();
+        QCOMPARE(later.dialogs->SaveProposals,
+                 QStringList{target.filePath(QString("my.app_1_%1.ico").arg(image))});
         pictavo::TMultiIcon written;
         written.LoadFromFile(Path(target.filePath("chosen.ico")));
         QCOMPARE(written.IconCount(), 1);
@@ -196,6 +222,36 @@ private slots:
         fromLibrary.LoadFromModule(Path(dialogs->SaveAnswer), 3);
         fromFile.LoadFromFile(Path(folder.File("c.ico")));
         QCOMPARE(fromLibrary.IconCount(), fromFile.IconCount());
+
+        // Cancel (also Escape or closing the box): neither the library nor its backup
+        // changes.
+        const QByteArray library = FileBytes(dialogs->SaveAnswer);
+        const QByteArray backup = FileBytes(target.filePath("lib.~icl"));
+        dialogs->CancelAnswer = true;
+        window.cmICLFromList(Take::All);
+        QCOMPARE(dialogs->Questions.size(), 3);
+        QCOMPARE(FileBytes(dialogs->SaveAnswer), library);
+        QCOMPARE(FileBytes(target.filePath("lib.~icl")), backup);
+    }
+
+    // The real box: Escape and closing it are Cancel, never No.
+    void overwriteQuestionCancelsOnEscapeAndClose() {
+        QWidget parent;
+        QtDialogs dialogs(&parent);
+        const auto answerWhenShown = [&](const std::function<void(QWidget*)>& act) {
+            QTimer::singleShot(0, [&] {
+                QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+                act(QApplication::activeModalWidget());
+            });
+            return dialogs.YesNoCancel("question", "Confirmation");
+        };
+        QCOMPARE(answerWhenShown([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); }),
+                 TAnswer::Cancel);
+        QCOMPARE(answerWhenShown([](QWidget* box) { box->close(); }), TAnswer::Cancel);
+        QCOMPARE(answerWhenShown([](QWidget* box) {
+                     qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click();
+                 }),
+                 TAnswer::Yes);
     }
 
     void libraryFromTheViewAndRemovingAnIconFromIt() {
@@ -232,9 +288,24 @@ private slots:
         QCOMPARE(row.FileName, Path(shown.dialogs->SaveAnswer));
         QCOMPARE(row.IconCount, 3);
         QCOMPARE(row.Size, static_cast<int64_t>(QFileInfo(shown.dialogs->SaveAnswer).size()));
-        // The tiles after the removed icon now name the icons that moved up.
-        QCOMPARE(shown.window.Thumb(1)->IconIndex(), 1);
-        QCOMPARE(shown.window.Thumb(2)->IconIndex(), 2);
+        // The tiles after the removed icon now name the icons that moved up, by their
+        // numbers too, and the header and the status line count what is left.
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(shown.window.Thumb(i)->IconIndex(), i);
+            QCOMPARE(shown.window.Thumb(i)->Caption(), QString("图标 %1").arg(i));
+        }
+        QCOMPARE(shown.window.SelectedThumbPosition(), 1);
+        QCOMPARE(Parts(shown.window).IconListHeader->Text(), QString("view.icl - 3 图标"));
+        QVERIFY(Parts(shown.window).sbPanel0->text().contains(WindowTexts::StatusTotals(2, 3 + 3)));
+
+        // In a view of several files the tiles keep their places and follow the icons.
+        shown.window.cmView(Take::All);
+        shown.window.ThumbnailClick(shown.window.Thumb(3 + 0));
+        shown.window.cmRemoveFromICL();
+        QCOMPARE(shown.window.ThumbCount(), 3 + 2);
+        QCOMPARE(shown.window.Thumb(3 + 0)->IconIndex(), 0);
+        QCOMPARE(shown.window.Thumb(3 + 1)->IconIndex(), 1);
+        QCOMPARE(Parts(shown.window).IconListHeader->Text(), QString("5 图标"));
     }
 };
 PICTAVO_APP_TEST(ExportCommandsTest)

@@ -46,8 +46,8 @@ private slots:
         auto* delegate = static_cast<TIconBoxDelegate*>(box.itemDelegate());
         const int text = box.fontMetrics().height();
         QCOMPARE(delegate->IconBoxMeasureItem(0), 32 + text + 15);
-        QCOMPARE(IconBoxItemHeight(256, text), 255);
-        QCOMPARE(IconBoxItemHeight(240, 1), 255);
+        QCOMPARE(IconBoxItemHeight(256, text), 256 + text + 15);
+        QCOMPARE(IconBoxItemHeight(240, 1), 256);
         QCOMPARE(IconBoxCaption(0, 32, 32, 8), QString("[0] 32 x 32 - 8bit"));
         QCOMPARE(IconBoxImageIndex("7"), 7);
         QCOMPARE(IconBoxImageIndex("x"), 0);
@@ -76,18 +76,26 @@ private slots:
         QCOMPARE(box.count(), 5);
     }
 
-    void pngImageFillsTheItem() {
+    // A 256-px PNG image is drawn at its size above its caption, not stretched over it.
+    void pngImageKeepsItsSizeAboveTheCaption() {
         pictavo::TMultiIcon icon;
         icon.LoadFromFile(std::string(PICTAVO_FIXTURES) + "/icons/png256.ico");
         TIconBox box;
         box.SetIcon(&icon);
         box.SetColor(0x00FF00);
         auto* delegate = static_cast<TIconBoxDelegate*>(box.itemDelegate());
-        QCOMPARE(delegate->IconBoxMeasureItem(0), 255);
-        const QImage item = delegate->IconBoxDrawItem(0, QSize(257, 255), false);
-        // Nothing of the list's green shows in the corners: the picture covers the item.
-        for (QPoint corner : {QPoint(0, 0), QPoint(256, 0), QPoint(0, 254), QPoint(256, 254)})
-            QVERIFY(item.pixel(corner) != qRgb(0, 255, 0));
+        const int height = delegate->IconBoxMeasureItem(0);
+        QCOMPARE(height, 256 + box.fontMetrics().height() + 15);
+        const QImage item = delegate->IconBoxDrawItem(0, QSize(300, height), false);
+        QRect picture;
+        for (int y = 0; y < 5 + 256; ++y)
+            for (int x = 0; x < item.width(); ++x)
+                if (item.pixel(x, y) != qRgb(0, 255, 0))
+                    picture |= QRect(x, y, 1, 1);
+        QVERIFY(!picture.isEmpty());
+        QVERIFY2(QRect(22, 5, 256, 256).contains(picture),
+                 qPrintable(QString("%1,%2 %3x%4").arg(picture.x()).arg(picture.y())
+                                .arg(picture.width()).arg(picture.height())));
     }
 
     void rightButtonSelectsTheItemUnderThePointer() {

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
+#include <QWheelEvent>
 #include <QtTest>
 
 class IconViewTest : public QObject {
@@ -62,6 +63,68 @@ private slots:
         window->ThumbnailClick(window->Thumb(0));
         QCOMPARE(parts().IconBox->count(), 1);
         QCOMPARE(parts().IconBox->item(0)->text(), QString("1"));
+    }
+
+    // The 32-bit filter shows its effect at once: the view is filled again from the same
+    // files, the chosen icon stays chosen, and a file's icons keep its name in the header.
+    void only32RefillsTheViewAtOnce() {
+        parts().cbx32->setChecked(true);
+        parts().FileList->ClickRow(RowOf("arrow.cur"));
+        QCOMPARE(window->ThumbCount(), 0);
+        parts().cbx32->setChecked(false);
+        QCOMPARE(window->ThumbCount(), 1);
+        QCOMPARE(parts().IconListHeader->Text(), QString("arrow.cur - 1 图标"));
+
+        window->cmView(Take::All);
+        const int a1 = FirstTileOf("a.dll") + 1;
+        window->ThumbnailClick(window->Thumb(a1));
+        QCOMPARE(parts().IconBox->count(), 2);
+        parts().cbx32->setChecked(true);
+        QCOMPARE(window->ThumbCount(), 6);
+        QCOMPARE(parts().IconListHeader->Text(), QString("4 文件 - 6 图标"));
+        const TThumbRef chosen = window->SelectedThumb();
+        QVERIFY(chosen);
+        QCOMPARE(chosen->ModuleName(), folder.File("a.dll").toStdString());
+        QCOMPARE(chosen->IconIndex(), 1);
+        QCOMPARE(parts().IconBox->count(), 1); // its 32-bit image only
+    }
+
+    // Removing a tile of one file's icons keeps the file's name in the header.
+    void removalKeepsTheFileInTheHeader() {
+        parts().FileList->ClickRow(RowOf("a.dll"));
+        window->ThumbnailClick(window->Thumb(1));
+        window->cmRemoveFromView();
+        QCOMPARE(parts().IconListHeader->Text(), QString("a.dll - 2 图标"));
+    }
+
+    // Home and End (with Ctrl too) reach the first and the last tile; Ctrl with plus,
+    // minus or the wheel changes the icon size.
+    void keysReachTheEndsAndCtrlSizesTheIcons() {
+        window->cmView(Take::All);
+        TIconGrid* view = parts().ScrollBox;
+        view->setFocus();
+        view->FocusTile(3);
+        const auto enterSelects = [&](Qt::Key key, Qt::KeyboardModifiers held, int position) {
+            QTest::keyClick(view, key, held);
+            QTest::keyClick(view, Qt::Key_Return);
+            QCOMPARE(window->SelectedThumbPosition(), position);
+        };
+        enterSelects(Qt::Key_End, Qt::NoModifier, 6);
+        enterSelects(Qt::Key_Home, Qt::NoModifier, 0);
+        enterSelects(Qt::Key_End, Qt::ControlModifier, 6);
+        enterSelects(Qt::Key_Home, Qt::ControlModifier, 0);
+
+        QCOMPARE(window->TileIconSize(), 32);
+        QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(window->TileIconSize(), 48);
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(window->TileIconSize(), 32);
+        const QPoint inside = view->viewport()->rect().center();
+        QWheelEvent away(inside, view->viewport()->mapToGlobal(inside), {}, {0, 120},
+                         Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view->viewport(), &away);
+        QCOMPARE(window->TileIconSize(), 48);
+        QCOMPARE(view->verticalScrollBar()->value(), 0);
     }
 
     void clickSelectsOneTileAndListsItsImages() {

@@ -21,6 +21,7 @@
 #include <QSplitter>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QDir>
 #include <QtTest>
 
 class MainWindowTest : public QObject {
@@ -54,6 +55,10 @@ private slots:
         QCOMPARE(window.SelectedThumbPosition(), -1);
         // One wheel notch scrolls one row of 60-pixel tiles with their 2-pixel margins.
         QCOMPARE(parts.ScrollBox->verticalScrollBar()->singleStep(), 64);
+        // The tree opens at the user's home folder, expanded; the list is sorted by name.
+        QCOMPARE(window.ShellTreeSelectedFolder(), QDir::homePath());
+        QVERIFY(parts.ShellTree->isExpanded(parts.ShellTree->currentIndex()));
+        QCOMPARE(parts.FileList->Model().SortColumn(), 0);
     }
 
     void maskBoxKeepsWhatWasTyped() {

@@ -26,6 +26,16 @@ private slots:
             QCOMPARE(pictavo::ValidTileIconSize(stored), used);
     }
 
+    void sizeStepsThroughTheOfferedSizes() {
+        for (const auto& [current, steps, next] : {std::tuple{32, 1, 48},
+                                                   {48, -1, 32},
+                                                   {96, 2, 256},
+                                                   {256, 1, 256},
+                                                   {32, -1, 32},
+                                                   {100, 1, 48}})
+            QCOMPARE(pictavo::NextTileIconSize(current, steps), next);
+    }
+
     void tileHoldsIconAndCaption() {
         // Today's 60-px tile for the 32-px icon; a tall caption makes the tile grow.
         for (const auto& [icon, caption, side] : {std::tuple{32, 17, 60},

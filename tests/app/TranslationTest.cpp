@@ -8,12 +8,17 @@
 #include "app/FileList.h"
 #include "app/MainWindow.h"
 #include "app/Panels.h"
+#include "app/QtTypeNames.h"
 
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTranslator>
@@ -130,6 +135,23 @@ private slots:
         });
         QCOMPARE(WithChinese(texts), QStringList());
         QVERIFY(texts.contains("Select background colour"));
+    }
+
+    // Under Chinese, Qt's file dialogs name a folder's type in Chinese too, although Qt 6
+    // asks for it under a context its Chinese catalogue lacks.
+    void chineseFileDialogsNameFileTypes() {
+        QTranslator qtbase;
+        if (!qtbase.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
+        TQtTypeNames typeNames(qtbase, nullptr);
+        QApplication::installTranslator(&typeNames);
+        const QString folderType = QAbstractFileIconProvider().type(QFileInfo(QDir::tempPath()));
+        QApplication::removeTranslator(&typeNames);
+        QCOMPARE(folderType, qtbase.translate("QFileDialog", "Folder"));
+        QVERIFY(!WithChinese({folderType}).isEmpty());
+        // Other contexts are left to Qt's own catalogue.
+        QCOMPARE(typeNames.translate("QFileDialog", "Folder", nullptr, -1), QString());
     }
 };
 

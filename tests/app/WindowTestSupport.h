@@ -18,11 +18,20 @@ public:
         Questions.append(caption + ": " + text);
         return YesAnswer;
     }
+    TAnswer YesNoCancel(const QString& text, const QString& caption) override {
+        Questions.append(caption + ": " + text);
+        if (CancelAnswer)
+            return TAnswer::Cancel;
+        return YesAnswer ? TAnswer::Yes : TAnswer::No;
+    }
     QString SaveFileName(const QString&, const QString& fileName, const QString&, bool) override {
         SaveProposals.append(fileName);
         return SaveAnswer;
     }
-    QString FolderName(const QString&, const QString&) override { return FolderAnswer; }
+    QString FolderName(const QString&, const QString& start) override {
+        FolderStarts.append(start);
+        return FolderAnswer;
+    }
     QString OpenFileName(const QString&, const QString&, const QString&) override {
         return OpenAnswer;
     }
@@ -44,6 +53,7 @@ public:
     }
 
     bool YesAnswer = false;
+    bool CancelAnswer = false; // YesNoCancel: Cancel, whatever YesAnswer says
     QString SaveAnswer;
     QString FolderAnswer;
     QString OpenAnswer;
@@ -52,6 +62,7 @@ public:
     std::optional<pictavo::TColor> BackgroundAnswer = pictavo::clWhite; // nothing: cancel
     std::optional<pictavo::TColor> BackgroundOffered;
     QStringList SaveProposals; // the names the save dialogs proposed
+    QStringList FolderStarts;  // where the folder browsers opened
     QStringList Questions;
     QStringList Errors;
     std::optional<QString> TextAnswer; // nothing: cancel

@@ -3,6 +3,7 @@
 #include "library/PrivateTempFolder.h"
 #include "util/AtomicFile.h"
 #include "util/Stream.h"
+#include "util/TempFolder.h"
 
 #include "LibraryTestFiles.h"
 
@@ -127,6 +128,18 @@ TEST(PrivateTempFolder, ALongTmpdirIsUsedWhole) {
     }
     for (; folder.size() > parent.Path().size(); folder.resize(folder.rfind('/', folder.size() - 2) + 1))
         ::rmdir(folder.c_str());
+}
+
+TEST(PrivateTempFolder, TellsItsPathsFromOthers) {
+    TPrivateTempFolder folder;
+    EXPECT_TRUE(IsInPrivateTempFolder(folder.File("temp.ico")));
+    EXPECT_TRUE(IsInPrivateTempFolder(folder.Path()));
+    const std::string temp = GetTempFolder();
+    EXPECT_TRUE(IsInPrivateTempFolder(temp + "pictavo-1-abcdef/a.ico")); // another run's
+    for (const std::string& other :
+         {temp + "pictavo-x-abcdef/a.ico", temp + "pictavo-notes.txt", temp + "a.ico",
+          std::string("/home/pictavo-1-abcdef/a.ico"), std::string()})
+        EXPECT_FALSE(IsInPrivateTempFolder(other)) << other;
 }
 
 } // namespace
