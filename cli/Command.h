@@ -32,7 +32,9 @@ void SayError(const std::string& message);
 // SayError, then returns ExitFailure.
 int Failure(const std::string& message);
 // The options of any command that take the next argument as their value.
-inline constexpr const char* OptionsWithValues[] = {"-o", "-i", "-m", "--size", "--wait"};
+inline constexpr const char* OptionsWithValues[] = {
+    "-o",    "-i",    "-m",    "--size", "--wait",         "--theme",          "--name",
+    "--id",  "--sizes", "--set", "--file-version", "--product-version"};
 bool TakesValue(const std::string& option);
 // True when the arguments ask for help: "--help" or "-h" before "--", and not as the
 // value of an option.
