@@ -137,7 +137,7 @@ bool IsInPrivateTempFolder(const std::string& path) {
     if (path.compare(0, temp.size(), temp) != 0)
         return false;
     const size_t end = path.find('/', temp.size());
-    return OwnerOf(path.substr(temp.size(), end - temp.size())) > 0;
+    return IsOurFolderName(path.substr(temp.size(), end - temp.size()));
 }
 
 TPrivateTempFolder::~TPrivateTempFolder() {
