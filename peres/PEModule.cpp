@@ -5,6 +5,8 @@
 #include "util/Messages.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace pictavo {
 
@@ -34,6 +36,16 @@ uint32_t Fit32(uint64_t value) {
 // Linkers keep FileAlignment between 512 bytes and 64 KB; allowing more would let a tiny
 // file ask for gigabytes of padding.
 constexpr uint32_t MaxFileAlignment = 0x10000;
+
+// Eight bytes as a little-endian number, in one load where the host's order is the file's.
+uint64_t EightBytes(const uint8_t* bytes) {
+    if constexpr (std::endian::native == std::endian::little) {
+        uint64_t value;
+        std::memcpy(&value, bytes, sizeof value);
+        return value;
+    }
+    return LoadU64(bytes);
+}
 
 } // namespace
 
@@ -710,7 +722,15 @@ void TImageChecksum::Add(const uint8_t* bytes, size_t size) {
         }
         if (bytes != nullptr) {
             uint64_t sum = FSum;
-            for (size_t k = 0; k < run; k += 2)
+            size_t k = 0;
+            // Four words at a time, as two 32-bit numbers: 2^16 is 1 modulo 0xFFFF, so a
+            // 32-bit number folds to the sum of its two words, and a program of hundreds
+            // of megabytes is summed at the speed of its copy.
+            for (; k + 8 <= run; k += 8) {
+                const uint64_t eight = EightBytes(bytes + i + k);
+                sum += (eight & 0xFFFFFFFFu) + (eight >> 32);
+            }
+            for (; k < run; k += 2)
                 sum += uint32_t{bytes[i + k]} | uint32_t{bytes[i + k + 1]} << 8;
             while (sum > 0xFFFF)
                 sum = (sum & 0xFFFF) + (sum >> 16);

@@ -124,6 +124,34 @@ mode_t ModeToKeep(const std::string& fileName, bool& exists) {
     return info.st_mode & 0777;
 }
 
+// The temporary file's stream. A large file's bytes are handed to the disk while the
+// rest is still being written, so that the flush before the rename waits for the last
+// part only, not for all of it.
+class TEarlyWritebackStream : public FileStream {
+public:
+    // fd: the stream's own descriptor (taken over); sameFile: another descriptor of the
+    // same open file (not owned) that starts the write-out.
+    TEarlyWritebackStream(int fd, const std::string& fileName, int sameFile)
+        : FileStream(fd, fileName), FSameFile(sameFile) {}
+
+    size_t Write(const void* buffer, size_t count) override {
+        const size_t done = FileStream::Write(buffer, count);
+        FNotStarted += done;
+        if (FNotStarted >= WritebackStep) {
+            // Only a start: the pages already on their way are left alone, nothing waits,
+            // and a failure here is met again by the flush.
+            ::sync_file_range(FSameFile, 0, 0, SYNC_FILE_RANGE_WRITE);
+            FNotStarted = 0;
+        }
+        return done;
+    }
+
+private:
+    static constexpr size_t WritebackStep = 8 << 20;
+    int FSameFile;
+    size_t FNotStarted = 0;
+};
+
 void SyncFolder(const std::string& folder) {
     // The rename is done; a folder that cannot be flushed (some file systems refuse)
     // changes nothing about the result.
@@ -223,7 +251,7 @@ TAtomicFile::TAtomicFile(const std::string& fileName) : FFileName(fileName) {
     // The lock lives on in this second descriptor until the rename: the stream's is
     // closed by the flush before it.
     FLockFd = ::dup(fd);
-    FOutput = std::make_unique<FileStream>(fd, FTempFileName);
+    FOutput = std::make_unique<TEarlyWritebackStream>(fd, FTempFileName, FLockFd);
     if (keep != 0)
         ::fchmod(fd, keep);
 }

@@ -69,6 +69,39 @@ TEST(PEChecksum, OddLengthAndOddFieldPosition) {
     EXPECT_EQ(ImageChecksum(shifted.data(), shifted.size(), 1), 0x0001u + 0x0200u + 6u);
 }
 
+// The checksum as its definition reads: word by word, carries folded after each word.
+uint32_t ChecksumWordByWord(const std::vector<uint8_t>& bytes, size_t checksumOffset) {
+    const auto byteAt = [&](size_t i) -> uint32_t {
+        return i >= bytes.size() || (i >= checksumOffset && i < checksumOffset + 4) ? 0 : bytes[i];
+    };
+    uint32_t sum = 0;
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        sum += byteAt(i) | byteAt(i + 1) << 8;
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    return sum + static_cast<uint32_t>(bytes.size());
+}
+
+TEST(PEChecksum, LargeRunsInAnyPiecesSumAsWordByWord) {
+    // Mostly 0xFF, so that the carries are many; an odd length and odd pieces.
+    std::vector<uint8_t> bytes(100001);
+    uint32_t state = 12345;
+    for (uint8_t& byte : bytes) {
+        state = state * 1103515245u + 12345u;
+        byte = (state >> 16) % 4 != 0 ? 0xFF : static_cast<uint8_t>(state >> 24);
+    }
+    for (const size_t checksumOffset : {size_t{0}, size_t{217}, size_t{4096}, size_t{99999}}) {
+        const uint32_t expected = ChecksumWordByWord(bytes, checksumOffset);
+        EXPECT_EQ(ImageChecksum(bytes.data(), bytes.size(), checksumOffset), expected);
+        for (const size_t piece : {size_t{1}, size_t{7}, size_t{4099}, size_t{65536}}) {
+            TImageChecksum checksum(checksumOffset);
+            for (size_t done = 0; done < bytes.size(); done += piece)
+                checksum.Add(bytes.data() + done, std::min(piece, bytes.size() - done));
+            EXPECT_EQ(checksum.Value(), expected) << checksumOffset << " " << piece;
+        }
+    }
+}
+
 class RoundTrip : public testing::TestWithParam<const char*> {};
 
 TEST_P(RoundTrip, UnchangedImageKeepsSectionsAndHeaderTotals) {

@@ -144,6 +144,20 @@ TEST_F(AtomicFileTest, ABatchWriteThatFailsLeavesNoFileAndTheBatchGoesOn) {
     EXPECT_EQ(Names(), std::set<std::string>{"b.png"});
 }
 
+TEST_F(AtomicFileTest, ALargeFileHandedToTheDiskWhileWrittenIsWhole) {
+    // More than the step at which the written part is handed to the disk, in odd pieces.
+    std::vector<uint8_t> bytes((9 << 20) + 5);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 12));
+    TAtomicFile file(dir + "big.bin");
+    for (size_t done = 0; done < bytes.size(); done += 3333333)
+        file.Output().WriteBuffer(bytes.data() + done,
+                                  std::min<size_t>(3333333, bytes.size() - done));
+    file.Commit();
+    EXPECT_EQ(ReadFileBytes(dir + "big.bin"), bytes);
+    EXPECT_EQ(Names(), std::set<std::string>{"big.bin"});
+}
+
 TEST_F(AtomicFileTest, CommitKeepingBackupMovesThePreviousContentToTheBackup) {
     WriteFileAtomically(dir + "lib.icl", Bytes("first"));
     WriteFileAtomically(dir + "lib.~icl", Bytes("older backup"));
