@@ -175,8 +175,12 @@ bool LinkUnder(const std::string& fileName, const std::string& otherName) {
                 return false;
             break;
         }
-        if (std::rename(linkName.c_str(), otherName.c_str()) == 0)
+        if (std::rename(linkName.c_str(), otherName.c_str()) == 0) {
+            // Where the backup name was already a link of the file, the rename did
+            // nothing and the temporary name is still there.
+            ::unlink(linkName.c_str());
             return true;
+        }
         const int error = errno;
         ::unlink(linkName.c_str());
         errno = error;

@@ -37,7 +37,9 @@ public:
     // As Commit, but an existing target is first kept under backupName (replacing an
     // older backup). At every moment the previous content exists under the target name
     // or the backup name. When the target exists but cannot be kept as the backup,
-    // raises and leaves the target untouched.
+    // raises and leaves the target untouched. The backup is the previous file itself under
+    // a second name (no bytes are copied where the file system has hard links): other
+    // hard links of the target stay with it and keep the previous content.
     void CommitKeepingBackup(const std::string& backupName);
 
     // For a write of many files (TAtomicFileBatch): renames the new content over the

@@ -169,6 +169,29 @@ TEST_F(AtomicFileTest, CommitKeepingBackupMovesThePreviousContentToTheBackup) {
     EXPECT_EQ(Names(), (std::set<std::string>{"lib.icl", "lib.~icl"}));
 }
 
+// The backup is the previous file itself under a second name: names that shared it with
+// the target (other hard links) keep the previous content with the backup, and only the
+// target name gets the new content, with the previous file's mode.
+TEST_F(AtomicFileTest, CommitKeepingBackupLeavesOtherLinksOfThePreviousFileWithIt) {
+    for (const std::string& other : {"copy.icl", "lib.~icl"}) {
+        SCOPED_TRACE(other);
+        WriteFileAtomically(dir + "lib.icl", Bytes("first"));
+        ::chmod((dir + "lib.icl").c_str(), 0750);
+        ::unlink((dir + "lib.~icl").c_str());
+        ASSERT_EQ(::link((dir + "lib.icl").c_str(), (dir + other).c_str()), 0);
+        TAtomicFile file(dir + "lib.icl");
+        file.Output().WriteBuffer("second", 6);
+        file.CommitKeepingBackup(dir + "lib.~icl");
+        EXPECT_EQ(Content(dir + "lib.icl"), "second");
+        EXPECT_EQ(ModeOf(dir + "lib.icl") & 0777, 0750u);
+        EXPECT_EQ(Content(dir + "lib.~icl"), "first");
+        EXPECT_EQ(Content(dir + other), "first");
+        std::set<std::string> expected{"lib.icl", "lib.~icl", other};
+        EXPECT_EQ(Names(), expected);
+        ::unlink((dir + other).c_str());
+    }
+}
+
 TEST_F(AtomicFileTest, CommitKeepingBackupWithoutAPreviousFileMakesNoBackup) {
     TAtomicFile file(dir + "lib.icl");
     file.Output().WriteBuffer("new", 3);
