@@ -181,6 +181,13 @@ bool Twnd_pictavo_Main::SelectionAsPng(std::vector<uint8_t>& png, std::string& n
 }
 
 void Twnd_pictavo_Main::cmCopy() {
+    // Ctrl+C in the icon view (or with selected tiles but none current) copies the
+    // selected tiles, as the tile menu's copy does.
+    if ((ScrollBox->hasFocus() || !SelectedThumb()) &&
+        !pictavo::SelectedTilePositions(ScrollBox->Tiles()).empty()) {
+        cmCopyTiles();
+        return;
+    }
     std::vector<uint8_t> png;
     std::string name;
     if (SelectionAsPng(png, name))
@@ -200,22 +207,43 @@ QMimeData* Twnd_pictavo_Main::DragImageData() {
 }
 
 QMimeData* Twnd_pictavo_Main::TileDragData(int position) {
-    const TThumbRef tile = Thumb(position);
-    if (!tile)
-        return nullptr;
+    return TilesData(pictavo::TilesTakenWith(ScrollBox->Tiles(), position), false);
+}
+
+QMimeData* Twnd_pictavo_Main::TilesData(const std::vector<int>& positions, bool imageOfFirst) {
     if (!FDragFolder)
         FDragFolder = std::make_unique<pictavo::TPrivateTempFolder>();
-    // The whole icon as an .ico file for file managers, its largest image for the rest.
-    pictavo::TMultiIcon icon;
-    pictavo::LoadFileIcon(icon, tile->ModuleName(), tile->IconIndex());
-    const int best = LargestImage(icon);
-    if (best < 0)
-        return nullptr;
-    const std::string path = pictavo::SaveIconIntoFolder(icon, FDragFolder->Path(),
-                                                         tile->ModuleName(), tile->IconIndex());
-    // Removed with the folder also when a SIGTERM ends the window.
-    FDragFolder->File(pictavo::platform::FileNameOf(path));
-    return ImageMimeData(pictavo::ImageAsPng(icon.GetIconData(best)), QString::fromStdString(path));
+    QStringList paths;
+    std::vector<uint8_t> png;
+    for (int position : positions) {
+        const TThumbRef tile = Thumb(position);
+        if (!tile)
+            continue;
+        // The whole icon as an .ico file for file managers, its largest image for the rest.
+        pictavo::TMultiIcon icon;
+        pictavo::LoadFileIcon(icon, tile->ModuleName(), tile->IconIndex());
+        const int best = LargestImage(icon);
+        if (best < 0)
+            continue;
+        const std::string path = pictavo::SaveIconIntoFolder(
+            icon, FDragFolder->Path(), tile->ModuleName(), tile->IconIndex());
+        // Removed with the folder also when a SIGTERM ends the window.
+        FDragFolder->File(pictavo::platform::FileNameOf(path));
+        if (paths.contains(QString::fromStdString(path)))
+            continue; // the same icon twice in the view
+        paths.append(QString::fromStdString(path));
+        if (paths.size() == 1 && (imageOfFirst || positions.size() == 1))
+            png = pictavo::ImageAsPng(icon.GetIconData(best));
+    }
+    return paths.isEmpty() ? nullptr : FilesMimeData(paths, png);
+}
+
+void Twnd_pictavo_Main::cmCopyTiles() {
+    const std::vector<int> selected = pictavo::SelectedTilePositions(ScrollBox->Tiles());
+    if (selected.empty())
+        return;
+    if (QMimeData* copied = TilesData(selected, true))
+        QGuiApplication::clipboard()->setMimeData(copied);
 }
 
 void Twnd_pictavo_Main::DragTile(int position) {

@@ -205,7 +205,9 @@ void TIconGrid::mouseReleaseEvent(QMouseEvent* event) {
     FPressed = -1;
     viewport()->update();
     if (pressed >= 0 && pressed == TileAt(event->position().toPoint()))
-        emit tileClicked(pressed);
+        emit tileClicked(pressed, pictavo::TileClickOf(
+                                      event->modifiers().testFlag(Qt::ControlModifier),
+                                      event->modifiers().testFlag(Qt::ShiftModifier)));
 }
 
 void TIconGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -249,7 +251,9 @@ void TIconGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (FFocus >= 0 && FFocus < count)
-            emit tileClicked(FFocus);
+            emit tileClicked(FFocus, event->modifiers().testFlag(Qt::ControlModifier)
+                                         ? pictavo::TTileClick::Toggle
+                                         : pictavo::TTileClick::Only);
         return;
     case Qt::Key_Left:
         next = FFocus - 1;
@@ -267,8 +271,11 @@ void TIconGrid::keyPressEvent(QKeyEvent* event) {
         TWheelScrollBox::keyPressEvent(event);
         return;
     }
-    if (next >= 0 && next < count)
+    if (next >= 0 && next < count) {
         FocusTile(next);
+        if (event->modifiers().testFlag(Qt::ShiftModifier))
+            emit tileClicked(next, pictavo::TTileClick::Range);
+    }
 }
 
 void TIconGrid::wheelEvent(QWheelEvent* event) {

@@ -10,6 +10,7 @@
 #include "app/TileList.h"
 #include "app/TilePainter.h"
 #include "app/TileRenderer.h"
+#include "app/TileSelection.h"
 #include "app/WheelScrollBox.h"
 
 class TIconGrid : public TWheelScrollBox {
@@ -50,7 +51,9 @@ public:
     }
 
 signals:
-    void tileClicked(int position);
+    // A left click, Space or Enter; Ctrl and Shift make it a toggle or a range, and
+    // Shift with a key that moves the focus extends the range to the new tile.
+    void tileClicked(int position, pictavo::TTileClick click = pictavo::TTileClick::Only);
     // The right button went down over the tile (the context menu follows).
     void tileRightClicked(int position);
     // The tile was pressed and dragged: the window starts the drag of its icon.

@@ -48,6 +48,7 @@ void Twnd_pictavo_Main::ClearThumbSelection() {
     for (int i = 0; i < tiles.Count(); ++i)
         tiles.At(i).Selected = false;
     FSelectedThumb = -1;
+    FSelectionAnchor = -1;
     ScrollBox->viewport()->update();
 }
 
@@ -79,13 +80,21 @@ int Twnd_pictavo_Main::FindSelectedThumb() const {
     return -1;
 }
 
-void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender) {
+void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender, pictavo::TTileClick click) {
     if (!Sender)
         return;
-    if (FSelectedThumb >= 0 && FSelectedThumb < ThumbCount())
-        Thumb(FSelectedThumb).SetSelected(false);
-    Sender.SetSelected(true);
-    FSelectedThumb = FindSelectedThumb();
+    ClickTile(ScrollBox->Tiles(), FSelectionAnchor, Sender.Position(), click);
+    ScrollBox->viewport()->update();
+    if (!Sender.Selected()) {
+        // Ctrl+click took the tile out of the selection: no tile is the current one.
+        FSelectedThumb = -1;
+        FIcon.ClearImages();
+        IconBox->clear();
+        IconBoxHeader->SetText({});
+        UpdateCommands();
+        return;
+    }
+    FSelectedThumb = Sender.Position();
 
     FIcon.ClearImages();
     try {

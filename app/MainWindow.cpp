@@ -178,6 +178,7 @@ void Twnd_pictavo_Main::PopupIconList(const QPoint& globalPosition) {
     // Decided before the menu is sized: shown inside aboutToShow, the item fell outside
     // the menu's window, where no click reaches it.
     pmRemoveFromICL->setVisible(RemoveFromICLOffered());
+    pmCopyTiles->setEnabled(!pictavo::SelectedTilePositions(ScrollBox->Tiles()).empty());
     IconListPopup->popup(globalPosition);
 }
 
@@ -398,6 +399,12 @@ void Twnd_pictavo_Main::BuildMenus() {
     IconListPopup->addSeparator();
     pmRemoveFromICL = IconListPopup->addAction(tr("从图标库中删除..."));
     pmRemoveFromICL->setObjectName("pmRemoveFromICL");
+
+    // Copy heads the tile menu: all selected tiles, as the Edit menu's copy is worded.
+    pmCopyTiles = new QAction(tr("复制(&C)"), IconListPopup);
+    pmCopyTiles->setObjectName("pmCopyTiles");
+    IconListPopup->insertAction(IconListPopup->actions().value(0), pmCopyTiles);
+    IconListPopup->insertSeparator(IconListPopup->actions().value(1));
 }
 
 void Twnd_pictavo_Main::ConnectEvents() {
@@ -429,6 +436,7 @@ void Twnd_pictavo_Main::ConnectEvents() {
             [this] { Guarded([&] { cmSaveImageAsPng(); }); });
     connect(pmRemoveFromICL, &QAction::triggered, this,
             [this] { Guarded([&] { cmRemoveFromICL(); }); });
+    connect(pmCopyTiles, &QAction::triggered, this, [this] { Guarded([&] { cmCopyTiles(); }); });
     connect(pmPutIntoProgram, &QAction::triggered, this,
             [this] { Guarded([&] { cmPutIconIntoProgram(); }); });
 
@@ -439,14 +447,16 @@ void Twnd_pictavo_Main::ConnectEvents() {
     connect(ScrollBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupIconList(ScrollBox->viewport()->mapToGlobal(at));
     });
-    connect(ScrollBox, &TIconGrid::tileClicked, this,
-            [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
+    connect(ScrollBox, &TIconGrid::tileClicked, this, [this](int tile, pictavo::TTileClick click) {
+        Guarded([&] { ThumbnailClick(Thumb(tile), click); });
+    });
     connect(ScrollBox, &TIconGrid::tileDragged, this, [this](int position) { DragTile(position); });
     connect(ScrollBox, &TIconGrid::iconSizeStepped, this, [this](int steps) {
         SetTileIconSize(pictavo::NextTileIconSize(TileIconSize(), steps));
     });
-    connect(ScrollBox, &TIconGrid::tileRightClicked, this,
-            [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
+    connect(ScrollBox, &TIconGrid::tileRightClicked, this, [this](int tile) {
+        Guarded([&] { ThumbnailClick(Thumb(tile), pictavo::TTileClick::Context); });
+    });
     connect(IconBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (IconBoxPopupOpens())
             IconBoxPopup->popup(IconBox->viewport()->mapToGlobal(at));

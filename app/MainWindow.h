@@ -7,6 +7,7 @@
 
 #include "app/Dialogs.h"
 #include "app/StartPath.h"
+#include "app/TileSelection.h"
 #include "app/ViewIcons.h"
 #include "app/WindowRules.h"
 #include "icons/MultiIcon.h"
@@ -101,7 +102,10 @@ public:
     int FindSelectedThumb() const;
     // No tile selected, FSelectedThumb -1.
     void ClearThumbSelection();
-    void ThumbnailClick(TThumbRef Sender);
+    // A click on a tile: the selection follows the click; the clicked tile, when it is
+    // selected, becomes the current one and the image list shows its images.
+    void ThumbnailClick(TThumbRef Sender,
+                        pictavo::TTileClick click = pictavo::TTileClick::Only);
     void ScrollBoxResize();
     void cmView(Take take);
     void cmRemoveFromView();
@@ -124,6 +128,12 @@ public:
     void cmSaveToIconTheme();
     // A tile dragged out: its icon as an .ico file (by its URI) and its largest image.
     QMimeData* TileDragData(int position);
+    // The tiles as .ico files in a private folder, by their URIs; the largest image of
+    // the first as well when there is one tile or when `imageOfFirst`. Null when none
+    // of them has an image.
+    QMimeData* TilesData(const std::vector<int>& positions, bool imageOfFirst);
+    // The tile menu's copy: every selected tile's icon file and the first one's image.
+    void cmCopyTiles();
     void DragTile(int position);
     void cmSelectAllTiles();
     // Shift+F10: the context menu of the focused list or view, at its current item.
@@ -268,8 +278,11 @@ private:
     QAction* mnRefresh;
     QAction* pmRemoveFromICL;
     QAction* pmPutIntoProgram;
+    QAction* pmCopyTiles;
 
     int32_t FSelectedThumb = -1;
+    // Where a Shift+click's range of tiles starts.
+    int FSelectionAnchor = -1;
     pictavo::TMultiIcon FIcon;
     // The files whose icons fill the view, and whether a file-list selection filled it
     // (its header names the file) rather than "添加到查看".

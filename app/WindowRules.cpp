@@ -42,7 +42,7 @@ bool CommandApplies(Command command, const WindowState& state) {
     case Command::SaveImageAsPng:
         return state.ImageSelected;
     case Command::Copy:
-        return state.ImageSelected || state.TileCurrent;
+        return state.ImageSelected || state.TileCurrent || state.SelectedTiles > 0;
     }
     return false;
 }

@@ -112,6 +112,12 @@ private slots:
             << Of({Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles,
                    Command::SaveSelectedTilesToLibrary, Command::SaveSelectedIcons,
                    Command::RemoveFromView, Command::Copy, Command::SaveToIconTheme});
+        WindowState tilesNoneCurrent{0, 0, 3, 2, false, false, false, false};
+        QTest::newRow("tiles selected, the clicked one taken out again")
+            << tilesNoneCurrent
+            << Of({Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles,
+                   Command::SaveSelectedTilesToLibrary, Command::SaveSelectedIcons,
+                   Command::Copy});
         WindowState libraryImage{0, 0, 1, 1, true, true, true, false};
         QTest::newRow("an image of a library's tile")
             << libraryImage
