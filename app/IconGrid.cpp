@@ -45,7 +45,23 @@ void TIconGrid::SetIconSize(int iconSize) {
 }
 
 int TIconGrid::TileSide() const {
-    return pictavo::TileSide(FIconSize, fontMetrics().height());
+    return pictavo::TileSide(FIconSize, fontMetrics().height(), WidestCaptionWidth());
+}
+
+int TIconGrid::WidestCaptionWidth() const {
+    // Asked for every tile painted: measured once per number of digits, format and font.
+    const int digits = pictavo::CaptionDigits(FTiles.LargestIndex());
+    if (digits == FMeasured.Digits && FCaptionFormat == FMeasured.Format &&
+        font() == FMeasured.Font)
+        return FMeasured.Width;
+    const QFontMetrics metrics = fontMetrics();
+    QChar widest = '0';
+    for (char digit = '1'; digit <= '9'; ++digit)
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
+            widest = QChar(digit);
+    FMeasured = {digits, FCaptionFormat, font(),
+                 metrics.horizontalAdvance(FCaptionFormat.arg(QString(digits, widest)))};
+    return FMeasured.Width;
 }
 
 TTileGrid TIconGrid::Grid() const {

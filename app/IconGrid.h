@@ -40,6 +40,9 @@ public:
     // The caption of tile n, "%1" standing for its number.
     void SetCaptionFormat(const QString& format) { FCaptionFormat = format; }
     QString Caption(int position) const;
+    // The width of the widest caption the tiles may show (their largest number written
+    // with the font's widest digit): the tiles are made wide enough for it.
+    int WidestCaptionWidth() const;
     // The tile the keyboard focus is on gets the focus frame; it is scrolled into sight.
     void FocusTile(int position);
     int HoverTile() const { return FHover; }
@@ -93,6 +96,13 @@ private:
     QPoint FPressPoint; // where the left button went down, for telling a drag
     int FFocus = -1;
     int FSizeWheelDelta = 0; // Ctrl+wheel movement short of a notch
+    struct TMeasuredCaption {
+        int Digits = -1;
+        QString Format;
+        QFont Font;
+        int Width = 0;
+    };
+    mutable TMeasuredCaption FMeasured;
 };
 
 // One tile of the view as the window's commands see it; invalid past the last tile.

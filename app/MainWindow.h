@@ -149,6 +149,8 @@ public:
     // Dropped paths: a folder or one file opens as OpenPath does; several files are listed.
     void OpenDroppedPaths(const QStringList& paths);
     static QStringList LocalPaths(const QMimeData* data);
+    // The status line's word on dropped files that hold no icons.
+    static QString NoIconsText(const QStringList& paths);
 
     // ---- library commands (LibraryCommands.cpp) ----
     void cmICLFromList(Take take);

@@ -302,6 +302,17 @@ private slots:
         QCOMPARE(Parts(window).FileList->Model().rowCount(), 2);
         QCOMPARE(window.ThumbCount(), 1); // c.ico, the first that holds icons
         QVERIFY(dialogs->Errors.isEmpty());
+        // A file without icons is not listed: the status line says why.
+        QCOMPARE(Parts(window).sbPanel0->text(), QString("notes.txt: 文件中没有图标"));
+
+        // One such file alone: its folder opens, and the status line says the same.
+        QTemporaryDir elsewhere;
+        QVERIFY(window.ShellTreeNavigate(elsewhere.path()));
+        drop({QUrl::fromLocalFile(folder.File("notes.txt"))});
+        QTRY_COMPARE(Parts(window).FileList->Model().rowCount(), 4);
+        QTest::qWait(50); // the scan's own status comes first
+        QCOMPARE(Parts(window).sbPanel0->text(), QString("notes.txt: 文件中没有图标"));
+        QVERIFY(dialogs->Errors.isEmpty());
     }
 };
 PICTAVO_APP_TEST(CommandsTest)
