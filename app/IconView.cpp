@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QScopeGuard>
+#include <QSplitter>
+#include <QStyle>
 
 using namespace pictavo;
 
@@ -105,8 +107,22 @@ void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender, pictavo::TTileClick cli
     }
 
     IconBox->ListImages(cbx32->isChecked());
+    FitImagePanel();
     IconBoxHeader->SetText(tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender.Caption()));
     UpdateCommands();
+}
+
+void Twnd_pictavo_Main::FitImagePanel() {
+    const QList<int> sizes = Splitter1->sizes();
+    if (sizes.size() != 2 || IconBox->count() == 0)
+        return;
+    const int scrollBar = ScrollBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int width = ImagePanelWidth(sizes[1],
+                                      IconBox->WidthForItems() + IconBoxPanel->width() -
+                                          IconBox->width(),
+                                      sizes[0] + sizes[1], ScrollBox->TileSide() + 4 + scrollBar);
+    if (width != sizes[1])
+        Splitter1->setSizes({sizes[0] + sizes[1] - width, width});
 }
 
 void Twnd_pictavo_Main::ScrollBoxResize() {

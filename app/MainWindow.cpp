@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/FileList.h"
+#include "app/FocusFrame.h"
 #include "app/WindowRules.h"
 #include "app/IconBox.h"
 #include "app/IconGrid.h"
@@ -170,6 +171,8 @@ void Twnd_pictavo_Main::resizeEvent(QResizeEvent* event) {
     lCopy->adjustSize();
     // The header spans the window; its own width is not laid out yet on the first resize.
     lCopy->move(width() - lCopy->width() - 6, Header->height() - lCopy->height() - 3);
+    // Once the panels have their new sizes: a wider window shows a cut image whole.
+    QTimer::singleShot(0, this, [this] { FitImagePanel(); });
 }
 
 void Twnd_pictavo_Main::PopupIconList(const QPoint& globalPosition) {
@@ -193,6 +196,7 @@ QWidget* Twnd_pictavo_Main::BuildLeftPanel() {
     ShellModel->setRootPath("/");
     ShellTree = new QTreeView(LeftPanel);
     ShellTree->setObjectName("ShellTree");
+    ShowKeyboardFocus(ShellTree);
     ShellTree->setModel(ShellModel);
     ShellTree->setHeaderHidden(true);
     for (int column = 1; column < ShellModel->columnCount(); ++column)
@@ -295,6 +299,7 @@ QWidget* Twnd_pictavo_Main::BuildClientPanel() {
     NxSplitter1->setObjectName("NxSplitter1");
     NxSplitter1->setChildrenCollapsible(false);
     FileList = new TFileList;
+    ShowKeyboardFocus(FileList);
     NxSplitter1->addWidget(FileList);
 
     Splitter1 = new QSplitter(Qt::Horizontal);

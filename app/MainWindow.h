@@ -107,6 +107,9 @@ public:
     void ThumbnailClick(TThumbRef Sender,
                         pictavo::TTileClick click = pictavo::TTileClick::Only);
     void ScrollBoxResize();
+    // Widens the image list's panel so that its widest image and caption show whole,
+    // while the icon view keeps room for a column of tiles.
+    void FitImagePanel();
     void cmView(Take take);
     void cmRemoveFromView();
     // "仅显示 32bit" changed: the view and the image list show their files again under it.

@@ -1,5 +1,7 @@
 #include "app/WindowRules.h"
 
+#include <algorithm>
+
 int ReportedFileRow(const std::set<int>& selected, const std::set<int>& deselected,
                     bool selectionRemains) {
     if (selected.size() == 1)
@@ -45,6 +47,12 @@ bool CommandApplies(Command command, const WindowState& state) {
         return state.ImageSelected || state.TileCurrent || state.SelectedTiles > 0;
     }
     return false;
+}
+
+int ImagePanelWidth(int current, int wanted, int total, int keepView) {
+    if (wanted <= current)
+        return current;
+    return std::max(current, std::min(wanted, total - keepView));
 }
 
 QStringList RecentPathsAfter(QStringList recent, const QString& path, int limit) {
