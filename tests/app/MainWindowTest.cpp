@@ -170,6 +170,40 @@ private slots:
         QVERIFY(window.IconBoxPopupOpens());
     }
 
+    // Tabbing into the tree or the file list shows where the keys go: a frame in the
+    // highlight colour round it, gone when the focus leaves.
+    void treeAndFileListShowTheKeyboardFocus() {
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const WindowParts parts(window);
+        const auto edgeIsHighlight = [](QWidget* view) {
+            const QImage shot = view->grab().toImage();
+            const QColor highlight = view->palette().color(QPalette::Highlight);
+            int framed = 0;
+            for (const QPoint& at : {QPoint(1, shot.height() / 2), QPoint(shot.width() - 2, 30),
+                                     QPoint(shot.width() / 2, 1),
+                                     QPoint(shot.width() / 2, shot.height() - 2)}) {
+                const QColor pixel = shot.pixelColor(at * shot.devicePixelRatio());
+                framed += std::abs(pixel.red() - highlight.red()) +
+                                  std::abs(pixel.green() - highlight.green()) +
+                                  std::abs(pixel.blue() - highlight.blue()) <
+                              60;
+            }
+            return framed == 4;
+        };
+        for (QWidget* view : {static_cast<QWidget*>(parts.ShellTree),
+                              static_cast<QWidget*>(parts.FileList)}) {
+            parts.cbMask->setFocus();
+            QTRY_VERIFY(parts.cbMask->hasFocus());
+            QVERIFY(!edgeIsHighlight(view));
+            view->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(view->hasFocus());
+            QVERIFY2(edgeIsHighlight(view), view->objectName().toUtf8());
+        }
+    }
+
     // A 256-px image and its caption show whole in the image list of a window of the
     // first start's size: the list's panel widens into the icon view.
     void imageListShowsA256PixelImageWhole() {
