@@ -22,7 +22,7 @@ int NextTileIconSize(int current, int steps) {
 
 int TileSide(int iconSize, int captionHeight, int captionWidth) {
     // 3 px above the icon, 2 between icon and caption, 3 below the caption.
-    return std::max({iconSize + 28, iconSize + captionHeight + 8, captionWidth + 8});
+    return std::max({iconSize + 28, iconSize + captionHeight + 8, captionWidth + 10});
 }
 
 int CaptionDigits(int number) {
