@@ -213,29 +213,47 @@ QMimeData* Twnd_pictavo_Main::TileDragData(int position) {
 QMimeData* Twnd_pictavo_Main::TilesData(const std::vector<int>& positions, bool imageOfFirst) {
     if (!FDragFolder)
         FDragFolder = std::make_unique<pictavo::TPrivateTempFolder>();
+    std::vector<std::pair<std::string, int>> icons; // read here, on the window's thread
+    for (int position : positions)
+        if (const TThumbRef tile = Thumb(position))
+            icons.emplace_back(tile->ModuleName(), tile->IconIndex());
+    const bool withImage = imageOfFirst || icons.size() == 1;
+    const std::string folder = FDragFolder->Path();
     QStringList paths;
     std::vector<uint8_t> png;
-    for (int position : positions) {
-        const TThumbRef tile = Thumb(position);
-        if (!tile)
-            continue;
-        // The whole icon as an .ico file for file managers, its largest image for the rest.
-        pictavo::TMultiIcon icon;
-        pictavo::LoadFileIcon(icon, tile->ModuleName(), tile->IconIndex());
-        const int best = LargestImage(icon);
-        if (best < 0)
-            continue;
-        const std::string path = pictavo::SaveIconIntoFolder(
-            icon, FDragFolder->Path(), tile->ModuleName(), tile->IconIndex());
-        // Removed with the folder also when a SIGTERM ends the window.
-        FDragFolder->File(pictavo::platform::FileNameOf(path));
-        if (paths.contains(QString::fromStdString(path)))
-            continue; // the same icon twice in the view
-        paths.append(QString::fromStdString(path));
-        if (paths.size() == 1 && (imageOfFirst || positions.size() == 1))
-            png = pictavo::ImageAsPng(icon.GetIconData(best));
-    }
-    return paths.isEmpty() ? nullptr : FilesMimeData(paths, png);
+    const auto write = [&](TWorkProgress* progress) {
+        if (progress)
+            progress->SetTotal(icons.size());
+        for (size_t i = 0; i < icons.size(); ++i) {
+            const auto& [module, index] = icons[i];
+            if (progress)
+                progress->Step(i, pictavo::platform::FileNameOf(module));
+            // The whole icon as an .ico file for file managers, its largest image for the rest.
+            pictavo::TMultiIcon icon;
+            pictavo::LoadFileIcon(icon, module, index);
+            const int best = LargestImage(icon);
+            if (best < 0)
+                continue;
+            const QString path =
+                QString::fromStdString(pictavo::SaveIconIntoFolder(icon, folder, module, index));
+            if (paths.contains(path))
+                continue; // the same icon twice in the view
+            paths.append(path);
+            if (paths.size() == 1 && withImage)
+                png = pictavo::ImageAsPng(icon.GetIconData(best));
+        }
+    };
+    // Many tiles (all of a large view) take a while: the window answers meanwhile, and
+    // Cancel gives no drag at all.
+    bool finished = true;
+    if (icons.size() == 1)
+        write(nullptr);
+    else
+        finished = LongWork->Run(tr("复制"), [&](TWorkProgress& progress) { write(&progress); });
+    // Removed with the folder also when a SIGTERM ends the window.
+    for (const QString& path : paths)
+        FDragFolder->File(pictavo::platform::FileNameOf(path.toStdString()));
+    return paths.isEmpty() || !finished ? nullptr : FilesMimeData(paths, png);
 }
 
 void Twnd_pictavo_Main::cmCopyTiles() {

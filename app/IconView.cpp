@@ -1,5 +1,5 @@
-// The icon view: the tiles of the view, built for one file or many, one selected at a
-// time, with the image list filled from the clicked tile.
+// The icon view: the tiles of the view, built for one file or many, one or several
+// selected (TileSelection's rules), with the image list filled from the clicked tile.
 #include "app/CursorGuard.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
