@@ -181,6 +181,13 @@ bool Twnd_pictavo_Main::SelectionAsPng(std::vector<uint8_t>& png, std::string& n
 }
 
 void Twnd_pictavo_Main::cmCopy() {
+    // Ctrl+C in the icon view (or with selected tiles but none current) copies the
+    // selected tiles, as the tile menu's copy does.
+    if ((ScrollBox->hasFocus() || !SelectedThumb()) &&
+        !pictavo::SelectedTilePositions(ScrollBox->Tiles()).empty()) {
+        cmCopyTiles();
+        return;
+    }
     std::vector<uint8_t> png;
     std::string name;
     if (SelectionAsPng(png, name))
@@ -200,22 +207,61 @@ QMimeData* Twnd_pictavo_Main::DragImageData() {
 }
 
 QMimeData* Twnd_pictavo_Main::TileDragData(int position) {
-    const TThumbRef tile = Thumb(position);
-    if (!tile)
-        return nullptr;
+    return TilesData(pictavo::TilesTakenWith(ScrollBox->Tiles(), position), false);
+}
+
+QMimeData* Twnd_pictavo_Main::TilesData(const std::vector<int>& positions, bool imageOfFirst) {
     if (!FDragFolder)
         FDragFolder = std::make_unique<pictavo::TPrivateTempFolder>();
-    // The whole icon as an .ico file for file managers, its largest image for the rest.
-    pictavo::TMultiIcon icon;
-    pictavo::LoadFileIcon(icon, tile->ModuleName(), tile->IconIndex());
-    const int best = LargestImage(icon);
-    if (best < 0)
-        return nullptr;
-    const std::string path = pictavo::SaveIconIntoFolder(icon, FDragFolder->Path(),
-                                                         tile->ModuleName(), tile->IconIndex());
+    std::vector<std::pair<std::string, int>> icons; // read here, on the window's thread
+    for (int position : positions)
+        if (const TThumbRef tile = Thumb(position))
+            icons.emplace_back(tile->ModuleName(), tile->IconIndex());
+    const bool withImage = imageOfFirst || icons.size() == 1;
+    const std::string folder = FDragFolder->Path();
+    QStringList paths;
+    std::vector<uint8_t> png;
+    const auto write = [&](TWorkProgress* progress) {
+        if (progress)
+            progress->SetTotal(icons.size());
+        for (size_t i = 0; i < icons.size(); ++i) {
+            const auto& [module, index] = icons[i];
+            if (progress)
+                progress->Step(i, pictavo::platform::FileNameOf(module));
+            // The whole icon as an .ico file for file managers, its largest image for the rest.
+            pictavo::TMultiIcon icon;
+            pictavo::LoadFileIcon(icon, module, index);
+            const int best = LargestImage(icon);
+            if (best < 0)
+                continue;
+            const QString path =
+                QString::fromStdString(pictavo::SaveIconIntoFolder(icon, folder, module, index));
+            if (paths.contains(path))
+                continue; // the same icon twice in the view
+            paths.append(path);
+            if (paths.size() == 1 && withImage)
+                png = pictavo::ImageAsPng(icon.GetIconData(best));
+        }
+    };
+    // Many tiles (all of a large view) take a while: the window answers meanwhile, and
+    // Cancel gives no drag at all.
+    bool finished = true;
+    if (icons.size() == 1)
+        write(nullptr);
+    else
+        finished = LongWork->Run(tr("复制"), [&](TWorkProgress& progress) { write(&progress); });
     // Removed with the folder also when a SIGTERM ends the window.
-    FDragFolder->File(pictavo::platform::FileNameOf(path));
-    return ImageMimeData(pictavo::ImageAsPng(icon.GetIconData(best)), QString::fromStdString(path));
+    for (const QString& path : paths)
+        FDragFolder->File(pictavo::platform::FileNameOf(path.toStdString()));
+    return paths.isEmpty() || !finished ? nullptr : FilesMimeData(paths, png);
+}
+
+void Twnd_pictavo_Main::cmCopyTiles() {
+    const std::vector<int> selected = pictavo::SelectedTilePositions(ScrollBox->Tiles());
+    if (selected.empty())
+        return;
+    if (QMimeData* copied = TilesData(selected, true))
+        QGuiApplication::clipboard()->setMimeData(copied);
 }
 
 void Twnd_pictavo_Main::DragTile(int position) {

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <algorithm>
 #include <exception>
 
@@ -70,6 +71,22 @@ void TIconBox::ListImages(bool only32Bit) {
 int TIconBox::SelectedImageIndex() const {
     const QList<QListWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? -1 : IconBoxImageIndex(selected.first()->text());
+}
+
+int TIconBox::WidthForItems() const {
+    int widest = 0;
+    for (int i = 0; FIcon && i < count(); ++i) {
+        const int image = IconBoxImageIndex(item(i)->text());
+        const TMultiIconImage facts = FIcon->GetIconData(image);
+        widest = std::max({widest, facts.Width,
+                           fontMetrics().horizontalAdvance(IconBoxCaption(
+                               image, facts.Width, facts.Height, facts.BitsPerPixel))});
+    }
+    if (widest == 0)
+        return 0;
+    // 4 px beside the item on each side; the scroll bar whenever the items are taller.
+    return widest + 8 + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) +
+           2 * frameWidth();
 }
 
 void TIconBox::mousePressEvent(QMouseEvent* event) {

@@ -28,6 +28,9 @@ public:
     void ListImages(bool only32Bit);
     // The image index of the selected item, or -1 when none is selected.
     int SelectedImageIndex() const;
+    // The width the list needs to show its widest item whole (image and caption, with
+    // the vertical scroll bar and the frame): what its panel is widened to.
+    int WidthForItems() const;
 
     // The background of the items (the palette's base colour).
     pictavo::TColor Color() const;

@@ -45,7 +45,23 @@ void TIconGrid::SetIconSize(int iconSize) {
 }
 
 int TIconGrid::TileSide() const {
-    return pictavo::TileSide(FIconSize, fontMetrics().height());
+    return pictavo::TileSide(FIconSize, fontMetrics().height(), WidestCaptionWidth());
+}
+
+int TIconGrid::WidestCaptionWidth() const {
+    // Asked for every tile painted: measured once per number of digits, format and font.
+    const int digits = pictavo::CaptionDigits(FTiles.LargestIndex());
+    if (digits == FMeasured.Digits && FCaptionFormat == FMeasured.Format &&
+        font() == FMeasured.Font)
+        return FMeasured.Width;
+    const QFontMetrics metrics = fontMetrics();
+    QChar widest = '0';
+    for (char digit = '1'; digit <= '9'; ++digit)
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
+            widest = QChar(digit);
+    FMeasured = {digits, FCaptionFormat, font(),
+                 metrics.horizontalAdvance(FCaptionFormat.arg(QString(digits, widest)))};
+    return FMeasured.Width;
 }
 
 TTileGrid TIconGrid::Grid() const {
@@ -205,7 +221,9 @@ void TIconGrid::mouseReleaseEvent(QMouseEvent* event) {
     FPressed = -1;
     viewport()->update();
     if (pressed >= 0 && pressed == TileAt(event->position().toPoint()))
-        emit tileClicked(pressed);
+        emit tileClicked(pressed, pictavo::TileClickOf(
+                                      event->modifiers().testFlag(Qt::ControlModifier),
+                                      event->modifiers().testFlag(Qt::ShiftModifier)));
 }
 
 void TIconGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -249,7 +267,9 @@ void TIconGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (FFocus >= 0 && FFocus < count)
-            emit tileClicked(FFocus);
+            emit tileClicked(FFocus, event->modifiers().testFlag(Qt::ControlModifier)
+                                         ? pictavo::TTileClick::Toggle
+                                         : pictavo::TTileClick::Only);
         return;
     case Qt::Key_Left:
         next = FFocus - 1;
@@ -267,8 +287,11 @@ void TIconGrid::keyPressEvent(QKeyEvent* event) {
         TWheelScrollBox::keyPressEvent(event);
         return;
     }
-    if (next >= 0 && next < count)
+    if (next >= 0 && next < count) {
         FocusTile(next);
+        if (event->modifiers().testFlag(Qt::ShiftModifier))
+            emit tileClicked(next, pictavo::TTileClick::Range);
+    }
 }
 
 void TIconGrid::wheelEvent(QWheelEvent* event) {

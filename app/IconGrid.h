@@ -10,6 +10,7 @@
 #include "app/TileList.h"
 #include "app/TilePainter.h"
 #include "app/TileRenderer.h"
+#include "app/TileSelection.h"
 #include "app/WheelScrollBox.h"
 
 class TIconGrid : public TWheelScrollBox {
@@ -39,6 +40,9 @@ public:
     // The caption of tile n, "%1" standing for its number.
     void SetCaptionFormat(const QString& format) { FCaptionFormat = format; }
     QString Caption(int position) const;
+    // The width of the widest caption the tiles may show (their largest number written
+    // with the font's widest digit): the tiles are made wide enough for it.
+    int WidestCaptionWidth() const;
     // The tile the keyboard focus is on gets the focus frame; it is scrolled into sight.
     void FocusTile(int position);
     int HoverTile() const { return FHover; }
@@ -50,7 +54,9 @@ public:
     }
 
 signals:
-    void tileClicked(int position);
+    // A left click, Space or Enter; Ctrl and Shift make it a toggle or a range, and
+    // Shift with a key that moves the focus extends the range to the new tile.
+    void tileClicked(int position, pictavo::TTileClick click = pictavo::TTileClick::Only);
     // The right button went down over the tile (the context menu follows).
     void tileRightClicked(int position);
     // The tile was pressed and dragged: the window starts the drag of its icon.
@@ -90,6 +96,13 @@ private:
     QPoint FPressPoint; // where the left button went down, for telling a drag
     int FFocus = -1;
     int FSizeWheelDelta = 0; // Ctrl+wheel movement short of a notch
+    struct TMeasuredCaption {
+        int Digits = -1;
+        QString Format;
+        QFont Font;
+        int Width = 0;
+    };
+    mutable TMeasuredCaption FMeasured;
 };
 
 // One tile of the view as the window's commands see it; invalid past the last tile.

@@ -1,5 +1,5 @@
-// The icon view: the tiles of the view, built for one file or many, one selected at a
-// time, with the image list filled from the clicked tile.
+// The icon view: the tiles of the view, built for one file or many, one or several
+// selected (TileSelection's rules), with the image list filled from the clicked tile.
 #include "app/CursorGuard.h"
 #include "app/FileList.h"
 #include "app/IconBox.h"
@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QScopeGuard>
+#include <QSplitter>
+#include <QStyle>
 
 using namespace pictavo;
 
@@ -48,6 +50,7 @@ void Twnd_pictavo_Main::ClearThumbSelection() {
     for (int i = 0; i < tiles.Count(); ++i)
         tiles.At(i).Selected = false;
     FSelectedThumb = -1;
+    FSelectionAnchor = -1;
     ScrollBox->viewport()->update();
 }
 
@@ -79,13 +82,21 @@ int Twnd_pictavo_Main::FindSelectedThumb() const {
     return -1;
 }
 
-void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender) {
+void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender, pictavo::TTileClick click) {
     if (!Sender)
         return;
-    if (FSelectedThumb >= 0 && FSelectedThumb < ThumbCount())
-        Thumb(FSelectedThumb).SetSelected(false);
-    Sender.SetSelected(true);
-    FSelectedThumb = FindSelectedThumb();
+    ClickTile(ScrollBox->Tiles(), FSelectionAnchor, Sender.Position(), click);
+    ScrollBox->viewport()->update();
+    if (!Sender.Selected()) {
+        // Ctrl+click took the tile out of the selection: no tile is the current one.
+        FSelectedThumb = -1;
+        FIcon.ClearImages();
+        IconBox->clear();
+        IconBoxHeader->SetText({});
+        UpdateCommands();
+        return;
+    }
+    FSelectedThumb = Sender.Position();
 
     FIcon.ClearImages();
     try {
@@ -96,8 +107,22 @@ void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender) {
     }
 
     IconBox->ListImages(cbx32->isChecked());
+    FitImagePanel();
     IconBoxHeader->SetText(tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender.Caption()));
     UpdateCommands();
+}
+
+void Twnd_pictavo_Main::FitImagePanel() {
+    const QList<int> sizes = Splitter1->sizes();
+    if (sizes.size() != 2 || IconBox->count() == 0)
+        return;
+    const int scrollBar = ScrollBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int width = ImagePanelWidth(sizes[1],
+                                      IconBox->WidthForItems() + IconBoxPanel->width() -
+                                          IconBox->width(),
+                                      sizes[0] + sizes[1], ScrollBox->TileSide() + 4 + scrollBar);
+    if (width != sizes[1])
+        Splitter1->setSizes({sizes[0] + sizes[1] - width, width});
 }
 
 void Twnd_pictavo_Main::ScrollBoxResize() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -12,3 +13,6 @@ class QMimeData;
 
 // A new QMimeData the caller owns; filePath may be empty.
 QMimeData* ImageMimeData(const std::vector<uint8_t>& png, const QString& filePath);
+// The same for several files (tiles dragged or copied together); an empty png gives
+// the files alone.
+QMimeData* FilesMimeData(const QStringList& filePaths, const std::vector<uint8_t>& png);

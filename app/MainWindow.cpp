@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/FileList.h"
+#include "app/FocusFrame.h"
 #include "app/WindowRules.h"
 #include "app/IconBox.h"
 #include "app/IconGrid.h"
@@ -170,6 +171,8 @@ void Twnd_pictavo_Main::resizeEvent(QResizeEvent* event) {
     lCopy->adjustSize();
     // The header spans the window; its own width is not laid out yet on the first resize.
     lCopy->move(width() - lCopy->width() - 6, Header->height() - lCopy->height() - 3);
+    // Once the panels have their new sizes: a wider window shows a cut image whole.
+    QTimer::singleShot(0, this, [this] { FitImagePanel(); });
 }
 
 void Twnd_pictavo_Main::PopupIconList(const QPoint& globalPosition) {
@@ -178,6 +181,7 @@ void Twnd_pictavo_Main::PopupIconList(const QPoint& globalPosition) {
     // Decided before the menu is sized: shown inside aboutToShow, the item fell outside
     // the menu's window, where no click reaches it.
     pmRemoveFromICL->setVisible(RemoveFromICLOffered());
+    pmCopyTiles->setEnabled(!pictavo::SelectedTilePositions(ScrollBox->Tiles()).empty());
     IconListPopup->popup(globalPosition);
 }
 
@@ -192,6 +196,7 @@ QWidget* Twnd_pictavo_Main::BuildLeftPanel() {
     ShellModel->setRootPath("/");
     ShellTree = new QTreeView(LeftPanel);
     ShellTree->setObjectName("ShellTree");
+    ShowKeyboardFocus(ShellTree);
     ShellTree->setModel(ShellModel);
     ShellTree->setHeaderHidden(true);
     for (int column = 1; column < ShellModel->columnCount(); ++column)
@@ -294,6 +299,7 @@ QWidget* Twnd_pictavo_Main::BuildClientPanel() {
     NxSplitter1->setObjectName("NxSplitter1");
     NxSplitter1->setChildrenCollapsible(false);
     FileList = new TFileList;
+    ShowKeyboardFocus(FileList);
     NxSplitter1->addWidget(FileList);
 
     Splitter1 = new QSplitter(Qt::Horizontal);
@@ -398,6 +404,12 @@ void Twnd_pictavo_Main::BuildMenus() {
     IconListPopup->addSeparator();
     pmRemoveFromICL = IconListPopup->addAction(tr("从图标库中删除..."));
     pmRemoveFromICL->setObjectName("pmRemoveFromICL");
+
+    // Copy heads the tile menu: all selected tiles, as the Edit menu's copy is worded.
+    pmCopyTiles = new QAction(tr("复制(&C)"), IconListPopup);
+    pmCopyTiles->setObjectName("pmCopyTiles");
+    IconListPopup->insertAction(IconListPopup->actions().value(0), pmCopyTiles);
+    IconListPopup->insertSeparator(IconListPopup->actions().value(1));
 }
 
 void Twnd_pictavo_Main::ConnectEvents() {
@@ -429,6 +441,7 @@ void Twnd_pictavo_Main::ConnectEvents() {
             [this] { Guarded([&] { cmSaveImageAsPng(); }); });
     connect(pmRemoveFromICL, &QAction::triggered, this,
             [this] { Guarded([&] { cmRemoveFromICL(); }); });
+    connect(pmCopyTiles, &QAction::triggered, this, [this] { Guarded([&] { cmCopyTiles(); }); });
     connect(pmPutIntoProgram, &QAction::triggered, this,
             [this] { Guarded([&] { cmPutIconIntoProgram(); }); });
 
@@ -439,14 +452,16 @@ void Twnd_pictavo_Main::ConnectEvents() {
     connect(ScrollBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupIconList(ScrollBox->viewport()->mapToGlobal(at));
     });
-    connect(ScrollBox, &TIconGrid::tileClicked, this,
-            [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
+    connect(ScrollBox, &TIconGrid::tileClicked, this, [this](int tile, pictavo::TTileClick click) {
+        Guarded([&] { ThumbnailClick(Thumb(tile), click); });
+    });
     connect(ScrollBox, &TIconGrid::tileDragged, this, [this](int position) { DragTile(position); });
     connect(ScrollBox, &TIconGrid::iconSizeStepped, this, [this](int steps) {
         SetTileIconSize(pictavo::NextTileIconSize(TileIconSize(), steps));
     });
-    connect(ScrollBox, &TIconGrid::tileRightClicked, this,
-            [this](int tile) { Guarded([&] { ThumbnailClick(Thumb(tile)); }); });
+    connect(ScrollBox, &TIconGrid::tileRightClicked, this, [this](int tile) {
+        Guarded([&] { ThumbnailClick(Thumb(tile), pictavo::TTileClick::Context); });
+    });
     connect(IconBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (IconBoxPopupOpens())
             IconBoxPopup->popup(IconBox->viewport()->mapToGlobal(at));

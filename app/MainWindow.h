@@ -7,6 +7,7 @@
 
 #include "app/Dialogs.h"
 #include "app/StartPath.h"
+#include "app/TileSelection.h"
 #include "app/ViewIcons.h"
 #include "app/WindowRules.h"
 #include "icons/MultiIcon.h"
@@ -101,8 +102,14 @@ public:
     int FindSelectedThumb() const;
     // No tile selected, FSelectedThumb -1.
     void ClearThumbSelection();
-    void ThumbnailClick(TThumbRef Sender);
+    // A click on a tile: the selection follows the click; the clicked tile, when it is
+    // selected, becomes the current one and the image list shows its images.
+    void ThumbnailClick(TThumbRef Sender,
+                        pictavo::TTileClick click = pictavo::TTileClick::Only);
     void ScrollBoxResize();
+    // Widens the image list's panel so that its widest image and caption show whole,
+    // while the icon view keeps room for a column of tiles.
+    void FitImagePanel();
     void cmView(Take take);
     void cmRemoveFromView();
     // "仅显示 32bit" changed: the view and the image list show their files again under it.
@@ -124,6 +131,12 @@ public:
     void cmSaveToIconTheme();
     // A tile dragged out: its icon as an .ico file (by its URI) and its largest image.
     QMimeData* TileDragData(int position);
+    // The tiles as .ico files in a private folder, by their URIs; the largest image of
+    // the first as well when there is one tile or when `imageOfFirst`. Null when none
+    // of them has an image.
+    QMimeData* TilesData(const std::vector<int>& positions, bool imageOfFirst);
+    // The tile menu's copy: every selected tile's icon file and the first one's image.
+    void cmCopyTiles();
     void DragTile(int position);
     void cmSelectAllTiles();
     // Shift+F10: the context menu of the focused list or view, at its current item.
@@ -139,6 +152,8 @@ public:
     // Dropped paths: a folder or one file opens as OpenPath does; several files are listed.
     void OpenDroppedPaths(const QStringList& paths);
     static QStringList LocalPaths(const QMimeData* data);
+    // The status line's word on dropped files that hold no icons.
+    static QString NoIconsText(const QStringList& paths);
 
     // ---- library commands (LibraryCommands.cpp) ----
     void cmICLFromList(Take take);
@@ -268,8 +283,11 @@ private:
     QAction* mnRefresh;
     QAction* pmRemoveFromICL;
     QAction* pmPutIntoProgram;
+    QAction* pmCopyTiles;
 
     int32_t FSelectedThumb = -1;
+    // Where a Shift+click's range of tiles starts.
+    int FSelectionAnchor = -1;
     pictavo::TMultiIcon FIcon;
     // The files whose icons fill the view, and whether a file-list selection filled it
     // (its header names the file) rather than "添加到查看".

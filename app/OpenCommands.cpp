@@ -102,7 +102,10 @@ QStringList Twnd_pictavo_Main::LocalPaths(const QMimeData* data) {
 void Twnd_pictavo_Main::OpenDroppedPaths(const QStringList& paths) {
     // A folder (or a single file) opens as the File menu opens it.
     if (paths.size() == 1 || QFileInfo(paths.first()).isDir()) {
-        OpenPath(paths.first());
+        // A file without icons opens its folder, where it is not listed: said in the status.
+        if (OpenPath(paths.first()) && QFileInfo(paths.first()).isFile() &&
+            !pictavo::ExamineFileAgain(paths.first().toStdString()))
+            ShowStatus(NoIconsText({paths.first()}));
         return;
     }
     // Several files: those that hold icons are listed, and the first is shown.
@@ -110,17 +113,29 @@ void Twnd_pictavo_Main::OpenDroppedPaths(const QStringList& paths) {
     if (cbxClear->isChecked())
         model.Clear();
     QString first;
+    QStringList withoutIcons;
     for (const QString& path : paths) {
         const QString absolute = QFileInfo(path).absoluteFilePath();
         const std::optional<pictavo::TFileEntry> entry =
             pictavo::ExamineFileAgain(absolute.toStdString());
-        if (!entry)
+        if (!entry) {
+            withoutIcons.append(path);
             continue;
+        }
         model.AddEntry(*entry);
         if (first.isEmpty())
             first = absolute;
     }
     if (!first.isEmpty())
         SelectFileRow(first);
+    if (!withoutIcons.isEmpty())
+        ShowStatus(NoIconsText(withoutIcons));
     UpdateCommands();
+}
+
+QString Twnd_pictavo_Main::NoIconsText(const QStringList& paths) {
+    QStringList names;
+    for (const QString& path : paths)
+        names.append(QFileInfo(path).fileName());
+    return tr("%1: 文件中没有图标").arg(names.join(", "));
 }

@@ -50,6 +50,7 @@ void TTileList::RemoveLast(int count) {
 
 void TTileList::Clear() {
     FTiles.clear();
+    FLargestIndex = 0;
     FFiles.clear();
     FFileNumbers.clear();
 }

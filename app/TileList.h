@@ -3,6 +3,7 @@
 // once for all their tiles, with the size and time that tell a changed file.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -41,7 +42,13 @@ public:
     // Reads the file's size and time again (after the window wrote it).
     void RefreshFile(const std::string& name);
 
-    void Append(const TTile& tile) { FTiles.push_back(tile); }
+    void Append(const TTile& tile) {
+        FTiles.push_back(tile);
+        FLargestIndex = std::max(FLargestIndex, tile.Index);
+    }
+    // The largest caption number appended since the list was last cleared (a tile
+    // reused in place never exceeds it): the widest caption the tiles need room for.
+    int32_t LargestIndex() const { return FLargestIndex; }
     void RemoveAt(int position);
     // Drops the last `count` tiles (all when count exceeds them).
     void RemoveLast(int count);
@@ -51,6 +58,7 @@ private:
     std::vector<TTileFile> FFiles;
     std::unordered_map<std::string, int32_t> FFileNumbers;
     std::vector<TTile> FTiles;
+    int32_t FLargestIndex = 0;
 };
 
 // The file's size and modification time as the tile cache tells versions apart.

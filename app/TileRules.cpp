@@ -20,9 +20,16 @@ int NextTileIconSize(int current, int steps) {
     return TileIconSizes[std::clamp(place + steps, 0, count - 1)];
 }
 
-int TileSide(int iconSize, int captionHeight) {
+int TileSide(int iconSize, int captionHeight, int captionWidth) {
     // 3 px above the icon, 2 between icon and caption, 3 below the caption.
-    return std::max(iconSize + 28, iconSize + captionHeight + 8);
+    return std::max({iconSize + 28, iconSize + captionHeight + 8, captionWidth + 10});
+}
+
+int CaptionDigits(int number) {
+    int digits = 1;
+    for (long long limit = 10; limit <= number; limit *= 10)
+        ++digits;
+    return digits;
 }
 
 namespace {

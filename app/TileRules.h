@@ -19,7 +19,13 @@ int NextTileIconSize(int current, int steps);
 
 // The side of the square tile: the icon, 3 px above it and the caption strip below with
 // its margins; 60 for the 32-px icon and a caption of normal height, as tiles always were.
-int TileSide(int iconSize, int captionHeight);
+// A caption wider than that (a five-digit number beside a 32-px icon) widens the tile so
+// that it fits whole between the 3-px margins, 2 px clear of them on each side (where
+// the dotted focus frame runs).
+int TileSide(int iconSize, int captionHeight, int captionWidth = 0);
+
+// The number of decimal digits of a caption's number (1 for 0).
+int CaptionDigits(int number);
 
 struct TImageFacts {
     int Width = 0;

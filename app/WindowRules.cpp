@@ -1,5 +1,7 @@
 #include "app/WindowRules.h"
 
+#include <algorithm>
+
 int ReportedFileRow(const std::set<int>& selected, const std::set<int>& deselected,
                     bool selectionRemains) {
     if (selected.size() == 1)
@@ -42,9 +44,15 @@ bool CommandApplies(Command command, const WindowState& state) {
     case Command::SaveImageAsPng:
         return state.ImageSelected;
     case Command::Copy:
-        return state.ImageSelected || state.TileCurrent;
+        return state.ImageSelected || state.TileCurrent || state.SelectedTiles > 0;
     }
     return false;
+}
+
+int ImagePanelWidth(int current, int wanted, int total, int keepView) {
+    if (wanted <= current)
+        return current;
+    return std::max(current, std::min(wanted, total - keepView));
 }
 
 QStringList RecentPathsAfter(QStringList recent, const QString& path, int limit) {

@@ -55,6 +55,11 @@ enum class Command {
 // when that menu opens (and, for the "选择的" items, when something is selected).
 bool CommandApplies(Command command, const WindowState& state);
 
+// The width the image list's panel gets when its items want `wanted` pixels: it widens
+// (never narrows) at the icon view's cost, as long as the view keeps `keepView`, of the
+// `total` the two share.
+int ImagePanelWidth(int current, int wanted, int total, int keepView);
+
 // The recently opened files and folders after opening `path`: it goes first, once, and
 // the list keeps at most `limit` entries.
 QStringList RecentPathsAfter(QStringList recent, const QString& path, int limit = 10);

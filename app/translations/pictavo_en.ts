@@ -372,6 +372,10 @@ Remove the signature and put the icon in?</translation>
         <translation>%1: no such file or folder</translation>
     </message>
     <message>
+        <source>%1: 文件中没有图标</source>
+        <translation>%1: the file holds no icons</translation>
+    </message>
+    <message>
         <source>(无)</source>
         <translation>(none)</translation>
     </message>

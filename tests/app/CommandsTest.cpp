@@ -112,6 +112,12 @@ private slots:
             << Of({Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles,
                    Command::SaveSelectedTilesToLibrary, Command::SaveSelectedIcons,
                    Command::RemoveFromView, Command::Copy, Command::SaveToIconTheme});
+        WindowState tilesNoneCurrent{0, 0, 3, 2, false, false, false, false};
+        QTest::newRow("tiles selected, the clicked one taken out again")
+            << tilesNoneCurrent
+            << Of({Command::SaveAllTilesToLibrary, Command::SaveAllIcons, Command::SelectAllTiles,
+                   Command::SaveSelectedTilesToLibrary, Command::SaveSelectedIcons,
+                   Command::Copy});
         WindowState libraryImage{0, 0, 1, 1, true, true, true, false};
         QTest::newRow("an image of a library's tile")
             << libraryImage
@@ -295,6 +301,17 @@ private slots:
               QUrl::fromLocalFile(folder.File("a.dll"))});
         QCOMPARE(Parts(window).FileList->Model().rowCount(), 2);
         QCOMPARE(window.ThumbCount(), 1); // c.ico, the first that holds icons
+        QVERIFY(dialogs->Errors.isEmpty());
+        // A file without icons is not listed: the status line says why.
+        QCOMPARE(Parts(window).sbPanel0->text(), QString("notes.txt: 文件中没有图标"));
+
+        // One such file alone: its folder opens, and the status line says the same.
+        QTemporaryDir elsewhere;
+        QVERIFY(window.ShellTreeNavigate(elsewhere.path()));
+        drop({QUrl::fromLocalFile(folder.File("notes.txt"))});
+        QTRY_COMPARE(Parts(window).FileList->Model().rowCount(), 4);
+        QTest::qWait(50); // the scan's own status comes first
+        QCOMPARE(Parts(window).sbPanel0->text(), QString("notes.txt: 文件中没有图标"));
         QVERIFY(dialogs->Errors.isEmpty());
     }
 };

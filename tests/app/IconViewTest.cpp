@@ -10,6 +10,8 @@
 
 #include "app/IconBox.h"
 #include <QCheckBox>
+#include <QClipboard>
+#include <QMimeData>
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
@@ -277,6 +279,67 @@ private slots:
         QTest::keyClick(parts().ScrollBox, Qt::Key_Right);
         QTest::keyClick(parts().ScrollBox, Qt::Key_Space);
         QCOMPARE(window->SelectedThumbPosition(), a0 + 1);
+    }
+
+    // Ctrl and Shift with the mouse or the arrows select several tiles; the clicked one is
+    // the current one; dragging or copying a selected tile takes them all, each as its
+    // own icon file, a lone tile with its image as before.
+    void severalTilesAreSelectedDraggedAndCopied() {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->cmView(Take::All);
+        QWidget* view = parts().ScrollBox->viewport();
+        const auto click = [&](int tile, Qt::KeyboardModifiers keys) {
+            QTest::mouseClick(view, Qt::LeftButton, keys, window->ThumbRect(tile).center());
+        };
+        // Shift with an arrow extends from the anchor to the tile the focus moves to.
+        click(2, {});
+        parts().ScrollBox->setFocus();
+        QTest::keyClick(parts().ScrollBox, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(parts().ScrollBox, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(SelectedTiles(), 3);
+        QCOMPARE(window->SelectedThumbPosition(), 4);
+        // Ctrl+C in the view copies the selected tiles.
+        QTest::keyClick(parts().ScrollBox, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->urls().size(), 3);
+
+        click(1, {});
+        click(3, Qt::ControlModifier);
+        QCOMPARE(SelectedTiles(), 2);
+        QCOMPARE(window->SelectedThumbPosition(), 3);
+        click(5, Qt::ShiftModifier); // from the anchor, tile 3
+        QCOMPARE(SelectedTiles(), 3);
+        QVERIFY(window->Thumb(4).Selected() && !window->Thumb(1).Selected());
+        QCOMPARE(window->SelectedThumbPosition(), 5);
+        QVERIFY(parts().IconBoxHeader->Text().startsWith("图标 5 - "));
+        click(5, Qt::ControlModifier); // taken out again: no tile is current
+        QCOMPARE(SelectedTiles(), 2);
+        QCOMPARE(window->SelectedThumbPosition(), -1);
+        QCOMPARE(parts().IconBox->count(), 0);
+
+        std::unique_ptr<QMimeData> dragged(window->TileDragData(3));
+        QVERIFY(dragged);
+        QCOMPARE(dragged->urls().size(), 2);
+        for (const QUrl& url : dragged->urls())
+            QVERIFY(url.toLocalFile().endsWith(".ico") && QFileInfo::exists(url.toLocalFile()));
+        QVERIFY(dragged->urls()[0] != dragged->urls()[1]);
+        QVERIFY(!dragged->hasImage());
+        std::unique_ptr<QMimeData> lone(window->TileDragData(0)); // not selected
+        QCOMPARE(lone->urls().size(), 1);
+        QVERIFY(lone->hasImage() && lone->hasFormat("image/png"));
+
+        // The tile menu's copy, worded as the Edit menu's.
+        QAction* copy = FindPart<QAction>(*window, "pmCopyTiles");
+        QCOMPARE(copy->text(), FindPart<QAction>(*window, "mnCopy")->text());
+        window->PopupIconList(view->mapToGlobal(window->ThumbRect(3).center()));
+        QTRY_VERIFY(parts().IconListPopup->isVisible());
+        QVERIFY(copy->isEnabled());
+        parts().IconListPopup->hide();
+        copy->trigger();
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(copied != nullptr);
+        QCOMPARE(copied->urls().size(), 2);
+        QVERIFY(copied->hasImage());
     }
 
     // Tiles get their icons from the renderer thread, then repaint from the cache.

@@ -170,6 +170,67 @@ private slots:
         QVERIFY(window.IconBoxPopupOpens());
     }
 
+    // Tabbing into the tree or the file list shows where the keys go: a frame in the
+    // highlight colour round it, gone when the focus leaves.
+    void treeAndFileListShowTheKeyboardFocus() {
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const WindowParts parts(window);
+        const auto edgeIsHighlight = [](QWidget* view) {
+            const QImage shot = view->grab().toImage();
+            const QColor highlight = view->palette().color(QPalette::Highlight);
+            int framed = 0;
+            for (const QPoint& at : {QPoint(1, shot.height() / 2), QPoint(shot.width() - 2, 30),
+                                     QPoint(shot.width() / 2, 1),
+                                     QPoint(shot.width() / 2, shot.height() - 2)}) {
+                const QColor pixel = shot.pixelColor(at * shot.devicePixelRatio());
+                framed += std::abs(pixel.red() - highlight.red()) +
+                                  std::abs(pixel.green() - highlight.green()) +
+                                  std::abs(pixel.blue() - highlight.blue()) <
+                              60;
+            }
+            return framed == 4;
+        };
+        for (QWidget* view : {static_cast<QWidget*>(parts.ShellTree),
+                              static_cast<QWidget*>(parts.FileList)}) {
+            parts.cbMask->setFocus();
+            QTRY_VERIFY(parts.cbMask->hasFocus());
+            QVERIFY(!edgeIsHighlight(view));
+            view->setFocus(Qt::TabFocusReason);
+            QTRY_VERIFY(view->hasFocus());
+            QVERIFY2(edgeIsHighlight(view), view->objectName().toUtf8());
+        }
+    }
+
+    // A 256-px image and its caption show whole in the image list of a window of the
+    // first start's size: the list's panel widens into the icon view.
+    void imageListShowsA256PixelImageWhole() {
+        IconFolder folder;
+        folder.Copy("icons/large256.ico", "large.ico");
+        Twnd_pictavo_Main window;
+        UseFakeDialogs(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.ShellTreeFolderSelected(folder.Path());
+        window.cmView(Take::All);
+        int large = -1;
+        for (int i = 0; i < window.ThumbCount(); ++i)
+            if (window.Thumb(i)->ModuleName().ends_with("large.ico"))
+                large = i;
+        window.ThumbnailClick(window.Thumb(large));
+        const TIconBox* box = Parts(window).IconBox;
+        QVERIFY(box->count() > 0);
+        const QString caption = IconBoxCaption(0, 256, 256, 1);
+        QTRY_VERIFY2(box->viewport()->width() >= 256 + 8 &&
+                         box->viewport()->width() >=
+                             box->fontMetrics().horizontalAdvance(caption) + 8,
+                     qPrintable(QString::number(box->viewport()->width())));
+        // The icon view keeps a column of tiles.
+        QVERIFY(Parts(window).ScrollBox->viewport()->width() >= Parts(window).ScrollBox->TileSide());
+    }
+
     // Once "从图标库中删除..." was shown after the menu was sized, outside its window.
     void tileMenuHoldsEveryVisibleItemInsideItself() {
         IconFolder folder;

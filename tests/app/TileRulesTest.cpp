@@ -3,6 +3,7 @@
 #include "app/TileRules.h"
 #include "AppTest.h"
 #include "app/BoundedCache.h"
+#include "app/IconGrid.h"
 #include "app/TileList.h"
 
 #include <QFile>
@@ -45,6 +46,42 @@ private slots:
                                                   {128, 17, 156},
                                                   {256, 17, 284}})
             QCOMPARE(pictavo::TileSide(icon, caption), side);
+    }
+
+    void wideCaptionWidensTheTile() {
+        // Caption strip = side - 6; the caption keeps 2 px free on each side.
+        for (const auto& [icon, height, width, side] : {std::tuple{32, 17, 40, 60},
+                                                        {32, 17, 50, 60},
+                                                        {32, 17, 51, 61},
+                                                        {32, 17, 70, 80},
+                                                        {256, 17, 70, 284}})
+            QCOMPARE(pictavo::TileSide(icon, height, width), side);
+        for (const auto& [number, digits] :
+             {std::pair{0, 1}, {9, 1}, {10, 2}, {9999, 4}, {10000, 5}, {99999, 5}, {100000, 6}})
+            QCOMPARE(pictavo::CaptionDigits(number), digits);
+    }
+
+    // Five-digit captions fit whole on the 32-px tile, in either language and at any font
+    // size: measured with the font the view paints them in.
+    void fiveDigitCaptionsFitTheTile() {
+        for (const QString& format : {QString("图标 %1"), QString("Icon %1")})
+            for (int points : {0, 12, 16}) {
+                TIconGrid grid;
+                if (points > 0) {
+                    QFont font = grid.font();
+                    font.setPointSize(points);
+                    grid.setFont(font);
+                }
+                grid.SetCaptionFormat(format);
+                const int32_t file = grid.Tiles().FileNumber("/nowhere/a.dll");
+                for (int number : {7, 10000, 44444, 88888, 99999})
+                    grid.Tiles().Append({file, 0, number, false});
+                grid.SetIconSize(32);
+                const QFontMetrics metrics(grid.font());
+                for (int i = 0; i < grid.Tiles().Count(); ++i)
+                    QVERIFY2(metrics.horizontalAdvance(grid.Caption(i)) <= grid.TileSide() - 10,
+                             qPrintable(grid.Caption(i)));
+            }
     }
 
     void picksTheImageThatBestFits_data() {

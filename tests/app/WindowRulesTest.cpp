@@ -6,6 +6,7 @@
 #include "app/WindowTexts.h"
 
 #include <QtTest>
+#include <tuple>
 
 using Rows = std::set<int>;
 Q_DECLARE_METATYPE(Rows)
@@ -65,6 +66,15 @@ private slots:
         QTest::newRow("the oldest drops off")
             << QStringList{"/a", "/b", "/c"} << "/d" << 3 << QStringList{"/d", "/a", "/b"};
     }
+    void imagePanelWidensWhereThereIsRoom() {
+        for (const auto& [current, wanted, total, keep, width] :
+             {std::tuple{257, 200, 600, 100, 257}, // wide enough: kept, never narrowed
+              {257, 290, 600, 100, 290},           // widened to what its items want
+              {257, 290, 380, 100, 280},           // as far as the view keeps its room
+              {257, 400, 300, 100, 257}})          // no room at all: as it is
+            QCOMPARE(ImagePanelWidth(current, wanted, total, keep), width);
+    }
+
     void recentPaths() {
         QFETCH(QStringList, recent);
         QFETCH(QString, opened);
