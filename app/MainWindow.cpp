@@ -105,10 +105,16 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     FormCreate();
 
     // The panels keep their old size; the menu bar and the toolbar come on top.
-    resize(771, 653 + menuBar()->sizeHint().height() +
-                    findChild<QToolBar*>("ToolBar")->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    QSize size(771, 653 + menuBar()->sizeHint().height() +
+                        findChild<QToolBar*>("ToolBar")->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // A small or scaled screen would cut the window off; it keeps to what is free.
+        size = size.boundedTo(screen->availableGeometry().size());
+        resize(size);
         move(screen->availableGeometry().center() - rect().center());
+    } else {
+        resize(size);
+    }
 }
 
 Twnd_pictavo_Main::~Twnd_pictavo_Main() {
