@@ -29,7 +29,7 @@ QString RecentKey() {
 void Twnd_pictavo_Main::cmOpenFile() {
     const QString fileName = FDialogs->OpenFileName(
         tr("打开文件"), ShellTreeSelectedFolder(),
-        tr("图标与程序文件") + " (*.exe *.dll *.icl *.ico *.cur *.ocx *.cpl *.scr *.sys *.mun);;" +
+        tr("图标与程序文件") + " (*.exe *.dll *.icl *.ico *.cur *.ani *.ocx *.cpl *.scr *.sys *.mun);;" +
             tr("所有文件") + " (*)");
     if (!fileName.isEmpty())
         OpenPath(fileName);
