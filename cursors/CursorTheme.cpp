@@ -157,9 +157,16 @@ std::string WriteCursorTheme(const TCursorScheme& scheme, const TCursorThemeRequ
     const std::string cursorsFolder = work.Path() + "/cursors";
     fs::create_directory(cursorsFolder);
     const std::vector<TCursorRole>& roles = CursorRoles();
-    for (size_t r = 0; r < roles.size() && r < scheme.RoleFiles.size(); ++r)
-        if (!scheme.RoleFiles[r].empty())
-            WriteRole(roles[r], scheme.RoleFiles[r], cursorsFolder, request.Sizes);
+    const size_t total = static_cast<size_t>(scheme.RoleCount());
+    size_t done = 0;
+    for (size_t r = 0; r < roles.size() && r < scheme.RoleFiles.size(); ++r) {
+        if (scheme.RoleFiles[r].empty())
+            continue;
+        if (request.OnCursor)
+            request.OnCursor(done, total, scheme.RoleFiles[r]);
+        WriteRole(roles[r], scheme.RoleFiles[r], cursorsFolder, request.Sizes);
+        ++done;
+    }
     const std::string index = IndexTheme(request.Name, scheme.Name);
     WriteFileAtomically(work.Path() + "/index.theme",
                         std::vector<uint8_t>(index.begin(), index.end()));

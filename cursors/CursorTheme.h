@@ -7,6 +7,8 @@
 
 #include "cursors/CursorScheme.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,9 @@ struct TCursorThemeRequest {
     std::string Folder; // DIR: the theme goes to DIR/NAME
     std::string Name;
     std::vector<int> Sizes = DefaultThemeSizes();
+    // Called before each cursor with the cursors done, their number and the next file; an
+    // exception it raises (a cancel) ends the writing with nothing of the theme left.
+    std::function<void(size_t done, size_t total, const std::string& file)> OnCursor;
 };
 
 // Whether the name can be a theme's folder name: not empty, no '/', not "." or "..".
