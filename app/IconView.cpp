@@ -97,6 +97,7 @@ void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender) {
 
     IconBox->ListImages(cbx32->isChecked());
     IconBoxHeader->SetText(tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender.Caption()));
+    PlayCursorOf(Sender.ModuleName());
     UpdateCommands();
 }
 

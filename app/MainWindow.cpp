@@ -97,6 +97,7 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     LongWork->setObjectName("LongWork");
     BuildMenus();
     ConnectEvents();
+    BuildCursorCommands();
     BuildMenuBar();
     BuildKeyboardPaths();
     setAcceptDrops(true);

@@ -75,15 +75,6 @@ void WriteRole(const TCursorRole& role, const std::string& file, const std::stri
     }
 }
 
-// Whether the folder is a cursor theme (ours from an earlier run, or another), which a
-// new theme of the same name may replace.
-bool IsCursorThemeFolder(const fs::path& folder) {
-    std::error_code error;
-    return !fs::is_symlink(folder, error) && fs::is_directory(folder, error) &&
-           fs::is_regular_file(folder / "index.theme", error) &&
-           fs::is_directory(folder / "cursors", error);
-}
-
 // Puts the finished theme at `target`: by a plain rename when nothing is there, else by
 // exchanging it with the earlier theme in one step, which then goes.
 void PutThemeInPlace(TThemeWorkFolder& work, const std::string& target) {
@@ -135,6 +126,14 @@ std::string ThemeNameOfSource(const std::string& source) {
         folder = folder.parent_path(); // a trailing '/'
     const std::string name = folder.filename().string();
     return IsValidThemeName(name) ? name : "Cursors";
+}
+
+bool IsCursorThemeFolder(const std::string& folder) {
+    std::error_code error;
+    const fs::path path(folder);
+    return !fs::is_symlink(path, error) && fs::is_directory(path, error) &&
+           fs::is_regular_file(path / "index.theme", error) &&
+           fs::is_directory(path / "cursors", error);
 }
 
 bool IsValidThemeName(const std::string& name) {

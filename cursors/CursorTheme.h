@@ -29,6 +29,10 @@ struct TCursorThemeRequest {
 // Whether the name can be a theme's folder name: not empty, no '/', not "." or "..".
 bool IsValidThemeName(const std::string& name);
 
+// Whether the folder is a cursor theme (ours from an earlier run, or another), which a
+// new theme of the same name may replace.
+bool IsCursorThemeFolder(const std::string& folder);
+
 // Where a user's own cursor themes go: $XDG_DATA_HOME/icons, else ~/.local/share/icons.
 std::string UserCursorThemesFolder();
 
