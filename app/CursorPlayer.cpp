@@ -122,6 +122,9 @@ QImage TCursorPlayer::Render(qreal ratio) const {
     painter.setPen(ToQColor(pictavo::CaptionColorOn(FColor)));
     painter.drawText(QRect(0, Margin + drawn + Margin, size.width(), fontMetrics().height()),
                      Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, caption);
+    // A rule parts the playing cursor from the image list under it.
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(0, size.height() - 1, size.width(), size.height() - 1);
     return shown;
 }
 
