@@ -6,6 +6,7 @@
 #include "cursors/XcursorImages.h"
 #include "util/AtomicFile.h"
 #include "util/Exceptions.h"
+#include "util/TempFileCleanup.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +26,7 @@ namespace pictavo {
 namespace {
 
 // The temporary folder of a theme being written: removed with what it holds unless the
-// theme was renamed into place.
+// theme was renamed into place, also when a SIGINT or SIGTERM ends the process.
 class TThemeWorkFolder {
 public:
     explicit TThemeWorkFolder(const std::string& parent) {
@@ -33,6 +35,7 @@ public:
             throw EFCreateError("Cannot create a folder in " + parent + ": " +
                                 std::strerror(errno));
         FPath = pattern;
+        FRegistration.emplace(FPath, TTempKind::Tree);
         ::chmod(FPath.c_str(), 0755);
     }
     ~TThemeWorkFolder() {
@@ -45,10 +48,14 @@ public:
 
     const std::string& Path() const { return FPath; }
     // After the folder was renamed away, nothing is left to remove.
-    void Release() { FPath.clear(); }
+    void Release() {
+        FRegistration.reset();
+        FPath.clear();
+    }
 
 private:
     std::string FPath;
+    std::optional<TTempFileRegistration> FRegistration;
 };
 
 std::string IndexTheme(const std::string& name, const std::string& schemeName) {
