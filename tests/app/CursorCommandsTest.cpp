@@ -19,17 +19,10 @@ const QString Pack = QString(PICTAVO_FIXTURES) + "/cursors/pack";
 // user's data folder in a temporary folder.
 struct PackWindow {
     explicit PackWindow(bool withInf = true) {
-        qputenv("XDG_DATA_HOME", home.path().toUtf8());
         for (const QString& name : QDir(Pack).entryList(QDir::Files))
             if (withInf || !IsInfFileName(name))
                 QFile::copy(Pack + "/" + name, File(name));
         dialogs = UseFakeDialogs(window);
-    }
-    ~PackWindow() {
-        if (hadData)
-            qputenv("XDG_DATA_HOME", savedData);
-        else
-            qunsetenv("XDG_DATA_HOME");
     }
     QString File(const QString& name) const { return folder.filePath(name); }
     QString Theme(const QString& name) const { return home.filePath("icons/" + name); }
@@ -43,9 +36,7 @@ struct PackWindow {
     }
     void List() { QVERIFY(window.ShellTreeNavigate(folder.path())); }
 
-    const bool hadData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
-    QTemporaryDir home;
+    TemporaryDataHome home;
     QTemporaryDir folder;
     Twnd_pictavo_Main window;
     FakeDialogs* dialogs = nullptr;
