@@ -146,7 +146,7 @@ void Twnd_pictavo_Main::cmSaveCursorTheme() {
                    ? tr("光标主题“%1”已保存到 %2（%n 个光标），可在桌面设置中选用。", nullptr,
                         scheme.RoleCount())
                          .arg(QString::fromStdString(name), NativePath(written))
-                   : tr("光标主题“%1”已保存到 %2（%n 个光标）；未对应光标角色而未用的文件：%3",
+                   : tr("光标主题“%1”已保存到 %2（%n 个光标）；未用的文件（无对应光标角色，或其角色已有文件）：%3",
                         nullptr, scheme.RoleCount())
                          .arg(QString::fromStdString(name), NativePath(written), leftOut));
 }

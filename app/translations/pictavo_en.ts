@@ -482,10 +482,10 @@ Remove the signature and put the icon in?</translation>
         </translation>
     </message>
     <message numerus="yes">
-        <source>光标主题“%1”已保存到 %2（%n 个光标）；未对应光标角色而未用的文件：%3</source>
+        <source>光标主题“%1”已保存到 %2（%n 个光标）；未用的文件（无对应光标角色，或其角色已有文件）：%3</source>
         <translation>
-            <numerusform>Cursor theme “%1” saved to %2 (%n cursor); files left out, matching no cursor role: %3</numerusform>
-            <numerusform>Cursor theme “%1” saved to %2 (%n cursors); files left out, matching no cursor role: %3</numerusform>
+            <numerusform>Cursor theme “%1” saved to %2 (%n cursor); files left out (no cursor role, or their role was taken): %3</numerusform>
+            <numerusform>Cursor theme “%1” saved to %2 (%n cursors); files left out (no cursor role, or their role was taken): %3</numerusform>
         </translation>
     </message>
     <message>
