@@ -1,6 +1,9 @@
 #include "app/IconBox.h"
 
+#include "app/CursorPlayer.h"
+#include "app/CursorRules.h"
 #include "app/QtColor.h"
+#include "cursors/CursorDisplay.h"
 #include "icons/MultiIcon.h"
 #include "platform/Raster.h"
 
@@ -114,28 +117,22 @@ QSize TIconBoxDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&
             IconBoxMeasureItem(IconBoxImageIndex(index.data().toString()))};
 }
 
-namespace {
-
-// The image at its own size, centred, 5 px from the top: through an icon handle, or a
-// PNG image, which has none, by itself.
-void DrawItemImage(TMultiIcon& icon, int imageIndex, QImage& item) {
+// Through an icon handle, or a PNG image, which has none, by itself.
+void DrawIconImage(TMultiIcon& icon, int imageIndex, QImage& item, int left, int top) {
     const auto canvas = pictavo::platform::Surface::View(
         item.bits(), item.width(), item.height(), static_cast<int>(item.bytesPerLine()), false);
     if (!canvas)
         return;
     const TMultiIconImage image = icon.GetIconData(imageIndex);
-    const int left = item.width() / 2 - image.Width / 2;
     try {
         const auto handle = icon.CreateIconHandle(imageIndex);
         if (handle)
-            pictavo::platform::DrawIcon(*canvas, left, 5, *handle);
+            pictavo::platform::DrawIcon(*canvas, left, top, *handle);
     } catch (const std::exception&) {
         if (image.IsPng && image.Png)
-            image.Png->Draw(*canvas, {left, 5, left + image.Width, 5 + image.Height});
+            image.Png->Draw(*canvas, {left, top, left + image.Width, top + image.Height});
     }
 }
-
-} // namespace
 
 QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool selected,
                                          qreal ratio) const {
@@ -145,7 +142,9 @@ QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool select
     TMultiIcon* icon = FBox->Icon();
     if (!icon || size.isEmpty())
         return item;
-    DrawItemImage(*icon, imageIndex, item);
+    // At its own size, centred, 5 px from the top.
+    const int left = item.width() / 2 - icon->GetIconData(imageIndex).Width / 2;
+    DrawIconImage(*icon, imageIndex, item, left, 5);
     // Like a screen, the item has no transparency of its own.
     item.reinterpretAsFormat(QImage::Format_RGB32);
     item.convertTo(QImage::Format_ARGB32);
@@ -157,8 +156,9 @@ QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool select
     }
 
     const TMultiIconImage image = icon->GetIconData(imageIndex);
-    const QString caption =
-        IconBoxCaption(imageIndex, image.Width, image.Height, image.BitsPerPixel);
+    QString caption = IconBoxCaption(imageIndex, image.Width, image.Height, image.BitsPerPixel);
+    if (icon->IsCursor())
+        caption = CursorTexts::WithHotspot(caption, image.HotspotX, image.HotspotY);
     const QFontMetrics metrics(FBox->font());
     QPainter painter(&item);
     painter.setFont(FBox->font());
@@ -168,6 +168,11 @@ QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool select
     const int y = size.height() - metrics.height() - 5;
     painter.drawText(QRect(x, y, metrics.horizontalAdvance(caption) + 1, metrics.height()),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
+    if (icon->IsCursor()) {
+        const pictavo::TDrawnPoint hotspot = pictavo::HotspotInDrawnImage(
+            image.HotspotX, image.HotspotY, image.Width, image.Height, image.Width, image.Height);
+        DrawHotspotMark(painter, QPointF(left + hotspot.X, 5 + hotspot.Y));
+    }
     return item;
 }
 

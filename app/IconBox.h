@@ -74,6 +74,10 @@ private:
     TIconBox* FBox;
 };
 
+// Draws image `imageIndex` of the icon at its own size with its top left corner at
+// (left, top) of the ARGB32 image, composited by the core as an icon is drawn.
+void DrawIconImage(pictavo::TMultiIcon& icon, int imageIndex, QImage& canvas, int left, int top);
+
 // The image index an item text names: the number, or 0 when it is not one.
 int IconBoxImageIndex(const QString& itemText);
 // "[i] W x H - Nbit".

@@ -109,6 +109,7 @@ void Twnd_pictavo_Main::ThumbnailClick(TThumbRef Sender, pictavo::TTileClick cli
     IconBox->ListImages(cbx32->isChecked());
     FitImagePanel();
     IconBoxHeader->SetText(tr("%1 - %n 图像", nullptr, IconBox->count()).arg(Sender.Caption()));
+    PlayCursorOf(Sender.ModuleName());
     UpdateCommands();
 }
 

@@ -98,6 +98,7 @@ Twnd_pictavo_Main::Twnd_pictavo_Main(QWidget* parent)
     LongWork->setObjectName("LongWork");
     BuildMenus();
     ConnectEvents();
+    BuildCursorCommands();
     BuildMenuBar();
     BuildKeyboardPaths();
     setAcceptDrops(true);
@@ -270,8 +271,8 @@ QWidget* Twnd_pictavo_Main::BuildSearchOptions() {
     // The history stays in the list, but what the user types is searched as typed: inline
     // completion once turned "*.ico;" into "*.ico;*.cur".
     cbMask->setCompleter(nullptr);
-    cbMask->addItems({"*.*", "*.ico", "*.icl", "*.exe", "*.dll", "*.ocx", "*.cur",
-                      "*.dll;*.ico;*.icl;*.exe;*.ocx"});
+    cbMask->addItems({"*.*", "*.ico", "*.icl", "*.exe", "*.dll", "*.ocx", "*.cur", "*.ani",
+                      "*.dll;*.ico;*.icl;*.exe;*.ocx", "*.cur;*.ani"});
     cbMask->setCurrentText("*.*");
     cbxClear = new QCheckBox(tr("清除先前的搜索结果"));
     cbxClear->setObjectName("cbxClear");

@@ -44,6 +44,7 @@ class TIconBox;
 class TIconGrid;
 class TThumbRef;
 class TLongWork;
+class TCursorPlayer;
 class QMimeData;
 class QKeySequence;
 namespace pictavo {
@@ -129,6 +130,12 @@ public:
     QMimeData* DragImageData();
     // The selected tile's icon as launcher icons in the user's icon theme (ThemeCommands.cpp).
     void cmSaveToIconTheme();
+    // ---- cursors (CursorCommands.cpp) ----
+    // The cursor pack of the listed folder (or of the .inf file opened there) as a Linux
+    // cursor theme in the user's own icon folder, under a name the user confirms.
+    void cmSaveCursorTheme();
+    // What that command takes: CursorPackSource of the listed folder; "" when none.
+    QString SelectedCursorPack() const;
     // A tile dragged out: its icon as an .ico file (by its URI) and its largest image.
     QMimeData* TileDragData(int position);
     // The tiles as .ico files in a private folder, by their URIs; the largest image of
@@ -320,6 +327,16 @@ private:
     // The PNG of the selected image (or of the selected tile's largest) and its file name.
     bool SelectionAsPng(std::vector<uint8_t>& png, std::string& name);
     std::unique_ptr<pictavo::TPrivateTempFolder> FDragFolder;
+    // Cursors (CursorCommands.cpp): the player above the image list, the tree's menu, the
+    // .inf file last opened (a cursor pack's installer, which the file list never shows).
+    TCursorPlayer* CursorPlayer = nullptr;
+    QMenu* ShellTreePopup = nullptr;
+    QString FOpenedInf;
+    void BuildCursorCommands();
+    // Plays the file's animation when it is an animated cursor; stops the player otherwise.
+    void PlayCursorOf(const std::string& fileName);
+    // An .inf file opened: kept as the pack the command takes, and said in the status line.
+    void OpenedCursorPack(const QString& infFile);
     void ConnectEvents();
     void FormStorageAfterRestorePlacement();
     void FormStorageBeforeSavePlacement();

@@ -61,6 +61,9 @@ void Twnd_pictavo_Main::BuildMenuBar() {
                [this] { cmSaveIcon(Take::Selected); });
     AddCommand(saveIcons, Command::SaveAllIcons, tr("所有"), [this] { cmSaveIcon(Take::All); });
     AddCommand(file, Command::SaveToIconTheme, tr("保存到图标主题…"), [this] { cmSaveToIconTheme(); });
+    AddCommand(file, Command::SaveCursorTheme, tr("保存为 Linux 光标主题…"),
+               [this] { cmSaveCursorTheme(); })
+        ->setObjectName("mnSaveCursorTheme");
     QMenu* listLibrary = file->addMenu(tr("从文件列表保存到图标库"));
     AddCommand(listLibrary, Command::SaveSelectedRowsToLibrary, tr("选择的"),
                [this] { cmICLFromList(Take::Selected); });

@@ -1,6 +1,7 @@
 // Opening files and folders other than through the tree: the File menu's open commands,
 // the recent list, and files or folders dropped on the window. A folder is listed as a
 // tree selection lists it; a file's folder is listed and the file's row selected.
+#include "app/CursorRules.h"
 #include "app/FileList.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
@@ -29,8 +30,8 @@ QString RecentKey() {
 void Twnd_pictavo_Main::cmOpenFile() {
     const QString fileName = FDialogs->OpenFileName(
         tr("打开文件"), ShellTreeSelectedFolder(),
-        tr("图标与程序文件") + " (*.exe *.dll *.icl *.ico *.cur *.ocx *.cpl *.scr *.sys *.mun);;" +
-            tr("所有文件") + " (*)");
+        tr("图标与程序文件") + " (*.exe *.dll *.icl *.ico *.cur *.ani *.ocx *.cpl *.scr *.sys *.mun);;" +
+            tr("Windows 光标包") + " (*.inf);;" + tr("所有文件") + " (*)");
     if (!fileName.isEmpty())
         OpenPath(fileName);
 }
@@ -59,6 +60,8 @@ bool Twnd_pictavo_Main::OpenPath(const QString& path) {
         return false;
     if (!target->FileName.isEmpty())
         SelectFileRow(target->FileName);
+    if (IsInfFileName(target->FileName))
+        OpenedCursorPack(target->FileName);
     return true;
 }
 

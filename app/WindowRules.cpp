@@ -26,6 +26,7 @@ bool CommandApplies(Command command, const WindowState& state) {
     case Command::SaveSelectedRowsToLibrary:
         return state.SelectedRows > 0;
     case Command::Refresh:
+    case Command::SaveCursorTheme:
         return state.FolderSelected;
     case Command::SaveAllTilesToLibrary:
     case Command::SaveAllIcons:

@@ -49,6 +49,7 @@ enum class Command {
     Copy,
     SelectAllTiles,
     SaveToIconTheme,
+    SaveCursorTheme,
 };
 
 // Whether the command has something to act on: a command of a context menu applies

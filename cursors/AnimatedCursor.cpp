@@ -18,10 +18,6 @@ namespace pictavo {
 
 namespace {
 
-// Larger .ani files do not exist in practice; the limit keeps a stray huge file from
-// being read whole.
-constexpr uint64_t MaxAnimatedCursorFile = uint64_t{64} << 20;
-
 struct Chunk {
     char Id[5] = {};
     const uint8_t* Body = nullptr;
@@ -242,9 +238,10 @@ bool IsAnimatedCursorFile(const std::string& fileName) {
     }
 }
 
-TAnimatedCursor ReadAnimatedCursor(const uint8_t* data, size_t size) {
-    if (!IsAnimatedCursorData(data, size))
-        throw Exception("Not an animated cursor (no RIFF ACON header)");
+namespace {
+
+// The chunks of a file that passed IsAnimatedCursorData, with its header and frames.
+Found FindChunks(const uint8_t* data, size_t size) {
     // The RIFF size is not trusted: sizes that count the header too, sizes of a file cut
     // short and zero sizes are all common. Chunks are read to the end of the file.
     Found found;
@@ -253,6 +250,33 @@ TAnimatedCursor ReadAnimatedCursor(const uint8_t* data, size_t size) {
         throw Exception("The animated cursor has no header (anih) chunk");
     if (found.Icons.empty())
         throw Exception("The animated cursor holds no frames");
+    return found;
+}
+
+} // namespace
+
+size_t AnimatedCursorFrameCount(const uint8_t* data, size_t size) {
+    if (!IsAnimatedCursorData(data, size))
+        return 0;
+    try {
+        const Found found = FindChunks(data, size);
+        BuildSteps(found, found.Icons.size());
+        for (const Chunk& icon : found.Icons) {
+            ByteViewStream stream(icon.Body, icon.Size);
+            const std::optional<IconDirectory> directory = ReadIconDirectory(stream);
+            if (!directory || directory->Entries.empty())
+                return 0;
+        }
+        return found.Icons.size();
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+TAnimatedCursor ReadAnimatedCursor(const uint8_t* data, size_t size) {
+    if (!IsAnimatedCursorData(data, size))
+        throw Exception("Not an animated cursor (no RIFF ACON header)");
+    const Found found = FindChunks(data, size);
 
     TAnimatedCursor cursor;
     cursor.Header = found.Header;

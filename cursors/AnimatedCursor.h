@@ -49,10 +49,19 @@ struct TAnimatedCursor {
     std::string Author;
 };
 
+// Larger .ani files do not exist in practice; the limit keeps a stray huge file from
+// being read whole.
+inline constexpr uint64_t MaxAnimatedCursorFile = uint64_t{64} << 20;
+
 // Whether the bytes begin as an animated cursor: "RIFF", a size, "ACON".
 bool IsAnimatedCursorData(const uint8_t* data, size_t size);
 // The same for the start of a file; false when it cannot be read.
 bool IsAnimatedCursorFile(const std::string& fileName);
+
+// The frames of an animated cursor as far as its chunks, steps and frame directories
+// tell, without decoding a pixel (a folder scan counts with it); 0 when the bytes are no
+// animated cursor or cannot be one. Never raises.
+size_t AnimatedCursorFrameCount(const uint8_t* data, size_t size);
 
 // Reads an animated cursor. Raises Exception with the reason when the bytes are not one
 // or cannot be right, EInvalidGraphic when its frames need more than the decode budget.

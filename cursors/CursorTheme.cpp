@@ -6,6 +6,7 @@
 #include "cursors/XcursorImages.h"
 #include "util/AtomicFile.h"
 #include "util/Exceptions.h"
+#include "util/TempFileCleanup.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +26,7 @@ namespace pictavo {
 namespace {
 
 // The temporary folder of a theme being written: removed with what it holds unless the
-// theme was renamed into place.
+// theme was renamed into place, also when a SIGINT or SIGTERM ends the process.
 class TThemeWorkFolder {
 public:
     explicit TThemeWorkFolder(const std::string& parent) {
@@ -33,6 +35,7 @@ public:
             throw EFCreateError("Cannot create a folder in " + parent + ": " +
                                 std::strerror(errno));
         FPath = pattern;
+        FRegistration.emplace(FPath, TTempKind::Tree);
         ::chmod(FPath.c_str(), 0755);
     }
     ~TThemeWorkFolder() {
@@ -45,10 +48,14 @@ public:
 
     const std::string& Path() const { return FPath; }
     // After the folder was renamed away, nothing is left to remove.
-    void Release() { FPath.clear(); }
+    void Release() {
+        FRegistration.reset();
+        FPath.clear();
+    }
 
 private:
     std::string FPath;
+    std::optional<TTempFileRegistration> FRegistration;
 };
 
 std::string IndexTheme(const std::string& name, const std::string& schemeName) {
@@ -73,15 +80,6 @@ void WriteRole(const TCursorRole& role, const std::string& file, const std::stri
         throw Exception(
             Format("Cursor %s (%s): %s", role.RegistryName, file.c_str(), error.what()));
     }
-}
-
-// Whether the folder is a cursor theme (ours from an earlier run, or another), which a
-// new theme of the same name may replace.
-bool IsCursorThemeFolder(const fs::path& folder) {
-    std::error_code error;
-    return !fs::is_symlink(folder, error) && fs::is_directory(folder, error) &&
-           fs::is_regular_file(folder / "index.theme", error) &&
-           fs::is_directory(folder / "cursors", error);
 }
 
 // Puts the finished theme at `target`: by a plain rename when nothing is there, else by
@@ -137,6 +135,14 @@ std::string ThemeNameOfSource(const std::string& source) {
     return IsValidThemeName(name) ? name : "Cursors";
 }
 
+bool IsCursorThemeFolder(const std::string& folder) {
+    std::error_code error;
+    const fs::path path(folder);
+    return !fs::is_symlink(path, error) && fs::is_directory(path, error) &&
+           fs::is_regular_file(path / "index.theme", error) &&
+           fs::is_directory(path / "cursors", error);
+}
+
 bool IsValidThemeName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;
@@ -157,9 +163,16 @@ std::string WriteCursorTheme(const TCursorScheme& scheme, const TCursorThemeRequ
     const std::string cursorsFolder = work.Path() + "/cursors";
     fs::create_directory(cursorsFolder);
     const std::vector<TCursorRole>& roles = CursorRoles();
-    for (size_t r = 0; r < roles.size() && r < scheme.RoleFiles.size(); ++r)
-        if (!scheme.RoleFiles[r].empty())
-            WriteRole(roles[r], scheme.RoleFiles[r], cursorsFolder, request.Sizes);
+    const size_t total = static_cast<size_t>(scheme.RoleCount());
+    size_t done = 0;
+    for (size_t r = 0; r < roles.size() && r < scheme.RoleFiles.size(); ++r) {
+        if (scheme.RoleFiles[r].empty())
+            continue;
+        if (request.OnCursor)
+            request.OnCursor(done, total, scheme.RoleFiles[r]);
+        WriteRole(roles[r], scheme.RoleFiles[r], cursorsFolder, request.Sizes);
+        ++done;
+    }
     const std::string index = IndexTheme(request.Name, scheme.Name);
     WriteFileAtomically(work.Path() + "/index.theme",
                         std::vector<uint8_t>(index.begin(), index.end()));

@@ -7,6 +7,8 @@
 
 #include "cursors/CursorScheme.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,10 +21,17 @@ struct TCursorThemeRequest {
     std::string Folder; // DIR: the theme goes to DIR/NAME
     std::string Name;
     std::vector<int> Sizes = DefaultThemeSizes();
+    // Called before each cursor with the cursors done, their number and the next file; an
+    // exception it raises (a cancel) ends the writing with nothing of the theme left.
+    std::function<void(size_t done, size_t total, const std::string& file)> OnCursor;
 };
 
 // Whether the name can be a theme's folder name: not empty, no '/', not "." or "..".
 bool IsValidThemeName(const std::string& name);
+
+// Whether the folder is a cursor theme (ours from an earlier run, or another), which a
+// new theme of the same name may replace.
+bool IsCursorThemeFolder(const std::string& folder);
 
 // Where a user's own cursor themes go: $XDG_DATA_HOME/icons, else ~/.local/share/icons.
 std::string UserCursorThemesFolder();

@@ -1,5 +1,5 @@
-// Reads fuzzed bytes as an animated cursor; what reads must have steps that name its
-// frames, and must give the images of a small cursor theme without failing.
+// Reads fuzzed bytes as an animated cursor; what reads must be counted as the scan counts
+// it, have steps that name its frames, and must give the images of a small cursor theme without failing.
 
 #include "cursors/AnimatedCursor.h"
 #include "cursors/XcursorImages.h"
@@ -11,13 +11,16 @@
 using namespace pictavo;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The folder scan's count never raises.
+    const size_t counted = AnimatedCursorFrameCount(data, size);
     TAnimatedCursor cursor;
     try {
         cursor = ReadAnimatedCursor(data, size);
     } catch (const Exception&) {
         return 0; // rejected input is fine; crashes and sanitizer reports are not
     }
-    if (cursor.Frames.empty() || cursor.Steps.empty())
+    // A cursor that reads is counted by its frames.
+    if (cursor.Frames.empty() || cursor.Steps.empty() || counted != cursor.Frames.size())
         std::abort();
     for (const TAniStep& step : cursor.Steps)
         if (step.Frame < 0 || static_cast<size_t>(step.Frame) >= cursor.Frames.size() ||

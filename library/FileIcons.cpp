@@ -1,5 +1,6 @@
 #include "library/FileIcons.h"
 
+#include "cursors/AnimatedCursor.h"
 #include "icons/ModuleIcons.h"
 #include "icons/MultiIcon.h"
 
@@ -78,8 +79,29 @@ bool IsIconFileStart(const std::vector<uint8_t>& first) {
            (first[2] == 1 || first[2] == 2) && first[3] == 0;
 }
 
+bool IsAnimatedCursorStart(const std::vector<uint8_t>& first) {
+    return IsAnimatedCursorData(first.data(), first.size());
+}
+
+// The frames of an animated cursor, read whole (they are small) but not decoded.
+int FrameCountOfOpenFile(int fd, uint64_t size, std::vector<uint8_t> first) {
+    if (size > MaxAnimatedCursorFile)
+        return 0;
+    std::vector<uint8_t> bytes = std::move(first);
+    const size_t had = bytes.size();
+    bytes.resize(static_cast<size_t>(size));
+    if (size > had) {
+        const ssize_t got = ::pread(fd, bytes.data() + had, bytes.size() - had,
+                                    static_cast<off_t>(had));
+        bytes.resize(had + (got > 0 ? static_cast<size_t>(got) : 0));
+    }
+    return static_cast<int>(AnimatedCursorFrameCount(bytes.data(), bytes.size()));
+}
+
 // The icon groups of a module, else 1 for an icon file with images, else 0.
 int IconCountOfOpenFile(int fd, uint64_t size, std::vector<uint8_t> first) {
+    if (IsAnimatedCursorStart(first))
+        return FrameCountOfOpenFile(fd, size, std::move(first));
     if (IsModuleStart(first))
         if (const auto module = ModuleReader::FromOpenFile(fd, size, first)) {
             const int count = CountResources(*module, pe::RtGroupIcon);
@@ -110,7 +132,7 @@ std::optional<TFileIconProbe> ProbeFileIcons(int folderFd, const std::string& na
     first.resize(got > 0 ? static_cast<size_t>(got) : 0);
     // Most files are told apart by their first bytes alone; only a module or an icon
     // file is looked at further.
-    if (!IsModuleStart(first) && !IsIconFileStart(first))
+    if (!IsModuleStart(first) && !IsIconFileStart(first) && !IsAnimatedCursorStart(first))
         return probe;
     struct stat info {};
     if (::fstat(file.Fd(), &info) != 0 || !S_ISREG(info.st_mode))
@@ -151,9 +173,22 @@ TFileIconLoader::TFileIconLoader() = default;
 TFileIconLoader::~TFileIconLoader() = default;
 
 void TFileIconLoader::Load(TMultiIcon& icon, const std::string& fileName, int iconIndex) {
-    if (!FModule || fileName != FFileName) {
-        FModule = std::make_unique<TModuleIcons>(fileName);
+    if ((!FModule && !FAnimation) || fileName != FFileName) {
+        FModule.reset();
+        FAnimation.reset();
+        // An animated cursor's frames are its icons.
+        if (IsAnimatedCursorFile(fileName))
+            FAnimation = std::make_unique<TAnimatedCursor>(LoadAnimatedCursor(fileName));
+        else
+            FModule = std::make_unique<TModuleIcons>(fileName);
         FFileName = fileName;
+    }
+    if (FAnimation) {
+        if (iconIndex < 0 || static_cast<size_t>(iconIndex) >= FAnimation->Frames.size())
+            throw Exception(Format("No frame %d in the animated cursor (it holds %zu)", iconIndex,
+                                   FAnimation->Frames.size()));
+        icon.Assign(FAnimation->Frames[static_cast<size_t>(iconIndex)].get());
+        return;
     }
     std::exception_ptr moduleError;
     try {

@@ -1,7 +1,7 @@
 #pragma once
 // The icons of a file as the file list counts them and as the commands that take an
-// icon from a file load it: the icon groups of a module, else the file itself as one
-// ICO/CUR icon.
+// icon from a file load it: the icon groups of a module, the frames of an animated cursor
+// (.ani), else the file itself as one ICO/CUR icon.
 
 #include "platform/FileTime.h"
 
@@ -14,9 +14,10 @@ namespace pictavo {
 
 class TMultiIcon;
 class TModuleIcons;
+struct TAnimatedCursor;
 
-// The icon groups of a module, else 1 for a file that holds an ICO/CUR stream with at
-// least one image, else 0. Decodes no pixels (IconStreamHasImages). Never raises: a
+// The icon groups of a module, the frames of an animated cursor, else 1 for a file that
+// holds an ICO/CUR stream with at least one image, else 0. Decodes no pixels. Never raises: a
 // file that is neither counts 0.
 int IconCountOfFile(const std::string& fileName);
 
@@ -31,13 +32,13 @@ struct TFileIconProbe {
 // Probes the file `name` of the open folder folderFd (AT_FDCWD: name is a path) with one
 // open and one read of its first 4 KB, whose first bytes decide what else is done: for a
 // module or an icon file one fstat, then the reads of its headers and resource directory
-// or of its entries; nothing for any other file. A symbolic link is followed only with
+// or of its entries (an animated cursor is read whole); nothing for any other file. A symbolic link is followed only with
 // followLink. nullopt when the file cannot be opened or is no regular file. Never raises.
 std::optional<TFileIconProbe> ProbeFileIcons(int folderFd, const std::string& name,
                                              bool followLink);
 
-// Icon `iconIndex` of the module, or, when the module cannot give it, the whole file
-// as an icon file. When that fails too, the error propagates: the module's for a module
+// Icon `iconIndex` of the module (frame `iconIndex` of an animated cursor, whose read
+// errors propagate), or, when the module cannot give it, the whole file as an icon file. When that fails too, the error propagates: the module's for a module
 // with icon groups, else the icon file's.
 void LoadFileIcon(TMultiIcon& icon, const std::string& fileName, int iconIndex);
 
@@ -61,6 +62,7 @@ public:
 private:
     std::string FFileName;
     std::unique_ptr<TModuleIcons> FModule;
+    std::unique_ptr<TAnimatedCursor> FAnimation; // when the file is an animated cursor
 };
 
 } // namespace pictavo

@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace pictavo {
@@ -20,9 +22,64 @@ using Slots = std::array<std::atomic<char*>, SlotCount>;
 // Constant-initialised, so the handler never meets a half-built table.
 constinit Slots FileSlots{};
 constinit Slots FolderSlots{};
+constinit Slots TreeSlots{};
 
 Slots& SlotsOf(TTempKind kind) {
-    return kind == TTempKind::Folder ? FolderSlots : FileSlots;
+    switch (kind) {
+    case TTempKind::Folder:
+        return FolderSlots;
+    case TTempKind::Tree:
+        return TreeSlots;
+    case TTempKind::File:
+        break;
+    }
+    return FileSlots;
+}
+
+// How deep RemoveTree goes below the folder it is given.
+constexpr int TreeDepth = 3;
+
+void RemoveTree(int parentFd, const char* name, int depth);
+
+// Removes what the open folder holds, `depth` levels down.
+void RemoveEntries(int fd, int depth) {
+    alignas(8) char entries[2048];
+    for (;;) {
+        const long got = ::syscall(SYS_getdents64, fd, entries, sizeof entries);
+        if (got <= 0)
+            break;
+        // struct linux_dirent64: inode (8 bytes), offset (8), record length (2), type (1),
+        // the name, NUL-terminated.
+        for (long at = 0; at + 19 < got;) {
+            unsigned short length = 0;
+            std::memcpy(&length, entries + at + 16, sizeof length);
+            if (length == 0)
+                break;
+            const char* entry = entries + at + 19;
+            at += length;
+            if (std::strcmp(entry, ".") == 0 || std::strcmp(entry, "..") == 0)
+                continue;
+            if (::unlinkat(fd, entry, 0) != 0 && depth > 0)
+                RemoveTree(fd, entry, depth - 1);
+        }
+    }
+}
+
+// Removes the folder `name` of the open folder parentFd with what it holds, `depth`
+// levels down: only system calls, as a signal handler may make, and no memory but the
+// stack. A link is removed, never followed. Names removed while the folder is read may
+// hide others from that reading: it is read again while the folder is not empty.
+void RemoveTree(int parentFd, const char* name, int depth) {
+    const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    for (int pass = 0; pass < 3; ++pass) {
+        ::lseek(fd, 0, SEEK_SET);
+        RemoveEntries(fd, depth);
+        if (::unlinkat(parentFd, name, AT_REMOVEDIR) == 0)
+            break;
+    }
+    ::close(fd);
 }
 
 void OnSignal(int signal) {
@@ -60,6 +117,9 @@ void RemoveRegisteredTempFiles() {
     for (const std::atomic<char*>& slot : FileSlots)
         if (const char* path = slot.load())
             ::unlink(path);
+    for (const std::atomic<char*>& slot : TreeSlots)
+        if (const char* path = slot.load())
+            RemoveTree(AT_FDCWD, path, TreeDepth);
     for (const std::atomic<char*>& slot : FolderSlots)
         if (const char* path = slot.load())
             ::rmdir(path);

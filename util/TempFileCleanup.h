@@ -7,7 +7,9 @@
 
 namespace pictavo {
 
-enum class TTempKind { File, Folder };
+// A Tree is a folder removed with what it holds, three levels deep (a cursor theme being
+// written holds too many files to register each).
+enum class TTempKind { File, Folder, Tree };
 
 // Registers a path for removal by the signal handler while the object lives. Files are
 // removed before folders, so a folder whose files are registered too ends up empty and goes.

@@ -9,6 +9,17 @@
     </message>
 </context>
 <context>
+    <name>TCursorPlayer</name>
+    <message>
+        <source>%1 · 热点 %2,%3</source>
+        <translation>%1 · hotspot %2,%3</translation>
+    </message>
+    <message>
+        <source>第 %1/%2 步 · 帧 %3 · %4 毫秒</source>
+        <translation>step %1/%2 · frame %3 · %4 ms</translation>
+    </message>
+</context>
+<context>
     <name>TFileListModel</name>
     <message>
         <source>文件名称</source>
@@ -434,6 +445,56 @@ Remove the signature and put the icon in?</translation>
     <message>
         <source>图标“%1”已保存到 %2（%3 种尺寸）</source>
         <translation>Icon “%1” saved to %2 (%3 sizes)</translation>
+    </message>
+    <message>
+        <source>保存为 Linux 光标主题…</source>
+        <translation>Save cursors as a Linux cursor theme…</translation>
+    </message>
+    <message>
+        <source>光标包 %1：用“文件 → 保存为 Linux 光标主题…”转换为 Linux 光标主题。</source>
+        <translation>Cursor pack %1: “File → Save cursors as a Linux cursor theme…” converts it into a Linux cursor theme.</translation>
+    </message>
+    <message>
+        <source>保存为 Linux 光标主题</source>
+        <translation>Save cursors as a Linux cursor theme</translation>
+    </message>
+    <message>
+        <source>光标主题名称（桌面设置中显示的名称）：</source>
+        <translation>Cursor theme name (as the desktop settings list it):</translation>
+    </message>
+    <message>
+        <source>主题名称不能为空，也不能含有“/”。</source>
+        <translation>A theme name cannot be empty or contain “/”.</translation>
+    </message>
+    <message>
+        <source>%1 已存在，但不是光标主题。请换一个名称。</source>
+        <translation>%1 exists and is not a cursor theme. Please choose another name.</translation>
+    </message>
+    <message>
+        <source>已有光标主题“%1”。要替换它吗？</source>
+        <translation>There is a cursor theme “%1” already. Replace it?</translation>
+    </message>
+    <message>
+        <source>已取消：光标主题未写入。</source>
+        <translation>Cancelled: no cursor theme was written.</translation>
+    </message>
+    <message numerus="yes">
+        <source>光标主题“%1”已保存到 %2（%n 个光标），可在桌面设置中选用。</source>
+        <translation>
+            <numerusform>Cursor theme “%1” saved to %2 (%n cursor); choose it in your desktop’s settings.</numerusform>
+            <numerusform>Cursor theme “%1” saved to %2 (%n cursors); choose it in your desktop’s settings.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>光标主题“%1”已保存到 %2（%n 个光标）；未用的文件（无对应光标角色，或其角色已有文件）：%3</source>
+        <translation>
+            <numerusform>Cursor theme “%1” saved to %2 (%n cursor); files left out (no cursor role, or their role was taken): %3</numerusform>
+            <numerusform>Cursor theme “%1” saved to %2 (%n cursors); files left out (no cursor role, or their role was taken): %3</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Windows 光标包</source>
+        <translation>Windows cursor packs</translation>
     </message>
 </context>
 </TS>

@@ -17,7 +17,6 @@ namespace {
 // and the user's data folder in a temporary folder.
 struct ShownGame {
     explicit ShownGame(int iconIndex) {
-        qputenv("XDG_DATA_HOME", home.path().toUtf8());
         folder.Copy("pe/icons32.dll", "My Game.dll");
         dialogs = UseFakeDialogs(window);
         Parts(window).FileList->Model().AddEntry(
@@ -25,20 +24,12 @@ struct ShownGame {
         window.FileListChange(0);
         window.ThumbnailClick(window.Thumb(iconIndex));
     }
-    ~ShownGame() {
-        if (hadData)
-            qputenv("XDG_DATA_HOME", savedData);
-        else
-            qunsetenv("XDG_DATA_HOME");
-    }
     QString Png(int size, const QString& name) const {
         return home.filePath(QString("icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(name));
     }
     QString Status() const { return Parts(window).sbPanel0->text(); }
 
-    const bool hadData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
-    QTemporaryDir home;
+    TemporaryDataHome home;
     IconFolder folder;
     Twnd_pictavo_Main window;
     FakeDialogs* dialogs = nullptr;

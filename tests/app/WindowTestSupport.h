@@ -92,6 +92,27 @@ private:
     QTemporaryDir FDir;
 };
 
+// The user's data folder ($XDG_DATA_HOME) in a temporary folder while the object lives.
+class TemporaryDataHome {
+public:
+    TemporaryDataHome() { qputenv("XDG_DATA_HOME", FHome.path().toUtf8()); }
+    ~TemporaryDataHome() {
+        if (FHadData)
+            qputenv("XDG_DATA_HOME", FSavedData);
+        else
+            qunsetenv("XDG_DATA_HOME");
+    }
+    TemporaryDataHome(const TemporaryDataHome&) = delete;
+    TemporaryDataHome& operator=(const TemporaryDataHome&) = delete;
+    QString path() const { return FHome.path(); }
+    QString filePath(const QString& name) const { return FHome.filePath(name); }
+
+private:
+    const bool FHadData = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    const QByteArray FSavedData = qgetenv("XDG_DATA_HOME");
+    QTemporaryDir FHome;
+};
+
 // A window with fake dialogs and no stored settings.
 inline FakeDialogs* UseFakeDialogs(Twnd_pictavo_Main& window) {
     auto dialogs = std::make_unique<FakeDialogs>();

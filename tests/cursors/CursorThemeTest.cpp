@@ -179,6 +179,26 @@ TEST(CursorTheme, FailedRoleLeavesNoHalfTheme) {
     EXPECT_EQ(entries, 2); // pack and Theme
 }
 
+// The window shows each cursor as it is written and may stop part way: what the hook
+// raises ends the writing as it is, with nothing of the theme left.
+TEST(CursorTheme, ReportsEachCursorAndStopsWhereItsHookRaises) {
+    struct Stop {};
+    const std::string dir = ThemeRoot() + "/stopping";
+    const TCursorScheme scheme = ReadCursorScheme(Pack + "/install.inf");
+    TCursorThemeRequest request{dir, "Theme", {32}};
+    std::vector<std::pair<size_t, size_t>> calls;
+    request.OnCursor = [&](size_t done, size_t total, const std::string& file) {
+        EXPECT_TRUE(fs::exists(file)) << file;
+        calls.emplace_back(done, total);
+        if (done == 2)
+            throw Stop();
+    };
+    EXPECT_THROW(WriteCursorTheme(scheme, request), Stop);
+    const std::vector<std::pair<size_t, size_t>> expected = {{0, 6}, {1, 6}, {2, 6}};
+    EXPECT_EQ(calls, expected);
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
 TEST(CursorTheme, ReplacesAnEarlierThemeButNothingElse) {
     const std::string dir = ThemeRoot() + "/replacing";
     const TCursorScheme scheme = ReadCursorScheme(Pack + "/install.inf");

@@ -1,11 +1,14 @@
 #include "library/FileScan.h"
 
+#include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
 #include "library/PrivateTempFolder.h"
 #include "search/CriteriaRoutines.h"
 #include "util/Stream.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -119,6 +122,15 @@ TEST_F(FileScanTest, TheProbeCountsByTheFirstBytes) {
     std::vector<uint8_t> elf = {0x7F, 'E', 'L', 'F', 2, 1, 1, 0};
     elf.resize(8192, 0);
     WriteFileBytes(work.Path() + "program", elf);
+    const std::string pack = std::string(PICTAVO_FIXTURES) + "/cursors/pack/";
+    std::vector<uint8_t> busy = ReadFileBytes(pack + "Busy.ani");
+    WriteFileBytes(work.Path() + "busy.ani", busy);
+    // Its sequence's second step (bytes 4-7 of the "seq " chunk's body) names frame 7.
+    const auto seq = std::search(busy.begin(), busy.end(), std::begin("seq "), std::end("seq ") - 1);
+    ASSERT_NE(seq, busy.end());
+    seq[12] = 7;
+    WriteFileBytes(work.Path() + "broken.ani", busy);
+    WriteFileBytes(work.Path() + "work.ani", ReadFileBytes(pack + "Working in Background.ani"));
     ASSERT_EQ(::symlink("One.ico", (work.Path() + "link.ico").c_str()), 0);
     ASSERT_EQ(::mkfifo((work.Path() + "fifo").c_str(), 0600), 0);
     ASSERT_EQ(::mkdir((work.Path() + "folder").c_str(), 0700), 0);
@@ -134,6 +146,7 @@ TEST_F(FileScanTest, TheProbeCountsByTheFirstBytes) {
         {"notes.txt", false, 0}, {"reserved.ico", false, 0}, {"program", false, 0},
         {"link.ico", true, 1},   {"link.ico", false, -1},    {"fifo", true, -1},
         {"fifo", false, 0},      {"folder", false, 0},       {"gone", false, -1},
+        {"busy.ani", false, 3},  {"work.ani", false, 2},     {"broken.ani", false, 0},
     };
     for (const auto& c : cases) {
         const std::optional<TFileIconProbe> probe = ProbeFileIcons(folder, c.name, c.followLink);
@@ -141,9 +154,29 @@ TEST_F(FileScanTest, TheProbeCountsByTheFirstBytes) {
     }
     ::close(folder);
     for (const char* name :
-         {"icons32.dll", "noicons32.dll", "reserved.ico", "program", "link.ico", "fifo"})
+         {"icons32.dll", "noicons32.dll", "reserved.ico", "program", "link.ico", "fifo",
+          "busy.ani", "broken.ani", "work.ani"})
         ::unlink((work.Path() + name).c_str());
     ::rmdir((work.Path() + "folder").c_str());
+}
+
+// The icons of an animated cursor are its frames, each a cursor with its hotspot; a frame
+// past the last is an error, and the loader moves on to another file.
+TEST_F(FileScanTest, AnAnimatedCursorsFramesAreItsIcons) {
+    const std::string busy = std::string(PICTAVO_FIXTURES) + "/cursors/pack/Busy.ani";
+    TFileIconLoader loader;
+    TMultiIcon frame;
+    loader.Load(frame, busy, 2);
+    ASSERT_EQ(frame.IconCount(), 1);
+    EXPECT_TRUE(frame.IsCursor());
+    EXPECT_EQ(frame.GetIconData(0).Width, 32);
+    EXPECT_EQ(frame.GetIconData(0).HotspotX, 16u);
+    EXPECT_EQ(frame.GetIconData(0).HotspotY, 16u);
+    EXPECT_THROW(loader.Load(frame, busy, 3), Exception);
+    TMultiIcon ico;
+    loader.Load(ico, work.Path() + "One.ico", 0);
+    EXPECT_FALSE(ico.IsCursor());
+    EXPECT_EQ(IconCountOfFile(busy), 3);
 }
 
 } // namespace

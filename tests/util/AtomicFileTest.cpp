@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <stdlib.h>
@@ -253,6 +254,33 @@ TEST(TempFileCleanup, RemovesRegisteredFilesThenTheirFolders) {
     RemoveRegisteredTempFiles();
     struct stat info {};
     EXPECT_NE(::lstat(folder.c_str(), &info), 0);
+}
+
+// A tree goes with what it holds, links removed and not followed; once its registration
+// ends (the folder was renamed into place), the handler leaves it alone.
+TEST(TempFileCleanup, ATreeGoesWithWhatItHolds) {
+    char pattern[] = "/tmp/pictavo-tree-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string root = pattern;
+    const std::string outside = root + "/outside";
+    ASSERT_EQ(::mkdir(outside.c_str(), 0700), 0);
+    WriteFileBytes(outside + "/kept", Bytes("k"));
+    const std::string tree = root + "/theme";
+    ASSERT_EQ(::mkdir(tree.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((tree + "/cursors").c_str(), 0700), 0);
+    WriteFileBytes(tree + "/index.theme", Bytes("x"));
+    for (int i = 0; i < 200; ++i) // more names than one read of the folder returns
+        WriteFileBytes(tree + "/cursors/cursor-with-a-long-name-" + std::to_string(i), Bytes("c"));
+    ASSERT_EQ(::symlink("../../outside", (tree + "/cursors/link").c_str()), 0);
+    {
+        TTempFileRegistration kept(root, TTempKind::Tree);
+    }
+    TTempFileRegistration entry(tree, TTempKind::Tree);
+    RemoveRegisteredTempFiles();
+    struct stat info {};
+    EXPECT_NE(::lstat(tree.c_str(), &info), 0);
+    EXPECT_EQ(::lstat((outside + "/kept").c_str(), &info), 0);
+    std::filesystem::remove_all(root);
 }
 
 // The name of the temporary file a writer in a child process is at when the child stops
