@@ -166,8 +166,11 @@ QImage TIconBoxDelegate::IconBoxDrawItem(int imageIndex, QSize size, bool select
                             : ToQColor(pictavo::CaptionColorOn(FBox->Color())));
     const int x = size.width() / 2 - metrics.horizontalAdvance(caption) / 2;
     const int y = size.height() - metrics.height() - 5;
+    // Not clipped: a caption mixing Latin and Chinese takes its line height from both
+    // fonts, which can be taller than the box font's own.
     painter.drawText(QRect(x, y, metrics.horizontalAdvance(caption) + 1, metrics.height()),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
+                     caption);
     if (icon->IsCursor()) {
         const pictavo::TDrawnPoint hotspot = pictavo::HotspotInDrawnImage(
             image.HotspotX, image.HotspotY, image.Width, image.Height, image.Width, image.Height);
