@@ -6,6 +6,7 @@
 #include "util/TempFolder.h"
 
 #include "LibraryTestFiles.h"
+#include "tests/ChildLine.h"
 
 #include <gtest/gtest.h>
 
@@ -39,11 +40,7 @@ std::string FolderOfAKilledRun() {
         ::_exit(0);
     }
     ::close(pipeEnds[1]);
-    std::string path;
-    char c = 0;
-    while (::read(pipeEnds[0], &c, 1) == 1 && c != '\n')
-        path += c;
-    ::close(pipeEnds[0]);
+    const std::string path = test::ReadLineAndClose(pipeEnds[0]);
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     return path;

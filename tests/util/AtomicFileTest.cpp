@@ -4,6 +4,7 @@
 #include "util/AtomicFile.h"
 #include "util/Exceptions.h"
 #include "util/TempFileCleanup.h"
+#include "tests/ChildLine.h"
 
 #include <gtest/gtest.h>
 
@@ -300,11 +301,7 @@ std::string TempFileOfAChild(const std::string& target, bool stay, pid_t& child)
         ::_exit(0);
     }
     ::close(pipeEnds[1]);
-    std::string path;
-    char c = 0;
-    while (::read(pipeEnds[0], &c, 1) == 1 && c != '\n')
-        path += c;
-    ::close(pipeEnds[0]);
+    const std::string path = test::ReadLineAndClose(pipeEnds[0]);
     if (!stay)
         ::waitpid(child, nullptr, 0);
     return path.substr(path.rfind('/') + 1);
