@@ -47,6 +47,26 @@ uint64_t EightBytes(const uint8_t* bytes) {
     return LoadU64(bytes);
 }
 
+// A section's sizes once laid out again. One whose content still has the size its
+// header describes keeps the header's sizes, even where the linker left them unrounded
+// (a raw size of 8 with a larger memory size): rounding them would pull the file's
+// padding into the section, and only the resources are to change.
+bool ContentSizeUnchanged(const TImageSection& section) {
+    return section.ContentSize() == std::min(section.SizeOfRawData(), section.VirtualSize());
+}
+
+uint64_t LaidOutVirtualSize(const TImageSection& section) {
+    if (ContentSizeUnchanged(section))
+        return section.VirtualSize();
+    return section.ContentSize() + uint64_t{section.UninitializedTail()};
+}
+
+uint64_t LaidOutRawSize(const TImageSection& section, uint32_t fileAlignment) {
+    if (ContentSizeUnchanged(section))
+        return section.SizeOfRawData();
+    return Align(section.ContentSize(), fileAlignment);
+}
+
 } // namespace
 
 // ---- TFilePart ----
@@ -375,12 +395,12 @@ bool TPEModule::PackingKeepsSectionsInPlace() const {
     uint64_t filePos = Align(FHeaderTail.size() + HeadersEnd(), fileAlignment);
     uint64_t rva = sectionAlignment;
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const uint64_t rawSize = section->ContentSize();
+        const uint64_t rawSize = LaidOutRawSize(*section, fileAlignment);
         if (rva != section->VirtualAddress() ||
             (rawSize != 0 && filePos != section->PointerToRawData()))
             return false;
         filePos += Align(rawSize, fileAlignment);
-        rva += Align(rawSize + uint64_t{section->FUninitializedTail}, sectionAlignment);
+        rva += Align(LaidOutVirtualSize(*section), sectionAlignment);
     }
     return true;
 }
@@ -402,8 +422,8 @@ void TPEModule::PackSections() {
     uint64_t imageSize = Align(headersEnd, sectionAlignment);
     uint64_t code = 0, init = 0, uninit = 0;
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const uint64_t virtualSize = section->ContentSize() + uint64_t{section->FUninitializedTail};
-        const uint64_t rawSize = Align(section->ContentSize(), fileAlignment);
+        const uint64_t virtualSize = LaidOutVirtualSize(*section);
+        const uint64_t rawSize = LaidOutRawSize(*section, fileAlignment);
         section->SetField(pe::PointerToRawDataField, Fit32(filePos));
         section->SetField(pe::VirtualAddressField, Fit32(rva));
         section->SetField(pe::VirtualSizeField, Fit32(virtualSize));
@@ -418,7 +438,7 @@ void TPEModule::PackSections() {
             uninit += Align(virtualSize, fileAlignment);
         }
         imageSize += Align(virtualSize, sectionAlignment);
-        filePos += rawSize;
+        filePos += Align(rawSize, fileAlignment);
         rva += Align(virtualSize, sectionAlignment);
     }
     Fit32(filePos + FOverlay.Size);
@@ -448,8 +468,8 @@ void TPEModule::ResizeInPlace() {
     // that holds them) get new sizes. The totals count each section's memory size
     // rounded to the file alignment; only the changed sections' shares change.
     for (const std::unique_ptr<TImageSection>& section : FSections) {
-        const uint64_t virtualSize = section->ContentSize() + uint64_t{section->FUninitializedTail};
-        const uint64_t rawSize = Align(section->ContentSize(), fileAlignment);
+        const uint64_t virtualSize = LaidOutVirtualSize(*section);
+        const uint64_t rawSize = LaidOutRawSize(*section, fileAlignment);
         if (virtualSize == section->VirtualSize() && rawSize == section->SizeOfRawData())
             continue;
         const uint64_t oldShare = Align(section->VirtualSize(), fileAlignment);

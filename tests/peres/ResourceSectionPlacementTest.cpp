@@ -41,8 +41,11 @@ struct Image {
     uint32_t Optional() const { return LoadU32(&Bytes[60]) + 24; }
     uint32_t Field(uint32_t offset) const { return LoadU32(&Bytes[Optional() + offset]); }
     int SectionCount() const { return LoadU16(&Bytes[LoadU32(&Bytes[60]) + 6]); }
+    uint32_t SectionHeader(int i) const {
+        return Optional() + LoadU16(&Bytes[LoadU32(&Bytes[60]) + 20]) + 40 * i;
+    }
     PlacedSection Section(int i) const {
-        const uint32_t at = Optional() + LoadU16(&Bytes[LoadU32(&Bytes[60]) + 20]) + 40 * i;
+        const uint32_t at = SectionHeader(i);
         PlacedSection s{std::string(reinterpret_cast<const char*>(&Bytes[at]),
                                     strnlen(reinterpret_cast<const char*>(&Bytes[at]), 8)),
                         LoadU32(&Bytes[at + 8]),
@@ -150,6 +153,27 @@ TEST_F(ResourceSectionPlacement, ResourcesThatStillFitStayInTheirSection) {
     ExpectOtherDirectoriesUnchanged(written);
     EXPECT_EQ(written.Field(pe::SizeOfImageField), original.Field(pe::SizeOfImageField));
     EXPECT_TRUE(written.ChecksumValid());
+}
+
+// A section may declare fewer bytes in the file than in memory, unrounded (8 bytes of
+// .data in the file, the rest zero-filled when loaded). It keeps those sizes and bytes
+// whether the resources stay in their section or move to a new last one.
+TEST_F(ResourceSectionPlacement, UnroundedRawSizesOfOtherSectionsStayAsTheyAre) {
+    std::vector<uint8_t> bytes = original.Bytes;
+    StoreU32(&bytes[original.SectionHeader(1) + pe::SizeOfRawDataField], 8);
+    const Image unrounded(bytes);
+    for (const size_t added : {size_t{0x100}, size_t{0x3000}}) {
+        SCOPED_TRACE(added);
+        TPEResourceModule changed;
+        changed.ParseImage(unrounded.Bytes.data(), unrounded.Bytes.size());
+        AddData(changed, "DATA", added);
+        const Image written(Written(changed));
+        for (int i = 0; i < 8; ++i)
+            if (i != ResourceIndex)
+                EXPECT_EQ(written.Section(i), unrounded.Section(i)) << "section " << i;
+        EXPECT_EQ(written.Section(1).SizeOfRawData, 8u);
+        EXPECT_TRUE(written.ChecksumValid());
+    }
 }
 
 // Bytes after the last section (COFF symbols, an installer's payload) move, unchanged,
