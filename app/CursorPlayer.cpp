@@ -111,9 +111,9 @@ QImage TCursorPlayer::Render(qreal ratio) const {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1);
     painter.drawImage(QRect(origin, target), image);
 
-    const pictavo::TMultiIconImage data = frame.GetIconData(index);
+    const pictavo::TMultiIconImage stored = frame.GetIconData(index);
     const pictavo::TDrawnPoint hotspot = pictavo::HotspotInDrawnImage(
-        data.HotspotX, data.HotspotY, width, height, target.width(), target.height());
+        stored.HotspotX, stored.HotspotY, width, height, target.width(), target.height());
     DrawHotspotMark(painter, QPointF(origin) + QPointF(hotspot.X, hotspot.Y));
 
     const QString caption = CursorTexts::Step(FStep, FCursor->Steps.size(), step.Frame,

@@ -148,19 +148,35 @@ int BuildIconLibrary(const TIconLibraryBuild& build) {
     return added;
 }
 
+namespace {
+
+TIconLibraryBuild PlainBuild(const std::string& fileName, const std::vector<TIconSource>& sources,
+                             bool rebuild, TGroupCreation groupCreation) {
+    TIconLibraryBuild build;
+    build.FileName = fileName;
+    build.Sources = sources;
+    build.Rebuild = rebuild;
+    build.GroupCreation = groupCreation;
+    return build;
+}
+
+} // namespace
+
 int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild) {
-    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad, {}, {}, false, {}});
+    return BuildIconLibrary(PlainBuild(fileName, sources, rebuild, TGroupCreation::BeforeLoad));
 }
 
 int BuildLibraryFromList(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild, const TBuildProgress& onProgress) {
-    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::BeforeLoad, onProgress, {}, false, {}});
+    TIconLibraryBuild build = PlainBuild(fileName, sources, rebuild, TGroupCreation::BeforeLoad);
+    build.OnProgress = onProgress;
+    return BuildIconLibrary(build);
 }
 
 int BuildLibraryFromView(const std::string& fileName, const std::vector<TIconSource>& sources,
                          bool rebuild) {
-    return BuildIconLibrary({fileName, sources, rebuild, TGroupCreation::AfterSave, {}, {}, false, {}});
+    return BuildIconLibrary(PlainBuild(fileName, sources, rebuild, TGroupCreation::AfterSave));
 }
 
 bool RemoveIconGroupFromLibrary(

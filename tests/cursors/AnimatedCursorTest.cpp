@@ -174,8 +174,9 @@ std::vector<RefuseCase> RefuseCases() {
 TEST(AnimatedCursorRead, RefusesWhatCannotBeRight) {
     for (const RefuseCase& c : RefuseCases()) {
         SCOPED_TRACE(c.name);
-        if (c.counted0)
+        if (c.counted0) {
             EXPECT_EQ(AnimatedCursorFrameCount(c.file.data(), c.file.size()), 0u);
+        }
         try {
             ReadAnimatedCursor(c.file.data(), c.file.size());
             ADD_FAILURE() << "read without error";

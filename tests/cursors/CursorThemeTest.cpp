@@ -64,7 +64,7 @@ std::vector<Expected> PackCursors() {
 TEST(CursorTheme, EveryRoleLoadsThroughLibXcursorByEachName) {
     const std::string theme = "PackFromInf";
     const std::string folder = WriteCursorTheme(ReadCursorScheme(Pack + "/install.inf"),
-                                                {ThemeRoot(), theme, DefaultThemeSizes()});
+                                                {ThemeRoot(), theme, DefaultThemeSizes(), {}});
     EXPECT_EQ(folder, ThemeRoot() + "/" + theme);
     const std::string index = [&] {
         auto b = ReadFileBytes(folder + "/index.theme");
@@ -100,7 +100,7 @@ TEST(CursorTheme, EveryRoleLoadsThroughLibXcursorByEachName) {
 TEST(CursorTheme, HotspotsScaleWithTheImage) {
     const std::string theme = "Hotspots";
     WriteCursorTheme(ReadCursorScheme(Pack + "/install.inf"),
-                     {ThemeRoot(), theme, {24, 32, 48, 64}});
+                     {ThemeRoot(), theme, {24, 32, 48, 64}, {}});
     const struct {
         const char* name;
         int size;
@@ -125,7 +125,7 @@ TEST(CursorTheme, HotspotsScaleWithTheImage) {
 // The 16-pixel checkerboard of the text cursor doubles without smoothing.
 TEST(CursorTheme, PixelArtGrowsByWholeFactorsWithoutSmoothing) {
     const std::string theme = "PixelArt";
-    WriteCursorTheme(ReadCursorScheme(Pack + "/install.inf"), {ThemeRoot(), theme, {16, 32}});
+    WriteCursorTheme(ReadCursorScheme(Pack + "/install.inf"), {ThemeRoot(), theme, {16, 32}, {}});
     const Loaded small = Load("xterm", theme, 16);
     const Loaded doubled = Load("xterm", theme, 32);
     ASSERT_TRUE(small && doubled);
@@ -157,19 +157,19 @@ TEST(CursorTheme, FailedRoleLeavesNoHalfTheme) {
     const std::string packCopy = dir + "/pack";
     fs::copy(Pack, packCopy);
     TCursorScheme scheme = ReadCursorScheme(packCopy + "/install.inf");
-    WriteCursorTheme(scheme, {dir, "Theme", {32}});
+    WriteCursorTheme(scheme, {dir, "Theme", {32}, {}});
     const auto before = fs::file_size(dir + "/Theme/cursors/wait");
 
     WriteFileBytes(packCopy + "/Busy.ani", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'C', 'O', 'N'});
     try {
-        WriteCursorTheme(scheme, {dir, "Theme", {24, 32}});
+        WriteCursorTheme(scheme, {dir, "Theme", {24, 32}, {}});
         ADD_FAILURE() << "no error";
     } catch (const Exception& error) {
         EXPECT_NE(std::string(error.what()).find("Wait"), std::string::npos) << error.what();
         EXPECT_NE(std::string(error.what()).find("Busy.ani"), std::string::npos) << error.what();
     }
     EXPECT_EQ(fs::file_size(dir + "/Theme/cursors/wait"), before);
-    EXPECT_THROW(WriteCursorTheme(scheme, {dir, "Fresh", {32}}), Exception);
+    EXPECT_THROW(WriteCursorTheme(scheme, {dir, "Fresh", {32}, {}}), Exception);
     EXPECT_FALSE(fs::exists(dir + "/Fresh"));
     int entries = 0;
     for (const auto& entry : fs::directory_iterator(dir)) {
@@ -185,7 +185,7 @@ TEST(CursorTheme, ReportsEachCursorAndStopsWhereItsHookRaises) {
     struct Stop {};
     const std::string dir = ThemeRoot() + "/stopping";
     const TCursorScheme scheme = ReadCursorScheme(Pack + "/install.inf");
-    TCursorThemeRequest request{dir, "Theme", {32}};
+    TCursorThemeRequest request{dir, "Theme", {32}, {}};
     std::vector<std::pair<size_t, size_t>> calls;
     request.OnCursor = [&](size_t done, size_t total, const std::string& file) {
         EXPECT_TRUE(fs::exists(file)) << file;
@@ -202,18 +202,18 @@ TEST(CursorTheme, ReportsEachCursorAndStopsWhereItsHookRaises) {
 TEST(CursorTheme, ReplacesAnEarlierThemeButNothingElse) {
     const std::string dir = ThemeRoot() + "/replacing";
     const TCursorScheme scheme = ReadCursorScheme(Pack + "/install.inf");
-    WriteCursorTheme(scheme, {dir, "Theme", {32}});
-    WriteCursorTheme(scheme, {dir, "Theme", {32, 64}});
+    WriteCursorTheme(scheme, {dir, "Theme", {32}, {}});
+    WriteCursorTheme(scheme, {dir, "Theme", {32, 64}, {}});
     const Loaded images(XcursorFilenameLoadAllImages((dir + "/Theme/cursors/default").c_str()));
     ASSERT_TRUE(images);
     EXPECT_EQ(images->nimage, 3); // 32, 48 (the source's) and 64
 
     fs::create_directories(dir + "/Photos");
     WriteFileBytes(dir + "/Photos/cat.jpg", {1, 2, 3});
-    EXPECT_THROW(WriteCursorTheme(scheme, {dir, "Photos", {32}}), Exception);
+    EXPECT_THROW(WriteCursorTheme(scheme, {dir, "Photos", {32}, {}}), Exception);
     EXPECT_TRUE(fs::exists(dir + "/Photos/cat.jpg"));
     for (const char* bad : {"", ".", "..", "a/b"})
-        EXPECT_THROW(WriteCursorTheme(scheme, {dir, bad, {32}}), Exception) << bad;
+        EXPECT_THROW(WriteCursorTheme(scheme, {dir, bad, {32}, {}}), Exception) << bad;
 }
 
 TEST(CursorTheme, WhereAndUnderWhichNameTheWindowSavesIt) {

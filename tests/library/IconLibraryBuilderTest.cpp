@@ -146,7 +146,7 @@ TEST_F(IconLibraryBuilder, NewLibraryFromTwoFilesNumbersGroupsAndImagesWithoutGa
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
         ::unlink(library.c_str());
         const std::vector<TIconSource> sources = Join(threeIcons, twoIcons);
-        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation, {}, {}, false, {}}), 5);
+        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation, {}, {}, false, {}, {}}), 5);
         EXPECT_EQ(ResourcesOf(library, "14"), Numbered("14", 1, 5));
         EXPECT_EQ(ResourcesOf(library, "16"), (std::vector<ResourceId>{{"16", "1", 0x0405}}));
         EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, ImagesIn(sources)));
@@ -212,7 +212,7 @@ TEST_F(IconLibraryBuilder, EveryImageGoesInPngAndTallOnesToo) {
         {IconFixture("cursor.cur"), 0},          {IconFixture("bitmaps.ico"), 0}};
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
         ::unlink(library.c_str());
-        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation, {}, {}, false, {}}),
+        EXPECT_EQ(BuildIconLibrary({library, sources, false, creation, {}, {}, false, {}, {}}),
                   static_cast<int>(sources.size()));
         EXPECT_EQ(ResourcesOf(library, "3"), Numbered("3", 1, ImagesIn(sources)));
         ExpectLibraryHolds(library, sources);
@@ -271,11 +271,11 @@ TEST_F(IconLibraryBuilder, NoImageNumbersLeftEndsTheBuildWithTheLibraryUnchanged
     const std::vector<uint8_t> before = ReadFileBytes(library);
     ASSERT_EQ(SourceIcon({PeFixture("app.ico"), 0})->IconCount(), 2);
     for (TGroupCreation creation : {TGroupCreation::BeforeLoad, TGroupCreation::AfterSave}) {
-        EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}}),
+        EXPECT_THROW(BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}, {}}),
                      EImageNumbersExhausted);
         // The error names the source icon, not the build's scratch file.
         try {
-            BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}});
+            BuildIconLibrary({library, {{PeFixture("app.ico"), 0}}, false, creation, {}, {}, false, {}, {}});
         } catch (const EImageNumbersExhausted& error) {
             const std::string message = error.what();
             EXPECT_EQ(message.rfind(PeFixture("app.ico") + ": icon 0 ", 0), 0u) << message;

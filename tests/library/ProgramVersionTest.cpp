@@ -69,8 +69,9 @@ TEST_P(ProgramVersionCases, StringsGoIntoEveryTableAndTheRestKeepsItsBytes) {
     EXPECT_EQ(info.VersionText, "2.3.4.5");
     EXPECT_EQ(info.ProductMajorVersion, 7);
     EXPECT_EQ(info.ProductBuild, 1);
-    if (c.Created)
+    if (c.Created) {
         EXPECT_EQ(test::Find(after, "16", "1")->Language(), 0x409);
+    }
 }
 
 const VersionCase Cases[] = {

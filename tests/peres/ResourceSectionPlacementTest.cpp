@@ -168,9 +168,11 @@ TEST_F(ResourceSectionPlacement, UnroundedRawSizesOfOtherSectionsStayAsTheyAre) 
         changed.ParseImage(unrounded.Bytes.data(), unrounded.Bytes.size());
         AddData(changed, "DATA", added);
         const Image written(Written(changed));
-        for (int i = 0; i < 8; ++i)
-            if (i != ResourceIndex)
-                EXPECT_EQ(written.Section(i), unrounded.Section(i)) << "section " << i;
+        for (int i = 0; i < 8; ++i) {
+            if (i == ResourceIndex)
+                continue;
+            EXPECT_EQ(written.Section(i), unrounded.Section(i)) << "section " << i;
+        }
         EXPECT_EQ(written.Section(1).SizeOfRawData, 8u);
         EXPECT_TRUE(written.ChecksumValid());
     }

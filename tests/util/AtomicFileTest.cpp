@@ -175,7 +175,7 @@ TEST_F(AtomicFileTest, CommitKeepingBackupMovesThePreviousContentToTheBackup) {
 // the target (other hard links) keep the previous content with the backup, and only the
 // target name gets the new content, with the previous file's mode.
 TEST_F(AtomicFileTest, CommitKeepingBackupLeavesOtherLinksOfThePreviousFileWithIt) {
-    for (const std::string& other : {"copy.icl", "lib.~icl"}) {
+    for (const std::string other : {"copy.icl", "lib.~icl"}) {
         SCOPED_TRACE(other);
         WriteFileAtomically(dir + "lib.icl", Bytes("first"));
         ::chmod((dir + "lib.icl").c_str(), 0750);
