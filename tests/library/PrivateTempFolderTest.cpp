@@ -23,6 +23,16 @@
 namespace pictavo {
 namespace {
 
+// A file three folders down, as an icon theme written into the folder leaves one.
+void WriteNestedFile(const std::string& folder) {
+    std::string path = folder;
+    for (const char* name : {"icons", "hicolor", "apps"}) {
+        path += std::string(name) + "/";
+        ::mkdir(path.c_str(), 0700);
+    }
+    MemoryStream(std::vector<uint8_t>{1}).SaveToFile(path + "a.png");
+}
+
 // The private folder of a child process that is then killed with SIGKILL.
 std::string FolderOfAKilledRun() {
     int pipeEnds[2];
@@ -33,6 +43,7 @@ std::string FolderOfAKilledRun() {
         ::close(pipeEnds[0]);
         TPrivateTempFolder folder;
         MemoryStream(std::vector<uint8_t>{1, 2, 3}).SaveToFile(folder.File("temp.ico"));
+        WriteNestedFile(folder.Path());
         const std::string line = folder.Path() + "\n";
         if (::write(pipeEnds[1], line.data(), line.size()) < 0)
             ::_exit(1);
@@ -50,6 +61,7 @@ TEST(PrivateTempFolder, NextRunRemovesTheFolderOfAKilledRun) {
     const std::string killed = FolderOfAKilledRun();
     ASSERT_FALSE(killed.empty());
     ASSERT_TRUE(Exists(killed + "temp.ico"));
+    ASSERT_TRUE(Exists(killed + "icons/hicolor/apps/a.png"));
     const std::string name = killed.substr(killed.rfind('/', killed.size() - 2) + 1);
     EXPECT_EQ(name.rfind("pictavo-", 0), 0u) << name;
 
@@ -61,6 +73,17 @@ TEST(PrivateTempFolder, NextRunRemovesTheFolderOfAKilledRun) {
         EXPECT_TRUE(Exists(living.Path() + "kept.ico"));
     }
     EXPECT_TRUE(Exists(living.Path() + "kept.ico"));
+}
+
+TEST(PrivateTempFolder, GoesWithTheFoldersItHolds) {
+    std::string path;
+    {
+        TPrivateTempFolder folder;
+        path = folder.Path();
+        WriteNestedFile(path);
+        ASSERT_TRUE(Exists(path + "icons/hicolor/apps/a.png"));
+    }
+    EXPECT_FALSE(Exists(path));
 }
 
 // Only folders that are plainly ours are touched: an older run's "pictavo-XXXXXX",
