@@ -96,6 +96,10 @@ QString LeftOutFiles(const pictavo::TCursorScheme& scheme) {
 } // namespace
 
 void Twnd_pictavo_Main::cmSaveCursorTheme() {
+    Guarded(tr("未能保存光标主题。"), [this] { SaveCursorTheme(); });
+}
+
+void Twnd_pictavo_Main::SaveCursorTheme() {
     const QString source = SelectedCursorPack();
     if (source.isEmpty())
         return;

@@ -520,6 +520,14 @@ void Twnd_pictavo_Main::Guarded(const std::function<void()>& command) {
     }
 }
 
+void Twnd_pictavo_Main::Guarded(const QString& failure, const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& error) {
+        FDialogs->ShowError(failure + "\n\n" + QString::fromUtf8(error.what()));
+    }
+}
+
 void Twnd_pictavo_Main::ColorPickerChange() {
     const TColor color = ColorPicker->ColorValue();
     IconBox->SetColor(color);

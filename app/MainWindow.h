@@ -337,11 +337,16 @@ private:
     void PlayCursorOf(const std::string& fileName);
     // An .inf file opened: kept as the pack the command takes, and said in the status line.
     void OpenedCursorPack(const QString& infFile);
+    void SaveCursorTheme();
+    void PutIconIntoProgram();
     void ConnectEvents();
     void FormStorageAfterRestorePlacement();
     void FormStorageBeforeSavePlacement();
     // Runs a command; an error that escapes it goes to the application's error report.
     void Guarded(const std::function<void()>& command);
+    // The same for a command whose errors come from the core in English: the box says
+    // first, in the window's language, what did not happen, then the error itself.
+    void Guarded(const QString& failure, const std::function<void()>& command);
     void ShowStatus(const QString& text);
     // The error box, once the window is on the screen.
     void ShowErrorOnceShown(const QString& text);

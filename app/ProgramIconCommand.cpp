@@ -11,6 +11,10 @@
 #include <QFileInfo>
 
 void Twnd_pictavo_Main::cmPutIconIntoProgram() {
+    Guarded(tr("未能把图标放入程序。"), [this] { PutIconIntoProgram(); });
+}
+
+void Twnd_pictavo_Main::PutIconIntoProgram() {
     const TThumbRef tile = SelectedThumb();
     if (!tile)
         return;

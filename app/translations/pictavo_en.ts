@@ -459,6 +459,14 @@ Remove the signature and put the icon in?</translation>
         <translation>Save cursors as a Linux cursor theme</translation>
     </message>
     <message>
+        <source>未能保存光标主题。</source>
+        <translation>The cursor theme was not saved.</translation>
+    </message>
+    <message>
+        <source>未能把图标放入程序。</source>
+        <translation>The icon was not put into the program.</translation>
+    </message>
+    <message>
         <source>光标主题名称（桌面设置中显示的名称）：</source>
         <translation>Cursor theme name (as the desktop settings list it):</translation>
     </message>

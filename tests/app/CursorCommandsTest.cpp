@@ -176,9 +176,10 @@ private slots:
         busy.write("RIFF\0\0\0\0ACON", 12);
         busy.close();
         pack.dialogs->TextAnswer = "Broken";
-        // As the menu runs it: the error is shown.
+        // As the menu runs it: the error is shown after what did not happen.
         FindPart<QAction>(pack.window, "mnSaveCursorTheme")->trigger();
         QCOMPARE(pack.dialogs->Errors.size(), 3);
+        QVERIFY(pack.dialogs->Errors.last().startsWith("未能保存光标主题。"));
         QVERIFY(pack.dialogs->Errors.last().contains("Busy.ani"));
         QCOMPARE(IconsFolder(pack), QStringList{"Photos"});
         QVERIFY(QDir(pack.Theme("Photos")).isEmpty());

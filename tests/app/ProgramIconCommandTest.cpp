@@ -63,6 +63,16 @@ private slots:
         QCOMPARE(pictavo::ReadFileBytes(folder.File("game.~exe").toStdString()), original);
         QVERIFY(Parts(window).sbPanel0->text().contains(folder.File("game.~exe")));
         QVERIFY(dialogs->Errors.isEmpty());
+
+        // A file that is no program: the box says so before the reason; nothing changes.
+        const QString notProgram = folder.File("c.ico");
+        const std::vector<uint8_t> icon = pictavo::ReadFileBytes(notProgram.toStdString());
+        dialogs->OpenAnswer = notProgram;
+        window.cmPutIconIntoProgram();
+        QCOMPARE(dialogs->Errors.size(), 1);
+        QVERIFY2(dialogs->Errors[0].startsWith("未能把图标放入程序。"), qPrintable(dialogs->Errors[0]));
+        QCOMPARE(pictavo::ReadFileBytes(notProgram.toStdString()), icon);
+        QVERIFY(!QFileInfo::exists(folder.File("c.~ico")));
     }
 };
 PICTAVO_APP_TEST(ProgramIconCommandTest)
