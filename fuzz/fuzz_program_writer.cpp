@@ -46,6 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         module.Append(CreateWithData<TResourceDetails>(&module, 0x409, "FUZZ", "10",
                                                        payload.size(), payload.data()));
         module.SetStripSignature(true);
+        // Both layouts: a program's (set-icon) and the library template's.
+        module.SetKeepOtherHeaders(size % 2 == 0);
         module.WriteToStream(written);
     } catch (const Exception&) {
         return 0;

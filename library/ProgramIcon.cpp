@@ -71,6 +71,7 @@ TProgramIconResult SetProgramIcon(const TProgramIconChange& change) {
     TPEResourceModule module;
     module.ReadFromFile(fileName);
     module.SetStripSignature(change.StripSignature);
+    module.SetKeepOtherHeaders(true);
     module.CheckSignature(); // before the icon is read: the answer is no anyway
 
     TMultiIcon icon;

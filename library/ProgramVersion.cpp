@@ -142,6 +142,7 @@ TProgramVersionResult SetProgramVersion(const TProgramVersionChange& change) {
     TPEResourceModule module;
     module.ReadFromFile(fileName);
     module.SetStripSignature(change.StripSignature);
+    module.SetKeepOtherHeaders(true);
     module.CheckSignature();
 
     TProgramVersionResult result;

@@ -383,7 +383,7 @@ void TPEModule::Relayout() {
         RefuseImage();
     // Code and data refer to each other by address, and nothing inside a section is
     // adjusted here: no section may move.
-    if (PackingKeepsSectionsInPlace())
+    if (!FKeepOtherHeaders && PackingKeepsSectionsInPlace())
         PackSections();
     else
         ResizeInPlace();

@@ -108,6 +108,12 @@ public:
     // totals that depend on them change.
     virtual void Relayout();
 
+    // For a program (set-icon, version --set): the layout only resizes the resources where
+    // they are, so that no header field changes but the totals the resources count in.
+    // Without it an image whose sections lie one after the other is laid out again that
+    // way, every total recomputed, as the library template's layout is.
+    void SetKeepOtherHeaders(bool keep) { FKeepOtherHeaders = keep; }
+
     bool IsPe32Plus() const { return FIsPe32Plus; }
     // Whether the security directory names a certificate table.
     bool IsSigned() const;
@@ -190,6 +196,7 @@ private:
     bool FIsPe32Plus = false;
     bool FChecksumWasSet = false;
     bool FStripSignature = false;
+    bool FKeepOtherHeaders = false;
 };
 
 // The standard PE image checksum (as CheckSumMappedFile computes it): the 16-bit

@@ -84,6 +84,23 @@ inline void ExpectTheRestKept(const std::vector<uint8_t>& original,
         EXPECT_EQ(b.RawData().Bytes(), a.RawData().Bytes());
     }
     EXPECT_EQ(after.Overlay(), before.Overlay());
+    // The optional header changes only where the resources count: the initialised-data
+    // total, the image and header sizes, the checksum and the resource and certificate
+    // directories. The linker's other totals and bases stay as it wrote them.
+    std::vector<uint8_t> headerBefore = before.OptionalHeader();
+    std::vector<uint8_t> headerAfter = after.OptionalHeader();
+    ASSERT_EQ(headerAfter.size(), headerBefore.size());
+    const uint32_t directories = before.IsPe32Plus() ? pe::DataDirectories64 : pe::DataDirectories32;
+    for (const uint32_t field :
+         {pe::SizeOfInitializedDataField, pe::SizeOfImageField, pe::SizeOfHeadersField,
+          pe::CheckSumField, directories + 8 * pe::ResourceDirectoryIndex,
+          directories + 8 * pe::ResourceDirectoryIndex + 4,
+          directories + 8 * pe::SecurityDirectoryIndex,
+          directories + 8 * pe::SecurityDirectoryIndex + 4}) {
+        StoreU32(&headerBefore[field], 0);
+        StoreU32(&headerAfter[field], 0);
+    }
+    EXPECT_EQ(headerAfter, headerBefore);
     for (uint32_t d = 0; d < before.DataDirectoryCount(); ++d) {
         if (d == pe::ResourceDirectoryIndex || d == pe::SecurityDirectoryIndex)
             continue;

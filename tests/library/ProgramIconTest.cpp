@@ -4,6 +4,7 @@
 #include "icons/MultiIcon.h"
 #include "library/FileIcons.h"
 #include "library/ProgramIcon.h"
+#include "library/ProgramVersion.h"
 #include "peres/IconGroupResources.h"
 #include "tests/library/LibraryTestFiles.h"
 #include "tests/library/ProgramChecks.h"
@@ -145,6 +146,32 @@ const IconCase Cases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramIconCases, testing::ValuesIn(Cases));
+
+// Linkers count their header totals each their own way (GNU ld leaves debug sections out
+// of the initialised data): a changed program keeps what its linker wrote, whichever
+// command changed it, also when its resources move to a new last section.
+TEST_F(ProgramIcon, TheLinkersOwnHeaderTotalsStay) {
+    const std::string program = Copy("prog32.exe", "app.exe");
+    std::vector<uint8_t> original = ReadFileBytes(program);
+    const size_t optional = LoadU32(&original[60]) + 24;
+    for (const uint32_t field : {pe::SizeOfCodeField, pe::SizeOfInitializedDataField,
+                                 pe::SizeOfUninitializedDataField, pe::BaseOfDataField})
+        StoreU32(&original[optional + field], LoadU32(&original[optional + field]) + 0x1000);
+    MemoryStream(original).SaveToFile(program);
+
+    TProgramIconChange icon;
+    icon.ProgramFileName = program;
+    icon.IconFileName = IconFixture("large256.ico");
+    SetProgramIcon(icon);
+    const std::vector<uint8_t> withIcon = ReadFileBytes(program);
+    test::ExpectTheRestKept(original, withIcon);
+
+    TProgramVersionChange version;
+    version.ProgramFileName = program;
+    version.Strings = {{"FileDescription", "Game"}};
+    SetProgramVersion(version);
+    test::ExpectTheRestKept(withIcon, ReadFileBytes(program));
+}
 
 TEST_F(ProgramIcon, ASignedProgramIsRefusedUntouchedUnlessTheSignatureIsStripped) {
     const std::string program = Copy("signed64.exe", "app.exe");
