@@ -125,6 +125,11 @@ TImageSection::TImageSection(TPEModule* owner, const uint8_t* header, const TFil
         contentSize = virtualSize;
     }
     FUnread = raw.Sub(0, contentSize);
+    if (raw.Size > contentSize) {
+        FFilePadding = raw.Sub(contentSize, raw.Size - contentSize);
+        if (!keepUnread)
+            FFilePadding = TFilePart::Holding(FFilePadding->Read());
+    }
     if (!keepUnread)
         RawData();
 }
@@ -139,6 +144,12 @@ MemoryStream& TImageSection::RawData() const {
         FUnread.reset();
     }
     return FRawData;
+}
+
+void TImageSection::ReplaceContent(std::vector<uint8_t> bytes) {
+    FRawData = MemoryStream(std::move(bytes));
+    FUnread.reset();
+    FFilePadding.reset();
 }
 
 uint64_t TImageSection::ContentSize() const {
@@ -610,9 +621,15 @@ uint64_t TPEModule::ForEachFilePart(
             bytes(raw.data(), raw.size());
         }
         // Pad the file content (not the memory size) up to SizeOfRawData, so that a
-        // section with an uninitialised tail still fills its place in the file.
-        if (section->SizeOfRawData() > section->ContentSize())
-            bytes(nullptr, static_cast<size_t>(section->SizeOfRawData() - section->ContentSize()));
+        // section with an uninitialised tail still fills its place in the file: with the
+        // file's own bytes where the section is as it was read.
+        if (section->SizeOfRawData() > section->ContentSize()) {
+            const uint64_t padding = section->SizeOfRawData() - section->ContentSize();
+            if (section->FFilePadding && section->FFilePadding->Size == padding)
+                fileBytes(*section->FFilePadding);
+            else
+                bytes(nullptr, static_cast<size_t>(padding));
+        }
     }
     const uint64_t overlayStart = position;
     fileBytes(FOverlay);

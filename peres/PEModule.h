@@ -52,6 +52,9 @@ public:
     uint64_t ContentSize() const;
     // Bytes the section occupies in memory beyond its file content.
     uint32_t UninitializedTail() const { return FUninitializedTail; }
+    // New content (the rebuilt resources). The file's bytes after the old content go
+    // with it: the new content is padded with zeros.
+    void ReplaceContent(std::vector<uint8_t> bytes);
 
     std::string Name() const; // up to the first NUL of the 8-byte field
     uint32_t VirtualSize() const;
@@ -69,6 +72,9 @@ private:
     std::array<uint8_t, HeaderSize> FHeader{};
     mutable MemoryStream FRawData;
     mutable std::optional<TFilePart> FUnread; // the content while it is still in the file
+    // The file's bytes from the end of the content to SizeOfRawData. Linkers write zeros,
+    // but the loader maps them with the section, so a section that does not change keeps them.
+    std::optional<TFilePart> FFilePadding;
     uint32_t FUninitializedTail = 0;
 };
 

@@ -359,7 +359,7 @@ void TPEResourceModule::Relayout() {
     TImageSection& target = PlaceResourceSection(section, contentSize);
     // Moved, not copied: a large library would otherwise be held twice more.
     const auto setContent = [&target](std::vector<uint8_t> bytes) {
-        target.RawData() = MemoryStream(std::move(bytes));
+        target.ReplaceContent(std::move(bytes));
     };
     const uint32_t encodedAt = section.VirtualAddress();
     // Loaders and tools that check the directory size must find every resource.

@@ -155,27 +155,47 @@ TEST_F(ResourceSectionPlacement, ResourcesThatStillFitStayInTheirSection) {
     EXPECT_TRUE(written.ChecksumValid());
 }
 
-// A section may declare fewer bytes in the file than in memory, unrounded (8 bytes of
-// .data in the file, the rest zero-filled when loaded). It keeps those sizes and bytes
-// whether the resources stay in their section or move to a new last one.
-TEST_F(ResourceSectionPlacement, UnroundedRawSizesOfOtherSectionsStayAsTheyAre) {
-    std::vector<uint8_t> bytes = original.Bytes;
-    StoreU32(&bytes[original.SectionHeader(1) + pe::SizeOfRawDataField], 8);
-    const Image unrounded(bytes);
-    for (const size_t added : {size_t{0x100}, size_t{0x3000}}) {
-        SCOPED_TRACE(added);
-        TPEResourceModule changed;
-        changed.ParseImage(unrounded.Bytes.data(), unrounded.Bytes.size());
-        AddData(changed, "DATA", added);
-        const Image written(Written(changed));
-        for (int i = 0; i < 8; ++i) {
-            if (i == ResourceIndex)
-                continue;
-            EXPECT_EQ(written.Section(i), unrounded.Section(i)) << "section " << i;
+// Whatever a linker or packer left in another section's header and file bytes stays, read
+// from memory or from a file, whether the resources stay in their section or move to a
+// new last one: a raw size below the memory size, unrounded (8 bytes of .data in the
+// file, the rest zero-filled when loaded); bytes after the content up to the raw size,
+// which the loader maps with the section (here made non-zero).
+TEST_F(ResourceSectionPlacement, OtherSectionsKeepTheirSizesAndFileBytes) {
+    std::vector<uint8_t> unrounded = original.Bytes;
+    StoreU32(&unrounded[original.SectionHeader(1) + pe::SizeOfRawDataField], 8);
+    std::vector<uint8_t> padded = original.Bytes;
+    const PlacedSection data = original.Section(1);
+    for (uint32_t i = data.VirtualSize; i < data.SizeOfRawData; ++i)
+        padded[data.PointerToRawData + i] = static_cast<uint8_t>(0xA0 + i);
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("pictavo-kept-" + std::to_string(::getpid())))
+            .string();
+
+    for (const std::vector<uint8_t>* crafted : {&unrounded, &padded}) {
+        const Image before(*crafted);
+        WriteFileBytes(file, *crafted);
+        for (const bool fromFile : {false, true}) {
+            for (const size_t added : {size_t{0x100}, size_t{0x3000}}) {
+                SCOPED_TRACE(testing::Message() << (crafted == &padded ? "padded" : "unrounded")
+                                                << (fromFile ? " file" : " memory") << " +"
+                                                << added);
+                TPEResourceModule changed;
+                if (fromFile)
+                    changed.ReadFromFile(file);
+                else
+                    changed.ParseImage(crafted->data(), crafted->size());
+                AddData(changed, "DATA", added);
+                const Image written(Written(changed));
+                for (int i = 0; i < 8; ++i) {
+                    if (i == ResourceIndex)
+                        continue;
+                    EXPECT_EQ(written.Section(i), before.Section(i)) << "section " << i;
+                }
+                EXPECT_TRUE(written.ChecksumValid());
+            }
         }
-        EXPECT_EQ(written.Section(1).SizeOfRawData, 8u);
-        EXPECT_TRUE(written.ChecksumValid());
     }
+    std::filesystem::remove(file);
 }
 
 // Bytes after the last section (COFF symbols, an installer's payload) move, unchanged,
