@@ -32,34 +32,9 @@ DIR* ListingOf(int fd) {
     return dir;
 }
 
-// How deep a folder of ours is emptied: deeper than anything written into it (an icon
+// How deep a folder of ours is removed: deeper than anything written into it (an icon
 // theme written there by a test is four levels), and never without end.
 constexpr int MaxDepth = 16;
-
-// Removes what the open folder holds, folders too, `depth` levels down. Links are removed,
-// never followed.
-void RemoveContentsOf(int folder, int depth) {
-    DIR* dir = ListingOf(::dup(folder));
-    if (dir == nullptr)
-        return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        // unlink refuses a folder (EISDIR on Linux, EPERM elsewhere).
-        if (::unlinkat(folder, name.c_str(), 0) == 0 || (errno != EISDIR && errno != EPERM) ||
-            depth == 0)
-            continue;
-        const int inner =
-            ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (inner >= 0) {
-            RemoveContentsOf(inner, depth - 1);
-            ::close(inner);
-        }
-        ::unlinkat(folder, name.c_str(), AT_REMOVEDIR);
-    }
-    ::closedir(dir);
-}
 
 // Whether the name is one this program gives its folders: "pictavo-PID-XXXXXX", the
 // last six characters chosen by mkdtemp.
@@ -105,8 +80,7 @@ void RemoveDeadOwnersFolders(const std::string& tempFolder) {
         if (folder < 0)
             continue;
         if (::flock(folder, LOCK_EX | LOCK_NB) == 0 && HasMarker(folder)) {
-            RemoveContentsOf(folder, MaxDepth);
-            ::unlinkat(temp, entry->d_name, AT_REMOVEDIR);
+            RemoveFolderTree(temp, entry->d_name, MaxDepth);
         }
         ::close(folder);
     }
@@ -157,14 +131,9 @@ bool IsInPrivateTempFolder(const std::string& path) {
 }
 
 TPrivateTempFolder::~TPrivateTempFolder() {
-    // Only this process writes here.
-    const int folder =
-        FLock >= 0 ? FLock : ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        RemoveContentsOf(folder, MaxDepth);
-        ::close(folder);
-    }
-    ::rmdir(FPath.c_str());
+    RemoveFolderTree(AT_FDCWD, FPath.c_str(), MaxDepth);
+    if (FLock >= 0)
+        ::close(FLock);
 }
 
 } // namespace pictavo

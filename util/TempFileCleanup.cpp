@@ -36,10 +36,8 @@ Slots& SlotsOf(TTempKind kind) {
     return FileSlots;
 }
 
-// How deep RemoveTree goes below the folder it is given.
+// How deep a registered tree is removed below its folder.
 constexpr int TreeDepth = 3;
-
-void RemoveTree(int parentFd, const char* name, int depth);
 
 // Removes what the open folder holds, `depth` levels down.
 void RemoveEntries(int fd, int depth) {
@@ -60,16 +58,22 @@ void RemoveEntries(int fd, int depth) {
             if (std::strcmp(entry, ".") == 0 || std::strcmp(entry, "..") == 0)
                 continue;
             if (::unlinkat(fd, entry, 0) != 0 && depth > 0)
-                RemoveTree(fd, entry, depth - 1);
+                RemoveFolderTree(fd, entry, depth - 1);
         }
     }
 }
 
-// Removes the folder `name` of the open folder parentFd with what it holds, `depth`
-// levels down: only system calls, as a signal handler may make, and no memory but the
-// stack. A link is removed, never followed. Names removed while the folder is read may
-// hide others from that reading: it is read again while the folder is not empty.
-void RemoveTree(int parentFd, const char* name, int depth) {
+void OnSignal(int signal) {
+    RemoveRegisteredTempFiles();
+    // The handler was installed with SA_RESETHAND: this ends the process by the signal.
+    ::raise(signal);
+}
+
+} // namespace
+
+// Names removed while the folder is read may hide others from that reading: it is read
+// again while the folder is not empty.
+void RemoveFolderTree(int parentFd, const char* name, int depth) {
     const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -81,14 +85,6 @@ void RemoveTree(int parentFd, const char* name, int depth) {
     }
     ::close(fd);
 }
-
-void OnSignal(int signal) {
-    RemoveRegisteredTempFiles();
-    // The handler was installed with SA_RESETHAND: this ends the process by the signal.
-    ::raise(signal);
-}
-
-} // namespace
 
 TTempFileRegistration::TTempFileRegistration(const std::string& path, TTempKind kind) {
     char* copy = ::strdup(path.c_str());
@@ -119,7 +115,7 @@ void RemoveRegisteredTempFiles() {
             ::unlink(path);
     for (const std::atomic<char*>& slot : TreeSlots)
         if (const char* path = slot.load())
-            RemoveTree(AT_FDCWD, path, TreeDepth);
+            RemoveFolderTree(AT_FDCWD, path, TreeDepth);
     for (const std::atomic<char*>& slot : FolderSlots)
         if (const char* path = slot.load())
             ::rmdir(path);

@@ -29,6 +29,11 @@ private:
 // then end the process by the same signal. A signal the process ignores stays ignored.
 void InstallTempFileCleanupOnSignals();
 
+// Removes the folder `name` of the open folder parentFd (AT_FDCWD: name is a path) with
+// what it holds, `depth` levels down. Only system calls, as a signal handler may make, and
+// no memory but the stack; a link is removed, never followed.
+void RemoveFolderTree(int parentFd, const char* name, int depth);
+
 // What the handler does, callable for tests: removes every registered path.
 void RemoveRegisteredTempFiles();
 
