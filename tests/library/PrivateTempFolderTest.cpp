@@ -58,6 +58,10 @@ std::string FolderOfAKilledRun() {
 }
 
 TEST(PrivateTempFolder, NextRunRemovesTheFolderOfAKilledRun) {
+    // A temporary folder of this test's own: another test's run (ctest runs two at once)
+    // would otherwise remove the killed run's folder while it is looked at.
+    TPrivateTempFolder parent;
+    const TempFolderOverride setting(parent.Path());
     const std::string killed = FolderOfAKilledRun();
     ASSERT_FALSE(killed.empty());
     ASSERT_TRUE(Exists(killed + "temp.ico"));
